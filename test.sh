@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds, packs the data and runs every test under a virtual display.
+set -euo pipefail
+cd "$(dirname "$0")"
+tools/install-deps.sh
+tools/build.sh
+BUILD_DIR="${MORVANE_BUILD_DIR:-build}"
+cd "$BUILD_DIR"
+xvfb-run -a -s "-screen 0 1920x1080x24" ctest --output-on-failure -j "$(nproc)" "$@"

@@ -1,0 +1,80 @@
+#include "TestSupport.h"
+
+#include <imgui.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace rvTest
+{
+TempWorkDir::TempWorkDir()
+{
+    _previous = fs::current_path().string();
+    std::string tmpl = (fs::temp_directory_path() / "morvane-test-XXXXXX").string();
+    char* made = mkdtemp(tmpl.data());
+    if (!made)
+    {
+        ADD_FAILURE() << "mkdtemp failed";
+        return;
+    }
+    _path = made;
+    fs::current_path(_path);
+}
+
+TempWorkDir::~TempWorkDir()
+{
+    fs::current_path(_previous);
+    if (!_path.empty())
+    {
+        std::error_code ec;
+        fs::remove_all(_path, ec);
+    }
+}
+
+void TempWorkDir::WriteFile(const std::string& relPath, const std::string& content) const
+{
+    fs::path p = fs::path(_path) / relPath;
+    fs::create_directories(p.parent_path());
+    std::ofstream out(p, std::ios::binary);
+    out << content;
+}
+
+std::string TempWorkDir::ReadFile(const std::string& relPath) const
+{
+    std::ifstream in(fs::path(_path) / relPath, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+ImGuiHeadless::ImGuiHeadless(float width, float height)
+{
+    IMGUI_CHECKVERSION();
+    _ctx = ImGui::CreateContext();
+    ImGui::SetCurrentContext(_ctx);
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr;
+    io.DisplaySize = ImVec2(width, height);
+    unsigned char* pixels = nullptr;
+    int w = 0, h = 0;
+    io.Fonts->GetTexDataAsRGBA32(&pixels, &w, &h);
+    io.Fonts->SetTexID((ImTextureID)(intptr_t)1);
+}
+
+ImGuiHeadless::~ImGuiHeadless() { ImGui::DestroyContext(_ctx); }
+
+void ImGuiHeadless::NewFrame(float dt)
+{
+    ImGui::GetIO().DeltaTime = dt;
+    ImGui::NewFrame();
+}
+
+void ImGuiHeadless::EndFrame() { ImGui::Render(); }
+
+std::string SourcePath(const std::string& rel) { return std::string(MORVANE_SOURCE_DIR) + "/" + rel; }
+std::string BinaryPath(const std::string& rel) { return std::string(MORVANE_BINARY_DIR) + "/" + rel; }
+} // namespace rvTest

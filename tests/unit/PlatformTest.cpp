@@ -1,0 +1,55 @@
+#include "rvAssert.h"
+#include "rvPlatform.h"
+#include "TestSupport.h"
+
+#include <imgui.h>
+
+TEST(Platform, CommandLineJoinsArgumentsWithBlanks)
+{
+    char a0[] = "/usr/bin/morvane", a1[] = "720p", a2[] = "x";
+    char* argv[] = {a0, a1, a2};
+    rvPlatform::SetCommandLine(3, argv);
+    EXPECT_EQ(rvPlatform::GetCommandLine(), "/usr/bin/morvane 720p x");
+    rvPlatform::SetCommandLine(1, argv);
+    EXPECT_EQ(rvPlatform::GetCommandLine(), "/usr/bin/morvane");
+}
+
+TEST(Platform, UniqueIdsIncrease)
+{
+    int64_t a = rvPlatform::NextUniqueId();
+    int64_t b = rvPlatform::NextUniqueId();
+    EXPECT_GT(b, a);
+}
+
+TEST(PlatformDeathTest, AssertionReportsExpressionFileAndLine)
+{
+    int x = 1;
+    EXPECT_DEATH(rvAssert(x == 2), "Assertion failed: x == 2, file .*PlatformTest\\.cpp, line [0-9]+");
+}
+
+TEST(TestSupport, HeadlessImGuiBuildsAWindow)
+{
+    rvTest::ImGuiHeadless gui;
+    gui.NewFrame();
+    bool open = ImGui::Begin("Probe");
+    ImGui::Text("hello");
+    ImGui::End();
+    gui.EndFrame();
+    EXPECT_TRUE(open);
+}
+
+TEST(TestSupport, TempWorkDirIsCurrentAndRemoved)
+{
+    std::string path;
+    {
+        rvTest::TempWorkDir dir;
+        path = dir.Path();
+        dir.WriteFile("Data/a.txt", "abc");
+        EXPECT_EQ(dir.ReadFile("Data/a.txt"), "abc");
+        FILE* f = fopen("./Data/a.txt", "rb");
+        ASSERT_NE(f, nullptr);
+        fclose(f);
+    }
+    FILE* f = fopen((path + "/Data/a.txt").c_str(), "rb");
+    EXPECT_EQ(f, nullptr);
+}

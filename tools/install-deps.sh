@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the data tools and the tests need.
+# Idempotent: packages already present are left alone.
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain
+  cmake ninja-build g++ pkg-config python3
+  # libraries
+  libglfw3-dev libepoxy-dev libimgui-dev libphysfs-dev libjsoncpp-dev libglm-dev libstb-dev
+  libpolyclipping-dev libtinygltf-dev libmuparser-dev libglu1-mesa-dev libsdl2-dev libmpg123-dev
+  libkissfft-dev libgtest-dev libgmock-dev libbenchmark-dev
+  # OpenGL without a GPU, and a virtual display
+  libgl1-mesa-dri mesa-utils xvfb xauth xdotool
+  # data tools: archive, fonts, music, images
+  zip unzip hershey-fonts-data fonts-dejavu-core sox lame imagemagick
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+echo "installing: ${missing[*]}"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
