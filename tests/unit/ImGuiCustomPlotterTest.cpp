@@ -1,11 +1,15 @@
 #include "Factory/ImGuiCustomPlotter.h"
 
+#include "Factory/AttribDesc.h"
+#include "Factory/Drivers/TriangleDriver.h"
+
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cfloat>
 #include <cmath>
+#include <memory>
 
 namespace
 {
@@ -69,9 +73,11 @@ TEST(ImGuiCustomPlotter, OneSampleDrawsOnlyTheFrame)
     int before = pDraw->VtxBuffer.Size;
     PlotCurve(one, nullptr, 1, FLT_MAX, FLT_MAX, ImVec2(0.f, 100.f), 1);
     int frameOnly = pDraw->VtxBuffer.Size - before;
-    const float many[] = {0.f, 1.f, 0.f, 1.f};
+    // A driver sampled frame by frame.
+    std::unique_ptr<AttribDesc> pDesc(AttribDesc::Create(TYPE_FLOAT, "Group/Value", 0));
+    TriangleDriver tri(nullptr, pDesc.get());
     before = pDraw->VtxBuffer.Size;
-    PlotCurve(many, nullptr, 4, FLT_MAX, FLT_MAX, ImVec2(-1.f, 100.f), 2);
+    PlotDriverCurve(&tri, 120, FLT_MAX, FLT_MAX, ImVec2(-1.f, 100.f), 30);
     int full = pDraw->VtxBuffer.Size - before;
     ImGui::End();
     gui.EndFrame();

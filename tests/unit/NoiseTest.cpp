@@ -29,7 +29,8 @@ TEST(Noise, ReferenceValues)
     // The second octave of 0.5 lands on the integer 1 and adds nothing.
     EXPECT_FLOAT_EQ(noise1D(0.5f, 1, 0.5f), 0.49833984375f);
     // 0.25 -> 0.5 in the second pass, weighted by the persistence.
-    float first = (8.f * 0.25f * std::pow(1.f - 0.0625f, 4.f) - 1.f * 0.75f * std::pow(1.f - 0.5625f, 4.f)) * 0.45f;
+    float first =
+        (8.f * 0.25f * std::pow(1.f - 0.0625f, 4.f) - 1.f * 0.75f * std::pow(1.f - 0.5625f, 4.f)) * 0.45f;
     EXPECT_NEAR(noise1D(0.25f, 1, 0.5f), first + 0.5f * 0.49833984375f, 1e-6f);
 }
 

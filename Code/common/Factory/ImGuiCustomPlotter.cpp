@@ -1,10 +1,7 @@
 #define IMGUI_DEFINE_MATH_OPERATORS
 #include "ImGuiCustomPlotter.h"
 
-#if __has_include("Factory/Drivers/NoneDriver.h")
 #include "Factory/Drivers/NoneDriver.h"
-#define HAVE_NONEDRIVER 1
-#endif
 
 #include <imgui_internal.h>
 
@@ -34,23 +31,18 @@ PlotCurveLayout LayoutPlotCurve(const float* pSamples, const bool* pKeys, int nC
         for (int k = 0; k < nCount; ++k)
         {
             float v = pSamples[k];
-            if (!std::isfinite(v))
-                continue;
+            if (!std::isfinite(v)) continue;
             bAny = true;
             vMin = v < vMin ? v : vMin;
             vMax = v > vMax ? v : vMax;
         }
-        if (!bAny)
-            vMin = vMax = 0.0f;
-        if (fScaleMin == FLT_MAX)
-            fScaleMin = vMin;
-        if (fScaleMax == FLT_MAX)
-            fScaleMax = vMax;
+        if (!bAny) vMin = vMax = 0.0f;
+        if (fScaleMin == FLT_MAX) fScaleMin = vMin;
+        if (fScaleMax == FLT_MAX) fScaleMax = vMax;
     }
     layout.fScaleMin = fScaleMin;
     layout.fScaleMax = fScaleMax;
-    if (nCount < 2)
-        return layout;
+    if (nCount < 2) return layout;
 
     float width = innerMax.x - innerMin.x;
     auto point = [&](int k)
@@ -64,8 +56,7 @@ PlotCurveLayout LayoutPlotCurve(const float* pSamples, const bool* pKeys, int nC
         int k = (j + 1) % nCount;
         if (std::isfinite(pSamples[j]) && std::isfinite(pSamples[k]))
             layout.aSegments.push_back({point(j), point(k), j == nHovered});
-        if (pKeys && pKeys[k] && std::isfinite(pSamples[k]))
-            layout.aKeyMarks.push_back(point(k));
+        if (pKeys && pKeys[k] && std::isfinite(pSamples[k])) layout.aKeyMarks.push_back(point(k));
     }
     // The current frame's line stays inside the frame.
     if (nCurrentFrame >= 1 && nCurrentFrame <= nCount)
@@ -76,7 +67,8 @@ PlotCurveLayout LayoutPlotCurve(const float* pSamples, const bool* pKeys, int nC
         if (std::isfinite(v))
         {
             layout.bCurrentMark = true;
-            layout.vCurrentMark = ImVec2(layout.fCurrentX, PointY(v, fScaleMin, fScaleMax, innerMin, innerMax));
+            layout.vCurrentMark =
+                ImVec2(layout.fCurrentX, PointY(v, fScaleMin, fScaleMax, innerMin, innerMax));
         }
     }
     return layout;
@@ -86,8 +78,7 @@ void PlotCurve(const float* pSamples, const bool* pKeys, int nCount, float fScal
                ImVec2 size, int nCurrentFrame)
 {
     ImGuiWindow* window = ImGui::GetCurrentWindow();
-    if (window->SkipItems)
-        return;
+    if (window->SkipItems) return;
     const ImGuiStyle& style = ImGui::GetStyle();
     const ImGuiID id = window->GetID("##Lines");
     const ImVec2 frameSize =
@@ -95,14 +86,12 @@ void PlotCurve(const float* pSamples, const bool* pKeys, int nCount, float fScal
     const ImRect frame(window->DC.CursorPos, window->DC.CursorPos + frameSize);
     const ImRect inner(frame.Min + style.FramePadding, frame.Max - style.FramePadding);
     ImGui::ItemSize(frame, style.FramePadding.y);
-    if (!ImGui::ItemAdd(frame, 0, &frame))
-        return;
+    if (!ImGui::ItemAdd(frame, 0, &frame)) return;
     const bool bHovered = ImGui::ItemHoverable(frame, id);
 
     ImGui::RenderFrame(frame.Min, frame.Max, ImGui::GetColorU32(ImGuiCol_FrameBg), true, style.FrameRounding);
 
-    if (nCount < 2)
-        return;
+    if (nCount < 2) return;
     int nHovered = -1;
     if (bHovered && inner.Contains(ImGui::GetIO().MousePos))
     {
@@ -113,8 +102,8 @@ void PlotCurve(const float* pSamples, const bool* pKeys, int nCount, float fScal
                           pSamples[(nHovered + 1) % nCount]);
     }
 
-    PlotCurveLayout layout =
-        LayoutPlotCurve(pSamples, pKeys, nCount, fScaleMin, fScaleMax, inner.Min, inner.Max, nCurrentFrame, nHovered);
+    PlotCurveLayout layout = LayoutPlotCurve(pSamples, pKeys, nCount, fScaleMin, fScaleMax, inner.Min,
+                                             inner.Max, nCurrentFrame, nHovered);
     const ImU32 colLine = ImGui::GetColorU32(ImGuiCol_PlotLines);
     const ImU32 colHovered = ImGui::GetColorU32(ImGuiCol_PlotLinesHovered);
     ImDrawList* pDraw = window->DrawList;
@@ -124,13 +113,12 @@ void PlotCurve(const float* pSamples, const bool* pKeys, int nCount, float fScal
         pDraw->AddCircleFilled(mark, 3.0f, IM_COL32(0, 255, 0, 255), 12);
     if (layout.bCurrentFrame)
     {
-        pDraw->AddLine(ImVec2(layout.fCurrentX, inner.Min.y), ImVec2(layout.fCurrentX, inner.Max.y), colHovered);
-        if (layout.bCurrentMark)
-            pDraw->AddCircleFilled(layout.vCurrentMark, 3.0f, colHovered, 4);
+        pDraw->AddLine(ImVec2(layout.fCurrentX, inner.Min.y), ImVec2(layout.fCurrentX, inner.Max.y),
+                       colHovered);
+        if (layout.bCurrentMark) pDraw->AddCircleFilled(layout.vCurrentMark, 3.0f, colHovered, 4);
     }
 }
 
-#ifdef HAVE_NONEDRIVER
 void PlotDriverCurve(NoneDriver* pDriver, int nCount, float fScaleMin, float fScaleMax, ImVec2 size,
                      int nCurrentFrame)
 {
@@ -138,8 +126,7 @@ void PlotDriverCurve(NoneDriver* pDriver, int nCount, float fScaleMin, float fSc
     static std::vector<float> s_aSamples;
     static std::unique_ptr<bool[]> s_pKeys;
     static int s_nKeyCapacity = 0;
-    if (nCount < 0)
-        nCount = 0;
+    if (nCount < 0) nCount = 0;
     s_aSamples.resize(nCount);
     if (nCount > s_nKeyCapacity)
     {
@@ -153,7 +140,5 @@ void PlotDriverCurve(NoneDriver* pDriver, int nCount, float fScaleMin, float fSc
         s_aSamples[k] = pDriver->GetValue(t, true);
         s_pKeys[k] = pDriver->HasKeyAt(t);
     }
-    PlotCurve(s_aSamples.data(), s_pKeys.get(), nCount, fScaleMin, fScaleMax,
-              size, nCurrentFrame);
+    PlotCurve(s_aSamples.data(), s_pKeys.get(), nCount, fScaleMin, fScaleMax, size, nCurrentFrame);
 }
-#endif

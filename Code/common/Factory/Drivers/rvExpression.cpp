@@ -12,21 +12,53 @@ namespace
 {
 using value_t = mu::value_type;
 
-value_t FnFloor(value_t v) { return std::floor(v); }
-value_t FnCeil(value_t v) { return std::ceil(v); }
-value_t FnRound(value_t v) { return std::round(v); }
-value_t FnTrunc(value_t v) { return std::trunc(v); }
-value_t FnFract(value_t v) { return v - std::floor(v); }
-value_t FnPow(value_t a, value_t b) { return std::pow(a, b); }
-value_t FnFmod(value_t a, value_t b) { return std::fmod(a, b); }
-value_t FnStep(value_t edge, value_t v) { return v < edge ? 0.0 : 1.0; }
-value_t FnClamp(value_t v, value_t lo, value_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
-value_t FnIf(value_t c, value_t a, value_t b) { return c != 0.0 ? a : b; }
-value_t FnLerp(value_t a, value_t b, value_t t) { return a + (b - a) * t; }
+value_t FnFloor(value_t v)
+{
+    return std::floor(v);
+}
+value_t FnCeil(value_t v)
+{
+    return std::ceil(v);
+}
+value_t FnRound(value_t v)
+{
+    return std::round(v);
+}
+value_t FnTrunc(value_t v)
+{
+    return std::trunc(v);
+}
+value_t FnFract(value_t v)
+{
+    return v - std::floor(v);
+}
+value_t FnPow(value_t a, value_t b)
+{
+    return std::pow(a, b);
+}
+value_t FnFmod(value_t a, value_t b)
+{
+    return std::fmod(a, b);
+}
+value_t FnStep(value_t edge, value_t v)
+{
+    return v < edge ? 0.0 : 1.0;
+}
+value_t FnClamp(value_t v, value_t lo, value_t hi)
+{
+    return v < lo ? lo : (v > hi ? hi : v);
+}
+value_t FnIf(value_t c, value_t a, value_t b)
+{
+    return c != 0.0 ? a : b;
+}
+value_t FnLerp(value_t a, value_t b, value_t t)
+{
+    return a + (b - a) * t;
+}
 value_t FnSmoothstep(value_t e0, value_t e1, value_t v)
 {
-    if (e1 == e0)
-        return v < e0 ? 0.0 : 1.0;
+    if (e1 == e0) return v < e0 ? 0.0 : 1.0;
     value_t t = FnClamp((v - e0) / (e1 - e0), 0.0, 1.0);
     return t * t * (3.0 - 2.0 * t);
 }
@@ -75,8 +107,7 @@ size_t FindIdentifier(const std::string& text, const std::string& name)
         bool startOk = pos == 0 || !IsIdentChar(text[pos - 1]);
         size_t end = pos + name.size();
         bool endOk = end >= text.size() || !IsIdentChar(text[end]);
-        if (startOk && endOk)
-            return pos;
+        if (startOk && endOk) return pos;
         pos = text.find(name, pos + 1);
     }
     return std::string::npos;
@@ -85,8 +116,7 @@ size_t FindIdentifier(const std::string& text, const std::string& name)
 
 rvExpression::rvExpression() : _pParser(new mu::Parser())
 {
-    if (!DefineStandard(*_pParser))
-        _sError = "the standard functions could not be defined";
+    if (!DefineStandard(*_pParser)) _sError = "the standard functions could not be defined";
 }
 
 rvExpression::~rvExpression() = default;
@@ -98,8 +128,7 @@ bool rvExpression::IsConstantName(const std::string& name)
 
 bool rvExpression::DefineVar(const std::string& name, double* pValue)
 {
-    if (!pValue)
-        return false;
+    if (!pValue) return false;
     _bCompiled = false;
     try
     {
@@ -114,8 +143,7 @@ bool rvExpression::DefineVar(const std::string& name, double* pValue)
     {
         return false;
     }
-    if (std::find(_aBound.begin(), _aBound.end(), name) == _aBound.end())
-        _aBound.push_back(name);
+    if (std::find(_aBound.begin(), _aBound.end(), name) == _aBound.end()) _aBound.push_back(name);
     return true;
 }
 
@@ -124,8 +152,7 @@ bool rvExpression::CollectVariables(const std::string& text, std::vector<std::st
     // A separate parser with the same definitions: collecting must not disturb the
     // compiled form of this one.
     mu::Parser probe;
-    if (!DefineStandard(probe))
-        return false;
+    if (!DefineStandard(probe)) return false;
     std::vector<std::string> found;
     try
     {
@@ -139,7 +166,8 @@ bool rvExpression::CollectVariables(const std::string& text, std::vector<std::st
     {
         return false;
     }
-    std::stable_sort(found.begin(), found.end(), [&text](const std::string& a, const std::string& b)
+    std::stable_sort(found.begin(), found.end(),
+                     [&text](const std::string& a, const std::string& b)
                      { return FindIdentifier(text, a) < FindIdentifier(text, b); });
     names = std::move(found);
     return true;
@@ -170,8 +198,7 @@ bool rvExpression::Compile(const std::string& text)
 
 double rvExpression::Evaluate() const
 {
-    if (!_bCompiled)
-        return std::numeric_limits<double>::quiet_NaN();
+    if (!_bCompiled) return std::numeric_limits<double>::quiet_NaN();
     try
     {
         return _pParser->Eval();

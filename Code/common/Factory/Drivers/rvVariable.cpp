@@ -8,8 +8,7 @@ std::vector<rvVariable*>& rvVariable::Registry()
 {
     // Never released: variables of objects that live until the process ends may still
     // unregister during static destruction.
-    if (!_apVariables)
-        _apVariables = new std::vector<rvVariable*>();
+    if (!_apVariables) _apVariables = new std::vector<rvVariable*>();
     return *_apVariables;
 }
 
@@ -22,14 +21,12 @@ rvVariable::~rvVariable()
 {
     std::vector<rvVariable*>& list = Registry();
     auto it = std::find(list.begin(), list.end(), this);
-    if (it != list.end())
-        list.erase(it);
+    if (it != list.end()) list.erase(it);
 }
 
 rvVariable* rvVariable::Find(const std::string& name)
 {
     for (rvVariable* pVar : Registry())
-        if (pVar->_sName == name)
-            return pVar;
+        if (pVar->_sName == name) return pVar;
     return nullptr;
 }
