@@ -1,6 +1,7 @@
 #include "Factory/AttribDesc.h"
 #include "Factory/Drivers/BassDriver.h"
 #include "Factory/fxBase.h"
+#include "rvAudio.h"
 
 #include <gtest/gtest.h>
 
@@ -96,4 +97,48 @@ TEST_F(BassDriverTest, HistoryKeepsTheLastFramesOfTheEffect)
     EXPECT_EQ(d.GetValue(-1.f / 60.f, true), 0.f);
     EXPECT_EQ(d.GetValue(3.f / 60.f, true), 0.f);
     EXPECT_EQ(d._aHistory.size(), 3u);
+}
+
+namespace
+{
+// Only the level query matters here.
+class LevelOnlyAudio : public rvAudio
+{
+public:
+    Handle hAsked = 0;
+    bool Init(int, int) override { return true; }
+    bool Free() override { return true; }
+    Handle StreamCreateFile(const char*, uint32_t) override { return 0; }
+    bool StreamFree(Handle) override { return true; }
+    bool Play(Handle, bool) override { return true; }
+    bool Pause(Handle) override { return true; }
+    bool Stop(Handle) override { return true; }
+    int64_t SecondsToBytes(Handle, double) override { return 0; }
+    bool SetPosition(Handle, int64_t) override { return true; }
+    bool SetAttribute(Handle, Attrib, float) override { return true; }
+    uint32_t GetLevel(Handle h) override
+    {
+        hAsked = h;
+        return (32767u << 16) | 0u; // right full, left silent
+    }
+    int GetSpectrum(Handle, float*) override { return -1; }
+    bool RecordInit(int) override { return true; }
+    Handle RecordStart(int, int) override { return 0; }
+    bool RecordFree() override { return true; }
+    int LastError() override { return 0; }
+    int64_t GetPosition(Handle) override { return 0; }
+    const char* OutputDriver() override { return ""; }
+};
+} // namespace
+
+TEST_F(BassDriverTest, TheDefaultLevelQueryIsTheAudioLayers)
+{
+    LevelOnlyAudio audio;
+    rvAudio::Set(&audio);
+    BassDriver::SetLevelSource({FakeChannel, nullptr});
+    s_nChannel = 9;
+    BassDriver d(nullptr, pDesc.get());
+    EXPECT_FLOAT_EQ(d.GetValue(0.f, false), 0.5f); // right channel, full level, Max 1
+    EXPECT_EQ(audio.hAsked, 9u);
+    rvAudio::Set(nullptr);
 }

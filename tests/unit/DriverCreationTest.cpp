@@ -8,6 +8,7 @@
 #include "Factory/Drivers/VariableDriver.h"
 #include "Factory/fxBase.h"
 #include "Factory/fxDescriptor.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -64,5 +65,32 @@ TEST(DriverCreation, AFormulaWithoutValueLeavesTheAttributeAlone)
     pDriver->_sExpression = "x + 2";
     pDriver->Apply();
     EXPECT_EQ(pEffect->_fTimeScale, 2.f);
+    pEffect->ClearDrivers();
+}
+
+TEST(DriverCreation, EveryDriverWindowDraws)
+{
+    rvTest::ImGuiHeadless gui;
+    fxDescriptor* pClass = fxBase::RegisterAttributes();
+    std::unique_ptr<fxBase> pEffect(fxBase::Create(pClass));
+    AttribDesc* pScale = pClass->FindAttrib("TimeScale");
+    for (int eType = NoneDriver::DRIVER_SINUS; eType <= NoneDriver::DRIVER_VARIABLE; ++eType)
+    {
+        NoneDriver* pDriver = pEffect->SetDriver(pScale, eType);
+        ASSERT_TRUE(pDriver);
+        if (auto* pExpr = dynamic_cast<ExpressionDriver*>(pDriver))
+        {
+            pExpr->_sExpression = "a * x + b";
+            pExpr->GetValue(0.f, false);
+        }
+        pDriver->_bWindowOpen = true;
+        for (int frame = 0; frame < 2; ++frame)
+        {
+            gui.NewFrame();
+            pDriver->DrawWindow();
+            gui.EndFrame();
+        }
+        EXPECT_TRUE(pDriver->_bWindowOpen) << eType;
+    }
     pEffect->ClearDrivers();
 }

@@ -2,6 +2,7 @@
 
 #include "Factory/Drivers/DriverSettings.h"
 #include "Factory/fxBase.h"
+#include "rvAudio.h"
 
 #include <imgui.h>
 
@@ -9,22 +10,24 @@
 
 namespace
 {
+// The music channel is published by the music effect; until one installs its getter
+// (SetLevelSource), no channel plays.
 uint32_t NoChannel()
 {
     return 0;
 }
-uint32_t NoLevel(uint32_t)
+uint32_t AudioLevel(uint32_t hChannel)
 {
-    return 0;
+    return rvAudio::Get().GetLevel(hChannel);
 }
 } // namespace
 
-BassLevelSource BassDriver::s_levelSource = {NoChannel, NoLevel};
+BassLevelSource BassDriver::s_levelSource = {NoChannel, AudioLevel};
 
 void BassDriver::SetLevelSource(const BassLevelSource& source)
 {
     s_levelSource.pfnGetChannel = source.pfnGetChannel ? source.pfnGetChannel : NoChannel;
-    s_levelSource.pfnGetLevel = source.pfnGetLevel ? source.pfnGetLevel : NoLevel;
+    s_levelSource.pfnGetLevel = source.pfnGetLevel ? source.pfnGetLevel : AudioLevel;
 }
 
 const BassLevelSource& BassDriver::GetLevelSource()

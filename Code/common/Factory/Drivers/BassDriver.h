@@ -5,8 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-// Where the audio-level driver reads the music from. The audio layer installs its own
-// functions with BassDriver::SetLevelSource; until then no channel plays.
+// Where the audio-level driver reads the music from. By default the level query is the
+// audio layer's (rvAudio::GetLevel) and no channel plays; the music effect installs the
+// getter of its channel with BassDriver::SetLevelSource({GetMusicChannel, nullptr}).
 struct BassLevelSource
 {
     // Handle of the music channel (fxMusic::_hMusicChannel), 0 while none is open.
@@ -25,7 +26,7 @@ public:
     float GetValue(float fTime, bool bHistory) override;
     void DrawSettings() override;
 
-    // Null functions restore the silent default.
+    // A null function restores that function's default.
     static void SetLevelSource(const BassLevelSource& source);
     static const BassLevelSource& GetLevelSource();
 
