@@ -385,3 +385,24 @@ TEST_F(SceneDisplayTest, LinesLandInTheBufferThatWasCurrentWhenAdded)
     EXPECT_EQ(rvSceneDisplay::_DefaultBuffer._pVectorDisplay->npoints, 0);
     EXPECT_GT(BrightestInColumn(rvSceneDisplay::_DefaultBuffer, kW / 2), 20);
 }
+
+TEST_F(SceneDisplayTest, Program3DDrawsThroughTheCurrentCameraWithDepthTest)
+{
+    rvBufferDisplay& d = rvSceneDisplay::_DefaultBuffer;
+    d._vPosition = glm::vec3(1.f, 2.f, -50.f);
+    d.UpdateMatrices(glm::mat4(1.f));
+    rvProgram3D p;
+    p._pFragmentSource = "SHADER_HEADER\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n";
+    glDisable(GL_DEPTH_TEST);
+    p.Use();
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    GLint func = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &func);
+    EXPECT_EQ(func, GL_LESS);
+    glm::mat4 uploaded(0.f);
+    glGetUniformfv(p.programID, p._locationm4_MVP, &uploaded[0][0]);
+    EXPECT_EQ(uploaded, d._mViewProjection);
+    p.Unuse();
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_EQ(rvProgram::_currentProgramUsed, nullptr);
+}
