@@ -1,0 +1,98 @@
+#include "../../unit/Loader/ArchiveFixture.h"
+#include "DefaultBuffer.h"
+#include "GLTestContext.h"
+#include "Loader/rvLoader.h"
+#include "rvSceneDisplay.h"
+
+#include <GLFW/glfw3.h>
+
+using rvTest::GLTest;
+
+TEST_F(GLTest, LoadingBarAtHalf)
+{
+    rvTest::RenderTarget rt(1000, 1000);
+    rt.Bind();
+    glClearColor(0.f, 0.f, 0.f, 1.f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    rvLoader::DrawBar(0.5f);
+    rt.SavePNG(rvTest::BinaryPath("loading-bar-half.png"));
+    // From the top: frame 490..510 x 250..750, inside 491..509 x 251..749, fill 492..508 x 252..500.
+    // Pixel rows are counted from the bottom (row 999 - top row).
+    auto white = [&](int x, int y) { return rt.Pixel(x, y).r == 255 && rt.Pixel(x, y).b == 255; };
+    auto black = [&](int x, int y) { return rt.Pixel(x, y).r == 0 && rt.Pixel(x, y).b == 0; };
+    EXPECT_TRUE(white(400, 500)) << "fill";
+    EXPECT_TRUE(white(499, 500)) << "fill reaches half of 0.496";
+    EXPECT_TRUE(black(501, 500)) << "unfilled inside";
+    EXPECT_TRUE(black(700, 500)) << "unfilled inside";
+    EXPECT_TRUE(black(400, 508)) << "black rim above the fill";
+    EXPECT_TRUE(white(250, 500)) << "left frame";
+    EXPECT_TRUE(white(749, 500)) << "right frame";
+    EXPECT_TRUE(white(600, 509)) << "top frame";
+    EXPECT_TRUE(white(600, 490)) << "bottom frame";
+    EXPECT_TRUE(black(100, 500)) << "outside";
+    EXPECT_TRUE(black(500, 700)) << "outside";
+    rvLoader::Release();
+}
+
+namespace
+{
+rvTest::RGBA DefaultPixel(float fx, float fyFromTop)
+{
+    const rvBufferDisplay& def = rvSceneDisplay::_DefaultBuffer;
+    rvTest::RGBA px{};
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, def._glFrameBuffer);
+    glReadPixels(int(fx * def._nWidth), int((1.f - fyFromTop) * def._nHeight), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &px);
+    return px;
+}
+} // namespace
+
+// The whole path: the table arms the bar, a read of half the total draws a frame whose
+// fill covers half the bar.
+TEST_F(GLTest, LoadingBarDrawsAfterEachReadWhileArmed)
+{
+    rvTest::TempWorkDir dir;
+    ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/csv/zq4out.csv", "a;100;x\nb;200;y\nc;300\n"},
+                                           {"Data/txt/a.txt", std::string(150, 'a')}}));
+    SetUpDefaultBuffer(_window);
+    rvLoader::Begin(_window);
+    ASSERT_TRUE(rvLoader::IsArmed());
+    EXPECT_EQ(rvLoader::_nTotal, 300);
+    EXPECT_EQ(rvLoader::_nLoaded, 0);
+
+    std::vector<uint8_t> v;
+    ASSERT_TRUE(rvDataPack::GetInstance()->ReadInto("Data/txt/a.txt", v));
+    EXPECT_EQ(rvLoader::_nLoaded, 150);
+    EXPECT_EQ(DefaultPixel(0.4f, 0.5f).r, 255) << "filled";
+    EXPECT_EQ(DefaultPixel(0.6f, 0.5f).r, 0) << "not yet filled";
+    EXPECT_EQ(DefaultPixel(0.1f, 0.5f).r, 0) << "outside";
+
+    // Once disarmed, reads are neither counted nor drawn.
+    rvLoader::End();
+    EXPECT_FALSE(rvLoader::IsArmed());
+    glBindFramebuffer(GL_FRAMEBUFFER, rvSceneDisplay::_DefaultBuffer._glFrameBuffer);
+    glClearColor(0.f, 0.f, 1.f, 1.f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    ASSERT_TRUE(rvDataPack::GetInstance()->ReadInto("Data/txt/a.txt", v));
+    EXPECT_EQ(rvLoader::_nLoaded, 150);
+    EXPECT_EQ(DefaultPixel(0.4f, 0.5f).b, 255) << "no frame drawn after End";
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    rvLoader::Release();
+    rvSceneDisplay::Shutdown();
+}
+
+TEST_F(GLTest, ClosingTheWindowDuringLoadingExitsWithMinusOne)
+{
+    rvTest::TempWorkDir dir;
+    ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/csv/zq4out.csv", "a;100;x\n"}}));
+    SetUpDefaultBuffer(_window);
+    rvLoader::Begin(_window);
+    ASSERT_TRUE(rvLoader::IsArmed());
+    glfwSetWindowShouldClose(_window, GLFW_TRUE);
+    // The child re-runs the test from the start, so it owns a working GL context when the
+    // exit handlers release the GL objects.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(rvLoader::Progress(1), ::testing::ExitedWithCode(255), "");
+    glfwSetWindowShouldClose(_window, GLFW_FALSE);
+    rvLoader::End();
+    rvSceneDisplay::Shutdown();
+}
