@@ -106,6 +106,9 @@ TEST(Factory, RegistrationTableNamesIdsAndColours)
     EXPECT_EQ(Factory::TimelineColor(24), TIMELINE_COLORS[0]);
     EXPECT_EQ(Factory::TimelineColor(55), TIMELINE_COLORS[7]);
     EXPECT_DEATH(Factory(), "_pInstance == nullptr");
+    const int count = f->GetCount();
+    f->RegisterAll(); // only the first call registers
+    EXPECT_EQ(f->GetCount(), count);
 }
 
 TEST(Factory, UnknownOrUnavailableClassesGiveNoEffect)
