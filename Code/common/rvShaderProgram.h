@@ -58,7 +58,8 @@ struct rvProgram
     rvProgram& operator=(const rvProgram&) = delete;
 
     // Stores each source only where none is set yet, then builds.
-    virtual bool Create(const char* vertexSource, const char* fragmentSource, const char* geometrySource = nullptr);
+    virtual bool Create(const char* vertexSource, const char* fragmentSource,
+                        const char* geometrySource = nullptr);
     virtual bool Build();
     virtual void Use();
     virtual void Unuse();
@@ -72,7 +73,10 @@ struct rvProgram
     bool CompileAndLink(const char* vertex, const char* fragment, const char* geometry);
     // Integer source constant "const int <name> = <value>;". No-op when value equals *cachedValue.
     void SetConstant(const char* name, int* cachedValue, int value);
-    void SetConstant(const char* name, int& cachedValue, int value) { SetConstant(name, &cachedValue, value); }
+    void SetConstant(const char* name, int& cachedValue, int value)
+    {
+        SetConstant(name, &cachedValue, value);
+    }
     void AddAttribLocation(const char* name, unsigned index);
 
     // Uniform location in the linked program, -1 when absent or when the program is not built.

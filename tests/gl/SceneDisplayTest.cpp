@@ -27,15 +27,13 @@ protected:
     void SetUp() override
     {
         rvTest::GLTest::SetUp();
-        if (!_window)
-            return;
+        if (!_window) return;
         rvSceneDisplay::ResizeDefaultBuffer(kW, kH);
         rvSceneDisplay::SetCurrentBuffer(nullptr);
     }
     void TearDown() override
     {
-        if (_window)
-            rvSceneDisplay::Shutdown();
+        if (_window) rvSceneDisplay::Shutdown();
         rvTest::GLTest::TearDown();
     }
 };
@@ -476,7 +474,8 @@ TEST_F(SceneDisplayTest, FramesOfAMovingShapeLeaveADecayingTrail)
     stbi_write_png(rvTest::BinaryPath("scene_display_trail.png").c_str(), w, h, 4, flipped.data(), w * 4);
 
     // The newest circle is brightest; older positions fade, the oldest drawn step is dimmest.
-    auto rowMax = [&](float worldX) {
+    auto rowMax = [&](float worldX)
+    {
         glm::vec4 clip = d._mViewProjection * glm::vec4(worldX, -12.f, 0.f, 1.f);
         int px0 = int((clip.x / clip.w * 0.5f + 0.5f) * float(w));
         int best = 0;

@@ -59,7 +59,8 @@ std::vector<unsigned char> EncodePNG(int w, int h, const std::vector<RGBA>& topD
 {
     std::vector<unsigned char> png;
     stbi_write_png_to_func(
-        [](void* ctx, void* data, int size) {
+        [](void* ctx, void* data, int size)
+        {
             auto* out = static_cast<std::vector<unsigned char>*>(ctx);
             out->insert(out->end(), (unsigned char*)data, (unsigned char*)data + size);
         },
@@ -89,13 +90,15 @@ TEST_F(GLTest, DefaultProgramsOfEveryClassBuild)
     rvTexDepthProgram2D depth;
     rvProgram3D flat;
     flat._pFragmentSource = "SHADER_HEADER\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n";
-    std::string log = CaptureStderr([&] {
-        EXPECT_TRUE(fill.Build());
-        EXPECT_TRUE(tex.Build());
-        EXPECT_TRUE(alpha.Build());
-        EXPECT_TRUE(depth.Build());
-        EXPECT_TRUE(flat.Build());
-    });
+    std::string log = CaptureStderr(
+        [&]
+        {
+            EXPECT_TRUE(fill.Build());
+            EXPECT_TRUE(tex.Build());
+            EXPECT_TRUE(alpha.Build());
+            EXPECT_TRUE(depth.Build());
+            EXPECT_TRUE(flat.Build());
+        });
     EXPECT_EQ(log, "") << "no compile or link message expected";
     EXPECT_GE(fill._location4f_FillColor, 0);
     EXPECT_GE(fill._location4f_vMulColor, 0);
@@ -112,8 +115,10 @@ TEST_F(GLTest, FailedBuildsAreReportedOnceAndLeaveTheProgramUnbuilt)
         const char* fragment;
         const char* message;
     } cases[] = {
-        {nullptr, " SHADER_HEADER\nvoid main(){}\n", "FRAGMENT shader bad header (must start with SHADER_HEADER)"},
-        {nullptr, "SHADER_HEADER\nvoid main() { undefined_call(); }\n", "FRAGMENT shader compilation failed\n"},
+        {nullptr, " SHADER_HEADER\nvoid main(){}\n",
+         "FRAGMENT shader bad header (must start with SHADER_HEADER)"},
+        {nullptr, "SHADER_HEADER\nvoid main() { undefined_call(); }\n",
+         "FRAGMENT shader compilation failed\n"},
         {"SHADER_HEADER\nvoid main() { gl_Position = vec4(0) }\n", "SHADER_HEADER\nvoid main(){}\n",
          "VERTEX shader compilation failed\n"},
         // Compiles, but the declared function is defined nowhere: only the link can tell.
@@ -127,13 +132,15 @@ TEST_F(GLTest, FailedBuildsAreReportedOnceAndLeaveTheProgramUnbuilt)
         rvProgram2D p;
         p._pVertexSource = c.vertex;
         p._pFragmentSource = c.fragment;
-        std::string log = CaptureStderr([&] {
-            for (int frame = 0; frame < 3; ++frame)
+        std::string log = CaptureStderr(
+            [&]
             {
-                p.Use();
-                p.Unuse();
-            }
-        });
+                for (int frame = 0; frame < 3; ++frame)
+                {
+                    p.Use();
+                    p.Unuse();
+                }
+            });
         EXPECT_EQ(Count(log, c.message), 1) << log;
         EXPECT_EQ(p.programID, 0u);
         EXPECT_EQ(p._location1f_iTime, -1);
@@ -199,7 +206,8 @@ TEST_F(GLTest, UseSavesAndUnuseRestoresDepthBlendAndCulling)
 TEST_F(GLTest, NestedUseEndsTheProcess)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    auto useTwo = [] {
+    auto useTwo = []
+    {
         RenderTarget rt(8, 8);
         rt.Bind();
         rvFillColorProgram2D a;
@@ -320,9 +328,9 @@ TEST_F(GLTest, QuadPlacementAndTextureCoordinates)
     p.UseWithColor(1, 1, 1, 1);
     p.DrawQuad(QUAD_RIGHT | QUAD_BOTTOM, 1.f, 1.f, 0.5f, 0.5f);
     p.Unuse();
-    EXPECT_EQ(rt.Pixel(12, 1).r, 255);  // bottom right (rows count from the bottom)
-    EXPECT_EQ(rt.Pixel(3, 1).r, 0);     // bottom left
-    EXPECT_EQ(rt.Pixel(12, 7).r, 0);    // top right
+    EXPECT_EQ(rt.Pixel(12, 1).r, 255); // bottom right (rows count from the bottom)
+    EXPECT_EQ(rt.Pixel(3, 1).r, 0);    // bottom left
+    EXPECT_EQ(rt.Pixel(12, 7).r, 0);   // top right
 }
 
 TEST_F(GLTest, TextureQuadKeepsTheImageAspect)
@@ -398,8 +406,14 @@ struct FakeSequence
     float time;
     const fxBase* parent;
 };
-const rvSequence* AsSequence(const FakeSequence* s) { return reinterpret_cast<const rvSequence*>(s); }
-const FakeSequence* AsFake(const rvSequence* s) { return reinterpret_cast<const FakeSequence*>(s); }
+const rvSequence* AsSequence(const FakeSequence* s)
+{
+    return reinterpret_cast<const rvSequence*>(s);
+}
+const FakeSequence* AsFake(const rvSequence* s)
+{
+    return reinterpret_cast<const FakeSequence*>(s);
+}
 
 struct ClockScope
 {
@@ -464,10 +478,9 @@ TEST_F(GLTest, TimeClocksFollowTheEffectAndItsTimelines)
         int mode;
         float expect;
     } cases[] = {
-        {nullptr, 1, 0.f},  {nullptr, 2, 0.f},  {loose, 0, 3.f},       {loose, 1, 3.f},
-        {loose, 2, 3.f},    {top, 0, 4.f},      {top, 1, 20.f},        {top, 2, 20.f},
-        {inner, 0, 5.f},    {inner, 1, 1.5f},   {inner, 2, 20.f},      {innerOfLoose, 2, 7.f},
-        {top, 9, 0.f},
+        {nullptr, 1, 0.f}, {nullptr, 2, 0.f},      {loose, 0, 3.f}, {loose, 1, 3.f}, {loose, 2, 3.f},
+        {top, 0, 4.f},     {top, 1, 20.f},         {top, 2, 20.f},  {inner, 0, 5.f}, {inner, 1, 1.5f},
+        {inner, 2, 20.f},  {innerOfLoose, 2, 7.f}, {top, 9, 0.f},
     };
     p._fTimeOffset = 0.f;
     for (const Case& c : cases)
