@@ -1,4 +1,4 @@
-// Entry point shared by every benchmark of morvane_bench.
+// The one entry point of morvane_bench: every other file in bench/ only registers benchmarks.
 #include <benchmark/benchmark.h>
 
 BENCHMARK_MAIN();
