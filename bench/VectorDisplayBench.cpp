@@ -73,7 +73,8 @@ void BM_VectorDisplayFlushPresent(benchmark::State& state)
         vector_display_set_camera_source(&BenchCamera);
 
         int frame = 0;
-        auto runFrame = [&] {
+        auto runFrame = [&]
+        {
             target.Bind();
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
             AddGeometry(vd, segments, frame++);
