@@ -140,3 +140,19 @@ TEST_F(DriverTest, VariableDriverReadsTheFirstVariableOfItsName)
     second._fValue = NAN;
     EXPECT_EQ(d.GetValue(0.f, false), kInf);
 }
+
+TEST_F(DriverTest, RandomSinesStayInTheSliderRanges)
+{
+    SinusDriver d(nullptr, pDesc.get());
+    for (int round = 0; round < 50; ++round)
+    {
+        d.RandomValues();
+        for (int i = 0; i < SinusDriver::MAX_SINES; ++i)
+        {
+            EXPECT_TRUE(d._Period[i] >= 1.f && d._Period[i] < 9.f) << d._Period[i];
+            EXPECT_TRUE(d._Phase[i] >= 0.f && d._Phase[i] < 1.f) << d._Phase[i];
+            EXPECT_TRUE(d._AmplitudeFactor[i] >= 0.1f && d._AmplitudeFactor[i] < 1.f)
+                << d._AmplitudeFactor[i];
+        }
+    }
+}

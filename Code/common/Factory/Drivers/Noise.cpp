@@ -48,13 +48,18 @@ float noise1D(float x, int octaves, float persistence)
     float sum = 0.0f;
     for (int pass = 0; pass < nPasses && std::isfinite(x); ++pass)
     {
-        // The cell index modulo 256 without going through an int that could overflow:
-        // far from 0 the fraction is 0 anyway and the pass adds nothing.
         float fi = std::floor(x);
         float f = x - fi;
-        double cell = std::fmod(double(fi), 256.0);
-        if (cell < 0.0) cell += 256.0;
-        int i = int(cell) & 255;
+        // The cell's low 8 bits; far from 0, where an int would overflow, without one
+        // (the fraction is 0 there anyway and the pass adds nothing).
+        int i;
+        if (std::fabs(fi) < 1.0e9f)
+            i = int(fi) & 255;
+        else
+        {
+            double cell = std::fmod(double(fi), 256.0);
+            i = int(cell < 0.0 ? cell + 256.0 : cell) & 255;
+        }
         float g0 = Grad(s_aPerm[i]);
         float g1 = Grad(s_aPerm[(i + 1) & 255]);
         float e0 = g0 * f * Falloff(f);

@@ -40,13 +40,22 @@ float SinusDriver::GetValue(float fTime, bool bHistory)
     return std::isfinite(fValue) ? fValue : std::numeric_limits<float>::infinity();
 }
 
+namespace
+{
+// rand() reduced to 0 ... 32767 whatever the library's RAND_MAX (2^31 - 1 with glibc).
+float Rand15()
+{
+    return float(std::rand() & 0x7FFF);
+}
+} // namespace
+
 void SinusDriver::RandomValues()
 {
     for (int i = 0; i < MAX_SINES; ++i)
     {
-        _Period[i] = 1.0f + 8.0f * float(std::rand()) / 32768.0f;
-        _Phase[i] = float(std::rand()) / 32768.0f;
-        _AmplitudeFactor[i] = 0.1f + 0.9f * float(std::rand()) / 32768.0f;
+        _Period[i] = 1.0f + 8.0f * Rand15() / 32768.0f;
+        _Phase[i] = Rand15() / 32768.0f;
+        _AmplitudeFactor[i] = 0.1f + 0.9f * Rand15() / 32768.0f;
     }
 }
 
