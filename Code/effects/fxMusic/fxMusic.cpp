@@ -1,6 +1,7 @@
 #include "effects/fxMusic/fxMusic.h"
 
 #include "Factory/AttribDesc.h"
+#include "Factory/Drivers/BassDriver.h"
 #include "Factory/fxDescriptor.h"
 #include "rvAudio.h"
 #include "rvPlatform.h"
@@ -13,7 +14,18 @@ uint32_t fxMusic::_hMusicChannel = 0;
 namespace
 {
 constexpr int AUDIO_FREQUENCY = 44100;
+
+uint32_t GetMusicChannel()
+{
+    return fxMusic::_hMusicChannel;
 }
+
+// The audio-level driver reads the level of the shared music channel.
+void PublishMusicChannel()
+{
+    BassDriver::SetLevelSource({&GetMusicChannel, nullptr});
+}
+} // namespace
 
 fxMusic::fxMusic(fxDescriptor* pDescriptor) : fxBase(pDescriptor)
 {
@@ -30,6 +42,7 @@ void fxMusic::Open()
     Release();
     rvAudio& audio = rvAudio::Get();
     audio.Init(-1, AUDIO_FREQUENCY); // a repeated call fails harmlessly
+    PublishMusicChannel();
     _hStream = audio.StreamCreateFile(_sFile.c_str(), rvAudio::Flag_Loop);
     if (!_hStream)
     {
@@ -142,6 +155,7 @@ fxDescriptor* fxMusic::RegisterAttributes()
 {
     fxDescriptor* d = GetDescriptor();
     if (!d->_apAttribs.empty()) return d;
+    PublishMusicChannel();
     d->Add(TYPE_FILE, "MP3 File", rvOffsetOf<fxMusic>(&fxMusic::_sFile))->_sFilter = ".mp3";
     d->Add(TYPE_FLOAT, "Radius Left", rvOffsetOf<fxMusic>(&fxMusic::_fRadiusLeft));
     d->Add(TYPE_FLOAT, "Radius Right", rvOffsetOf<fxMusic>(&fxMusic::_fRadiusRight));
