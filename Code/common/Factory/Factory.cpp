@@ -10,6 +10,7 @@
 #include <fstream>
 
 // Effect class headers, one per registered class, as the classes become part of the program.
+#include "effects/fxSequence/fxSequence.h"
 
 Factory* Factory::_pInstance = nullptr;
 
@@ -71,7 +72,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /*  6 */ {"fxLinePath", nullptr},
     /*  7 */ {"fxParticleEmitter", nullptr},
     /*  8 */ {"fxMetaBallSystem", nullptr},
-    /*  9 */ {"fxSequence", nullptr},
+    /*  9 */ {"fxSequence", &fxSequence::RegisterAttributes},
     /* 10 */ {"fxSVG", nullptr},
     /* 11 */ {"fxSea", nullptr},
     /* 12 */ {"fxAsteroid", nullptr},
