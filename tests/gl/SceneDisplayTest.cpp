@@ -141,6 +141,13 @@ TEST_F(SceneDisplayTest, ResizingDefaultKeepsItsDisplayAndDropsThePending)
     vector_display_strip_end(display);
 
     rvSceneDisplay::ResizeDefaultBuffer(50, 31);
+    EXPECT_EQ(rvSceneDisplay::_pCurrentBuffer, &d) << "stays current, bound at its new size";
+    EXPECT_EQ(rvSceneDisplay::_pCurrentDisplay, display);
+    GLint fbo = 0, viewport[4] = {};
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &fbo);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(GLuint(fbo), d._glFrameBuffer);
+    EXPECT_EQ(viewport[2], 50);
     EXPECT_EQ(d._pVectorDisplay, display);
     EXPECT_EQ(display->settings.decay_steps, 7.f);
     EXPECT_EQ(display->resize_count, resizes + 1);
@@ -384,4 +391,38 @@ TEST_F(SceneDisplayTest, LinesLandInTheBufferThatWasCurrentWhenAdded)
     rvSceneDisplay::SetCurrentBuffer(nullptr, true);
     EXPECT_EQ(rvSceneDisplay::_DefaultBuffer._pVectorDisplay->npoints, 0);
     EXPECT_GT(BrightestInColumn(rvSceneDisplay::_DefaultBuffer, kW / 2), 20);
+}
+
+TEST_F(SceneDisplayTest, Program3DDrawsThroughTheCurrentCameraWithDepthTest)
+{
+    rvBufferDisplay& d = rvSceneDisplay::_DefaultBuffer;
+    d._vPosition = glm::vec3(1.f, 2.f, -50.f);
+    d.UpdateMatrices(glm::mat4(1.f));
+    rvProgram3D p;
+    p._pFragmentSource = "SHADER_HEADER\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n";
+    glDisable(GL_DEPTH_TEST);
+    p.Use();
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    GLint func = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &func);
+    EXPECT_EQ(func, GL_LESS);
+    glm::mat4 uploaded(0.f);
+    glGetUniformfv(p.programID, p._locationm4_MVP, &uploaded[0][0]);
+    EXPECT_EQ(uploaded, d._mViewProjection);
+    p.Unuse();
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_EQ(rvProgram::_currentProgramUsed, nullptr);
+}
+
+TEST_F(SceneDisplayTest, CopyOfTheCurrentBufferIncludesItsPendingLines)
+{
+    rvBufferDisplay source;
+    source.Create("Post", kW, kH, 15);
+    ClearBuffer(source, 0.f, 0.f, 0.f);
+    rvSceneDisplay::SetCurrentBuffer(&source);
+    AddHorizontalLine(rvSceneDisplay::BindedDisplay());
+    source.Copy();
+    EXPECT_EQ(rvSceneDisplay::_pCurrentBuffer, &source);
+    EXPECT_GT(BrightestInColumn(*source._pCopyBuffer, kW / 2), 20) << "flushed before the copy";
+    EXPECT_EQ(source._pVectorDisplay->npoints, 0);
 }
