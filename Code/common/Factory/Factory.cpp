@@ -10,6 +10,8 @@
 #include <fstream>
 
 // Effect class headers, one per registered class, as the classes become part of the program.
+#include "effects/fxMusic/fxMusic.h"
+#include "effects/fxMusicReference/fxMusicReference.h"
 #include "effects/fxSequence/fxSequence.h"
 
 Factory* Factory::_pInstance = nullptr;
@@ -51,6 +53,14 @@ fxDescriptor* MadeHere(const char* pszClassName, fxCreateFn pfnCreate)
 // fxStencilTest: fxStencilTest::GetDescriptor(); "Scale" (TYPE_FLOAT, range 0.1 to 2.0),
 //   then "Color" (TYPE_COLOR3).
 // (These appends happen only while the class's own list is empty.)
+fxDescriptor* RegisterMusicReference()
+{
+    fxDescriptor* d = fxMusicReference::GetDescriptor();
+    if (d->_apAttribs.empty())
+        d->Add(TYPE_FILE, "Sequence File", rvOffsetOf<fxMusicReference>(&fxMusicReference::_sSequenceFile))->_sFilter =
+            ".seq";
+    return d;
+}
 
 struct RegistrationRow
 {
@@ -80,7 +90,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 14 */ {"nanoSVGScene", nullptr},
     /* 15 */ {"fxMorph", nullptr},
     /* 16 */ {"rvEyesUniverse", nullptr},
-    /* 17 */ {"fxMusic", nullptr},
+    /* 17 */ {"fxMusic", &fxMusic::RegisterAttributes},
     /* 18 */ {"fxLorenz", nullptr},
     /* 19 */ {"fxBBC", nullptr},
     /* 20 */ {"fxMantaRay", nullptr},
@@ -103,7 +113,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 37 */ {"fxJoyDivision", nullptr},
     /* 38 */ {"fxStarField", nullptr},
     /* 39 */ {"fxDemoGlobalParams", nullptr},
-    /* 40 */ {"fxMusicReference", nullptr}, // GetDescriptor + "Sequence File"
+    /* 40 */ {"fxMusicReference", &RegisterMusicReference}, // GetDescriptor + "Sequence File"
     /* 41 */ {"fxCamera", nullptr},
     /* 42 */ {"fxOcean", nullptr},
     /* 43 */ {"fxHorizonBorealis", nullptr},
