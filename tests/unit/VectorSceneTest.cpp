@@ -491,3 +491,86 @@ TEST(VectorSceneFile, TruncatedAndMalformedFilesAreRejected)
     const char* p = nullptr;
     EXPECT_FALSE(node.LoadBinary(p, p));
 }
+
+// ---- The scene on a real vector display (geometry collection needs no GL context) ----
+
+#include "Factory/fxBase.h"
+#include "rvSceneDisplay.h"
+#include "vector_display/vector_display.h"
+
+namespace
+{
+struct VectorSceneOnDisplay : ::testing::Test
+{
+    vector_display* pDisplay = nullptr;
+    vector_display* pPrevious = nullptr;
+    void SetUp() override
+    {
+        ASSERT_EQ(vector_display_create(&pDisplay, 64, 64), 0);
+        pPrevious = rvSceneDisplay::_pCurrentDisplay;
+        rvSceneDisplay::_pCurrentDisplay = pDisplay;
+    }
+    void TearDown() override
+    {
+        rvSceneDisplay::_pCurrentDisplay = pPrevious;
+        vector_display_destroy(pDisplay);
+    }
+};
+} // namespace
+
+TEST_F(VectorSceneOnDisplay, LinesBecomeStripsWithTheirColourAndAWidthOfZeroKeepsTheThickness)
+{
+    VectorScene root;
+    VectorSceneLine* pA = AddPolyline(root, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}});
+    pA->_vColor = glm::vec4(1.f, 0.5f, 0.25f, 1.f);
+    pA->_fWidth = 2.f;
+    VectorSceneLine* pB = AddPolyline(root, {{5, 5, 5}, {6, 6, 6}});
+    pB->_fWidth = 0.f;
+    root.Draw();
+
+    // START, 3 points, END, then START, 2 points, END.
+    ASSERT_EQ(pDisplay->npoints, 9);
+    const vector_display_point* p = pDisplay->points;
+    EXPECT_EQ(p[0].flags, PTF_LINE_STRIPSTART);
+    EXPECT_EQ(p[4].flags, PTF_LINE_STRIPEND);
+    EXPECT_EQ(p[3].x, 1.f);
+    EXPECT_EQ(p[3].y, 1.f);
+    EXPECT_EQ(p[1].g, 0.5f);
+    EXPECT_EQ(p[1].thickness, 2.f);
+    EXPECT_EQ(p[6].r, 1.f);
+    EXPECT_EQ(p[6].b, 1.f);
+    EXPECT_EQ(p[6].thickness, 2.f); // width 0: the previous line's thickness stays
+    EXPECT_EQ(pDisplay->npoints_strip, 0);
+
+    // A range with from >= to leaves the display's colour untouched.
+    vector_display_set_rgb(pDisplay, 0.1f, 0.2f, 0.3f);
+    pA->DrawRange(nullptr, 1.f, 1.f);
+    EXPECT_EQ(pDisplay->settings.color[0], 0.1f);
+    root.DrawFraction(0.f, 1.f);
+    EXPECT_EQ(pDisplay->npoints, 18);
+}
+
+TEST_F(VectorSceneOnDisplay, EffectUpdateRefreshesItsSceneTransforms)
+{
+    CountingTransform t;
+    VectorScene scene;
+    scene.AddChild()->AddLine()->AddPoint(1, 2, 3);
+    scene.SetTransform(&t);
+    fxBase* pEffect = fxBase::Create(fxBase::GetDescriptor());
+    pEffect->_pVectorScene = &scene;
+    pEffect->SetState(State_SequenceStarted);
+    pEffect->Update();
+    EXPECT_EQ(t.nUpdates, 1);
+    pEffect->SetState(State_DemoStoped);
+    delete pEffect;
+}
+
+TEST(VectorSceneDeathTest, DrawingNeedsACurrentDisplay)
+{
+    VectorScene root;
+    AddPolyline(root, {{0, 0, 0}, {1, 0, 0}});
+    vector_display* pSaved = rvSceneDisplay::_pCurrentDisplay;
+    rvSceneDisplay::_pCurrentDisplay = nullptr;
+    EXPECT_DEATH(root.Draw(), "_pCurrentDisplay");
+    rvSceneDisplay::_pCurrentDisplay = pSaved;
+}

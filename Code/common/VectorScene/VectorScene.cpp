@@ -1,11 +1,24 @@
 #include "VectorScene/VectorScene.h"
 
+#include "Factory/fxBase.h"
 #include "VectorScene/VectorSceneOutput.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <utility>
+
+namespace
+{
+void UpdateSceneTransforms(VectorScene* pScene)
+{
+    pScene->UpdateTransforms();
+}
+
+// The effect base refreshes an effect's vector scene every frame through this hook. Any effect
+// holding a scene links this file (the destructor lives here), so the hook is set before use.
+const bool s_bHooked = (fxBase::_pfnUpdateVectorScene = &UpdateSceneTransforms, true);
+} // namespace
 
 VectorScene::~VectorScene()
 {
