@@ -10,6 +10,7 @@
 #include <stb_image.h>
 
 #include "Display/rvBufferDisplay.h"
+#include "Factory/fxBase.h"
 #include "Loader/rvLoader.h"
 #include "rvPlatform.h"
 #include "rvSceneDisplay.h"
@@ -18,10 +19,8 @@ rvProgram* rvProgram::_currentProgramUsed = nullptr;
 GLuint rvProgram2D::_quadVAO = 0;
 GLuint rvProgram2D::_quadVBO = 0;
 float rvProgram2D::_quadVertices[6 * 4] = {};
-bool (*rvProgramClockHooks::pfnSequenceTime)(const fxBase*, float*) = nullptr;
-const fxBase* (*rvProgramClockHooks::pfnParentEffect)(const fxBase*) = nullptr;
-const fxBase* (*rvProgramClockHooks::pfnCurrentEffect)() = nullptr;
-float (*rvProgramClockHooks::pfnLocalTime)(const fxBase*) = nullptr;
+float (*rvProgramClockHooks::pfnSequenceTime)(const rvSequence*) = nullptr;
+const fxBase* (*rvProgramClockHooks::pfnSequenceParent)(const rvSequence*) = nullptr;
 
 namespace
 {
@@ -411,34 +410,40 @@ void rvProgram2D::Use()
     }
 }
 
+namespace
+{
+// Time of the timeline an effect belongs to; false when it belongs to none (or it cannot be read).
+bool SequenceTime(const fxBase* effect, float* time)
+{
+    if (!effect->_pSequence || !rvProgramClockHooks::pfnSequenceTime)
+        return false;
+    *time = rvProgramClockHooks::pfnSequenceTime(effect->_pSequence);
+    return true;
+}
+} // namespace
+
 float rvProgram2D::ClockTime(int mode)
 {
     if (mode == TIME_WALLCLOCK)
         return float(glfwGetTime());
     if (mode < TIME_EFFECT || mode > TIME_PARENT_SEQUENCE)
         return 0.f;
-
-    const fxBase* effect = rvProgramClockHooks::pfnCurrentEffect ? rvProgramClockHooks::pfnCurrentEffect() : nullptr;
+    const fxBase* effect = fxBase::_pCurrentEffect;
     if (!effect)
         return 0.f;
-    auto localTime = [](const fxBase* e) {
-        return rvProgramClockHooks::pfnLocalTime ? rvProgramClockHooks::pfnLocalTime(e) : 0.f;
-    };
-    auto sequenceTime = [](const fxBase* e, float* t) {
-        return rvProgramClockHooks::pfnSequenceTime && rvProgramClockHooks::pfnSequenceTime(e, t);
-    };
 
     float t = 0.f;
-    if (mode == TIME_EFFECT || !sequenceTime(effect, &t))
-        return localTime(effect);
+    if (mode == TIME_EFFECT || !SequenceTime(effect, &t))
+        return effect->_fTime;
     if (mode == TIME_SEQUENCE)
         return t;
     // One level up: the timeline of the effect that owns this effect's timeline.
-    const fxBase* parent = rvProgramClockHooks::pfnParentEffect ? rvProgramClockHooks::pfnParentEffect(effect) : nullptr;
+    const fxBase* parent =
+        rvProgramClockHooks::pfnSequenceParent ? rvProgramClockHooks::pfnSequenceParent(effect->_pSequence) : nullptr;
     if (!parent)
         return t;
     float parentTime = 0.f;
-    return sequenceTime(parent, &parentTime) ? parentTime : localTime(parent);
+    return SequenceTime(parent, &parentTime) ? parentTime : parent->_fTime;
 }
 
 void rvProgram2D::Unuse()
