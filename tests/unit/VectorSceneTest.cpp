@@ -556,6 +556,8 @@ TEST_F(VectorSceneOnDisplay, EffectUpdateRefreshesItsSceneTransforms)
     VectorScene scene;
     scene.AddChild()->AddLine()->AddPoint(1, 2, 3);
     scene.SetTransform(&t);
+    // Installed at start-up; set again here because other tests replace the hook.
+    fxBase::_pfnUpdateVectorScene = &VectorScene::UpdateEffectScene;
     fxBase* pEffect = fxBase::Create(fxBase::GetDescriptor());
     pEffect->_pVectorScene = &scene;
     pEffect->SetState(State_SequenceStarted);

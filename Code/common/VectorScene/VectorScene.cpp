@@ -8,16 +8,16 @@
 #include <cstring>
 #include <utility>
 
-namespace
-{
-void UpdateSceneTransforms(VectorScene* pScene)
+void VectorScene::UpdateEffectScene(VectorScene* pScene)
 {
     pScene->UpdateTransforms();
 }
 
+namespace
+{
 // The effect base refreshes an effect's vector scene every frame through this hook. Any effect
 // holding a scene links this file (the destructor lives here), so the hook is set before use.
-const bool s_bHooked = (fxBase::_pfnUpdateVectorScene = &UpdateSceneTransforms, true);
+const bool s_bHooked = (fxBase::_pfnUpdateVectorScene = &VectorScene::UpdateEffectScene, true);
 } // namespace
 
 VectorScene::~VectorScene()

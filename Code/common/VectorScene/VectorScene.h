@@ -28,6 +28,8 @@ public:
     void SetTransform(rvTransform* pTransform);
     void CopyMatrix(rvTransform& source, bool bUpdate);
     void UpdateTransforms();
+    // The per-frame refresh of an effect's scene (fxBase::_pfnUpdateVectorScene, set at start-up).
+    static void UpdateEffectScene(VectorScene* pScene);
     // _pTransform when set, else _Transform when _bOwnMatrix, else null.
     rvTransform* GetTransform();
     const rvTransform* GetTransform() const;
