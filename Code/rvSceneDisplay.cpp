@@ -25,16 +25,6 @@ void CurrentBufferCamera(vector_display_camera* out)
     out->view_projection = b->_mViewProjection;
     out->back_color = b->_vBackColor;
 }
-
-void ConnectCameraSource()
-{
-    static bool connected = false;
-    if (!connected)
-    {
-        vector_display_set_camera_source(&CurrentBufferCamera);
-        connected = true;
-    }
-}
 } // namespace
 
 void rvSceneDisplay::ResizeDefaultBuffer(int w, int h)
@@ -51,7 +41,7 @@ rvBufferDisplay* rvSceneDisplay::SetCurrentBuffer(rvBufferDisplay* buffer, bool 
     if (newbuf == _pCurrentBuffer && !force)
         return nullptr;
     rvAssert(newbuf->IsValid());
-    ConnectCameraSource();
+    vector_display_set_camera_source(&CurrentBufferCamera);
 
     // Lines always land in the buffer that was current when they were added.
     if (_pCurrentDisplay)
@@ -72,6 +62,7 @@ void rvSceneDisplay::BeginFrame(GLFWwindow* window)
     SetCurrentBuffer(nullptr, true);
     glDisable(GL_BLEND);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE); // an occluder pass may have left depth writes off: the clear must reach depth
     glClearColor(0.f, 0.f, 0.f, 1.f);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

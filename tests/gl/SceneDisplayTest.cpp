@@ -141,6 +141,13 @@ TEST_F(SceneDisplayTest, ResizingDefaultKeepsItsDisplayAndDropsThePending)
     vector_display_strip_end(display);
 
     rvSceneDisplay::ResizeDefaultBuffer(50, 31);
+    EXPECT_EQ(rvSceneDisplay::_pCurrentBuffer, &d) << "stays current, bound at its new size";
+    EXPECT_EQ(rvSceneDisplay::_pCurrentDisplay, display);
+    GLint fbo = 0, viewport[4] = {};
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &fbo);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(GLuint(fbo), d._glFrameBuffer);
+    EXPECT_EQ(viewport[2], 50);
     EXPECT_EQ(d._pVectorDisplay, display);
     EXPECT_EQ(display->settings.decay_steps, 7.f);
     EXPECT_EQ(display->resize_count, resizes + 1);
@@ -405,4 +412,17 @@ TEST_F(SceneDisplayTest, Program3DDrawsThroughTheCurrentCameraWithDepthTest)
     p.Unuse();
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_EQ(rvProgram::_currentProgramUsed, nullptr);
+}
+
+TEST_F(SceneDisplayTest, CopyOfTheCurrentBufferIncludesItsPendingLines)
+{
+    rvBufferDisplay source;
+    source.Create("Post", kW, kH, 15);
+    ClearBuffer(source, 0.f, 0.f, 0.f);
+    rvSceneDisplay::SetCurrentBuffer(&source);
+    AddHorizontalLine(rvSceneDisplay::BindedDisplay());
+    source.Copy();
+    EXPECT_EQ(rvSceneDisplay::_pCurrentBuffer, &source);
+    EXPECT_GT(BrightestInColumn(*source._pCopyBuffer, kW / 2), 20) << "flushed before the copy";
+    EXPECT_EQ(source._pVectorDisplay->npoints, 0);
 }

@@ -182,6 +182,20 @@ TEST_F(VectorDisplayFrame, LineHasABrightCentreAndASoftCrossSection)
     EXPECT_EQ(_vd->nlines, 0);
 }
 
+TEST_F(VectorDisplayFrame, VerticalAndHorizontalLinesHaveTheSameWidthOnAWideViewport)
+{
+    vector_display_strip_begin(_vd, 20.5f, 5.f, 0.f); // vertical, along column 20
+    vector_display_strip_to(_vd, 20.5f, 60.f, 0.f);
+    vector_display_strip_end(_vd);
+    HLine(40.5f, 40.f, 90.f);
+    Flush();
+    for (int d = 0; d < 5; ++d)
+    {
+        EXPECT_NEAR(R(20 + d, 30), R(60, 40 - d), 3) << d;
+        EXPECT_NEAR(R(20 - d, 30), R(60, 40 + d), 3) << d;
+    }
+}
+
 TEST_F(VectorDisplayFrame, StripsJoinWithoutGapsAndSeparateStripsStayApart)
 {
     // An L with a miter joint, then a second strip starting right of the first one's end.

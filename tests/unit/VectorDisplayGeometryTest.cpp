@@ -1,6 +1,7 @@
 // The vector display's geometry collection, without a GL context.
 #include "vector_display/vector_display.h"
 #include "vector_display/vector_font_simplex.h"
+#include "rvMath.h"
 
 #include <gtest/gtest.h>
 
@@ -393,4 +394,26 @@ TEST_F(VectorDisplayGeometryDeathTest, ColourAboveOneAndMisusedStripsAssert)
     vector_display_point p;
     EXPECT_DEATH(vector_display_add_dot(_vd, &p), "npoints_strip == 0");
     EXPECT_DEATH(vector_display_strip_begin(_vd, 0, 0, 0), "npoints_strip == 0");
+}
+
+TEST(VectorDisplayTransform, PointGoesThroughTheMatrixWithoutPerspectiveDivision)
+{
+    glm::vec3 in(2.f, 0.f, 5.f), out(0.f);
+    EXPECT_EQ(*vector_display_transform_point(&out, nullptr, &in), in);
+
+    rvTransform2D t;
+    t._fRotation = 90.f;
+    t._vScale = glm::vec2(2.f, 1.f);
+    t._vPosition = glm::vec2(10.f, 0.f);
+    t._vPivot = glm::vec2(1.f, 0.f);
+    t.Update();
+    vector_display_transform_point(&out, &t, &in);
+    EXPECT_NEAR(out.x, 10.f, 1e-5);
+    EXPECT_NEAR(out.y, 2.f, 1e-5);
+    EXPECT_NEAR(out.z, 5.f, 1e-5);
+
+    rvTransform m; // a w row that is not (0, 0, 0, 1) is ignored
+    m._mMatrix[0][3] = 7.f;
+    m._mMatrix[3] = glm::vec4(1.f, 2.f, 3.f, 9.f);
+    EXPECT_EQ(vector_display_transform_point(&m, glm::vec3(1.f, 1.f, 1.f)), glm::vec3(2.f, 3.f, 4.f));
 }

@@ -34,7 +34,28 @@ void rvBufferDisplay::Create(const char* name, int w, int h, int flags)
     if (w == _nWidth && h == _nHeight && flags == _nFlags)
         return;
 
+    // "Default" resized while current stays current (Release lets go of it meanwhile).
+    const bool remainCurrent = rvSceneDisplay::_pCurrentBuffer == this;
     Release(false);
+
+    // Creating a buffer must not change what is being drawn into: a twin made by the first Copy
+    // is created while another buffer is current, whose pending lines are flushed right after.
+    struct BindingGuard
+    {
+        GLint draw = 0, read = 0, viewport[4] = {0, 0, 0, 0};
+        BindingGuard()
+        {
+            glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &draw);
+            glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
+            glGetIntegerv(GL_VIEWPORT, viewport);
+        }
+        ~BindingGuard()
+        {
+            glBindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(draw));
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(read));
+            glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+        }
+    } restoreBindings;
 
     _sName = name ? name : "";
     _nWidth = w;
@@ -115,6 +136,16 @@ void rvBufferDisplay::Create(const char* name, int w, int h, int flags)
 
     UpdateMatrices(glm::mat4(1.f));
     _bCreated = true;
+
+    if (remainCurrent && rvSceneDisplay::_pCurrentBuffer == nullptr)
+    {
+        rvSceneDisplay::_pCurrentBuffer = this;
+        rvSceneDisplay::_pCurrentDisplay = _pVectorDisplay;
+        restoreBindings.draw = restoreBindings.read = GLint(_glFrameBuffer);
+        restoreBindings.viewport[0] = restoreBindings.viewport[1] = 0;
+        restoreBindings.viewport[2] = w;
+        restoreBindings.viewport[3] = h;
+    }
 }
 
 void rvBufferDisplay::Release(bool deleteDisplayObjects)

@@ -13,6 +13,7 @@
 #include "effects/fxBufferDefault/fxBufferDefault.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
 #include "effects/fxDemoGlobalParams/fxDemoGlobalParams.h"
+#include "effects/fxSequence/fxSequence.h"
 #include "effects/fxVectorDisplay/fxVectorDisplay.h"
 
 Factory* Factory::_pInstance = nullptr;
@@ -75,7 +76,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /*  6 */ {"fxLinePath", nullptr},
     /*  7 */ {"fxParticleEmitter", nullptr},
     /*  8 */ {"fxMetaBallSystem", nullptr},
-    /*  9 */ {"fxSequence", nullptr},
+    /*  9 */ {"fxSequence", &fxSequence::RegisterAttributes},
     /* 10 */ {"fxSVG", nullptr},
     /* 11 */ {"fxSea", nullptr},
     /* 12 */ {"fxAsteroid", nullptr},
