@@ -12,6 +12,7 @@
 // Effect class headers, one per registered class, as the classes become part of the program.
 #include "effects/fxBufferDefault/fxBufferDefault.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
+#include "effects/fxCamera/fxCamera.h"
 #include "effects/fxDemoGlobalParams/fxDemoGlobalParams.h"
 #include "effects/fxSequence/fxSequence.h"
 #include "effects/fxVectorDisplay/fxVectorDisplay.h"
@@ -108,7 +109,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 38 */ {"fxStarField", nullptr},
     /* 39 */ {"fxDemoGlobalParams", &fxDemoGlobalParams::RegisterAttributes},
     /* 40 */ {"fxMusicReference", nullptr}, // GetDescriptor + "Sequence File"
-    /* 41 */ {"fxCamera", nullptr},
+    /* 41 */ {"fxCamera", &fxCamera::RegisterAttributes},
     /* 42 */ {"fxOcean", nullptr},
     /* 43 */ {"fxHorizonBorealis", nullptr},
     /* 44 */ {"fxTextNeon", nullptr},
