@@ -1,10 +1,295 @@
+// The program's entry: opens the window, sets up ImGui and the scene display, registers
+// the effect classes, loads the demo timeline and runs frames until the window closes.
+// Everything runs on the main thread.
+#include <epoxy/gl.h>
+
+#include <GLFW/glfw3.h>
+#include <backends/imgui_impl_glfw.h>
+#include <backends/imgui_impl_opengl3.h>
+#include <imgui.h>
+
+#include "rvAssert.h"
+#include "rvMain.h"
 #include "rvPlatform.h"
 
 #include <cstdio>
 
+// ---------------------------------------------------------------------------------------
+// State of the main module (main thread only)
+
+static GLFWwindow* pWindow = nullptr;
+static GLFWmonitor* pPrimaryMonitor = nullptr;
+static int nWindowSizeX = 1280, nWindowSizeY = 800;
+static int nWindowPosX = rvMain::UnsetWindowPosition, nWindowPosY = rvMain::UnsetWindowPosition;
+static int nFrameBufferSizeX = 1280, nFrameBufferSizeY = 800;
+static bool bFullScreen = false;
+static bool bVSync = true;
+static bool bImguiDemo = false;
+static bool bBrel3dTest = false;
+static bool bSequencer = false;
+static bool bEffectTester = false;
+static bool bRenderImGui = true;
+
+// Set by the key callback when Escape is pressed; a press and release that both arrive
+// within one event poll never show in ImGui's key-down state, so the press is kept here.
+static bool bEscapePressed = false;
+
+// ---------------------------------------------------------------------------------------
+// Window
+
+static void OnGlfwError(int error, const char* description)
+{
+    std::fprintf(stderr, "Glfw Error %d: %s\n", error, description);
+}
+
+// Installed before the ImGui backend, which calls it from its own key callback.
+static void OnGlfwKey(GLFWwindow*, int key, int, int action, int)
+{
+    if (key == GLFW_KEY_ESCAPE && action == GLFW_PRESS)
+        bEscapePressed = true;
+}
+
+static void ApplyWindowMode()
+{
+    if (bFullScreen)
+    {
+        glfwSetWindowMonitor(pWindow, pPrimaryMonitor, 0, 0, nWindowSizeX, nWindowSizeY, 0);
+        return;
+    }
+    glfwSetWindowMonitor(pWindow, nullptr, rvMain::WindowedPosition(nWindowPosX),
+                         rvMain::WindowedPosition(nWindowPosY), nWindowSizeX, nWindowSizeY, 0);
+    glfwSetWindowAttrib(pWindow, GLFW_RESIZABLE, GLFW_TRUE);
+    glfwSetWindowAttrib(pWindow, GLFW_DECORATED, GLFW_TRUE);
+}
+
+static void SetWindowHints()
+{
+    // A 3.0 request gives the compatibility context (all of GL 4.x on Mesa).
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
+    bFullScreen = true;
+    pPrimaryMonitor = glfwGetPrimaryMonitor();
+    glfwWindowHint(GLFW_RED_BITS, 8);
+    glfwWindowHint(GLFW_GREEN_BITS, 8);
+    glfwWindowHint(GLFW_BLUE_BITS, 8);
+    glfwWindowHint(GLFW_ALPHA_BITS, 8);
+    glfwWindowHint(GLFW_DEPTH_BITS, 24);
+    glfwWindowHint(GLFW_STENCIL_BITS, 8);
+    glfwWindowHint(GLFW_REFRESH_RATE, 60);
+}
+
+// Creates the window full screen on the primary monitor and makes its context current.
+static bool OpenWindow()
+{
+    SetWindowHints();
+    rvMain::WindowSizeForCommandLine(rvPlatform::GetCommandLine(), nWindowSizeX, nWindowSizeY);
+    pWindow = glfwCreateWindow(nWindowSizeX, nWindowSizeY, "Convoxa - Morvane - ZQ4", nullptr, nullptr);
+    if (!pWindow)
+        return false;
+    if (nWindowPosX != rvMain::UnsetWindowPosition && nWindowPosY != rvMain::UnsetWindowPosition)
+        glfwSetWindowPos(pWindow, nWindowPosX, nWindowPosY);
+    ApplyWindowMode();
+    glfwGetFramebufferSize(pWindow, &nFrameBufferSizeX, &nFrameBufferSizeY);
+    glfwMakeContextCurrent(pWindow);
+    glfwSwapInterval(bVSync ? 1 : 0);
+    // OpenGL entry points are resolved by name through libepoxy on first use.
+    return true;
+}
+
+// While windowed, the window's place and size are kept for the next switch of mode.
+static void RememberWindowedPlacement()
+{
+    if (bFullScreen)
+        return;
+    glfwGetWindowPos(pWindow, &nWindowPosX, &nWindowPosY);
+    nWindowSizeX = nFrameBufferSizeX;
+    nWindowSizeY = nFrameBufferSizeY;
+}
+
+// ---------------------------------------------------------------------------------------
+// ImGui
+
+static void InitImGui()
+{
+    glfwSetKeyCallback(pWindow, OnGlfwKey);
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGui::StyleColorsDark();
+    ImGui_ImplGlfw_InitForOpenGL(pWindow, true);
+    ImGui_ImplOpenGL3_Init("#version 400");
+}
+
+static void StartImGuiFrame()
+{
+    ImGui_ImplOpenGL3_NewFrame();
+    ImGui_ImplGlfw_NewFrame();
+    ImGui::NewFrame();
+}
+
+// The frame is always built; it is drawn only while the editor is shown.
+static void EndImGuiFrame()
+{
+    ImGui::EndFrame();
+    if (!bRenderImGui)
+        return;
+    ImGui::Render();
+    ImDrawData* drawData = ImGui::GetDrawData();
+    if (drawData && drawData->Valid)
+        ImGui_ImplOpenGL3_RenderDrawData(drawData);
+}
+
+static void ShutdownImGui()
+{
+    ImGui_ImplOpenGL3_Shutdown();
+    ImGui_ImplGlfw_Shutdown();
+    ImGui::DestroyContext();
+}
+
+// ---------------------------------------------------------------------------------------
+// Scene display
+
+static void CreateDefaultBuffer()
+{
+    glClearColor(0.f, 0.f, 0.f, 1.f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glfwSwapBuffers(pWindow);
+}
+
+static void ResizeDefaultBufferToFramebuffer()
+{
+    glfwGetFramebufferSize(pWindow, &nFrameBufferSizeX, &nFrameBufferSizeY);
+}
+
+static void BeginSceneFrame()
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, nFrameBufferSizeX, nFrameBufferSizeY);
+    glClearColor(0.f, 0.f, 0.f, 1.f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+static void PresentSceneFrame(bool paused) { glFlush(); }
+
+static void ReleaseSceneDisplay() {}
+
+// ---------------------------------------------------------------------------------------
+// Timeline
+
+struct Timeline
+{
+    float _fTime = 0.f;
+    int _nFrameMax = 0;
+    bool _bPlaying = false;
+};
+
+static void LoadDemo(Timeline& timeline)
+{
+    timeline._fTime = 0.f;
+    timeline._bPlaying = true;
+}
+
+static void UpdateTimeline(Timeline& timeline, float dt) {}
+
+// ---------------------------------------------------------------------------------------
+// Editor windows
+
+static void UpdateEffectTester(float dt) {}
+
+static void DrawGlobalConfigWindow(float rawDelta)
+{
+    bool open = false;
+    ImGui::Begin("Global config", &open, 0);
+    ImGui::BulletText("%.2f fps", 1.f / rawDelta);
+    if (ImGui::Checkbox("VSync", &bVSync))
+        glfwSwapInterval(bVSync ? 1 : 0);
+    if (ImGui::Checkbox("Full Screen", &bFullScreen))
+        ApplyWindowMode();
+    ImGui::Separator();
+    ImGui::Checkbox("ImguiDemo", &bImguiDemo);
+    ImGui::Checkbox("Brel3dTest", &bBrel3dTest);
+    ImGui::Checkbox("Sequencer", &bSequencer);
+    ImGui::Checkbox("EffectTester", &bEffectTester);
+    ImGui::End();
+}
+
+static void DrawToggledWindows(float dt)
+{
+    if (bImguiDemo)
+        ImGui::ShowDemoWindow(&bImguiDemo);
+}
+
+// ---------------------------------------------------------------------------------------
+// Frame loop
+
+static bool ExitRequested(const Timeline& timeline)
+{
+    const bool escape = rvMain::EscapeDownDurationIsZero() || bEscapePressed;
+    bEscapePressed = false;
+    return rvMain::ShouldCloseWindow(escape, rvMain::TimelineReachedEnd(timeline._fTime, timeline._nFrameMax),
+                                     bRenderImGui);
+}
+
+static void RunFrames(Timeline& timeline, double previous)
+{
+    for (;;)
+    {
+        const double now = glfwGetTime();
+        const float rawDelta = (float)(now - previous);
+        const float dt = rvMain::ClampFrameDelta(rawDelta);
+
+        glfwPollEvents();
+        StartImGuiFrame();
+        ResizeDefaultBufferToFramebuffer();
+        BeginSceneFrame();
+        DrawToggledWindows(dt);
+        if (bSequencer)
+            UpdateTimeline(timeline, dt);
+        UpdateEffectTester(dt);
+        DrawGlobalConfigWindow(rawDelta);
+        PresentSceneFrame(bSequencer ? !timeline._bPlaying : rawDelta == 0.f);
+        RememberWindowedPlacement();
+        EndImGuiFrame();
+        glfwSwapBuffers(pWindow);
+
+        if (ExitRequested(timeline))
+            glfwSetWindowShouldClose(pWindow, GLFW_TRUE);
+        if (glfwWindowShouldClose(pWindow))
+            return;
+        previous = now;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+
 int main(int argc, char** argv)
 {
     rvPlatform::SetCommandLine(argc, argv);
-    std::fprintf(stderr, "morvane: the player is not assembled yet\n");
+
+    glfwSetErrorCallback(OnGlfwError);
+    if (!glfwInit())
+        return -1;
+    if (!OpenWindow())
+    {
+        glfwTerminate();
+        return -1;
+    }
+    InitImGui();
+    CreateDefaultBuffer();
+
+    Timeline timeline;
+    const double timeOrigin = glfwGetTime();
+    ImGui::GetIO().IniFilename = nullptr;
+    glfwSetInputMode(pWindow, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+    LoadDemo(timeline);
+    bSequencer = true;
+    bRenderImGui = false;
+
+    if (!glfwWindowShouldClose(pWindow))
+        RunFrames(timeline, timeOrigin);
+
+    ReleaseSceneDisplay();
+    ShutdownImGui();
+    glfwTerminate();
+    pWindow = nullptr;
     return 0;
 }
