@@ -1,0 +1,378 @@
+#include "Loader/rvLoader.h"
+
+#include "rvAssert.h"
+
+#include <epoxy/gl.h>
+#include <GLFW/glfw3.h>
+#include <physfs.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace
+{
+const char* const kProgramName = "Morvane-ZQ4";
+const char* const kArchivePath = "Data/Morvane-ZQ4.sts";
+const char* const kArchivePassword = "Nine grey herons wait beside the river.";
+const char* const kPasswordSeparator = "$";
+const char* const kProgressTable = "Data/csv/zq4out.csv";
+
+GLFWwindow* _window = nullptr;
+
+// Frees a PhysicsFS handle on every path out of a read.
+struct PhysFile
+{
+    PHYSFS_File* f;
+    ~PhysFile()
+    {
+        if (f)
+            PHYSFS_close(f);
+    }
+};
+
+struct StdFile
+{
+    FILE* f;
+    ~StdFile()
+    {
+        if (f)
+            std::fclose(f);
+    }
+};
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// rvDataPack
+// ---------------------------------------------------------------------------------------------
+
+rvDataPack* rvDataPack::GetInstance()
+{
+    static rvDataPack* s_pInstance = [] {
+        rvDataPack* pack = new rvDataPack();
+        if (!PHYSFS_isInit())
+            PHYSFS_init(kProgramName);
+        if (PHYSFS_isInit() && PHYSFS_mount(kArchivePath, nullptr, 1))
+            pack->_sPassword = kArchivePassword;
+        return pack;
+    }();
+    return s_pInstance;
+}
+
+void rvDataPack::NormalizePath(std::string& path)
+{
+    if (path.empty())
+        return;
+    if (path[0] == '.')
+        path.erase(0, 1);
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+}
+
+template <class Vec> bool rvDataPack::ReadArchive(const std::string& path, Vec& bytes)
+{
+    std::string name = path;
+    NormalizePath(name);
+    if (!PHYSFS_isInit() || name.empty() || !PHYSFS_exists(name.c_str()))
+        return false;
+    if (!_sPassword.empty())
+        name += kPasswordSeparator + _sPassword;
+
+    PhysFile file{PHYSFS_openRead(name.c_str())};
+    if (!file.f)
+        return false;
+    PHYSFS_sint64 length = PHYSFS_fileLength(file.f);
+    if (length < 0 || length > INT_MAX)
+        return false;
+    Vec read(static_cast<size_t>(length));
+    // A truncated or corrupt entry (or a wrong password that slipped past the check
+    // byte) delivers fewer bytes than its length: that is a failed read.
+    if (length > 0 && PHYSFS_readBytes(file.f, read.data(), static_cast<PHYSFS_uint64>(length)) != length)
+        return false;
+    bytes.swap(read);
+    return true;
+}
+
+template <class Vec> bool rvDataPack::ReadDisk(const std::string& path, Vec& bytes)
+{
+    StdFile file{std::fopen(path.c_str(), "rb")};
+    if (!file.f)
+        return false;
+    if (std::fseek(file.f, 0, SEEK_END) != 0)
+        return false;
+    long length = std::ftell(file.f);
+    if (length < 0 || length > INT_MAX || std::fseek(file.f, 0, SEEK_SET) != 0)
+        return false;
+    Vec read(static_cast<size_t>(length));
+    if (length > 0 && std::fread(read.data(), 1, static_cast<size_t>(length), file.f) != static_cast<size_t>(length))
+        return false;
+    bytes.swap(read);
+    return true;
+}
+
+template <class Vec> bool rvDataPack::Read(const std::string& path, Vec& bytes, bool forceOS)
+{
+    return forceOS ? ReadDisk(path, bytes) : ReadArchive(path, bytes);
+}
+
+uint8_t* rvDataPack::ReadAll(const std::string& path, int& size, bool forceOS)
+{
+    size = 0;
+    std::vector<uint8_t> bytes;
+    if (!Read(path, bytes, forceOS))
+    {
+        rvLoader::Progress(0);
+        return nullptr;
+    }
+    uint8_t* out = new uint8_t[bytes.size()];
+    if (!bytes.empty())
+        std::copy(bytes.begin(), bytes.end(), out);
+    size = static_cast<int>(bytes.size());
+    rvLoader::Progress(size);
+    return out;
+}
+
+bool rvDataPack::ReadInto(const std::string& path, std::vector<uint8_t>& data, bool forceOS)
+{
+    bool ok = Read(path, data, forceOS);
+    rvLoader::Progress(ok ? static_cast<int>(data.size()) : 0);
+    return ok;
+}
+
+bool rvDataPack::ReadInto(const std::string& path, std::vector<char>& data, bool forceOS)
+{
+    bool ok = Read(path, data, forceOS);
+    rvLoader::Progress(ok ? static_cast<int>(data.size()) : 0);
+    return ok;
+}
+
+FILE* rvDataPack::OpenAsFILE(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    FILE* out = nullptr;
+    if (ReadArchive(path, bytes))
+    {
+        out = std::tmpfile();
+        // A temporary file that cannot be made or filled is a failed read.
+        if (out && !bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size())
+        {
+            std::fclose(out);
+            out = nullptr;
+        }
+        if (out)
+            std::rewind(out);
+    }
+    rvLoader::Progress(out ? static_cast<int>(bytes.size()) : 0);
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------------
+// rvLoader
+// ---------------------------------------------------------------------------------------------
+
+int rvLoader::_nTotal = 0;
+int rvLoader::_nLoaded = 0;
+
+namespace
+{
+// The bar's flat-colour rectangles.
+struct BarProgram
+{
+    GLuint program = 0, vao = 0;
+    GLint locRect = -1, locColor = -1;
+
+    static GLuint Compile(GLenum type, const char* src)
+    {
+        GLuint s = glCreateShader(type);
+        glShaderSource(s, 1, &src, nullptr);
+        glCompileShader(s);
+        GLint ok = 0;
+        glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+        if (!ok)
+        {
+            char log[1024] = {};
+            glGetShaderInfoLog(s, sizeof(log), nullptr, log);
+            std::fprintf(stderr, "Error compiling shader:\n%s\n", log);
+            glDeleteShader(s);
+            return 0;
+        }
+        return s;
+    }
+
+    bool Build()
+    {
+        if (program)
+            return true;
+        // The rectangle is given in fractions of the viewport, origin top left, y downwards.
+        static const char* vs = "#version 330\n"
+                                "uniform vec4 uRect;\n"
+                                "void main()\n"
+                                "{\n"
+                                "    vec2 c = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));\n"
+                                "    vec2 p = uRect.xy + c * uRect.zw;\n"
+                                "    gl_Position = vec4(p.x * 2.0 - 1.0, 1.0 - p.y * 2.0, 0.0, 1.0);\n"
+                                "}\n";
+        static const char* fs = "#version 330\n"
+                                "uniform vec4 uColor;\n"
+                                "out vec4 fragColor;\n"
+                                "void main()\n"
+                                "{\n"
+                                "    fragColor = uColor;\n"
+                                "}\n";
+        GLuint v = Compile(GL_VERTEX_SHADER, vs), f = Compile(GL_FRAGMENT_SHADER, fs);
+        if (!v || !f)
+        {
+            glDeleteShader(v);
+            glDeleteShader(f);
+            return false;
+        }
+        program = glCreateProgram();
+        glAttachShader(program, v);
+        glAttachShader(program, f);
+        glLinkProgram(program);
+        glDeleteShader(v);
+        glDeleteShader(f);
+        GLint ok = 0;
+        glGetProgramiv(program, GL_LINK_STATUS, &ok);
+        if (!ok)
+        {
+            char log[1024] = {};
+            glGetProgramInfoLog(program, sizeof(log), nullptr, log);
+            std::fprintf(stderr, "Error linking program:\n%s\n", log);
+            glDeleteProgram(program);
+            program = 0;
+            return false;
+        }
+        locRect = glGetUniformLocation(program, "uRect");
+        locColor = glGetUniformLocation(program, "uColor");
+        glGenVertexArrays(1, &vao);
+        return true;
+    }
+
+    void Release()
+    {
+        if (vao)
+            glDeleteVertexArrays(1, &vao);
+        if (program)
+            glDeleteProgram(program);
+        vao = program = 0;
+    }
+};
+
+BarProgram s_BarProgram;
+} // namespace
+
+void rvLoader::Begin(GLFWwindow* window)
+{
+    rvAssert(!_window);
+    FILE* table = rvDataPack::GetInstance()->OpenAsFILE(kProgressTable);
+    if (!table)
+        return;
+    _nTotal = 0;
+    _nLoaded = 0;
+    AddTable(table);
+    std::fclose(table);
+    _window = window;
+}
+
+void rvLoader::AddTable(FILE* table)
+{
+    char line[1024];
+    while (std::fgets(line, sizeof(line), table))
+    {
+        char* first = std::strchr(line, ';');
+        if (!first)
+            continue;
+        char* second = std::strchr(first + 1, ';');
+        if (!second)
+            continue;
+        *second = 0;
+        // Decimal with leading blanks and a sign; reading stops at the first other character.
+        long long value = std::strtoll(first + 1, nullptr, 10);
+        long long total = std::clamp<long long>(_nTotal + value, INT_MIN, INT_MAX);
+        _nTotal = static_cast<int>(total);
+    }
+}
+
+void rvLoader::Advance(int bytes)
+{
+    int room = _nTotal - _nLoaded;
+    if (room < 0)
+        room = 0;
+    if (bytes < 0)
+        bytes = 0;
+    _nLoaded += bytes < room ? bytes : room;
+}
+
+float rvLoader::Fraction()
+{
+    return _nTotal ? static_cast<float>(_nLoaded) / static_cast<float>(_nTotal) : 0.f;
+}
+
+bool rvLoader::IsArmed()
+{
+    return _window != nullptr;
+}
+
+void rvLoader::DrawBar(float fraction)
+{
+    if (!s_BarProgram.Build())
+        return;
+    struct Rect
+    {
+        float r, g, b, a, x, y, w, h;
+    };
+    const Rect rects[3] = {
+        {1, 1, 1, 1, 0.25f, 0.49f, 0.5f, 0.02f},
+        {0, 0, 0, 1, 0.251f, 0.491f, 0.498f, 0.018f},
+        {1, 1, 1, 1, 0.252f, 0.492f, 0.496f * fraction, 0.016f},
+    };
+    GLint prevProgram = 0, prevVao = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &prevProgram);
+    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &prevVao);
+    glDisable(GL_BLEND);
+    glUseProgram(s_BarProgram.program);
+    glBindVertexArray(s_BarProgram.vao);
+    for (const Rect& r : rects)
+    {
+        if (r.w <= 0.f)
+            continue;
+        glUniform4f(s_BarProgram.locRect, r.x, r.y, r.w, r.h);
+        glUniform4f(s_BarProgram.locColor, r.r, r.g, r.b, r.a);
+        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    }
+    glBindVertexArray(static_cast<GLuint>(prevVao));
+    glUseProgram(static_cast<GLuint>(prevProgram));
+}
+
+void rvLoader::Progress(int bytes)
+{
+    if (!_window)
+        return;
+    Advance(bytes);
+    if (glfwWindowShouldClose(_window))
+        std::exit(-1);
+    glfwPollEvents();
+
+    int w = 0, h = 0;
+    glfwGetFramebufferSize(_window, &w, &h);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, w, h);
+    glClearColor(0.f, 0.f, 0.f, 1.f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_DEPTH_TEST);
+    DrawBar(Fraction());
+    glfwSwapBuffers(_window);
+}
+
+void rvLoader::End()
+{
+    _window = nullptr;
+}
+
+void rvLoader::Release()
+{
+    s_BarProgram.Release();
+}
