@@ -1,0 +1,94 @@
+// The data packer (tools/pack-data) run on a small Data tree: every entry encrypted,
+// readable by the player's reader, and a progress table that counts the start-up reads.
+#include "Loader/rvLoader.h"
+#include "TestSupport.h"
+
+#include <physfs.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace
+{
+std::string Output(const std::string& cmd)
+{
+    std::string out;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p)
+        return out;
+    char buf[512];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof(buf), p)) > 0)
+        out.append(buf, n);
+    pclose(p);
+    return out;
+}
+
+int Count(const std::string& text, const std::string& what)
+{
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+} // namespace
+
+TEST(PackData, EncryptsEveryEntryAndCountsTheStartupReads)
+{
+    rvTest::TempWorkDir dir;
+    const std::string demo =
+        "{ \"Items\" : [ { \"Class\" : \"fxSequence\", \"Properties\" : { \"Name\" : \"part\", "
+        "\"Sequence File\" : \"./Data/seq/part.seq\" } },\n"
+        "{ \"Class\" : \"fxSVG\", \"Properties\" : { \"File\" : \"Data\\\\svg\\\\a.svg\", \"Name\" : \"x\" } } ] }\n";
+    // The nested timeline includes itself (the player refuses that) and names two files.
+    const std::string part =
+        "{ \"Items\" : [ { \"Class\" : \"fxSequence\", \"Properties\" : { \"Sequence File\" : \"Data/seq/part.seq\" } },\r\n"
+        "{ \"Class\" : \"fxImage\", \"Properties\" : { \"Image\" : \"Data/img/b.png\", \"Cloud\" : \"Data/pts.data\" } } ] }\r\n";
+    dir.WriteFile("Data/seq/_DemoFull_.seq", demo);
+    dir.WriteFile("Data/seq/part.seq", part);
+    dir.WriteFile("Data/svg/a.svg", std::string(100, 's'));
+    dir.WriteFile("Data/img/b.png", std::string(50, 'p'));
+    dir.WriteFile("Data/pts.data", std::string(30, 'd'));
+    dir.WriteFile("Data/txt/unused.txt", std::string(1000, 'u'));
+    const int expected = static_cast<int>(demo.size() + part.size()) + 100 + 50 + 30;
+
+    const std::string pack = "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets";
+    ASSERT_EQ(std::system(pack.c_str()), 0);
+    const std::string archive = "Data/Morvane-ZQ4.sts";
+    ASSERT_TRUE(std::filesystem::exists(archive));
+
+    // unzip sees every entry encrypted.
+    std::istringstream names(Output("unzip -Z1 " + archive));
+    std::vector<std::string> entries;
+    for (std::string line; std::getline(names, line);)
+        entries.push_back(line);
+    ASSERT_EQ(entries.size(), 6u);
+    EXPECT_EQ(Count(Output("unzip -Z -v " + archive), "file security status:                           encrypted"), 6);
+
+    // The reader mounts it: without the password suffix nothing opens, with it everything reads.
+    rvDataPack* reader = rvDataPack::GetInstance();
+    ASSERT_TRUE(reader->IsMounted());
+    for (const std::string& name : entries)
+    {
+        EXPECT_EQ(PHYSFS_openRead(name.c_str()), nullptr) << name;
+        std::vector<char> v;
+        EXPECT_TRUE(reader->ReadInto(name, v)) << name;
+        if (name == "Data/seq/part.seq")
+            EXPECT_EQ(std::string(v.begin(), v.end()), part);
+    }
+    FILE* table = reader->OpenAsFILE("Data/csv/zq4out.csv");
+    ASSERT_TRUE(table);
+    rvLoader::_nTotal = 0;
+    rvLoader::AddTable(table);
+    std::fclose(table);
+    EXPECT_EQ(rvLoader::_nTotal, expected);
+
+    // Nothing changed: the archive is left alone. Rebuilt from scratch: the same bytes.
+    const auto stamp = std::filesystem::last_write_time(archive);
+    const std::string bytes = dir.ReadFile(archive);
+    ASSERT_EQ(std::system(pack.c_str()), 0);
+    EXPECT_EQ(std::filesystem::last_write_time(archive), stamp);
+    std::filesystem::remove(archive);
+    ASSERT_EQ(std::system(pack.c_str()), 0);
+    EXPECT_EQ(dir.ReadFile(archive), bytes);
+}
