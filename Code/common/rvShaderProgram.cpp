@@ -183,7 +183,9 @@ bool rvProgram::Build()
 
 void rvProgram::Use()
 {
-    rvAssert(_currentProgramUsed == nullptr);
+    // clang-format off
+    rvAssert(_currentProgramUsed==nullptr);
+    // clang-format on
     if ((programID == 0 || _bRebuild) && !_bBuildFailed)
         Build();
     glUseProgram(programID);
@@ -554,7 +556,9 @@ bool rvFillColorProgram2D::Build()
 void rvFillColorProgram2D::Use()
 {
     rvProgram2D::Use();
-    rvAssert(_location4f_FillColor >= 0);
+    // clang-format off
+    rvAssert(_location4f_FillColor>=0);
+    // clang-format on
     glUniform4fv(_location4f_FillColor, 1, &_vFillColor[0]);
 }
 
@@ -562,7 +566,9 @@ void rvFillColorProgram2D::UseWithColor(float r, float g, float b, float a)
 {
     rvProgram2D::Use();
     _vFillColor = glm::vec4(r, g, b, a);
-    rvAssert(_location4f_FillColor >= 0);
+    // clang-format off
+    rvAssert(_location4f_FillColor>=0);
+    // clang-format on
     glUniform4fv(_location4f_FillColor, 1, &_vFillColor[0]);
 }
 

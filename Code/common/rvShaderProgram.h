@@ -108,24 +108,27 @@ struct rvProgram2D : rvProgram
     virtual void DrawRectPixels(int flags, int x, int y, int width, int height);
     virtual void DrawQuad(int flags, float x, float y, float width, float height);
 
+    // The assertion texts are kept exactly as reported.
+    // clang-format off
     void SetMulColor(float r, float g, float b)
     {
-        rvAssert(_location4f_vMulColor >= 0);
+        rvAssert(_location4f_vMulColor>=0);
         _vMulColor = glm::vec4(r, g, b, _vMulColor.a);
         glUniform4fv(_location4f_vMulColor, 1, &_vMulColor[0]);
     }
     void SetMulAlpha(float a)
     {
-        rvAssert(_location4f_vMulColor >= 0);
+        rvAssert(_location4f_vMulColor>=0);
         _vMulColor.a = a;
         glUniform4fv(_location4f_vMulColor, 1, &_vMulColor[0]);
     }
     void SetAddColor(float r, float g, float b)
     {
-        rvAssert(_location4f_vAddColor >= 0);
+        rvAssert(_location4f_vAddColor>=0);
         _vAddColor = glm::vec4(r, g, b, _vAddColor.a);
         glUniform4fv(_location4f_vAddColor, 1, &_vAddColor[0]);
     }
+    // clang-format on
 
     // The value of clock `mode` now (before the offset is added).
     static float ClockTime(int mode);

@@ -135,6 +135,7 @@ struct vector_display
     vector_display_quadmap* quadmaps;
     unsigned bufferquadmap;
     vector_display_buffers buffers;
+    unsigned vertex_array; // vertex array object bound while the display draws (the caller's is restored)
 
     // Names under which effects write the current colour and thickness directly.
     float (&current_rgba)[4] = settings.color;
@@ -211,6 +212,10 @@ float vector_display_step_alpha(const vector_display_settings* settings, int age
 
 // Internal.
 void vector_display_grow_points(vector_display* self, int needed);
+void vector_display_grow_triangles(vector_display* self, int needed);
+void vector_display_grow_quadmaps(vector_display* self, int needed);
+// Drops the oldest pending primitives past the VECTOR_DISPLAY_MAX_PENDING_* bounds.
+void vector_display_bound_pending(vector_display* self);
 void vector_display_make_dot_texture();
 void vector_display_log(const char* format, ...);
 unsigned vector_display_compile_shader(unsigned type, const char* source);

@@ -1,0 +1,123 @@
+#include "Factory/Drivers/NoneDriver.h"
+
+#include "Factory/AttribDesc.h"
+#include "Factory/fxBase.h"
+#include "rvAssert.h"
+
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <imgui.h>
+#include <limits>
+
+namespace
+{
+const char* const s_apszDriverNames[NoneDriver::DRIVER_MAX] = {"None",  "Keyframe",   "Sinus", "Triangle",
+                                                               "Noise", "Expression", "Bass",  "Variable"};
+const char* const s_apszDriverLetters[NoneDriver::DRIVER_MAX] = {" ", "K", "S", "T", "N", "E", "B", "V"};
+} // namespace
+
+NoneDriver::NoneDriver(fxBase* pEffect, AttribDesc* pAttribDesc)
+    : rvpersist(pAttribDesc ? pAttribDesc->_sName : std::string()), _eRequestedType(DRIVER_NONE),
+      _eType(DRIVER_NONE), _pAttribDesc(pAttribDesc), _pEffect(pEffect),
+      _attribName(pAttribDesc ? pAttribDesc->_sName : std::string())
+{
+    AddInt("_eType", &_eType);
+    AddString("_attribName", &_attribName);
+    AddFloat("_fMin", &_fMin);
+    AddFloat("_fMax", &_fMax);
+    AddFloat("_fPeriod", &_fPeriod);
+    AddFloat("_fPhase", &_fPhase);
+}
+
+float NoneDriver::GetValue(float fTime, bool bHistory)
+{
+    return std::numeric_limits<float>::infinity();
+}
+
+bool NoneDriver::HasData()
+{
+    return true;
+}
+
+bool NoneDriver::HasKeyAt(float fTime)
+{
+    return false;
+}
+
+void NoneDriver::DrawSettings() {}
+
+void NoneDriver::Apply()
+{
+    rvAssert(_pAttribDesc && _pEffect);
+    const float v = GetValue(_pEffect->_fTime, false);
+    // +infinity is "no value". Any other value that is not finite (a formula that does not
+    // evaluate, an overflow) is treated the same way: it must never reach an int or a bool.
+    if (!std::isfinite(v)) return;
+    switch (_pAttribDesc->_eType)
+    {
+    case TYPE_FLOAT:
+        _pAttribDesc->SetFloat(_pEffect, v);
+        break;
+    case TYPE_INT:
+    case TYPE_TIME:
+    case TYPE_ENUM:
+    {
+        const double r = std::round(double(v)); // half away from zero
+        const int n = r <= double(INT_MIN) ? INT_MIN : (r >= double(INT_MAX) ? INT_MAX : int(r));
+        _pAttribDesc->SetInt(_pEffect, n);
+        break;
+    }
+    case TYPE_BOOL:
+        _pAttribDesc->SetBool(_pEffect, std::fabs(v) > 0.5f);
+        break;
+    default:
+        rvAssert(false);
+    }
+}
+
+const char* NoneDriver::GetDriverName(int eDriverType)
+{
+    rvAssert(eDriverType >= 0 && eDriverType < DRIVER_MAX);
+    return s_apszDriverNames[eDriverType];
+}
+
+const char* NoneDriver::GetDriverLetter(int eDriverType)
+{
+    rvAssert(eDriverType >= 0 && eDriverType < DRIVER_MAX);
+    return s_apszDriverLetters[eDriverType];
+}
+
+void NoneDriver::DrawWindow()
+{
+    if (!_bWindowOpen) return;
+    ImGui::SetNextWindowSize(ImVec2(300, 300), ImGuiCond_FirstUseEver);
+    if (ImGui::Begin(_attribName.c_str(), &_bWindowOpen))
+    {
+        ImGui::SetNextItemWidth(-1);
+        if (ImGui::BeginCombo("##Type", GetDriverName(_eType)))
+        {
+            for (int i = 0; i < DRIVER_MAX; ++i)
+            {
+                if (ImGui::Selectable(s_apszDriverNames[i], i == _eType)) _eRequestedType = i;
+            }
+            ImGui::EndCombo();
+        }
+        DrawPlot();
+        DrawSettings();
+    }
+    ImGui::End();
+}
+
+void NoneDriver::DrawPlot()
+{
+    const int nCount = _pEffect->_nEnd - _pEffect->_nStart;
+    if (nCount <= 0) return;
+    auto sample = [](void* pData, int k)
+    {
+        const float v = static_cast<NoneDriver*>(pData)->GetValue(float(k) / 60.0f, true);
+        return std::isfinite(v) ? v : 0.0f;
+    };
+    ImGui::PlotLines("##Plot", sample, this, nCount, 0, nullptr, FLT_MAX, FLT_MAX,
+                     ImVec2(ImGui::GetContentRegionAvail().x, 100.0f));
+}

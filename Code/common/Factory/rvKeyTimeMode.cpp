@@ -1,0 +1,3 @@
+#include "Factory/rvKeyTimeMode.h"
+
+bool rvKeyTimeMode::_bLocalKeys = true;

@@ -1,0 +1,577 @@
+#include "rvAudioSDL.h"
+
+#include <kiss_fftr.h>
+#include <mpg123.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+constexpr int FFT_SIZE = 1024;
+constexpr int FFT_BINS = FFT_SIZE / 2;
+constexpr int BYTES_PER_FRAME = 4; // positions count 16-bit stereo frames
+
+void InitMpg123Once()
+{
+    static std::once_flag s_once;
+    std::call_once(s_once, [] { mpg123_init(); });
+}
+
+} // namespace
+
+rvAudioSDL::rvAudioSDL()
+{
+    _pFFT = kiss_fftr_alloc(FFT_SIZE, 0, nullptr, nullptr);
+}
+
+rvAudioSDL::~rvAudioSDL()
+{
+    RecordFree();
+    Free();
+    kiss_fftr_free(_pFFT);
+}
+
+bool rvAudioSDL::Fail(int nError, const char* sFormat, ...)
+{
+    _nError = nError;
+    if (sFormat)
+    {
+        std::fputs("[rvAudio] ", stderr);
+        va_list args;
+        va_start(args, sFormat);
+        std::vfprintf(stderr, sFormat, args);
+        va_end(args);
+        std::fputc('\n', stderr);
+        std::fflush(stderr);
+    }
+    return false;
+}
+
+bool rvAudioSDL::StartSubsystem(bool bDummy)
+{
+    if (_bSubsystem)
+    {
+        if (!bDummy || _sDriver == "dummy") return true;
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        _bSubsystem = false;
+    }
+    if (bDummy) SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    {
+        if (bDummy) return Fail(Error_Driver, "no audio driver: %s", SDL_GetError());
+        std::fprintf(stderr, "[rvAudio] no audio driver (%s); using the silent \"dummy\" driver\n",
+                     SDL_GetError());
+        return StartSubsystem(true);
+    }
+    _bSubsystem = true;
+    const char* sDriver = SDL_GetCurrentAudioDriver();
+    _sDriver = sDriver ? sDriver : "";
+    return true;
+}
+
+void rvAudioSDL::StopSubsystemIfUnused()
+{
+    if (_bSubsystem && !_nDevice && !_nCaptureDevice && !_bRecordInit)
+    {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        _bSubsystem = false;
+        _sDriver.clear();
+    }
+}
+
+bool rvAudioSDL::Init(int nDevice, int nFrequency)
+{
+    if (_nDevice) return Fail(Error_Already, nullptr);
+    if (nDevice != -1 || nFrequency <= 0)
+        return Fail(Error_Illegal, "Init: only the default device (-1) and a positive rate are supported");
+    if (!StartSubsystem(false)) return false;
+
+    SDL_AudioSpec want{}, have{};
+    want.freq = nFrequency;
+    want.format = AUDIO_F32SYS;
+    want.channels = 2;
+    want.samples = 1024;
+    want.callback = &rvAudioSDL::MixCallback;
+    want.userdata = this;
+    _nFrequency = nFrequency;
+    _nDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (!_nDevice && _sDriver != "dummy")
+    {
+        std::fprintf(
+            stderr,
+            "[rvAudio] cannot open the \"%s\" output device (%s); using the silent \"dummy\" driver\n",
+            _sDriver.c_str(), SDL_GetError());
+        if (_nCaptureDevice) return Fail(Error_Device, "the capture device is open: not switching drivers");
+        if (StartSubsystem(true)) _nDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    }
+    if (!_nDevice)
+    {
+        Fail(Error_Device, "cannot open an output device: %s", SDL_GetError());
+        StopSubsystemIfUnused();
+        return false;
+    }
+    SDL_PauseAudioDevice(_nDevice, 0);
+    _nError = Error_None;
+    return true;
+}
+
+bool rvAudioSDL::Free()
+{
+    if (!_nDevice) return Fail(Error_NotInit, nullptr);
+    // Closing waits for the callback thread, which takes the mutex: close first, then clear.
+    SDL_CloseAudioDevice(_nDevice);
+    _nDevice = 0;
+    {
+        std::lock_guard<std::mutex> lock(_mutex);
+        _aStreams.clear();
+    }
+    StopSubsystemIfUnused();
+    _nError = Error_None;
+    return true;
+}
+
+int rvAudioSDL::DecodeFile(const char* sPath, int nRate, std::vector<float>& aSamples)
+{
+    aSamples.clear();
+    FILE* pFile = std::fopen(sPath, "rb");
+    if (!pFile) return Error_FileOpen;
+    std::fclose(pFile);
+
+    InitMpg123Once();
+    int nErr = MPG123_OK;
+    mpg123_handle* pHandle = mpg123_new(nullptr, &nErr);
+    if (!pHandle) return Error_Memory;
+    // Frames decoded ahead of a seek target so layer III's bit reservoir is full: seeks are
+    // sample-exact. Gapless decoding (the default) removes the encoder delay and padding.
+    mpg123_param(pHandle, MPG123_PREFRAMES, 4, 0.);
+    mpg123_param(pHandle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.);
+    // Float samples at the output rate: mpg123 resamples files made at another rate.
+    mpg123_format_none(pHandle);
+    mpg123_format(pHandle, nRate, MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
+
+    int nResult = Error_None;
+    long nFileRate = 0;
+    int nChannels = 0, nEncoding = 0;
+    if (mpg123_open(pHandle, sPath) != MPG123_OK)
+        nResult = Error_FileOpen;
+    else if (mpg123_getformat(pHandle, &nFileRate, &nChannels, &nEncoding) != MPG123_OK || nChannels < 1 ||
+             nFileRate != nRate || nEncoding != MPG123_ENC_FLOAT_32)
+        nResult = Error_Format;
+    else
+    {
+        std::vector<float> aBlock(16384);
+        for (;;)
+        {
+            size_t nDone = 0;
+            int nRead = mpg123_read(pHandle, reinterpret_cast<unsigned char*>(aBlock.data()),
+                                    aBlock.size() * sizeof(float), &nDone);
+            if (nDone > 0 && nEncoding != MPG123_ENC_FLOAT_32)
+            {
+                nResult = Error_Format;
+                break;
+            }
+            size_t nFloats = nDone / sizeof(float);
+            if (nChannels == 1)
+            {
+                for (size_t i = 0; i < nFloats; ++i)
+                {
+                    aSamples.push_back(aBlock[i]);
+                    aSamples.push_back(aBlock[i]);
+                }
+            }
+            else
+                aSamples.insert(aSamples.end(), aBlock.begin(), aBlock.begin() + nFloats);
+            if (nRead == MPG123_DONE) break;
+            if (nRead == MPG123_NEW_FORMAT)
+            {
+                long nNewRate = 0;
+                mpg123_getformat(pHandle, &nNewRate, &nChannels, &nEncoding);
+                if ((nNewRate != nFileRate && !aSamples.empty()) || nEncoding != MPG123_ENC_FLOAT_32 ||
+                    nChannels < 1 || nChannels > 2)
+                {
+                    nResult = Error_Format; // a rate change inside one file is not supported
+                    break;
+                }
+                nFileRate = nNewRate;
+                continue;
+            }
+            if (nRead != MPG123_OK)
+            {
+                if (aSamples.empty()) nResult = Error_Format;
+                break; // a damaged tail: keep what was decoded
+            }
+        }
+        mpg123_close(pHandle);
+    }
+    mpg123_delete(pHandle);
+    if (nResult == Error_None && aSamples.empty()) nResult = Error_Format;
+    if (nResult != Error_None) aSamples.clear();
+    return nResult;
+}
+
+rvAudio::Handle rvAudioSDL::StreamCreateFile(const char* sPath, uint32_t nFlags)
+{
+    if (!_nDevice)
+    {
+        Fail(Error_NotInit, "cannot open \"%s\": the output is not initialised", sPath ? sPath : "");
+        return 0;
+    }
+    if (!sPath)
+    {
+        Fail(Error_Illegal, "cannot open a stream without a path");
+        return 0;
+    }
+    auto pStream = std::make_unique<Stream>();
+    int nError = DecodeFile(sPath, _nFrequency, pStream->_aSamples);
+    if (nError != Error_None)
+    {
+        Fail(nError, "cannot open \"%s\": %s", sPath,
+             nError == Error_FileOpen ? "file not found or not readable" : "not a readable MP3 file");
+        return 0;
+    }
+    pStream->_nFrames = int64_t(pStream->_aSamples.size() / 2);
+    pStream->_bLoop = (nFlags & Flag_Loop) != 0;
+
+    std::lock_guard<std::mutex> lock(_mutex);
+    do
+        ++_nLastHandle;
+    while (_nLastHandle == 0 || _aStreams.count(_nLastHandle) || _nLastHandle == _hRecord);
+    _aStreams[_nLastHandle] = std::move(pStream);
+    _nError = Error_None;
+    return _nLastHandle;
+}
+
+rvAudioSDL::Stream* rvAudioSDL::FindStream(Handle h)
+{
+    auto it = _aStreams.find(h);
+    return it == _aStreams.end() ? nullptr : it->second.get();
+}
+
+bool rvAudioSDL::StreamFree(Handle h)
+{
+    std::unique_ptr<Stream> pDead; // released outside the lock
+    std::lock_guard<std::mutex> lock(_mutex);
+    auto it = _aStreams.find(h);
+    if (it == _aStreams.end()) return Fail(Error_Handle, nullptr);
+    pDead = std::move(it->second);
+    _aStreams.erase(it);
+    _nError = Error_None;
+    return true;
+}
+
+bool rvAudioSDL::Play(Handle h, bool bRestart)
+{
+    std::lock_guard<std::mutex> lock(_mutex);
+    if (h != 0 && h == _hRecord) return (_nError = Error_None), true; // capture runs from RecordStart on
+    Stream* pStream = FindStream(h);
+    if (!pStream) return Fail(Error_Handle, nullptr);
+    if (bRestart || pStream->_nPos >= pStream->_nFrames) pStream->_nPos = 0;
+    pStream->_eState = Channel_Playing;
+    _nError = Error_None;
+    return true;
+}
+
+bool rvAudioSDL::Pause(Handle h)
+{
+    std::lock_guard<std::mutex> lock(_mutex);
+    Stream* pStream = FindStream(h);
+    if (!pStream) return Fail(Error_Handle, nullptr);
+    if (pStream->_eState == Channel_Stopped) return Fail(Error_NotPlaying, nullptr);
+    pStream->_eState = Channel_Paused;
+    _nError = Error_None;
+    return true;
+}
+
+bool rvAudioSDL::Stop(Handle h)
+{
+    std::lock_guard<std::mutex> lock(_mutex);
+    Stream* pStream = FindStream(h);
+    if (!pStream) return Fail(Error_Handle, nullptr);
+    pStream->_eState = Channel_Stopped;
+    _nError = Error_None;
+    return true;
+}
+
+int64_t rvAudioSDL::SecondsToBytes(Handle h, double fSeconds)
+{
+    std::lock_guard<std::mutex> lock(_mutex);
+    if (!FindStream(h)) return Fail(Error_Handle, nullptr), -1;
+    if (!(fSeconds > 0.)) return 0;
+    _nError = Error_None;
+    return int64_t(std::llround(fSeconds * _nFrequency)) * BYTES_PER_FRAME;
+}
+
+bool rvAudioSDL::SetPosition(Handle h, int64_t nBytes)
+{
+    std::lock_guard<std::mutex> lock(_mutex);
+    Stream* pStream = FindStream(h);
+    if (!pStream) return Fail(Error_Handle, nullptr);
+    int64_t nFrame = nBytes / BYTES_PER_FRAME;
+    if (nBytes < 0 || nFrame >= pStream->_nFrames) return Fail(Error_Position, nullptr);
+    pStream->_nPos = nFrame;
+    _nError = Error_None;
+    return true;
+}
+
+bool rvAudioSDL::SetAttribute(Handle h, Attrib eAttrib, float fValue)
+{
+    std::lock_guard<std::mutex> lock(_mutex);
+    Stream* pStream = FindStream(h);
+    if (!pStream) return Fail(Error_Handle, nullptr);
+    if (!(fValue >= 0.f)) // NaN too
+        fValue = 0.f;
+    fValue = std::min(fValue, 1.f);
+    if (eAttrib == Attrib_ChannelVolume)
+        pStream->_fChannelVolume = fValue;
+    else if (eAttrib == Attrib_GlobalVolume)
+        pStream->_fGlobalVolume = fValue;
+    else
+        return Fail(Error_Illegal, nullptr);
+    _nError = Error_None;
+    return true;
+}
+
+bool rvAudioSDL::ReadWindow(Handle h, int64_t nFrames, std::vector<float>& aOut, bool& bPlaying, float& fGain)
+{
+    aOut.assign(size_t(nFrames) * 2, 0.f);
+    if (h != 0 && h == _hRecord && _pCapture)
+    {
+        // The latest captured frames, oldest first.
+        const Capture& c = *_pCapture;
+        int64_t nAvail = std::min(c._nWritten, std::min(nFrames, Capture::RING_FRAMES));
+        int64_t nFirst = c._nWritten - nAvail;
+        for (int64_t i = 0; i < nAvail; ++i)
+        {
+            int64_t nSlot = (nFirst + i) % Capture::RING_FRAMES;
+            aOut[size_t(nFrames - nAvail + i) * 2] = c._aRing[size_t(nSlot) * 2];
+            aOut[size_t(nFrames - nAvail + i) * 2 + 1] = c._aRing[size_t(nSlot) * 2 + 1];
+        }
+        bPlaying = true;
+        fGain = 1.f;
+        return true;
+    }
+    Stream* pStream = FindStream(h);
+    if (!pStream) return false;
+    bPlaying = pStream->_eState == Channel_Playing;
+    fGain = pStream->_fChannelVolume * pStream->_fGlobalVolume;
+    int64_t nPos = pStream->_nPos;
+    for (int64_t i = 0; i < nFrames; ++i, ++nPos)
+    {
+        if (nPos >= pStream->_nFrames)
+        {
+            if (!pStream->_bLoop) break;
+            nPos = 0;
+        }
+        aOut[size_t(i) * 2] = pStream->_aSamples[size_t(nPos) * 2];
+        aOut[size_t(i) * 2 + 1] = pStream->_aSamples[size_t(nPos) * 2 + 1];
+    }
+    return true;
+}
+
+uint32_t rvAudioSDL::GetLevel(Handle h)
+{
+    std::vector<float> aWindow;
+    bool bPlaying = false;
+    float fGain = 1.f;
+    {
+        std::lock_guard<std::mutex> lock(_mutex);
+        int64_t nFrames = std::max<int64_t>(1, _nFrequency / 50); // 20 ms
+        if (!ReadWindow(h, nFrames, aWindow, bPlaying, fGain)) return Fail(Error_Handle, nullptr), 0;
+    }
+    if (!bPlaying) return Fail(Error_NotPlaying, nullptr), 0;
+    float fPeak[2] = {0.f, 0.f};
+    for (size_t i = 0; i < aWindow.size(); ++i)
+        fPeak[i & 1] = std::max(fPeak[i & 1], std::fabs(aWindow[i]));
+    uint32_t nLevel[2];
+    for (int c = 0; c < 2; ++c)
+        nLevel[c] = uint32_t(std::lround(std::min(1.f, fPeak[c] * fGain) * 32768.f));
+    _nError = Error_None;
+    return nLevel[0] | (nLevel[1] << 16);
+}
+
+int rvAudioSDL::GetSpectrum(Handle h, float* pOut)
+{
+    if (!pOut) return Fail(Error_Illegal, nullptr), -1;
+    std::fill(pOut, pOut + SPECTRUM_FLOATS, 0.f);
+    std::vector<float> aWindow;
+    bool bPlaying = false;
+    float fGain = 1.f;
+    bool bStopped = false;
+    {
+        std::lock_guard<std::mutex> lock(_mutex);
+        if (!ReadWindow(h, FFT_SIZE, aWindow, bPlaying, fGain)) return Fail(Error_Handle, nullptr), -1;
+        Stream* pStream = FindStream(h);
+        bStopped = pStream && pStream->_eState == Channel_Stopped;
+    }
+    if (bStopped) return Fail(Error_NotPlaying, nullptr), -1;
+
+    static const std::vector<float> s_aHann = []
+    {
+        std::vector<float> a(FFT_SIZE);
+        for (int i = 0; i < FFT_SIZE; ++i)
+            a[size_t(i)] = 0.5f - 0.5f * std::cos(2.f * float(M_PI) * float(i) / float(FFT_SIZE));
+        return a;
+    }();
+    std::vector<kiss_fft_scalar> aIn(FFT_SIZE);
+    std::vector<kiss_fft_cpx> aBins(FFT_BINS + 1);
+    const float fScale = 2.f / float(FFT_SIZE) * fGain;
+    for (int c = 0; c < 2; ++c)
+    {
+        for (int i = 0; i < FFT_SIZE; ++i)
+            aIn[size_t(i)] = aWindow[size_t(i) * 2 + size_t(c)] * s_aHann[size_t(i)];
+        kiss_fftr(_pFFT, aIn.data(), aBins.data());
+        for (int k = 0; k < FFT_BINS; ++k)
+            pOut[2 * k + c] =
+                std::sqrt(aBins[size_t(k)].r * aBins[size_t(k)].r + aBins[size_t(k)].i * aBins[size_t(k)].i) *
+                fScale;
+    }
+    _nError = Error_None;
+    return SPECTRUM_FLOATS;
+}
+
+bool rvAudioSDL::RecordInit(int nDevice)
+{
+    if (_bRecordInit) return Fail(Error_Already, nullptr);
+    if (nDevice != -1) return Fail(Error_Illegal, "RecordInit: only the default device (-1) is supported");
+    if (!StartSubsystem(false)) return false;
+    _bRecordInit = true;
+    _nError = Error_None;
+    return true;
+}
+
+rvAudio::Handle rvAudioSDL::RecordStart(int nFrequency, int nChannels)
+{
+    if (!_bRecordInit) return Fail(Error_NotInit, "RecordStart: capture is not initialised"), 0;
+    if (_nCaptureDevice) return Fail(Error_Already, nullptr), 0;
+    if (nFrequency <= 0 || nChannels < 1 || nChannels > 2)
+        return Fail(Error_Illegal, "RecordStart: unsupported format"), 0;
+    SDL_AudioSpec want{}, have{};
+    want.freq = nFrequency;
+    want.format = AUDIO_F32SYS;
+    want.channels = Uint8(nChannels);
+    want.samples = 1024;
+    want.callback = &rvAudioSDL::CaptureCallback;
+    want.userdata = this;
+    {
+        std::lock_guard<std::mutex> lock(_mutex);
+        _pCapture = std::make_unique<Capture>();
+        _pCapture->_nChannels = nChannels;
+    }
+    _nCaptureDevice = SDL_OpenAudioDevice(nullptr, 1, &want, &have, 0);
+    if (!_nCaptureDevice && _sDriver != "dummy" && !_nDevice)
+    {
+        std::fprintf(
+            stderr,
+            "[rvAudio] cannot open the \"%s\" capture device (%s); using the silent \"dummy\" driver\n",
+            _sDriver.c_str(), SDL_GetError());
+        if (StartSubsystem(true)) _nCaptureDevice = SDL_OpenAudioDevice(nullptr, 1, &want, &have, 0);
+    }
+    if (!_nCaptureDevice)
+    {
+        std::lock_guard<std::mutex> lock(_mutex);
+        _pCapture.reset();
+        return Fail(Error_Device, "cannot open a capture device: %s", SDL_GetError()), 0;
+    }
+    {
+        std::lock_guard<std::mutex> lock(_mutex);
+        do
+            ++_nLastHandle;
+        while (_nLastHandle == 0 || _aStreams.count(_nLastHandle));
+        _hRecord = _nLastHandle;
+    }
+    SDL_PauseAudioDevice(_nCaptureDevice, 0);
+    _nError = Error_None;
+    return _hRecord;
+}
+
+bool rvAudioSDL::RecordFree()
+{
+    if (!_bRecordInit) return Fail(Error_NotInit, nullptr);
+    if (_nCaptureDevice) SDL_CloseAudioDevice(_nCaptureDevice);
+    _nCaptureDevice = 0;
+    {
+        std::lock_guard<std::mutex> lock(_mutex);
+        _pCapture.reset();
+        _hRecord = 0;
+    }
+    _bRecordInit = false;
+    StopSubsystemIfUnused();
+    _nError = Error_None;
+    return true;
+}
+
+int rvAudioSDL::LastError()
+{
+    return _nError;
+}
+
+int64_t rvAudioSDL::GetPosition(Handle h)
+{
+    std::lock_guard<std::mutex> lock(_mutex);
+    Stream* pStream = FindStream(h);
+    if (!pStream) return Fail(Error_Handle, nullptr), -1;
+    _nError = Error_None;
+    return pStream->_nPos * BYTES_PER_FRAME;
+}
+
+const char* rvAudioSDL::OutputDriver()
+{
+    return _nDevice ? _sDriver.c_str() : "";
+}
+
+void rvAudioSDL::MixCallback(void* pUser, Uint8* pBytes, int nLen)
+{
+    rvAudioSDL* pSelf = static_cast<rvAudioSDL*>(pUser);
+    float* pOut = reinterpret_cast<float*>(pBytes);
+    const int64_t nFrames = nLen / int(2 * sizeof(float));
+    std::fill(pOut, pOut + nFrames * 2, 0.f);
+
+    std::lock_guard<std::mutex> lock(pSelf->_mutex);
+    for (auto& entry : pSelf->_aStreams)
+    {
+        Stream& s = *entry.second;
+        if (s._eState != Channel_Playing) continue;
+        const float fGain = s._fChannelVolume * s._fGlobalVolume;
+        for (int64_t i = 0; i < nFrames; ++i)
+        {
+            if (s._nPos >= s._nFrames)
+            {
+                if (!s._bLoop || s._nFrames == 0)
+                {
+                    s._nPos = s._nFrames;
+                    s._eState = Channel_Stopped;
+                    break;
+                }
+                s._nPos = 0;
+            }
+            pOut[i * 2] += s._aSamples[size_t(s._nPos) * 2] * fGain;
+            pOut[i * 2 + 1] += s._aSamples[size_t(s._nPos) * 2 + 1] * fGain;
+            ++s._nPos;
+        }
+    }
+    for (int64_t i = 0; i < nFrames * 2; ++i)
+        pOut[i] = std::min(1.f, std::max(-1.f, pOut[i]));
+}
+
+void rvAudioSDL::CaptureCallback(void* pUser, Uint8* pBytes, int nLen)
+{
+    rvAudioSDL* pSelf = static_cast<rvAudioSDL*>(pUser);
+    std::lock_guard<std::mutex> lock(pSelf->_mutex);
+    if (!pSelf->_pCapture) return;
+    Capture& c = *pSelf->_pCapture;
+    const float* pIn = reinterpret_cast<const float*>(pBytes);
+    const int64_t nFrames = nLen / int(sizeof(float)) / c._nChannels;
+    for (int64_t i = 0; i < nFrames; ++i)
+    {
+        int64_t nSlot = c._nWritten % Capture::RING_FRAMES;
+        float l = pIn[i * c._nChannels];
+        float r = c._nChannels > 1 ? pIn[i * c._nChannels + 1] : l;
+        c._aRing[size_t(nSlot) * 2] = l;
+        c._aRing[size_t(nSlot) * 2 + 1] = r;
+        ++c._nWritten;
+    }
+}
