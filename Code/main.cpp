@@ -8,9 +8,13 @@
 #include <backends/imgui_impl_opengl3.h>
 #include <imgui.h>
 
+#include "Loader/rvLoader.h"
 #include "rvAssert.h"
 #include "rvMain.h"
+#include "rvMainMouseCamera.h"
 #include "rvPlatform.h"
+#include "rvSceneDisplay.h"
+#include "vector_display/vector_display.h"
 
 #include <cstdio>
 
@@ -29,6 +33,8 @@ static bool bBrel3dTest = false;
 static bool bSequencer = false;
 static bool bEffectTester = false;
 static bool bRenderImGui = true;
+
+static rvMainMouseCamera MouseCamera;
 
 // Set by the key callback when Escape is pressed; a press and release that both arrive
 // within one event poll never show in ImGui's key-down state, so the press is kept here.
@@ -148,29 +154,27 @@ static void ShutdownImGui()
 // ---------------------------------------------------------------------------------------
 // Scene display
 
+// "Default" at the window size, made current, cleared and shown once.
 static void CreateDefaultBuffer()
 {
+    rvSceneDisplay::ResizeDefaultBuffer(nWindowSizeX, nWindowSizeY);
+    rvSceneDisplay::SetCurrentBuffer(&rvSceneDisplay::_DefaultBuffer);
     glClearColor(0.f, 0.f, 0.f, 1.f);
     glClear(GL_COLOR_BUFFER_BIT);
     glfwSwapBuffers(pWindow);
 }
 
+// "Default" follows the window's framebuffer when its size changed (and is not 0).
 static void ResizeDefaultBufferToFramebuffer()
 {
     glfwGetFramebufferSize(pWindow, &nFrameBufferSizeX, &nFrameBufferSizeY);
+    const rvBufferDisplay* current = rvSceneDisplay::BindedBuffer();
+    const rvBufferDisplay& byDefault = rvSceneDisplay::_DefaultBuffer;
+    const bool changed = nFrameBufferSizeX != current->_nWidth || nFrameBufferSizeY != current->_nHeight;
+    const bool sameAsDefault = nFrameBufferSizeX == byDefault._nWidth && nFrameBufferSizeY == byDefault._nHeight;
+    if (changed && nFrameBufferSizeX != 0 && nFrameBufferSizeY != 0 && !sameAsDefault)
+        rvSceneDisplay::ResizeDefaultBuffer(nFrameBufferSizeX, nFrameBufferSizeY);
 }
-
-static void BeginSceneFrame()
-{
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, nFrameBufferSizeX, nFrameBufferSizeY);
-    glClearColor(0.f, 0.f, 0.f, 1.f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-}
-
-static void PresentSceneFrame(bool paused) { glFlush(); }
-
-static void ReleaseSceneDisplay() {}
 
 // ---------------------------------------------------------------------------------------
 // Timeline
@@ -182,8 +186,11 @@ struct Timeline
     bool _bPlaying = false;
 };
 
+// The loading pass: the bar is shown while the demo timeline and its effects load.
 static void LoadDemo(Timeline& timeline)
 {
+    rvLoader::Begin(pWindow);
+    rvLoader::End();
     timeline._fTime = 0.f;
     timeline._bPlaying = true;
 }
@@ -195,8 +202,25 @@ static void UpdateTimeline(Timeline& timeline, float dt) {}
 
 static void UpdateEffectTester(float dt) {}
 
+// The demo camera of "Default": the camera used while "Freecam" is off.
+static void DrawDemoCameraNode(rvBufferDisplay& buffer)
+{
+    if (!ImGui::TreeNode("Demo Camera"))
+        return;
+    ImGui::SliderFloat("Fov (rad)", &buffer._fFov, 0.01f, 10.f, "%.3f");
+    ImGui::SliderFloat("Pos x", &buffer._vPosition.x, -100.f, 100.f, "%.3f");
+    ImGui::SliderFloat("Pos y", &buffer._vPosition.y, -100.f, 100.f, "%.3f");
+    ImGui::SliderFloat("Pos z", &buffer._vPosition.z, -100.f, 100.f, "%.3f");
+    ImGui::SliderFloat("Rot x", &buffer._vRotation.x, -180.f, 180.f, "%.3f");
+    ImGui::SliderFloat("Rot y", &buffer._vRotation.y, -180.f, 180.f, "%.3f");
+    ImGui::SliderFloat("Rot z", &buffer._vRotation.z, -180.f, 180.f, "%.3f");
+    ImGui::TreePop();
+}
+
+// The settings window, built every frame; rawDelta is the unclamped frame time.
 static void DrawGlobalConfigWindow(float rawDelta)
 {
+    rvBufferDisplay& byDefault = rvSceneDisplay::_DefaultBuffer;
     bool open = false;
     ImGui::Begin("Global config", &open, 0);
     ImGui::BulletText("%.2f fps", 1.f / rawDelta);
@@ -204,11 +228,14 @@ static void DrawGlobalConfigWindow(float rawDelta)
         glfwSwapInterval(bVSync ? 1 : 0);
     if (ImGui::Checkbox("Full Screen", &bFullScreen))
         ApplyWindowMode();
+    ImGui::Checkbox("Freecam", &byDefault._bFreeCam);
     ImGui::Separator();
     ImGui::Checkbox("ImguiDemo", &bImguiDemo);
     ImGui::Checkbox("Brel3dTest", &bBrel3dTest);
     ImGui::Checkbox("Sequencer", &bSequencer);
     ImGui::Checkbox("EffectTester", &bEffectTester);
+    DrawDemoCameraNode(byDefault);
+    vector_display_settings_panel(rvSceneDisplay::BindedDisplay());
     ImGui::End();
 }
 
@@ -240,13 +267,14 @@ static void RunFrames(Timeline& timeline, double previous)
         glfwPollEvents();
         StartImGuiFrame();
         ResizeDefaultBufferToFramebuffer();
-        BeginSceneFrame();
+        rvSceneDisplay::BeginFrame(pWindow);
         DrawToggledWindows(dt);
         if (bSequencer)
             UpdateTimeline(timeline, dt);
         UpdateEffectTester(dt);
         DrawGlobalConfigWindow(rawDelta);
-        PresentSceneFrame(bSequencer ? !timeline._bPlaying : rawDelta == 0.f);
+        MouseCamera.Apply(ImGui::GetIO(), *rvSceneDisplay::BindedBuffer());
+        rvSceneDisplay::PresentFrame(bSequencer ? !timeline._bPlaying : rawDelta == 0.f);
         RememberWindowedPlacement();
         EndImGuiFrame();
         glfwSwapBuffers(pWindow);
@@ -287,7 +315,8 @@ int main(int argc, char** argv)
     if (!glfwWindowShouldClose(pWindow))
         RunFrames(timeline, timeOrigin);
 
-    ReleaseSceneDisplay();
+    rvSceneDisplay::Shutdown();
+    rvLoader::Release();
     ShutdownImGui();
     glfwTerminate();
     pWindow = nullptr;

@@ -80,11 +80,13 @@ def build_archive(workdir, files):
 
 # ------------------------------------------------------------------------------ X11
 
-def find_window(pid, timeout=30.0):
+def find_window(proc, timeout=30.0):
     """The program's window id, once it is mapped."""
     deadline = time.time() + timeout
     while time.time() < deadline:
-        r = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid), "--name", TITLE],
+        if proc.poll() is not None:
+            raise AssertionError("the program ended (%d) before its window was found" % proc.returncode)
+        r = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(proc.pid), "--name", TITLE],
                            capture_output=True, text=True)
         ids = r.stdout.split()
         if ids:
@@ -167,7 +169,7 @@ class Run:
 
 def plays_to_end(morvane):
     run = Run(morvane, with_progress_table(demo_lasting(2.0)))
-    window = find_window(run.proc.pid)
+    window = find_window(run.proc)
     # Full screen on the primary monitor: the video mode nearest 1280 x 720 (Xvfb has one).
     size, screen = window_size(window), display_size()
     assert size == screen, "the window (%r) does not cover the screen (%r)" % (size, screen)
@@ -179,7 +181,7 @@ def plays_to_end(morvane):
 
 def escape_ends_early(morvane):
     run = Run(morvane, with_progress_table(demo_lasting(600.0)))
-    find_window(run.proc.pid)
+    find_window(run.proc)
     time.sleep(1.0)
     subprocess.run(["xdotool", "key", "Escape"], check=True)
     rc = run.finish(timeout=30)
@@ -189,7 +191,7 @@ def escape_ends_early(morvane):
 def close_during_loading(morvane):
     # Each read of the loading pass draws one frame of the bar; a few hundred keep it on screen.
     run = Run(morvane, with_progress_table(slow_loading_demo(400)))
-    window = find_window(run.proc.pid)
+    window = find_window(run.proc)
     request_close(window)
     rc = run.finish(timeout=90)
     assert rc == 255, "exit code %d, expected -1 (255)" % rc
