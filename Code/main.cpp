@@ -8,6 +8,8 @@
 #include <backends/imgui_impl_opengl3.h>
 #include <imgui.h>
 
+#include "Factory/fxBase.h"
+#include "Factory/rvKeyTimeMode.h"
 #include "Loader/rvLoader.h"
 #include "rvAssert.h"
 #include "rvMain.h"
@@ -239,10 +241,72 @@ static void DrawGlobalConfigWindow(float rawDelta)
     ImGui::End();
 }
 
+// The star field driven by the "Brel Test" window. Its class comes with the shader effects;
+// until it is registered there is nothing to drive and the window stays hidden.
+static fxBase* CreateStarField() { return nullptr; }
+
+// A test window that drives one star-field effect outside the timeline.
+struct BrelTestWindow
+{
+    bool bPause = false;
+    bool bCreated = false; // creation is attempted once
+    fxBase* pEffect = nullptr;
+
+    void Draw(float dt);
+    void Destroy();
+};
+
+static BrelTestWindow TestWindow;
+
+void BrelTestWindow::Draw(float dt)
+{
+    if (!bCreated)
+    {
+        pEffect = CreateStarField();
+        if (pEffect)
+            pEffect->SetState(State_EffectStarted);
+        bCreated = true;
+    }
+    if (!pEffect)
+        return;
+    bool open = true;
+    if (ImGui::Begin("Brel Test", &open, 0))
+    {
+        ImGui::Checkbox("Pause", &bPause);
+        if (ImGui::Button("Restart"))
+            pEffect->_fTime = 0.f;
+        ImGui::Separator();
+        fxBase::DrawButtons(pEffect, pEffect->_pDescriptor);
+        const int oldStart = pEffect->_nStart;
+        ImGui::NewLine();
+        fxBase::DrawProperties(pEffect, pEffect->_pDescriptor);
+        // With global key times the keys keep their place in absolute time.
+        if (pEffect->_nStart != oldStart && !rvKeyTimeMode::_bLocalKeys)
+            pEffect->OffsetKeys((float)((oldStart - pEffect->_nStart) / 60.0));
+        pEffect->ApplyDriverTypeChanges();
+        ImGui::Separator();
+        pEffect->_fPendingDelta = bPause ? 0.f : dt;
+        pEffect->Update();
+    }
+    ImGui::End();
+}
+
+// Its Kill releases the effect's GPU resources: call while the context exists.
+void BrelTestWindow::Destroy()
+{
+    if (!pEffect)
+        return;
+    pEffect->SetState(State_DemoStoped);
+    delete pEffect;
+    pEffect = nullptr;
+}
+
 static void DrawToggledWindows(float dt)
 {
     if (bImguiDemo)
         ImGui::ShowDemoWindow(&bImguiDemo);
+    if (bBrel3dTest)
+        TestWindow.Draw(dt);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -305,6 +369,7 @@ int main(int argc, char** argv)
     CreateDefaultBuffer();
 
     Timeline timeline;
+    TestWindow = BrelTestWindow();
     const double timeOrigin = glfwGetTime();
     ImGui::GetIO().IniFilename = nullptr;
     glfwSetInputMode(pWindow, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
@@ -316,6 +381,7 @@ int main(int argc, char** argv)
         RunFrames(timeline, timeOrigin);
 
     rvSceneDisplay::Shutdown();
+    TestWindow.Destroy();
     rvLoader::Release();
     ShutdownImGui();
     glfwTerminate();
