@@ -17,6 +17,7 @@
 #include "rvAssert.h"
 
 class fxBase;
+class rvSequence;
 
 // Drawing flags of rvProgram2D::DrawQuad and friends.
 enum
@@ -39,18 +40,15 @@ enum
     TIME_WALLCLOCK = 3,       // glfwGetTime
 };
 
-// Where a 2D program reads the effect being rendered and its timelines. The effect and timeline
-// modules fill these in; while they are null there is no current effect, or it belongs to no timeline.
+// What a 2D program needs of the timeline module for the "iTime" clocks 1 and 2. The timeline
+// module fills these in; while they are null an effect's timeline time is unknown and the effect's
+// local time stands for it.
 struct rvProgramClockHooks
 {
-    // The effect whose Render is running, or null.
-    static const fxBase* (*pfnCurrentEffect)();
-    // Local time of an effect.
-    static float (*pfnLocalTime)(const fxBase* effect);
-    // Time of the timeline the effect belongs to; false when it belongs to none.
-    static bool (*pfnSequenceTime)(const fxBase* effect, float* time);
-    // The effect that owns the timeline the effect belongs to (a nested timeline), or null.
-    static const fxBase* (*pfnParentEffect)(const fxBase* effect);
+    // The timeline's current time (its _fTime).
+    static float (*pfnSequenceTime)(const rvSequence* sequence);
+    // The nested-timeline effect that owns the timeline (its _pParentEffect), or null.
+    static const fxBase* (*pfnSequenceParent)(const rvSequence* sequence);
 };
 
 struct rvProgram
@@ -60,7 +58,8 @@ struct rvProgram
     rvProgram& operator=(const rvProgram&) = delete;
 
     // Stores each source only where none is set yet, then builds.
-    virtual bool Create(const char* vertexSource, const char* fragmentSource, const char* geometrySource = nullptr);
+    virtual bool Create(const char* vertexSource, const char* fragmentSource,
+                        const char* geometrySource = nullptr);
     virtual bool Build();
     virtual void Use();
     virtual void Unuse();
@@ -74,7 +73,10 @@ struct rvProgram
     bool CompileAndLink(const char* vertex, const char* fragment, const char* geometry);
     // Integer source constant "const int <name> = <value>;". No-op when value equals *cachedValue.
     void SetConstant(const char* name, int* cachedValue, int value);
-    void SetConstant(const char* name, int& cachedValue, int value) { SetConstant(name, &cachedValue, value); }
+    void SetConstant(const char* name, int& cachedValue, int value)
+    {
+        SetConstant(name, &cachedValue, value);
+    }
     void AddAttribLocation(const char* name, unsigned index);
 
     // Uniform location in the linked program, -1 when absent or when the program is not built.

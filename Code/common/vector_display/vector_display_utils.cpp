@@ -4,6 +4,8 @@
 
 #include "vector_display.h"
 
+#include "rvMath.h"
+
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -157,4 +159,24 @@ vector_display_camera vector_display_current_camera()
     if (s_cameraSource)
         s_cameraSource(&camera);
     return camera;
+}
+
+glm::vec3* vector_display_transform_point(glm::vec3* out, const rvTransform* transform, const glm::vec3* in)
+{
+    if (!transform)
+    {
+        *out = *in;
+        return out;
+    }
+    // M * (in, 1), without the division by w.
+    glm::vec4 p = transform->_mMatrix * glm::vec4(*in, 1.f);
+    *out = glm::vec3(p);
+    return out;
+}
+
+glm::vec3 vector_display_transform_point(const rvTransform* transform, const glm::vec3& in)
+{
+    glm::vec3 out;
+    vector_display_transform_point(&out, transform, &in);
+    return out;
 }

@@ -1,0 +1,49 @@
+#pragma once
+// The registry of every effect class's descriptor, in a fixed order: a descriptor's
+// position is the class's id. Also the JSON form of one effect ("Class" and "Properties")
+// and the ".fx" preset files.
+#include <cstdint>
+#include <json/json.h>
+#include <string>
+#include <vector>
+
+class fxBase;
+class fxDescriptor;
+
+// Timeline colours (ImGui packing: alpha in the top byte, then blue, green, red). An effect
+// of class id i is drawn in TIMELINE_COLORS[i % 24].
+constexpr int TIMELINE_COLOR_COUNT = 24;
+extern const uint32_t TIMELINE_COLORS[TIMELINE_COLOR_COUNT];
+
+class Factory
+{
+public:
+    // One instance per process (asserted); it becomes _pInstance.
+    Factory();
+
+    // Sets the descriptor's id to the current list size, appends it, returns the id.
+    int Register(fxDescriptor* pDescriptor);
+    // Registers the 56 effect classes in their fixed order. A class whose code is not part
+    // of the program keeps its row as a descriptor without a create function.
+    void RegisterAll();
+
+    // A new effect of class id, or null (id out of range, class not available).
+    fxBase* CreateEffect(int nId) const;
+    // The first descriptor whose class name equals the name exactly, or null.
+    fxDescriptor* FindDescriptor(const std::string& sClassName) const;
+    int GetCount() const { return int(_apDescriptors.size()); }
+    fxDescriptor* GetDescriptor(int nId) const;
+
+    // Effect JSON. From JSON: null when the class is unknown or cannot be created; the
+    // effect is returned in State_DemoStoped and belongs to the caller.
+    static fxBase* EffectFromJson(const Json::Value& json);
+    static bool EffectToJson(fxBase* pEffect, Json::Value& json);
+    // ".fx" presets on the disk.
+    static fxBase* LoadPreset(const std::string& sPath);
+    static bool SavePreset(fxBase* pEffect, const std::string& sPath);
+
+    static uint32_t TimelineColor(int nId);
+
+    std::vector<fxDescriptor*> _apDescriptors;
+    static Factory* _pInstance;
+};
