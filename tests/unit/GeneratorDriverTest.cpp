@@ -151,7 +151,8 @@ TEST_F(DriverTest, RandomSinesStayInTheSliderRanges)
         {
             EXPECT_TRUE(d._Period[i] >= 1.f && d._Period[i] < 9.f) << d._Period[i];
             EXPECT_TRUE(d._Phase[i] >= 0.f && d._Phase[i] < 1.f) << d._Phase[i];
-            EXPECT_TRUE(d._AmplitudeFactor[i] >= 0.1f && d._AmplitudeFactor[i] < 1.f) << d._AmplitudeFactor[i];
+            EXPECT_TRUE(d._AmplitudeFactor[i] >= 0.1f && d._AmplitudeFactor[i] < 1.f)
+                << d._AmplitudeFactor[i];
         }
     }
 }

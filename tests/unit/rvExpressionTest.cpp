@@ -52,6 +52,37 @@ TEST(rvExpression, StandardFunctionsAndConstants)
     }
 }
 
+TEST(rvExpression, EveryFunctionOfTheSyntaxNotesCompiles)
+{
+    double x = 0.5;
+    rvExpression e;
+    e.DefineVar("x", &x);
+    for (const char* text : {"sin(x)",       "cos(x)",
+                             "tan(x)",       "asin(x)",
+                             "acos(x)",      "atan(x)",
+                             "sinh(x)",      "cosh(x)",
+                             "tanh(x)",      "asinh(x)",
+                             "acosh(x + 1)", "atanh(x)",
+                             "atan2(x, 1)",  "sqrt(x)",
+                             "exp(x)",       "ln(x)",
+                             "log(x)",       "log2(x)",
+                             "log10(x)",     "abs(x)",
+                             "sign(x)",      "floor(x)",
+                             "ceil(x)",      "trunc(x)",
+                             "round(x)",     "rint(x)",
+                             "fract(x)",     "pow(x, 2)",
+                             "fmod(x, 2)",   "min(x, 1)",
+                             "max(x, 1, 2)", "sum(x, 1)",
+                             "avg(x, 1)",    "clamp(x, 0, 1)",
+                             "if(x, 1, 2)",  "lerp(0, 1, x)",
+                             "step(0, x)",   "smoothstep(0, 1, x)",
+                             "_pi + _e"})
+    {
+        EXPECT_TRUE(e.Compile(text)) << text << ": " << e.GetError();
+        EXPECT_TRUE(std::isfinite(e.Evaluate())) << text;
+    }
+}
+
 TEST(rvExpression, BoundVariablesAreReadAtEvaluation)
 {
     double x = 1.0, a = 3.0;
