@@ -183,6 +183,7 @@ def escape_ends_early(morvane):
     run = Run(morvane, with_progress_table(demo_lasting(600.0)))
     find_window(run.proc)
     time.sleep(1.0)
+    assert run.proc.poll() is None, "ended (%d) before Escape was pressed" % run.proc.returncode
     subprocess.run(["xdotool", "key", "Escape"], check=True)
     rc = run.finish(timeout=30)
     assert rc == 0, "exit code %d" % rc
