@@ -348,7 +348,7 @@ static void RunFrames(rvSequence& timeline, double previous)
         UpdateEffectTester(dt);
         DrawGlobalConfigWindow(rawDelta);
         MouseCamera.Apply(ImGui::GetIO(), *rvSceneDisplay::BindedBuffer());
-        rvSceneDisplay::PresentFrame(bSequencer ? !timeline._bPlaying : rawDelta == 0.f);
+        rvSceneDisplay::PresentFrame(rvMain::PresentPaused(bSequencer, timeline._bPlaying, rawDelta));
         RememberWindowedPlacement();
         EndImGuiFrame();
         glfwSwapBuffers(pWindow);
@@ -359,6 +359,18 @@ static void RunFrames(rvSequence& timeline, double previous)
             return;
         previous = now;
     }
+}
+
+// Every GL object is released while the context exists; no GL call follows glfwTerminate.
+// The timeline outlives this (main's local), and the Factory and descriptors are never released.
+static void Shutdown()
+{
+    rvSceneDisplay::Shutdown();
+    TestWindow.Destroy();
+    rvLoader::Release();
+    ShutdownImGui();
+    glfwTerminate();
+    pWindow = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -392,11 +404,6 @@ int main(int argc, char** argv)
     if (!glfwWindowShouldClose(pWindow))
         RunFrames(timeline, timeOrigin);
 
-    rvSceneDisplay::Shutdown();
-    TestWindow.Destroy();
-    rvLoader::Release();
-    ShutdownImGui();
-    glfwTerminate();
-    pWindow = nullptr;
+    Shutdown();
     return 0;
 }
