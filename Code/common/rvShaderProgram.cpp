@@ -11,6 +11,7 @@
 
 #include "Display/rvBufferDisplay.h"
 #include "Factory/fxBase.h"
+#include "Sequencer/rvSequence.h"
 #include "Loader/rvLoader.h"
 #include "rvPlatform.h"
 #include "rvSceneDisplay.h"
@@ -19,8 +20,6 @@ rvProgram* rvProgram::_currentProgramUsed = nullptr;
 GLuint rvProgram2D::_quadVAO = 0;
 GLuint rvProgram2D::_quadVBO = 0;
 float rvProgram2D::_quadVertices[6 * 4] = {};
-float (*rvProgramClockHooks::pfnSequenceTime)(const rvSequence*) = nullptr;
-const fxBase* (*rvProgramClockHooks::pfnSequenceParent)(const rvSequence*) = nullptr;
 
 namespace
 {
@@ -385,17 +384,6 @@ void rvProgram2D::Use()
     }
 }
 
-namespace
-{
-// Time of the timeline an effect belongs to; false when it belongs to none (or it cannot be read).
-bool SequenceTime(const fxBase* effect, float* time)
-{
-    if (!effect->_pSequence || !rvProgramClockHooks::pfnSequenceTime) return false;
-    *time = rvProgramClockHooks::pfnSequenceTime(effect->_pSequence);
-    return true;
-}
-} // namespace
-
 float rvProgram2D::ClockTime(int mode)
 {
     if (mode == TIME_WALLCLOCK) return float(glfwGetTime());
@@ -403,16 +391,13 @@ float rvProgram2D::ClockTime(int mode)
     const fxBase* effect = fxBase::_pCurrentEffect;
     if (!effect) return 0.f;
 
-    float t = 0.f;
-    if (mode == TIME_EFFECT || !SequenceTime(effect, &t)) return effect->_fTime;
-    if (mode == TIME_SEQUENCE) return t;
-    // One level up: the timeline of the effect that owns this effect's timeline.
-    const fxBase* parent = rvProgramClockHooks::pfnSequenceParent
-                               ? rvProgramClockHooks::pfnSequenceParent(effect->_pSequence)
-                               : nullptr;
-    if (!parent) return t;
-    float parentTime = 0.f;
-    return SequenceTime(parent, &parentTime) ? parentTime : parent->_fTime;
+    const rvSequence* sequence = effect->_pSequence;
+    if (mode == TIME_EFFECT || !sequence) return effect->_fTime;
+    if (mode == TIME_SEQUENCE) return sequence->_fTime;
+    // One level up: the timeline of the nested-timeline effect that owns this effect's timeline.
+    const fxBase* parent = sequence->_pParentEffect;
+    if (!parent) return sequence->_fTime;
+    return parent->_pSequence ? parent->_pSequence->_fTime : parent->_fTime;
 }
 
 void rvProgram2D::Unuse()

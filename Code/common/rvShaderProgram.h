@@ -16,9 +16,6 @@
 
 #include "rvAssert.h"
 
-class fxBase;
-class rvSequence;
-
 // Drawing flags of rvProgram2D::DrawQuad and friends.
 enum
 {
@@ -38,17 +35,6 @@ enum
     TIME_SEQUENCE = 1,        // time of that effect's timeline
     TIME_PARENT_SEQUENCE = 2, // time of the timeline one level up
     TIME_WALLCLOCK = 3,       // glfwGetTime
-};
-
-// What a 2D program needs of the timeline module for the "iTime" clocks 1 and 2. The timeline
-// module fills these in; while they are null an effect's timeline time is unknown and the effect's
-// local time stands for it.
-struct rvProgramClockHooks
-{
-    // The timeline's current time (its _fTime).
-    static float (*pfnSequenceTime)(const rvSequence* sequence);
-    // The nested-timeline effect that owns the timeline (its _pParentEffect), or null.
-    static const fxBase* (*pfnSequenceParent)(const rvSequence* sequence);
 };
 
 struct rvProgram

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 
 #include "../unit/Loader/ArchiveFixture.h"
 #include "Factory/fxBase.h"
+#include "Sequencer/rvSequence.h"
 #include "rvShaderProgram.h"
 
 using rvTest::GLTest;
@@ -400,45 +402,35 @@ TEST_F(GLTest, AlphaViewerShowsAlphaAsGrey)
 
 namespace
 {
-// Timelines for the clocks: a time and the nested-timeline effect that owns it.
-struct FakeSequence
-{
-    float time;
-    const fxBase* parent;
-};
-const rvSequence* AsSequence(const FakeSequence* s)
-{
-    return reinterpret_cast<const rvSequence*>(s);
-}
-const FakeSequence* AsFake(const rvSequence* s)
-{
-    return reinterpret_cast<const FakeSequence*>(s);
-}
-
+// Effects and timelines for the clocks; the effects are taken off their timelines before deletion.
 struct ClockScope
 {
-    ClockScope()
-    {
-        rvProgramClockHooks::pfnSequenceTime = [](const rvSequence* s) { return AsFake(s)->time; };
-        rvProgramClockHooks::pfnSequenceParent = [](const rvSequence* s) { return AsFake(s)->parent; };
-    }
     ~ClockScope()
     {
-        rvProgramClockHooks::pfnSequenceTime = nullptr;
-        rvProgramClockHooks::pfnSequenceParent = nullptr;
         fxBase::_pCurrentEffect = nullptr;
         for (fxBase* e : effects)
+        {
+            e->_pSequence = nullptr;
             delete e;
+        }
     }
-    fxBase* Effect(float localTime, const FakeSequence* sequence)
+    fxBase* Effect(float localTime, rvSequence* sequence)
     {
         fxBase* e = new fxBase(fxBase::GetDescriptor());
         e->_fTime = localTime;
-        e->_pSequence = const_cast<rvSequence*>(sequence ? AsSequence(sequence) : nullptr);
+        e->_pSequence = sequence;
         effects.push_back(e);
         return e;
     }
+    rvSequence* Sequence(float time, fxBase* parent)
+    {
+        sequences.emplace_back(new rvSequence(false));
+        sequences.back()->_fTime = time;
+        sequences.back()->_pParentEffect = parent;
+        return sequences.back().get();
+    }
     std::vector<fxBase*> effects;
+    std::vector<std::unique_ptr<rvSequence>> sequences;
 };
 } // namespace
 
@@ -462,16 +454,15 @@ TEST_F(GLTest, TimeClocksFollowTheEffectAndItsTimelines)
 
     ClockScope clock;
     // main timeline (20 s) > nested-timeline effect "owner" (local 8 s) > its timeline (1.5 s) > "inner"
-    const FakeSequence mainSeq{20.f, nullptr};
-    fxBase* owner = clock.Effect(8.f, &mainSeq);
-    const FakeSequence nestedSeq{1.5f, owner};
+    rvSequence* mainSeq = clock.Sequence(20.f, nullptr);
+    fxBase* owner = clock.Effect(8.f, mainSeq);
+    rvSequence* nestedSeq = clock.Sequence(1.5f, owner);
     fxBase* loose = clock.Effect(3.f, nullptr);
-    fxBase* top = clock.Effect(4.f, &mainSeq);
-    fxBase* inner = clock.Effect(5.f, &nestedSeq);
+    fxBase* top = clock.Effect(4.f, mainSeq);
+    fxBase* inner = clock.Effect(5.f, nestedSeq);
     // A nested timeline whose owner belongs to no timeline: the owner's local time.
     fxBase* looseOwner = clock.Effect(7.f, nullptr);
-    const FakeSequence looseNested{2.5f, looseOwner};
-    fxBase* innerOfLoose = clock.Effect(6.f, &looseNested);
+    fxBase* innerOfLoose = clock.Effect(6.f, clock.Sequence(2.5f, looseOwner));
     struct Case
     {
         fxBase* effect;

@@ -49,21 +49,21 @@ void main()
 )";
 
 // The pass-through vertex stage shared by the triangle and line programs.
-#define VECTOR_DISPLAY_PASS_THROUGH_VS \
-    "\n" \
-    "in vec3 inPosition;\n" \
-    "in vec3 inColor;\n" \
-    "in int inFlags;\n" \
-    "in float inThickness;\n" \
-    "out vec3 vsColor;\n" \
-    "flat out int vsFlags;\n" \
-    "out float vsThickness;\n" \
-    "void main()\n" \
-    "{\n" \
-    "    vsColor = inColor;\n" \
-    "    vsFlags = inFlags;\n" \
-    "    vsThickness = inThickness;\n" \
-    "    gl_Position = vec4(inPosition, 1.0);\n" \
+#define VECTOR_DISPLAY_PASS_THROUGH_VS                                                                       \
+    "\n"                                                                                                     \
+    "in vec3 inPosition;\n"                                                                                  \
+    "in vec3 inColor;\n"                                                                                     \
+    "in int inFlags;\n"                                                                                      \
+    "in float inThickness;\n"                                                                                \
+    "out vec3 vsColor;\n"                                                                                    \
+    "flat out int vsFlags;\n"                                                                                \
+    "out float vsThickness;\n"                                                                               \
+    "void main()\n"                                                                                          \
+    "{\n"                                                                                                    \
+    "    vsColor = inColor;\n"                                                                               \
+    "    vsFlags = inFlags;\n"                                                                               \
+    "    vsThickness = inThickness;\n"                                                                       \
+    "    gl_Position = vec4(inPosition, 1.0);\n"                                                             \
     "}\n"
 
 constexpr const char* kTriangleVS = "#version 150" VECTOR_DISPLAY_PASS_THROUGH_VS;

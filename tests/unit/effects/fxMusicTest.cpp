@@ -80,7 +80,8 @@ TEST_F(MusicEffect, EachLifecycleEventSendsItsCalls)
     EXPECT_THAT(_audio.Take(), ElementsAre("Init(-1,44100)", "Create(Data/Audio/Morvane.mp3,4)"));
     EXPECT_EQ(p->_hStream, 7u);
     EXPECT_EQ(fxMusic::_hMusicChannel, 7u);
-    EXPECT_EQ(BassDriver::GetLevelSource().pfnGetChannel(), 7u) << "the audio-level driver reads this channel";
+    EXPECT_EQ(BassDriver::GetLevelSource().pfnGetChannel(), 7u)
+        << "the audio-level driver reads this channel";
 
     p->SetState(State_SequenceStarted);
     EXPECT_THAT(_audio.Take(), IsEmpty());
