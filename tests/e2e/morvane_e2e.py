@@ -196,8 +196,8 @@ def escape_ends_early(morvane):
 
 
 def close_during_loading(morvane):
-    # Each read of the loading pass draws one frame of the bar; a few hundred keep it on screen.
-    run = Run(morvane, with_progress_table(slow_loading_demo(400)))
+    # Each read of the loading pass draws one frame of the bar; a few thousand keep it on screen for seconds.
+    run = Run(morvane, with_progress_table(slow_loading_demo(2000)))
     window = find_window(run.proc)
     request_close(window)
     rc = run.finish(timeout=90)
