@@ -7,7 +7,6 @@
 #include "vector_display/vector_display_shaders.h"
 
 #include <glm/gtc/matrix_transform.hpp>
-#include <imgui.h>
 
 #include <algorithm>
 #include <cmath>
@@ -493,18 +492,4 @@ TEST_F(VectorDisplayFrame, EmptyFlushComposesNothingAndEmptiesTheCurrentStep)
     _vd->settings.decay_steps = 32.5f;
     Frame([] {});
     EXPECT_EQ(_vd->settings.decay_steps, 32.f);
-}
-
-TEST_F(VectorDisplayFrame, SettingsPanelBuildsAndResets)
-{
-    rvTest::ImGuiHeadless imgui;
-    imgui.NewFrame();
-    _vd->settings.decay_steps = 3.f;
-    ImGui::Begin("Global config");
-    vector_display_settings_panel(_vd);
-    ImGui::End();
-    imgui.EndFrame();
-    vector_display_settings defaults;
-    vector_display_settings_defaults(&defaults);
-    EXPECT_EQ(_vd->settings.decay_steps, 3.f); // untouched without input
 }
