@@ -493,3 +493,31 @@ TEST_F(VectorDisplayFrame, EmptyFlushComposesNothingAndEmptiesTheCurrentStep)
     Frame([] {});
     EXPECT_EQ(_vd->settings.decay_steps, 32.f);
 }
+
+TEST_F(VectorDisplayFrame, DecayCameraKeepsOldStepsWhereTheyWereDrawn)
+{
+    const glm::mat4 still = g_testCamera.view_projection;
+    const glm::mat4 moved = still * glm::translate(glm::mat4(1.f), glm::vec3(0.f, 10.f, 0.f));
+    for (bool decayCamera : {false, true})
+    {
+        _vd->settings.decay_camera = decayCamera;
+        g_testCamera.view_projection = still;
+        Frame([&] { HLine(20.5f); });
+        g_testCamera.view_projection = moved; // everything now shows 10 pixels higher
+        Frame([] {});
+        const int atOld = R(48, 20), atMoved = R(48, 30);
+        if (decayCamera)
+        {
+            EXPECT_NEAR(atOld, 0.2f * Beam(0.f), 2);
+            EXPECT_EQ(atMoved, 0);
+        }
+        else
+        {
+            EXPECT_EQ(atOld, 0);
+            EXPECT_NEAR(atMoved, 0.2f * Beam(0.f), 2);
+        }
+        Frame([] {}); // let the line age out of sight before the next round
+        for (int i = 0; i < 10; ++i)
+            Frame([] {});
+    }
+}
