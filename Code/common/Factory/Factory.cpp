@@ -152,8 +152,8 @@ int Factory::Register(fxDescriptor* pDescriptor)
 
 void Factory::RegisterAll()
 {
-    rvAssert(_apDescriptors.empty());
-    (void)&MadeHere; // used by rows as their classes arrive
+    if (!_apDescriptors.empty()) return; // runs once; a second call (tools, tests) changes nothing
+    (void)&MadeHere;                     // used by rows as their classes arrive
     for (const RegistrationRow& row : s_aRegistrationTable)
     {
         fxDescriptor* pDescriptor = row.pfnRegister ? row.pfnRegister() : Unavailable(row.pszClassName);

@@ -3,6 +3,7 @@
 // is exactly full.
 #include "../../unit/Loader/ArchiveFixture.h"
 #include "../../unit/Sequencer/TestClasses.h"
+#include "DefaultBuffer.h"
 #include "GLTestContext.h"
 #include "Loader/rvLoader.h"
 #include "Sequencer/rvSequence.h"
@@ -22,6 +23,7 @@ TEST_F(GLTest, ProgressTableMatchesTheStartupReads)
     const std::string pack = "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets";
     ASSERT_EQ(std::system(pack.c_str()), 0);
 
+    SetUpDefaultBuffer(_window);
     rvLoader::Begin(_window);
     ASSERT_TRUE(rvLoader::IsArmed());
     // The demo timeline and the nested one twice; its inclusion of itself is never read.
@@ -33,4 +35,5 @@ TEST_F(GLTest, ProgressTableMatchesTheStartupReads)
     EXPECT_FLOAT_EQ(rvLoader::Fraction(), 1.f);
     seq.Clear();
     rvLoader::Release();
+    rvSceneDisplay::Shutdown();
 }

@@ -332,6 +332,9 @@ TEST(fxBase, SetDriverCreatesReplacesAndDeletes)
     EXPECT_EQ(e->SetDriver(speed, NoneDriver::DRIVER_NONE), nullptr);
     EXPECT_EQ(e->_apAttribDrivers, (std::vector<NoneDriver*>{c, b}));
     EXPECT_EQ(e->SetDriver(speed, NoneDriver::DRIVER_NONE), nullptr);
+    EXPECT_EQ(e->SetDriver(Attr(e.get(), "Color"), NoneDriver::DRIVER_KEYFRAME), nullptr);
+    EXPECT_EQ(e->SetDriver(Attr(e.get(), "File"), NoneDriver::DRIVER_SINUS), nullptr);
+    EXPECT_EQ(e->SetDriver(nullptr, NoneDriver::DRIVER_SINUS), nullptr);
     EXPECT_EQ(fxBase::CreateDriver(e.get(), 0, speed), nullptr);
     EXPECT_EQ(fxBase::CreateDriver(e.get(), 8, speed), nullptr);
     EXPECT_EQ(fxBase::CreateDriver(e.get(), -1, speed), nullptr);

@@ -1,7 +1,9 @@
 // The timeline's per-frame pass, its moves and its queries, on probe effects.
-#include "ProbeEffect.h"
-#include "TestSupport.h"
+#include "Factory/AttribDesc.h"
+#include "Factory/Drivers/KeyFrameDriver.h"
 #include "Sequencer/rvSequence.h"
+#include "TestClasses.h"
+#include "TestSupport.h"
 
 #include <cmath>
 
@@ -284,4 +286,71 @@ TEST(SequenceDeathTest, ProgrammingErrorsAssert)
     EXPECT_DEATH(seq.AddEffect(nullptr), "pEffect");
     EXPECT_DEATH(seq.ItemLabel(0), "index>=0");
     EXPECT_DEATH(seq.GetFirstSelected({3}), "fx");
+}
+
+// With global keys, moving an effect's Start shifts its keys against the move so that they keep
+// their timeline time; with local keys they travel with the effect.
+TEST(Sequence, GlobalKeysKeepTheirTimelineTime)
+{
+    fxBase::RegisterAttributes();
+    Timeline tl;
+    fxProbe* fx = tl.Add(60, 600);
+    tl.Add(0, 1200);
+    AttribDesc* fade = fx->_pDescriptor->FindAttrib("FadeIn");
+    ASSERT_TRUE(fade);
+    KeyFrameDriver* keys = static_cast<KeyFrameDriver*>(fx->SetDriver(fade, NoneDriver::DRIVER_KEYFRAME));
+    ASSERT_TRUE(keys);
+    keys->AddKey(1.f, 0.5f);
+
+    rvSequence::_bLocalKeys = true;
+    EXPECT_EQ(tl.seq.MoveItem(0, 60), 60);
+    EXPECT_FLOAT_EQ(keys->_aKeys[0]._fTime, 1.f);
+
+    rvSequence::_bLocalKeys = false;
+    EXPECT_EQ(tl.seq.MoveItem(0, 60), 60);
+    EXPECT_FLOAT_EQ(keys->_aKeys[0]._fTime, 0.f);
+    EXPECT_EQ(tl.seq.MoveItemStart(0, -30), -30);
+    EXPECT_FLOAT_EQ(keys->_aKeys[0]._fTime, 0.5f);
+    EXPECT_EQ(tl.seq.MoveItemEnd(0, 30), 30); // the end does not move keys
+    EXPECT_FLOAT_EQ(keys->_aKeys[0]._fTime, 0.5f);
+    tl.seq._fTime = 0.f;
+    tl.seq.MoveItemToTime(0); // neither does a jump to the play head
+    EXPECT_FLOAT_EQ(keys->_aKeys[0]._fTime, 0.5f);
+    rvSequence::_bLocalKeys = true;
+}
+
+TEST(Sequence, AddItemCreatesARegisteredClassAtThePlayHeadAfterTheSelection)
+{
+    RegisterTestClasses();
+    Timeline tl;
+    tl.Add(0, 60, "a");
+    tl.Add(0, 60, "b");
+    const int probe = tl.seq.TypeIndexOf("fxProbe");
+    ASSERT_GE(probe, 0);
+    EXPECT_STREQ(tl.seq.TypeName(probe), "fxProbe");
+    EXPECT_EQ(tl.seq.TypeCount(), (int)Factory::_pInstance->_apDescriptors.size());
+    EXPECT_EQ(tl.seq.TypeIndexOf("fxSequence"), 9);
+    EXPECT_EQ(tl.seq.TypeIndexOf(nullptr), -1);
+    EXPECT_EQ(tl.seq.TypeIndexOf("fxNoSuchClass"), -1);
+
+    tl.seq._fTime = 2.f;
+    tl.seq._anSelected = {0};
+    const int index = tl.seq.AddItem(probe);
+    ASSERT_EQ(index, 1);
+    fxBase* fx = tl.seq._apEffects[1];
+    EXPECT_EQ(fx->_eState, State_DemoStarted);
+    EXPECT_EQ(fx->_nStart, 120);
+    EXPECT_EQ(fx->_nEnd, 720);
+    EXPECT_EQ(tl.seq.LastFrame(), 720);
+    EXPECT_EQ(tl.seq._anSelected, std::vector<int>{0});
+    unsigned int colour = 0;
+    int type = -1;
+    tl.seq.ItemBar(1, nullptr, nullptr, &type, &colour);
+    EXPECT_EQ(type, probe);
+    EXPECT_EQ(colour, TIMELINE_COLORS[probe % 24]);
+
+    // A class whose code is not part of the program creates nothing.
+    const int absent = tl.seq.TypeIndexOf("fxCircle");
+    if (absent >= 0 && !Factory::_pInstance->_apDescriptors[absent]->_pfnCreate)
+        EXPECT_EQ(tl.seq.AddItem(absent), -1);
 }
