@@ -26,7 +26,8 @@ const int W = 96, H = 64;
 // The dot sprite as the GPU samples it (64 x 64, bilinear, clamped): the beam's profile.
 float SpriteAlpha(float u, float v)
 {
-    auto texel = [](int i, int j) {
+    auto texel = [](int i, int j)
+    {
         i = std::clamp(i, 0, 63);
         j = std::clamp(j, 0, 63);
         float r = std::sqrt(float((i - 32) * (i - 32) + (j - 32) * (j - 32))) / 32.f;
@@ -51,8 +52,7 @@ protected:
     void SetUp() override
     {
         rvTest::GLTest::SetUp();
-        if (!_window)
-            return;
+        if (!_window) return;
         g_step = 0;
         g_frame_dots = g_frame_lines = g_frame_triangles = 0;
         g_testCamera.fov = 1.0472f;
@@ -69,8 +69,7 @@ protected:
     }
     void TearDown() override
     {
-        if (_vd)
-            vector_display_destroy(_vd);
+        if (_vd) vector_display_destroy(_vd);
         _vd = nullptr;
         _inner.reset();
         _target.reset();
@@ -103,8 +102,7 @@ protected:
         vector_display_add_dot(_vd, &marker);
         draw();
         Flush();
-        if (!paused)
-            g_step = (g_step + 1) % VECTOR_DISPLAY_MAX_DECAY_STEPS;
+        if (!paused) g_step = (g_step + 1) % VECTOR_DISPLAY_MAX_DECAY_STEPS;
     }
     void HLine(float y, float x0 = 10.f, float x1 = W - 10.f)
     {
@@ -133,6 +131,21 @@ TEST_F(VectorDisplayFrame, SetupMakesGlowTargetsAtAThirdAndAFailingShaderFailsSe
     glBindTexture(GL_TEXTURE_2D, 0);
     EXPECT_EQ(w, W / 3);
     EXPECT_EQ(h, H / 3); // 21, truncated
+
+    // A resize remakes the glow targets at the new size; a target too small for a glow
+    // target is refused.
+    rvTest::RenderTarget small(60, 45);
+    ASSERT_EQ(vector_display_resize(_vd, 60, 45, small.Framebuffer(), small.ColorTexture()), 0);
+    glBindTexture(GL_TEXTURE_2D, _vd->glow_textures[0]);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_EQ(w, 20);
+    EXPECT_EQ(h, 15);
+    EXPECT_EQ(_vd->resize_count, 0);
+    rvTest::RenderTarget tiny(2, 2);
+    EXPECT_EQ(vector_display_resize(_vd, 2, 2, tiny.Framebuffer(), tiny.ColorTexture()), -1);
+    EXPECT_EQ(vector_display_resize(_vd, W, H, _inner->Framebuffer(), _inner->ColorTexture()), 0);
 
     // A geometry shader that does not compile: reported, and set-up returns -1.
     for (const char** source : {&g_vector_display_shaders.line_gs, &g_vector_display_shaders.blur_fs})
@@ -214,10 +227,10 @@ TEST_F(VectorDisplayFrame, StripsJoinWithoutGapsAndSeparateStripsStayApart)
     EXPECT_GE(R(40, 10), peak - 40); // the corner
     EXPECT_NEAR(R(40, 30), peak, 3);
     EXPECT_NEAR(R(78, 10), peak, 3);
-    EXPECT_EQ(R(52, 50), 0);    // no join from the first strip's end to the dot
-    EXPECT_EQ(R(55, 10), 0);    // nor from the corner strip to the second strip
+    EXPECT_EQ(R(52, 50), 0);     // no join from the first strip's end to the dot
+    EXPECT_EQ(R(55, 10), 0);     // nor from the corner strip to the second strip
     EXPECT_EQ(R(40 + 7, 50), 0); // the end cap stops
-    EXPECT_GE(R(60, 50), 180);  // the dot
+    EXPECT_GE(R(60, 50), 180);   // the dot
     EXPECT_EQ(R(60, 58), 0);
 }
 
@@ -293,9 +306,9 @@ TEST_F(VectorDisplayFrame, CompositionModes)
     // A grey (51) target, a half-bright beam: image colour c = 0.5 a, alpha a at the centre.
     const float a = SpriteAlpha(0.5f, 0.5f), c = 0.5f * a;
     const Case cases[] = {
-        {0, int(std::lround(255 * c)), 0, 0},                   // "Copy": alpha 0 where nothing was drawn
-        {1, int(std::lround(255 * c + 51)), 51, 255},           // "Add"
-        {2, int(std::lround(255 * c)), 51, 255},                // "Max"
+        {0, int(std::lround(255 * c)), 0, 0},         // "Copy": alpha 0 where nothing was drawn
+        {1, int(std::lround(255 * c + 51)), 51, 255}, // "Add"
+        {2, int(std::lround(255 * c)), 51, 255},      // "Max"
         {3, int(std::lround(255 * (c * a + 0.2f * (1 - a)))), 51, 255}, // "Alpha"
     };
     for (const Case& c : cases)
@@ -338,6 +351,24 @@ TEST_F(VectorDisplayFrame, ImportColourKeepsTheTargetAndExportDepthCopiesTriangl
     EXPECT_NEAR(depth, 0.5f, 0.01f); // z 0 of the ortho camera
     glReadPixels(5, 60, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
     EXPECT_EQ(depth, 1.f);
+    // Imported depth hides what lies behind it: the target's depth 0.2 is nearer than the
+    // line's 0.5.
+    _vd->settings.import_color = 0;
+    _vd->settings.export_color = 1;
+    _vd->settings.export_depth = 0;
+    _vd->settings.import_depth = 1;
+    ClearTarget(0.f, 0.f, 0.f, 0.f);
+    _target->Bind();
+    glClearDepth(0.2);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glClearDepth(1.0);
+    HLine(32.5f);
+    Flush();
+    EXPECT_EQ(R(48, 32), 0);
+    _vd->settings.import_depth = 0;
+    HLine(32.5f);
+    Flush();
+    EXPECT_GT(R(48, 32), 200);
 }
 
 TEST_F(VectorDisplayFrame, TriangleIsDarkInsideWithLitEdgesAndQuadDiagonalsStayDark)
@@ -345,10 +376,10 @@ TEST_F(VectorDisplayFrame, TriangleIsDarkInsideWithLitEdgesAndQuadDiagonalsStayD
     glm::vec3 a(20, 10, 0), b(80, 10, 0), c(50, 55, 0); // counter-clockwise
     vector_display_add_triangle(_vd, &a, &b, &c);
     Flush();
-    EXPECT_LE(R(50, 25), 3);    // inside
+    EXPECT_LE(R(50, 25), 3);                  // inside
     EXPECT_EQ(_target->Pixel(50, 25).a, 255); // opaque
-    EXPECT_GE(R(50, 10), 150);  // on the bottom edge
-    EXPECT_EQ(R(50, 60), 0);    // outside
+    EXPECT_GE(R(50, 10), 150);                // on the bottom edge
+    EXPECT_EQ(R(50, 60), 0);                  // outside
     EXPECT_EQ(g_frame_triangles, 1);
 
     // Back faces are culled unless culling is off.
@@ -369,7 +400,8 @@ TEST_F(VectorDisplayFrame, TriangleIsDarkInsideWithLitEdgesAndQuadDiagonalsStayD
     vector_display_add_quad(_vd, &q[0], &q[1], &q[2], &q[3]);
     Flush();
     EXPECT_GE(R(35, 10), 150);
-    EXPECT_LE(R(35, 36), 3); // beside the diagonal
+    EXPECT_LE(R(35, 35), 3); // on the diagonal, exactly through pixel centres
+    EXPECT_LE(R(35, 36), 3);
     EXPECT_LE(R(30, 29), 3);
 }
 

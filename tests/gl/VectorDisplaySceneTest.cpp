@@ -59,7 +59,8 @@ void DrawScene(vector_display* vd, int frame)
     for (int i = 0; i < 12; ++i)
     {
         float k = float(i) / 11.f;
-        vector_display_point p(-90.f + float(i) * 8.f, -48.f, 0.f, 1.f - k, 0.3f + 0.5f * k, k, 0, 0.4f + 0.1f * float(i % 3));
+        vector_display_point p(-90.f + float(i) * 8.f, -48.f, 0.f, 1.f - k, 0.3f + 0.5f * k, k, 0,
+                               0.4f + 0.1f * float(i % 3));
         vector_display_add_dot(vd, &p);
     }
 

@@ -288,7 +288,10 @@ TEST_F(VectorDisplayGeometry, StringDrawsGlyphStrokesAndMovesThePen)
         glm::vec2 firstOfLastGlyph;
     } cases[] = {
         {"AA", 1.f, {18 + 9, 21}},
-        {"A\x01" "A", 2.f, {36 + 18, 42}},
+        {"A\x01"
+         "A",
+         2.f,
+         {36 + 18, 42}},
         {"A\nA", 1.f, {9, 21 - 35}},
         {"A\tA", 1.f, {40 + 9, 21}},
         {"\tA", 0.5f, {20 + 4.5f, 10.5f}},
@@ -386,8 +389,8 @@ TEST_F(VectorDisplayGeometryDeathTest, ColourAboveOneAndMisusedStripsAssert)
 {
     EXPECT_EQ(vector_display_set_rgb(_vd, 1.f, 1.f, 1.f), 0);
     EXPECT_EQ(vector_display_set_rgb(_vd, -0.5f, 0.f, 0.f), 0);
-    EXPECT_DEATH(vector_display_set_rgb(_vd, 1.01f, 0.f, 0.f), "r<=1.f");
-    EXPECT_DEATH(vector_display_set_rgb(_vd, 0.f, 0.f, 1.01f), "b<=1.f");
+    EXPECT_DEATH(vector_display_set_rgb(_vd, 1.01f, 0.f, 0.f), "r <= 1.f");
+    EXPECT_DEATH(vector_display_set_rgb(_vd, 0.f, 0.f, 1.01f), "b <= 1.f");
     EXPECT_DEATH(vector_display_strip_to(_vd, 0, 0, 0), "npoints_strip >= 2");
     EXPECT_DEATH(vector_display_strip_end(_vd), "npoints_strip >= 2");
     vector_display_strip_begin(_vd, 0, 0, 0);
