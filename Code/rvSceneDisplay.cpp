@@ -19,8 +19,7 @@ namespace
 void CurrentBufferCamera(vector_display_camera* out)
 {
     const rvBufferDisplay* b = rvSceneDisplay::_pCurrentBuffer;
-    if (!b)
-        b = &rvSceneDisplay::_DefaultBuffer;
+    if (!b) b = &rvSceneDisplay::_DefaultBuffer;
     out->fov = b->_fFov;
     out->view_projection = b->_mViewProjection;
     out->back_color = b->_vBackColor;
@@ -30,22 +29,20 @@ void CurrentBufferCamera(vector_display_camera* out)
 void rvSceneDisplay::ResizeDefaultBuffer(int w, int h)
 {
     rvAssert(w > 0 && h > 0);
-    if (!(w > 0 && h > 0))
-        return;
-    _DefaultBuffer.Create("Default", w, h, BUFFER_COLOR | BUFFER_DEPTH | BUFFER_DEPTH_STENCIL | BUFFER_VECTOR);
+    if (!(w > 0 && h > 0)) return;
+    _DefaultBuffer.Create("Default", w, h,
+                          BUFFER_COLOR | BUFFER_DEPTH | BUFFER_DEPTH_STENCIL | BUFFER_VECTOR);
 }
 
 rvBufferDisplay* rvSceneDisplay::SetCurrentBuffer(rvBufferDisplay* buffer, bool force)
 {
     rvBufferDisplay* newbuf = buffer ? buffer : &_DefaultBuffer;
-    if (newbuf == _pCurrentBuffer && !force)
-        return nullptr;
+    if (newbuf == _pCurrentBuffer && !force) return nullptr;
     rvAssert(newbuf->IsValid());
     vector_display_set_camera_source(&CurrentBufferCamera);
 
     // Lines always land in the buffer that was current when they were added.
-    if (_pCurrentDisplay)
-        vector_display_draw(_pCurrentDisplay, nullptr, true);
+    if (_pCurrentDisplay) vector_display_draw(_pCurrentDisplay, nullptr, true);
 
     glViewport(0, 0, newbuf->_nWidth, newbuf->_nHeight);
     glBindFramebuffer(GL_FRAMEBUFFER, newbuf->_glFrameBuffer);
@@ -75,8 +72,7 @@ void rvSceneDisplay::BeginFrame(GLFWwindow* window)
 void rvSceneDisplay::PresentFrame(bool paused)
 {
     SetCurrentBuffer(nullptr, true);
-    if (!paused)
-        g_step = (g_step + 1) % VECTOR_DISPLAY_MAX_DECAY_STEPS;
+    if (!paused) g_step = (g_step + 1) % VECTOR_DISPLAY_MAX_DECAY_STEPS;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     _PresentProgram.UseTexture(_DefaultBuffer._glColorTexture);
     _PresentProgram.DrawQuad(0, 0.5f, 0.5f, 1.0f, 1.0f);
@@ -99,8 +95,7 @@ void rvSceneDisplay::SetupOccluderStencil()
 
 void rvSceneDisplay::DrawFreeCameraPanel()
 {
-    if (!ImGui::TreeNodeEx("Free Camera", ImGuiTreeNodeFlags_DefaultOpen))
-        return;
+    if (!ImGui::TreeNodeEx("Free Camera", ImGuiTreeNodeFlags_DefaultOpen)) return;
     rvBufferDisplay& b = _DefaultBuffer;
     ImGui::DragFloat("dist", &b._fDist, 1.0f, 0.f, 0.f, "%.3f");
     ImGui::DragFloat("pitch", &b._fPitch, 1.0f, 0.f, 0.f, "%.3f");
@@ -114,8 +109,7 @@ void rvSceneDisplay::DrawFreeCameraPanel()
 
 void rvSceneDisplay::Shutdown()
 {
-    if (rvProgram::_currentProgramUsed)
-        rvProgram::_currentProgramUsed->Unuse();
+    if (rvProgram::_currentProgramUsed) rvProgram::_currentProgramUsed->Unuse();
     _pCurrentBuffer = nullptr;
     _pCurrentDisplay = nullptr;
     _DefaultBuffer.Release(true);

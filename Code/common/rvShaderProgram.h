@@ -16,9 +16,6 @@
 
 #include "rvAssert.h"
 
-class fxBase;
-class rvSequence;
-
 // Drawing flags of rvProgram2D::DrawQuad and friends.
 enum
 {
@@ -40,17 +37,6 @@ enum
     TIME_WALLCLOCK = 3,       // glfwGetTime
 };
 
-// What a 2D program needs of the timeline module for the "iTime" clocks 1 and 2. The timeline
-// module fills these in; while they are null an effect's timeline time is unknown and the effect's
-// local time stands for it.
-struct rvProgramClockHooks
-{
-    // The timeline's current time (its _fTime).
-    static float (*pfnSequenceTime)(const rvSequence* sequence);
-    // The nested-timeline effect that owns the timeline (its _pParentEffect), or null.
-    static const fxBase* (*pfnSequenceParent)(const rvSequence* sequence);
-};
-
 struct rvProgram
 {
     rvProgram() = default;
@@ -58,7 +44,8 @@ struct rvProgram
     rvProgram& operator=(const rvProgram&) = delete;
 
     // Stores each source only where none is set yet, then builds.
-    virtual bool Create(const char* vertexSource, const char* fragmentSource, const char* geometrySource = nullptr);
+    virtual bool Create(const char* vertexSource, const char* fragmentSource,
+                        const char* geometrySource = nullptr);
     virtual bool Build();
     virtual void Use();
     virtual void Unuse();
@@ -72,7 +59,10 @@ struct rvProgram
     bool CompileAndLink(const char* vertex, const char* fragment, const char* geometry);
     // Integer source constant "const int <name> = <value>;". No-op when value equals *cachedValue.
     void SetConstant(const char* name, int* cachedValue, int value);
-    void SetConstant(const char* name, int& cachedValue, int value) { SetConstant(name, &cachedValue, value); }
+    void SetConstant(const char* name, int& cachedValue, int value)
+    {
+        SetConstant(name, &cachedValue, value);
+    }
     void AddAttribLocation(const char* name, unsigned index);
 
     // Uniform location in the linked program, -1 when absent or when the program is not built.

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 
 #include "../unit/Loader/ArchiveFixture.h"
 #include "Factory/fxBase.h"
+#include "Sequencer/rvSequence.h"
 #include "rvShaderProgram.h"
 
 using rvTest::GLTest;
@@ -59,7 +61,8 @@ std::vector<unsigned char> EncodePNG(int w, int h, const std::vector<RGBA>& topD
 {
     std::vector<unsigned char> png;
     stbi_write_png_to_func(
-        [](void* ctx, void* data, int size) {
+        [](void* ctx, void* data, int size)
+        {
             auto* out = static_cast<std::vector<unsigned char>*>(ctx);
             out->insert(out->end(), (unsigned char*)data, (unsigned char*)data + size);
         },
@@ -89,13 +92,15 @@ TEST_F(GLTest, DefaultProgramsOfEveryClassBuild)
     rvTexDepthProgram2D depth;
     rvProgram3D flat;
     flat._pFragmentSource = "SHADER_HEADER\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n";
-    std::string log = CaptureStderr([&] {
-        EXPECT_TRUE(fill.Build());
-        EXPECT_TRUE(tex.Build());
-        EXPECT_TRUE(alpha.Build());
-        EXPECT_TRUE(depth.Build());
-        EXPECT_TRUE(flat.Build());
-    });
+    std::string log = CaptureStderr(
+        [&]
+        {
+            EXPECT_TRUE(fill.Build());
+            EXPECT_TRUE(tex.Build());
+            EXPECT_TRUE(alpha.Build());
+            EXPECT_TRUE(depth.Build());
+            EXPECT_TRUE(flat.Build());
+        });
     EXPECT_EQ(log, "") << "no compile or link message expected";
     EXPECT_GE(fill._location4f_FillColor, 0);
     EXPECT_GE(fill._location4f_vMulColor, 0);
@@ -112,8 +117,10 @@ TEST_F(GLTest, FailedBuildsAreReportedOnceAndLeaveTheProgramUnbuilt)
         const char* fragment;
         const char* message;
     } cases[] = {
-        {nullptr, " SHADER_HEADER\nvoid main(){}\n", "FRAGMENT shader bad header (must start with SHADER_HEADER)"},
-        {nullptr, "SHADER_HEADER\nvoid main() { undefined_call(); }\n", "FRAGMENT shader compilation failed\n"},
+        {nullptr, " SHADER_HEADER\nvoid main(){}\n",
+         "FRAGMENT shader bad header (must start with SHADER_HEADER)"},
+        {nullptr, "SHADER_HEADER\nvoid main() { undefined_call(); }\n",
+         "FRAGMENT shader compilation failed\n"},
         {"SHADER_HEADER\nvoid main() { gl_Position = vec4(0) }\n", "SHADER_HEADER\nvoid main(){}\n",
          "VERTEX shader compilation failed\n"},
         // Compiles, but the declared function is defined nowhere: only the link can tell.
@@ -127,13 +134,15 @@ TEST_F(GLTest, FailedBuildsAreReportedOnceAndLeaveTheProgramUnbuilt)
         rvProgram2D p;
         p._pVertexSource = c.vertex;
         p._pFragmentSource = c.fragment;
-        std::string log = CaptureStderr([&] {
-            for (int frame = 0; frame < 3; ++frame)
+        std::string log = CaptureStderr(
+            [&]
             {
-                p.Use();
-                p.Unuse();
-            }
-        });
+                for (int frame = 0; frame < 3; ++frame)
+                {
+                    p.Use();
+                    p.Unuse();
+                }
+            });
         EXPECT_EQ(Count(log, c.message), 1) << log;
         EXPECT_EQ(p.programID, 0u);
         EXPECT_EQ(p._location1f_iTime, -1);
@@ -199,7 +208,8 @@ TEST_F(GLTest, UseSavesAndUnuseRestoresDepthBlendAndCulling)
 TEST_F(GLTest, NestedUseEndsTheProcess)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    auto useTwo = [] {
+    auto useTwo = []
+    {
         RenderTarget rt(8, 8);
         rt.Bind();
         rvFillColorProgram2D a;
@@ -320,9 +330,9 @@ TEST_F(GLTest, QuadPlacementAndTextureCoordinates)
     p.UseWithColor(1, 1, 1, 1);
     p.DrawQuad(QUAD_RIGHT | QUAD_BOTTOM, 1.f, 1.f, 0.5f, 0.5f);
     p.Unuse();
-    EXPECT_EQ(rt.Pixel(12, 1).r, 255);  // bottom right (rows count from the bottom)
-    EXPECT_EQ(rt.Pixel(3, 1).r, 0);     // bottom left
-    EXPECT_EQ(rt.Pixel(12, 7).r, 0);    // top right
+    EXPECT_EQ(rt.Pixel(12, 1).r, 255); // bottom right (rows count from the bottom)
+    EXPECT_EQ(rt.Pixel(3, 1).r, 0);    // bottom left
+    EXPECT_EQ(rt.Pixel(12, 7).r, 0);   // top right
 }
 
 TEST_F(GLTest, TextureQuadKeepsTheImageAspect)
@@ -392,39 +402,35 @@ TEST_F(GLTest, AlphaViewerShowsAlphaAsGrey)
 
 namespace
 {
-// Timelines for the clocks: a time and the nested-timeline effect that owns it.
-struct FakeSequence
-{
-    float time;
-    const fxBase* parent;
-};
-const rvSequence* AsSequence(const FakeSequence* s) { return reinterpret_cast<const rvSequence*>(s); }
-const FakeSequence* AsFake(const rvSequence* s) { return reinterpret_cast<const FakeSequence*>(s); }
-
+// Effects and timelines for the clocks; the effects are taken off their timelines before deletion.
 struct ClockScope
 {
-    ClockScope()
-    {
-        rvProgramClockHooks::pfnSequenceTime = [](const rvSequence* s) { return AsFake(s)->time; };
-        rvProgramClockHooks::pfnSequenceParent = [](const rvSequence* s) { return AsFake(s)->parent; };
-    }
     ~ClockScope()
     {
-        rvProgramClockHooks::pfnSequenceTime = nullptr;
-        rvProgramClockHooks::pfnSequenceParent = nullptr;
         fxBase::_pCurrentEffect = nullptr;
         for (fxBase* e : effects)
+        {
+            e->_pSequence = nullptr;
             delete e;
+        }
     }
-    fxBase* Effect(float localTime, const FakeSequence* sequence)
+    fxBase* Effect(float localTime, rvSequence* sequence)
     {
         fxBase* e = new fxBase(fxBase::GetDescriptor());
         e->_fTime = localTime;
-        e->_pSequence = const_cast<rvSequence*>(sequence ? AsSequence(sequence) : nullptr);
+        e->_pSequence = sequence;
         effects.push_back(e);
         return e;
     }
+    rvSequence* Sequence(float time, fxBase* parent)
+    {
+        sequences.emplace_back(new rvSequence(false));
+        sequences.back()->_fTime = time;
+        sequences.back()->_pParentEffect = parent;
+        return sequences.back().get();
+    }
     std::vector<fxBase*> effects;
+    std::vector<std::unique_ptr<rvSequence>> sequences;
 };
 } // namespace
 
@@ -448,26 +454,24 @@ TEST_F(GLTest, TimeClocksFollowTheEffectAndItsTimelines)
 
     ClockScope clock;
     // main timeline (20 s) > nested-timeline effect "owner" (local 8 s) > its timeline (1.5 s) > "inner"
-    const FakeSequence mainSeq{20.f, nullptr};
-    fxBase* owner = clock.Effect(8.f, &mainSeq);
-    const FakeSequence nestedSeq{1.5f, owner};
+    rvSequence* mainSeq = clock.Sequence(20.f, nullptr);
+    fxBase* owner = clock.Effect(8.f, mainSeq);
+    rvSequence* nestedSeq = clock.Sequence(1.5f, owner);
     fxBase* loose = clock.Effect(3.f, nullptr);
-    fxBase* top = clock.Effect(4.f, &mainSeq);
-    fxBase* inner = clock.Effect(5.f, &nestedSeq);
+    fxBase* top = clock.Effect(4.f, mainSeq);
+    fxBase* inner = clock.Effect(5.f, nestedSeq);
     // A nested timeline whose owner belongs to no timeline: the owner's local time.
     fxBase* looseOwner = clock.Effect(7.f, nullptr);
-    const FakeSequence looseNested{2.5f, looseOwner};
-    fxBase* innerOfLoose = clock.Effect(6.f, &looseNested);
+    fxBase* innerOfLoose = clock.Effect(6.f, clock.Sequence(2.5f, looseOwner));
     struct Case
     {
         fxBase* effect;
         int mode;
         float expect;
     } cases[] = {
-        {nullptr, 1, 0.f},  {nullptr, 2, 0.f},  {loose, 0, 3.f},       {loose, 1, 3.f},
-        {loose, 2, 3.f},    {top, 0, 4.f},      {top, 1, 20.f},        {top, 2, 20.f},
-        {inner, 0, 5.f},    {inner, 1, 1.5f},   {inner, 2, 20.f},      {innerOfLoose, 2, 7.f},
-        {top, 9, 0.f},
+        {nullptr, 1, 0.f}, {nullptr, 2, 0.f},      {loose, 0, 3.f}, {loose, 1, 3.f}, {loose, 2, 3.f},
+        {top, 0, 4.f},     {top, 1, 20.f},         {top, 2, 20.f},  {inner, 0, 5.f}, {inner, 1, 1.5f},
+        {inner, 2, 20.f},  {innerOfLoose, 2, 7.f}, {top, 9, 0.f},
     };
     p._fTimeOffset = 0.f;
     for (const Case& c : cases)
