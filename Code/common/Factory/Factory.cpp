@@ -10,6 +10,8 @@
 #include <fstream>
 
 // Effect class headers, one per registered class, as the classes become part of the program.
+#include "effects/fxBackGrid/fxBackGrid.h"
+#include "effects/fxCircle/fxCircle.h"
 
 Factory* Factory::_pInstance = nullptr;
 
@@ -63,7 +65,7 @@ struct RegistrationRow
 // (<Class>::RegisterAttributes, or a function above).
 const RegistrationRow s_aRegistrationTable[] = {
     /*  0 */ {"fxBase", &fxBase::RegisterAttributes},
-    /*  1 */ {"fxCircle", nullptr},
+    /*  1 */ {"fxCircle", &fxCircle::RegisterAttributes},
     /*  2 */ {"fxText", nullptr},
     /*  3 */ {"fxFractal", nullptr},
     /*  4 */ {"fxJellyFish", nullptr},
@@ -90,7 +92,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 25 */ {"fxAmbientParticles", nullptr},
     /* 26 */ {"fxTunnelPattern3d", nullptr},
     /* 27 */ {"fxBackCircuit", nullptr},
-    /* 28 */ {"fxBackGrid", nullptr},
+    /* 28 */ {"fxBackGrid", &fxBackGrid::RegisterAttributes},
     /* 29 */ {"fxImage", nullptr},
     /* 30 */ {"fxVectorDisplay", nullptr},
     /* 31 */ {"fxPostVHS", nullptr},
