@@ -1,10 +1,390 @@
+// The program's entry: opens the window, sets up ImGui and the scene display, registers
+// the effect classes, loads the demo timeline and runs frames until the window closes.
+// Everything runs on the main thread.
+#include <epoxy/gl.h>
+
+#include <GLFW/glfw3.h>
+#include <backends/imgui_impl_glfw.h>
+#include <backends/imgui_impl_opengl3.h>
+#include <imgui.h>
+
+#include "Factory/fxBase.h"
+#include "Factory/rvKeyTimeMode.h"
+#include "Loader/rvLoader.h"
+#include "rvAssert.h"
+#include "rvMain.h"
+#include "rvMainMouseCamera.h"
 #include "rvPlatform.h"
+#include "rvSceneDisplay.h"
+#include "vector_display/vector_display.h"
 
 #include <cstdio>
+
+// ---------------------------------------------------------------------------------------
+// State of the main module (main thread only)
+
+static GLFWwindow* pWindow = nullptr;
+static GLFWmonitor* pPrimaryMonitor = nullptr;
+static int nWindowSizeX = 1280, nWindowSizeY = 800;
+static int nWindowPosX = rvMain::UnsetWindowPosition, nWindowPosY = rvMain::UnsetWindowPosition;
+static int nFrameBufferSizeX = 1280, nFrameBufferSizeY = 800;
+static bool bFullScreen = false;
+static bool bVSync = true;
+static bool bImguiDemo = false;
+static bool bBrel3dTest = false;
+static bool bSequencer = false;
+static bool bEffectTester = false;
+static bool bRenderImGui = true;
+
+static rvMainMouseCamera MouseCamera;
+
+// Set by the key callback when Escape is pressed; a press and release that both arrive
+// within one event poll never show in ImGui's key-down state, so the press is kept here.
+static bool bEscapePressed = false;
+
+// ---------------------------------------------------------------------------------------
+// Window
+
+static void OnGlfwError(int error, const char* description)
+{
+    std::fprintf(stderr, "Glfw Error %d: %s\n", error, description);
+}
+
+// Installed before the ImGui backend, which calls it from its own key callback.
+static void OnGlfwKey(GLFWwindow*, int key, int, int action, int)
+{
+    if (key == GLFW_KEY_ESCAPE && action == GLFW_PRESS)
+        bEscapePressed = true;
+}
+
+static void ApplyWindowMode()
+{
+    if (bFullScreen)
+    {
+        glfwSetWindowMonitor(pWindow, pPrimaryMonitor, 0, 0, nWindowSizeX, nWindowSizeY, 0);
+        return;
+    }
+    glfwSetWindowMonitor(pWindow, nullptr, rvMain::WindowedPosition(nWindowPosX),
+                         rvMain::WindowedPosition(nWindowPosY), nWindowSizeX, nWindowSizeY, 0);
+    glfwSetWindowAttrib(pWindow, GLFW_RESIZABLE, GLFW_TRUE);
+    glfwSetWindowAttrib(pWindow, GLFW_DECORATED, GLFW_TRUE);
+}
+
+static void SetWindowHints()
+{
+    // A 3.0 request gives the compatibility context (all of GL 4.x on Mesa).
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
+    bFullScreen = true;
+    pPrimaryMonitor = glfwGetPrimaryMonitor();
+    glfwWindowHint(GLFW_RED_BITS, 8);
+    glfwWindowHint(GLFW_GREEN_BITS, 8);
+    glfwWindowHint(GLFW_BLUE_BITS, 8);
+    glfwWindowHint(GLFW_ALPHA_BITS, 8);
+    glfwWindowHint(GLFW_DEPTH_BITS, 24);
+    glfwWindowHint(GLFW_STENCIL_BITS, 8);
+    glfwWindowHint(GLFW_REFRESH_RATE, 60);
+}
+
+// Creates the window full screen on the primary monitor and makes its context current.
+static bool OpenWindow()
+{
+    SetWindowHints();
+    rvMain::WindowSizeForCommandLine(rvPlatform::GetCommandLine(), nWindowSizeX, nWindowSizeY);
+    pWindow = glfwCreateWindow(nWindowSizeX, nWindowSizeY, "Convoxa - Morvane - ZQ4", nullptr, nullptr);
+    if (!pWindow)
+        return false;
+    if (nWindowPosX != rvMain::UnsetWindowPosition && nWindowPosY != rvMain::UnsetWindowPosition)
+        glfwSetWindowPos(pWindow, nWindowPosX, nWindowPosY);
+    ApplyWindowMode();
+    glfwGetFramebufferSize(pWindow, &nFrameBufferSizeX, &nFrameBufferSizeY);
+    glfwMakeContextCurrent(pWindow);
+    glfwSwapInterval(bVSync ? 1 : 0);
+    // OpenGL entry points are resolved by name through libepoxy on first use.
+    return true;
+}
+
+// While windowed, the window's place and size are kept for the next switch of mode.
+static void RememberWindowedPlacement()
+{
+    if (bFullScreen)
+        return;
+    glfwGetWindowPos(pWindow, &nWindowPosX, &nWindowPosY);
+    nWindowSizeX = nFrameBufferSizeX;
+    nWindowSizeY = nFrameBufferSizeY;
+}
+
+// ---------------------------------------------------------------------------------------
+// ImGui
+
+static void InitImGui()
+{
+    glfwSetKeyCallback(pWindow, OnGlfwKey);
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGui::StyleColorsDark();
+    ImGui_ImplGlfw_InitForOpenGL(pWindow, true);
+    ImGui_ImplOpenGL3_Init("#version 400");
+}
+
+static void StartImGuiFrame()
+{
+    ImGui_ImplOpenGL3_NewFrame();
+    ImGui_ImplGlfw_NewFrame();
+    ImGui::NewFrame();
+}
+
+// The frame is always built; it is drawn only while the editor is shown.
+static void EndImGuiFrame()
+{
+    ImGui::EndFrame();
+    if (!bRenderImGui)
+        return;
+    ImGui::Render();
+    ImDrawData* drawData = ImGui::GetDrawData();
+    if (drawData && drawData->Valid)
+        ImGui_ImplOpenGL3_RenderDrawData(drawData);
+}
+
+static void ShutdownImGui()
+{
+    ImGui_ImplOpenGL3_Shutdown();
+    ImGui_ImplGlfw_Shutdown();
+    ImGui::DestroyContext();
+}
+
+// ---------------------------------------------------------------------------------------
+// Scene display
+
+// "Default" at the window size, made current, cleared and shown once.
+static void CreateDefaultBuffer()
+{
+    rvSceneDisplay::ResizeDefaultBuffer(nWindowSizeX, nWindowSizeY);
+    rvSceneDisplay::SetCurrentBuffer(&rvSceneDisplay::_DefaultBuffer);
+    glClearColor(0.f, 0.f, 0.f, 1.f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glfwSwapBuffers(pWindow);
+}
+
+// "Default" follows the window's framebuffer when its size changed (and is not 0).
+static void ResizeDefaultBufferToFramebuffer()
+{
+    glfwGetFramebufferSize(pWindow, &nFrameBufferSizeX, &nFrameBufferSizeY);
+    const rvBufferDisplay* current = rvSceneDisplay::BindedBuffer();
+    const rvBufferDisplay& byDefault = rvSceneDisplay::_DefaultBuffer;
+    const bool changed = nFrameBufferSizeX != current->_nWidth || nFrameBufferSizeY != current->_nHeight;
+    const bool sameAsDefault = nFrameBufferSizeX == byDefault._nWidth && nFrameBufferSizeY == byDefault._nHeight;
+    if (changed && nFrameBufferSizeX != 0 && nFrameBufferSizeY != 0 && !sameAsDefault)
+        rvSceneDisplay::ResizeDefaultBuffer(nFrameBufferSizeX, nFrameBufferSizeY);
+}
+
+// ---------------------------------------------------------------------------------------
+// Timeline
+
+struct Timeline
+{
+    float _fTime = 0.f;
+    int _nFrameMax = 0;
+    bool _bPlaying = false;
+};
+
+// The loading pass: the bar is shown while the demo timeline and its effects load.
+static void LoadDemo(Timeline& timeline)
+{
+    rvLoader::Begin(pWindow);
+    rvLoader::End();
+    timeline._fTime = 0.f;
+    timeline._bPlaying = true;
+}
+
+static void UpdateTimeline(Timeline& timeline, float dt) {}
+
+// ---------------------------------------------------------------------------------------
+// Editor windows
+
+static void UpdateEffectTester(float dt) {}
+
+// The demo camera of "Default": the camera used while "Freecam" is off.
+static void DrawDemoCameraNode(rvBufferDisplay& buffer)
+{
+    if (!ImGui::TreeNode("Demo Camera"))
+        return;
+    ImGui::SliderFloat("Fov (rad)", &buffer._fFov, 0.01f, 10.f, "%.3f");
+    ImGui::SliderFloat("Pos x", &buffer._vPosition.x, -100.f, 100.f, "%.3f");
+    ImGui::SliderFloat("Pos y", &buffer._vPosition.y, -100.f, 100.f, "%.3f");
+    ImGui::SliderFloat("Pos z", &buffer._vPosition.z, -100.f, 100.f, "%.3f");
+    ImGui::SliderFloat("Rot x", &buffer._vRotation.x, -180.f, 180.f, "%.3f");
+    ImGui::SliderFloat("Rot y", &buffer._vRotation.y, -180.f, 180.f, "%.3f");
+    ImGui::SliderFloat("Rot z", &buffer._vRotation.z, -180.f, 180.f, "%.3f");
+    ImGui::TreePop();
+}
+
+// The settings window, built every frame; rawDelta is the unclamped frame time.
+static void DrawGlobalConfigWindow(float rawDelta)
+{
+    rvBufferDisplay& byDefault = rvSceneDisplay::_DefaultBuffer;
+    bool open = false;
+    ImGui::Begin("Global config", &open, 0);
+    ImGui::BulletText("%.2f fps", 1.f / rawDelta);
+    if (ImGui::Checkbox("VSync", &bVSync))
+        glfwSwapInterval(bVSync ? 1 : 0);
+    if (ImGui::Checkbox("Full Screen", &bFullScreen))
+        ApplyWindowMode();
+    ImGui::Checkbox("Freecam", &byDefault._bFreeCam);
+    ImGui::Separator();
+    ImGui::Checkbox("ImguiDemo", &bImguiDemo);
+    ImGui::Checkbox("Brel3dTest", &bBrel3dTest);
+    ImGui::Checkbox("Sequencer", &bSequencer);
+    ImGui::Checkbox("EffectTester", &bEffectTester);
+    DrawDemoCameraNode(byDefault);
+    vector_display_settings_panel(rvSceneDisplay::BindedDisplay());
+    ImGui::End();
+}
+
+// The star field driven by the "Brel Test" window. Its class comes with the shader effects;
+// until it is registered there is nothing to drive and the window stays hidden.
+static fxBase* CreateStarField() { return nullptr; }
+
+// A test window that drives one star-field effect outside the timeline.
+struct BrelTestWindow
+{
+    bool bPause = false;
+    bool bCreated = false; // creation is attempted once
+    fxBase* pEffect = nullptr;
+
+    void Draw(float dt);
+    void Destroy();
+};
+
+static BrelTestWindow TestWindow;
+
+void BrelTestWindow::Draw(float dt)
+{
+    if (!bCreated)
+    {
+        pEffect = CreateStarField();
+        if (pEffect)
+            pEffect->SetState(State_EffectStarted);
+        bCreated = true;
+    }
+    if (!pEffect)
+        return;
+    bool open = true;
+    if (ImGui::Begin("Brel Test", &open, 0))
+    {
+        ImGui::Checkbox("Pause", &bPause);
+        if (ImGui::Button("Restart"))
+            pEffect->_fTime = 0.f;
+        ImGui::Separator();
+        fxBase::DrawButtons(pEffect, pEffect->_pDescriptor);
+        const int oldStart = pEffect->_nStart;
+        ImGui::NewLine();
+        fxBase::DrawProperties(pEffect, pEffect->_pDescriptor);
+        // With global key times the keys keep their place in absolute time.
+        if (pEffect->_nStart != oldStart && !rvKeyTimeMode::_bLocalKeys)
+            pEffect->OffsetKeys((float)((oldStart - pEffect->_nStart) / 60.0));
+        pEffect->ApplyDriverTypeChanges();
+        ImGui::Separator();
+        pEffect->_fPendingDelta = bPause ? 0.f : dt;
+        pEffect->Update();
+    }
+    ImGui::End();
+}
+
+// Its Kill releases the effect's GPU resources: call while the context exists.
+void BrelTestWindow::Destroy()
+{
+    if (!pEffect)
+        return;
+    pEffect->SetState(State_DemoStoped);
+    delete pEffect;
+    pEffect = nullptr;
+}
+
+static void DrawToggledWindows(float dt)
+{
+    if (bImguiDemo)
+        ImGui::ShowDemoWindow(&bImguiDemo);
+    if (bBrel3dTest)
+        TestWindow.Draw(dt);
+}
+
+// ---------------------------------------------------------------------------------------
+// Frame loop
+
+static bool ExitRequested(const Timeline& timeline)
+{
+    const bool escape = rvMain::EscapeDownDurationIsZero() || bEscapePressed;
+    bEscapePressed = false;
+    return rvMain::ShouldCloseWindow(escape, rvMain::TimelineReachedEnd(timeline._fTime, timeline._nFrameMax),
+                                     bRenderImGui);
+}
+
+static void RunFrames(Timeline& timeline, double previous)
+{
+    for (;;)
+    {
+        const double now = glfwGetTime();
+        const float rawDelta = (float)(now - previous);
+        const float dt = rvMain::ClampFrameDelta(rawDelta);
+
+        glfwPollEvents();
+        StartImGuiFrame();
+        ResizeDefaultBufferToFramebuffer();
+        rvSceneDisplay::BeginFrame(pWindow);
+        DrawToggledWindows(dt);
+        if (bSequencer)
+            UpdateTimeline(timeline, dt);
+        UpdateEffectTester(dt);
+        DrawGlobalConfigWindow(rawDelta);
+        MouseCamera.Apply(ImGui::GetIO(), *rvSceneDisplay::BindedBuffer());
+        rvSceneDisplay::PresentFrame(bSequencer ? !timeline._bPlaying : rawDelta == 0.f);
+        RememberWindowedPlacement();
+        EndImGuiFrame();
+        glfwSwapBuffers(pWindow);
+
+        if (ExitRequested(timeline))
+            glfwSetWindowShouldClose(pWindow, GLFW_TRUE);
+        if (glfwWindowShouldClose(pWindow))
+            return;
+        previous = now;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
 
 int main(int argc, char** argv)
 {
     rvPlatform::SetCommandLine(argc, argv);
-    std::fprintf(stderr, "morvane: the player is not assembled yet\n");
+
+    glfwSetErrorCallback(OnGlfwError);
+    if (!glfwInit())
+        return -1;
+    if (!OpenWindow())
+    {
+        glfwTerminate();
+        return -1;
+    }
+    InitImGui();
+    CreateDefaultBuffer();
+
+    Timeline timeline;
+    TestWindow = BrelTestWindow();
+    const double timeOrigin = glfwGetTime();
+    ImGui::GetIO().IniFilename = nullptr;
+    glfwSetInputMode(pWindow, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+    LoadDemo(timeline);
+    bSequencer = true;
+    bRenderImGui = false;
+
+    if (!glfwWindowShouldClose(pWindow))
+        RunFrames(timeline, timeOrigin);
+
+    rvSceneDisplay::Shutdown();
+    TestWindow.Destroy();
+    rvLoader::Release();
+    ShutdownImGui();
+    glfwTerminate();
+    pWindow = nullptr;
     return 0;
 }

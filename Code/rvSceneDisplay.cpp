@@ -19,43 +19,30 @@ namespace
 void CurrentBufferCamera(vector_display_camera* out)
 {
     const rvBufferDisplay* b = rvSceneDisplay::_pCurrentBuffer;
-    if (!b)
-        b = &rvSceneDisplay::_DefaultBuffer;
+    if (!b) b = &rvSceneDisplay::_DefaultBuffer;
     out->fov = b->_fFov;
     out->view_projection = b->_mViewProjection;
     out->back_color = b->_vBackColor;
-}
-
-void ConnectCameraSource()
-{
-    static bool connected = false;
-    if (!connected)
-    {
-        vector_display_set_camera_source(&CurrentBufferCamera);
-        connected = true;
-    }
 }
 } // namespace
 
 void rvSceneDisplay::ResizeDefaultBuffer(int w, int h)
 {
     rvAssert(w > 0 && h > 0);
-    if (!(w > 0 && h > 0))
-        return;
-    _DefaultBuffer.Create("Default", w, h, BUFFER_COLOR | BUFFER_DEPTH | BUFFER_DEPTH_STENCIL | BUFFER_VECTOR);
+    if (!(w > 0 && h > 0)) return;
+    _DefaultBuffer.Create("Default", w, h,
+                          BUFFER_COLOR | BUFFER_DEPTH | BUFFER_DEPTH_STENCIL | BUFFER_VECTOR);
 }
 
 rvBufferDisplay* rvSceneDisplay::SetCurrentBuffer(rvBufferDisplay* buffer, bool force)
 {
     rvBufferDisplay* newbuf = buffer ? buffer : &_DefaultBuffer;
-    if (newbuf == _pCurrentBuffer && !force)
-        return nullptr;
+    if (newbuf == _pCurrentBuffer && !force) return nullptr;
     rvAssert(newbuf->IsValid());
-    ConnectCameraSource();
+    vector_display_set_camera_source(&CurrentBufferCamera);
 
     // Lines always land in the buffer that was current when they were added.
-    if (_pCurrentDisplay)
-        vector_display_draw(_pCurrentDisplay, nullptr, true);
+    if (_pCurrentDisplay) vector_display_draw(_pCurrentDisplay, nullptr, true);
 
     glViewport(0, 0, newbuf->_nWidth, newbuf->_nHeight);
     glBindFramebuffer(GL_FRAMEBUFFER, newbuf->_glFrameBuffer);
@@ -72,6 +59,7 @@ void rvSceneDisplay::BeginFrame(GLFWwindow* window)
     SetCurrentBuffer(nullptr, true);
     glDisable(GL_BLEND);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE); // an occluder pass may have left depth writes off: the clear must reach depth
     glClearColor(0.f, 0.f, 0.f, 1.f);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -84,8 +72,7 @@ void rvSceneDisplay::BeginFrame(GLFWwindow* window)
 void rvSceneDisplay::PresentFrame(bool paused)
 {
     SetCurrentBuffer(nullptr, true);
-    if (!paused)
-        g_step = (g_step + 1) % VECTOR_DISPLAY_MAX_DECAY_STEPS;
+    if (!paused) g_step = (g_step + 1) % VECTOR_DISPLAY_MAX_DECAY_STEPS;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     _PresentProgram.UseTexture(_DefaultBuffer._glColorTexture);
     _PresentProgram.DrawQuad(0, 0.5f, 0.5f, 1.0f, 1.0f);
@@ -108,8 +95,7 @@ void rvSceneDisplay::SetupOccluderStencil()
 
 void rvSceneDisplay::DrawFreeCameraPanel()
 {
-    if (!ImGui::TreeNodeEx("Free Camera", ImGuiTreeNodeFlags_DefaultOpen))
-        return;
+    if (!ImGui::TreeNodeEx("Free Camera", ImGuiTreeNodeFlags_DefaultOpen)) return;
     rvBufferDisplay& b = _DefaultBuffer;
     ImGui::DragFloat("dist", &b._fDist, 1.0f, 0.f, 0.f, "%.3f");
     ImGui::DragFloat("pitch", &b._fPitch, 1.0f, 0.f, 0.f, "%.3f");
@@ -123,8 +109,7 @@ void rvSceneDisplay::DrawFreeCameraPanel()
 
 void rvSceneDisplay::Shutdown()
 {
-    if (rvProgram::_currentProgramUsed)
-        rvProgram::_currentProgramUsed->Unuse();
+    if (rvProgram::_currentProgramUsed) rvProgram::_currentProgramUsed->Unuse();
     _pCurrentBuffer = nullptr;
     _pCurrentDisplay = nullptr;
     _DefaultBuffer.Release(true);

@@ -10,6 +10,8 @@
 #include <stb_image.h>
 
 #include "Display/rvBufferDisplay.h"
+#include "Factory/fxBase.h"
+#include "Sequencer/rvSequence.h"
 #include "Loader/rvLoader.h"
 #include "rvPlatform.h"
 #include "rvSceneDisplay.h"
@@ -18,10 +20,6 @@ rvProgram* rvProgram::_currentProgramUsed = nullptr;
 GLuint rvProgram2D::_quadVAO = 0;
 GLuint rvProgram2D::_quadVBO = 0;
 float rvProgram2D::_quadVertices[6 * 4] = {};
-bool (*rvProgramClockHooks::pfnSequenceTime)(const fxBase*, float*) = nullptr;
-const fxBase* (*rvProgramClockHooks::pfnParentEffect)(const fxBase*) = nullptr;
-const fxBase* (*rvProgramClockHooks::pfnCurrentEffect)() = nullptr;
-float (*rvProgramClockHooks::pfnLocalTime)(const fxBase*) = nullptr;
 
 namespace
 {
@@ -94,8 +92,7 @@ const char* const kDefaultVertex3D = "SHADER_HEADER\n"
 void Report(const std::string& message)
 {
     std::string text = message;
-    if (text.empty() || text.back() != '\n')
-        text += '\n';
+    if (text.empty() || text.back() != '\n') text += '\n';
     rvPlatform::DebugOutput(text.c_str());
 }
 
@@ -103,8 +100,7 @@ std::string ShaderLog(GLuint shader)
 {
     GLint length = 0;
     glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-    if (length <= 0)
-        return std::string();
+    if (length <= 0) return std::string();
     std::string log(size_t(length), '\0');
     glGetShaderInfoLog(shader, length, nullptr, &log[0]);
     log.resize(std::strlen(log.c_str()));
@@ -115,8 +111,7 @@ std::string ProgramLog(GLuint program)
 {
     GLint length = 0;
     glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    if (length <= 0)
-        return std::string();
+    if (length <= 0) return std::string();
     std::string log(size_t(length), '\0');
     glGetProgramInfoLog(program, length, nullptr, &log[0]);
     log.resize(std::strlen(log.c_str()));
@@ -165,12 +160,9 @@ bool IsExtensionLine(const char* p)
 
 bool rvProgram::Create(const char* vertexSource, const char* fragmentSource, const char* geometrySource)
 {
-    if (!_pVertexSource)
-        _pVertexSource = vertexSource;
-    if (!_pFragmentSource)
-        _pFragmentSource = fragmentSource;
-    if (!_pGeometrySource)
-        _pGeometrySource = geometrySource;
+    if (!_pVertexSource) _pVertexSource = vertexSource;
+    if (!_pFragmentSource) _pFragmentSource = fragmentSource;
+    if (!_pGeometrySource) _pGeometrySource = geometrySource;
     return Build();
 }
 
@@ -186,8 +178,7 @@ void rvProgram::Use()
     // clang-format off
     rvAssert(_currentProgramUsed==nullptr);
     // clang-format on
-    if ((programID == 0 || _bRebuild) && !_bBuildFailed)
-        Build();
+    if ((programID == 0 || _bRebuild) && !_bBuildFailed) Build();
     glUseProgram(programID);
     _currentProgramUsed = this;
 }
@@ -200,8 +191,7 @@ void rvProgram::Unuse()
 
 void rvProgram::Release()
 {
-    if (_currentProgramUsed == this)
-        Unuse();
+    if (_currentProgramUsed == this) Unuse();
     rvAssert(_currentProgramUsed == nullptr);
     DeleteGLObjects();
     _bBuildFailed = false;
@@ -209,30 +199,24 @@ void rvProgram::Release()
 
 rvProgram::~rvProgram()
 {
-    if (_currentProgramUsed == this)
-        rvProgram::Unuse();
+    if (_currentProgramUsed == this) rvProgram::Unuse();
     rvAssert(_currentProgramUsed == nullptr);
     DeleteGLObjects();
 }
 
 void rvProgram::DeleteGLObjects()
 {
-    if (geometryshaderID)
-        glDeleteShader(geometryshaderID);
-    if (vertexshaderID)
-        glDeleteShader(vertexshaderID);
-    if (fragmentshaderID)
-        glDeleteShader(fragmentshaderID);
-    if (programID)
-        glDeleteProgram(programID);
+    if (geometryshaderID) glDeleteShader(geometryshaderID);
+    if (vertexshaderID) glDeleteShader(vertexshaderID);
+    if (fragmentshaderID) glDeleteShader(fragmentshaderID);
+    if (programID) glDeleteProgram(programID);
     geometryshaderID = vertexshaderID = fragmentshaderID = programID = 0;
 }
 
 bool rvProgram::ExpandHeader(const char* shader_text, std::string& out)
 {
     rvAssert(shader_text);
-    if (std::strncmp(shader_text, kHeaderToken, kHeaderTokenLength) != 0)
-        return false;
+    if (std::strncmp(shader_text, kHeaderToken, kHeaderTokenLength) != 0) return false;
     const char* body = shader_text + kHeaderTokenLength;
 
     // "#extension" lines must precede every declaration: lift those that open the body up to just
@@ -244,11 +228,9 @@ bool rvProgram::ExpandHeader(const char* shader_text, std::string& out)
         const char* line = p;
         while (*line == '\n' || *line == '\r')
             ++line;
-        if (!IsExtensionLine(line))
-            break;
+        if (!IsExtensionLine(line)) break;
         const char* end = std::strchr(line, '\n');
-        if (!end)
-            end = line + std::strlen(line);
+        if (!end) end = line + std::strlen(line);
         extensions.append(line, end);
         extensions += '\n';
         p = *end ? end + 1 : end;
@@ -278,21 +260,18 @@ bool rvProgram::CompileAndLink(const char* vertex, const char* fragment, const c
     if (geometry)
     {
         gs = CompileStage(*this, GL_GEOMETRY_SHADER, "GEOMETRY", geometry);
-        if (!gs)
-            return false;
+        if (!gs) return false;
     }
     GLuint vs = CompileStage(*this, GL_VERTEX_SHADER, "VERTEX", vertex);
     if (!vs)
     {
-        if (gs)
-            glDeleteShader(gs);
+        if (gs) glDeleteShader(gs);
         return false;
     }
     GLuint fs = CompileStage(*this, GL_FRAGMENT_SHADER, "FRAGMENT", fragment);
     if (!fs)
     {
-        if (gs)
-            glDeleteShader(gs);
+        if (gs) glDeleteShader(gs);
         glDeleteShader(vs);
         return false;
     }
@@ -301,8 +280,7 @@ bool rvProgram::CompileAndLink(const char* vertex, const char* fragment, const c
     vertexshaderID = vs;
     fragmentshaderID = fs;
     programID = glCreateProgram();
-    if (geometryshaderID)
-        glAttachShader(programID, geometryshaderID);
+    if (geometryshaderID) glAttachShader(programID, geometryshaderID);
     rvAssert(vertexshaderID);
     glAttachShader(programID, vertexshaderID);
     rvAssert(fragmentshaderID);
@@ -327,8 +305,7 @@ void rvProgram::SetConstant(const char* name, int* cachedValue, int value)
 {
     rvAssert(_currentProgramUsed == nullptr);
     rvAssert(name && cachedValue);
-    if (*cachedValue == value)
-        return;
+    if (*cachedValue == value) return;
     *cachedValue = value;
     const std::string prefix = std::string("const int ") + name + " = ";
     for (size_t i = _aSourceConstants.size(); i-- > 0;)
@@ -347,8 +324,7 @@ void rvProgram::AddAttribLocation(const char* name, unsigned i)
 
 int rvProgram::UniformLocation(const char* name) const
 {
-    if (!programID)
-        return -1;
+    if (!programID) return -1;
     return glGetUniformLocation(programID, name);
 }
 
@@ -365,8 +341,7 @@ void rvProgram2D::LookupCommonUniforms()
 
 bool rvProgram2D::Build()
 {
-    if (!_pVertexSource)
-        _pVertexSource = kDefaultVertex2D;
+    if (!_pVertexSource) _pVertexSource = kDefaultVertex2D;
     bool ok = CompileAndLink(_pVertexSource, _pFragmentSource, _pGeometrySource);
     _bRebuild = false;
     LookupCommonUniforms();
@@ -389,10 +364,8 @@ void rvProgram2D::Use()
     _vAddColor = glm::vec4(0.f);
     _fUVRotation = 0.f;
     _vUVOffset = glm::vec2(0.f);
-    if (_location4f_vAddColor >= 0)
-        glUniform4fv(_location4f_vAddColor, 1, &_vAddColor[0]);
-    if (_location4f_vMulColor >= 0)
-        glUniform4fv(_location4f_vMulColor, 1, &_vMulColor[0]);
+    if (_location4f_vAddColor >= 0) glUniform4fv(_location4f_vAddColor, 1, &_vAddColor[0]);
+    if (_location4f_vMulColor >= 0) glUniform4fv(_location4f_vMulColor, 1, &_vMulColor[0]);
 
     glGetIntegerv(GL_VIEWPORT, _viewport);
     if (_location2f_iResolution >= 0)
@@ -413,42 +386,25 @@ void rvProgram2D::Use()
 
 float rvProgram2D::ClockTime(int mode)
 {
-    if (mode == TIME_WALLCLOCK)
-        return float(glfwGetTime());
-    if (mode < TIME_EFFECT || mode > TIME_PARENT_SEQUENCE)
-        return 0.f;
+    if (mode == TIME_WALLCLOCK) return float(glfwGetTime());
+    if (mode < TIME_EFFECT || mode > TIME_PARENT_SEQUENCE) return 0.f;
+    const fxBase* effect = fxBase::_pCurrentEffect;
+    if (!effect) return 0.f;
 
-    const fxBase* effect = rvProgramClockHooks::pfnCurrentEffect ? rvProgramClockHooks::pfnCurrentEffect() : nullptr;
-    if (!effect)
-        return 0.f;
-    auto localTime = [](const fxBase* e) {
-        return rvProgramClockHooks::pfnLocalTime ? rvProgramClockHooks::pfnLocalTime(e) : 0.f;
-    };
-    auto sequenceTime = [](const fxBase* e, float* t) {
-        return rvProgramClockHooks::pfnSequenceTime && rvProgramClockHooks::pfnSequenceTime(e, t);
-    };
-
-    float t = 0.f;
-    if (mode == TIME_EFFECT || !sequenceTime(effect, &t))
-        return localTime(effect);
-    if (mode == TIME_SEQUENCE)
-        return t;
-    // One level up: the timeline of the effect that owns this effect's timeline.
-    const fxBase* parent = rvProgramClockHooks::pfnParentEffect ? rvProgramClockHooks::pfnParentEffect(effect) : nullptr;
-    if (!parent)
-        return t;
-    float parentTime = 0.f;
-    return sequenceTime(parent, &parentTime) ? parentTime : localTime(parent);
+    const rvSequence* sequence = effect->_pSequence;
+    if (mode == TIME_EFFECT || !sequence) return effect->_fTime;
+    if (mode == TIME_SEQUENCE) return sequence->_fTime;
+    // One level up: the timeline of the nested-timeline effect that owns this effect's timeline.
+    const fxBase* parent = sequence->_pParentEffect;
+    if (!parent) return sequence->_fTime;
+    return parent->_pSequence ? parent->_pSequence->_fTime : parent->_fTime;
 }
 
 void rvProgram2D::Unuse()
 {
-    if (_nSavedDepthTest)
-        glEnable(GL_DEPTH_TEST);
-    if (_nSavedBlend)
-        glEnable(GL_BLEND);
-    if (_nSavedCullFace)
-        glEnable(GL_CULL_FACE);
+    if (_nSavedDepthTest) glEnable(GL_DEPTH_TEST);
+    if (_nSavedBlend) glEnable(GL_BLEND);
+    if (_nSavedCullFace) glEnable(GL_CULL_FACE);
     rvProgram::Unuse();
 }
 
@@ -481,14 +437,10 @@ void rvProgram2D::DrawQuad(int flags, float x, float y, float w, float h)
     float vT = 1.f, vB = 0.f; // v at the upper edge y0 and the lower edge y1
     if (flags & QUAD_EXTEND)
     {
-        if (x0 > 0.f)
-            uL = -x0 / w;
-        if (x1 < 1.f)
-            uR = 1.f + (1.f - x1) / w;
-        if (y0 > 0.f)
-            vT = 1.f + y0 / h;
-        if (y1 < 1.f)
-            vB = -(1.f - y1) / h;
+        if (x0 > 0.f) uL = -x0 / w;
+        if (x1 < 1.f) uR = 1.f + (1.f - x1) / w;
+        if (y0 > 0.f) vT = 1.f + y0 / h;
+        if (y1 < 1.f) vB = -(1.f - y1) / h;
         x0 = std::min(0.f, x0);
         x1 = std::max(1.f, x1);
         y0 = std::min(0.f, y0);
@@ -497,7 +449,8 @@ void rvProgram2D::DrawQuad(int flags, float x, float y, float w, float h)
 
     const float cr = std::cos(_fUVRotation), sr = std::sin(_fUVRotation);
     const float cx = 0.5f + _vUVOffset.x, cy = 0.5f + _vUVOffset.y;
-    auto uv = [&](float u, float v, float* out) {
+    auto uv = [&](float u, float v, float* out)
+    {
         u = (u - 0.5f) * _vUVScale.x + 0.5f + _vUVOffset.x;
         v = (v - 0.5f) * _vUVScale.y + 0.5f + _vUVOffset.y;
         float du = u - cx, dv = v - cy;
@@ -546,8 +499,7 @@ void rvProgram2D::DrawQuad(int flags, float x, float y, float w, float h)
 
 bool rvFillColorProgram2D::Build()
 {
-    if (!_pFragmentSource)
-        _pFragmentSource = kFillColorFragment;
+    if (!_pFragmentSource) _pFragmentSource = kFillColorFragment;
     bool ok = rvProgram2D::Build();
     _location4f_FillColor = UniformLocation("FillColor");
     return ok;
@@ -577,8 +529,7 @@ void rvFillColorProgram2D::UseWithColor(float r, float g, float b, float a)
 
 bool rvTexColorProgram2D::Build()
 {
-    if (!_pFragmentSource)
-        _pFragmentSource = kTexColorFragment;
+    if (!_pFragmentSource) _pFragmentSource = kTexColorFragment;
     return rvProgram2D::Build();
 }
 
@@ -646,8 +597,7 @@ void rvTexColorProgram2D::DrawQuad(int flags, float x, float y, float w, float h
 
 void rvTexColorProgram2D::LoadImage(const char* path, bool mipmaps)
 {
-    if (!path)
-        return;
+    if (!path) return;
     int size = 0;
     uint8_t* bytes = rvDataPack::GetInstance()->ReadAll(path, size);
     LoadImageFromMemory(bytes, size, mipmaps);
@@ -658,13 +608,11 @@ bool rvTexColorProgram2D::LoadImageFromMemory(const unsigned char* data, int siz
 {
     // A failed load leaves no stale size and no texture without image data.
     DeleteOwnTexture();
-    if (!data || size <= 0)
-        return false;
+    if (!data || size <= 0) return false;
     stbi_set_flip_vertically_on_load(1);
     int width = 0, height = 0, channels = 0;
     unsigned char* pixels = stbi_load_from_memory(data, size, &width, &height, &channels, 4);
-    if (!pixels)
-        return false;
+    if (!pixels) return false;
 
     glGenTextures(1, &_glTextureBuffer);
     glBindTexture(GL_TEXTURE_2D, _glTextureBuffer);
@@ -677,8 +625,7 @@ bool rvTexColorProgram2D::LoadImageFromMemory(const unsigned char* data, int siz
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
-    if (mipmaps)
-        glGenerateMipmap(GL_TEXTURE_2D);
+    if (mipmaps) glGenerateMipmap(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
     stbi_image_free(pixels);
 
@@ -692,8 +639,7 @@ bool rvTexColorProgram2D::LoadImageFromMemory(const unsigned char* data, int siz
 
 bool rvTexAlphaProgram2D::Build()
 {
-    if (!_pFragmentSource)
-        _pFragmentSource = kTexAlphaFragment;
+    if (!_pFragmentSource) _pFragmentSource = kTexAlphaFragment;
     return rvProgram2D::Build();
 }
 
@@ -712,8 +658,7 @@ void rvTexAlphaProgram2D::Unuse()
 
 bool rvTexDepthProgram2D::Build()
 {
-    if (!_pFragmentSource)
-        _pFragmentSource = kTexDepthFragment;
+    if (!_pFragmentSource) _pFragmentSource = kTexDepthFragment;
     bool ok = rvProgram2D::Build();
     _location1f_zFar = UniformLocation("zFar");
     _location1f_zNear = UniformLocation("zNear");
@@ -723,10 +668,8 @@ bool rvTexDepthProgram2D::Build()
 void rvTexDepthProgram2D::UseTexture(GLuint texture)
 {
     rvProgram2D::Use();
-    if (_location1f_zFar >= 0)
-        glUniform1f(_location1f_zFar, _fZFar);
-    if (_location1f_zNear >= 0)
-        glUniform1f(_location1f_zNear, _fZNear);
+    if (_location1f_zFar >= 0) glUniform1f(_location1f_zFar, _fZFar);
+    if (_location1f_zNear >= 0) glUniform1f(_location1f_zNear, _fZNear);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture);
 }
@@ -740,12 +683,14 @@ void rvTexDepthProgram2D::Unuse()
 // ---------------------------------------------------------------------------------------------
 // rvProgram3D
 
-const char* rvProgram3D::DefaultVertexSource() { return kDefaultVertex3D; }
+const char* rvProgram3D::DefaultVertexSource()
+{
+    return kDefaultVertex3D;
+}
 
 bool rvProgram3D::Build()
 {
-    if (!_pVertexSource)
-        _pVertexSource = kDefaultVertex3D;
+    if (!_pVertexSource) _pVertexSource = kDefaultVertex3D;
     bool ok = CompileAndLink(_pVertexSource, _pFragmentSource, _pGeometrySource);
     _bRebuild = false;
     _locationm4_MVP = UniformLocation("MVP");
@@ -759,8 +704,7 @@ void rvProgram3D::Use()
     glDepthFunc(GL_LESS);
     if (_locationm4_MVP >= 0)
     {
-        if (rvSceneDisplay::_pCurrentBuffer)
-            _mMVP = rvSceneDisplay::_pCurrentBuffer->_mViewProjection;
+        if (rvSceneDisplay::_pCurrentBuffer) _mMVP = rvSceneDisplay::_pCurrentBuffer->_mViewProjection;
         glUniformMatrix4fv(_locationm4_MVP, 1, GL_FALSE, &_mMVP[0][0]);
     }
 }

@@ -16,8 +16,6 @@
 
 #include "rvAssert.h"
 
-class fxBase;
-
 // Drawing flags of rvProgram2D::DrawQuad and friends.
 enum
 {
@@ -39,20 +37,6 @@ enum
     TIME_WALLCLOCK = 3,       // glfwGetTime
 };
 
-// Where a 2D program reads the effect being rendered and its timelines. The effect and timeline
-// modules fill these in; while they are null there is no current effect, or it belongs to no timeline.
-struct rvProgramClockHooks
-{
-    // The effect whose Render is running, or null.
-    static const fxBase* (*pfnCurrentEffect)();
-    // Local time of an effect.
-    static float (*pfnLocalTime)(const fxBase* effect);
-    // Time of the timeline the effect belongs to; false when it belongs to none.
-    static bool (*pfnSequenceTime)(const fxBase* effect, float* time);
-    // The effect that owns the timeline the effect belongs to (a nested timeline), or null.
-    static const fxBase* (*pfnParentEffect)(const fxBase* effect);
-};
-
 struct rvProgram
 {
     rvProgram() = default;
@@ -60,7 +44,8 @@ struct rvProgram
     rvProgram& operator=(const rvProgram&) = delete;
 
     // Stores each source only where none is set yet, then builds.
-    virtual bool Create(const char* vertexSource, const char* fragmentSource, const char* geometrySource = nullptr);
+    virtual bool Create(const char* vertexSource, const char* fragmentSource,
+                        const char* geometrySource = nullptr);
     virtual bool Build();
     virtual void Use();
     virtual void Unuse();
@@ -74,7 +59,10 @@ struct rvProgram
     bool CompileAndLink(const char* vertex, const char* fragment, const char* geometry);
     // Integer source constant "const int <name> = <value>;". No-op when value equals *cachedValue.
     void SetConstant(const char* name, int* cachedValue, int value);
-    void SetConstant(const char* name, int& cachedValue, int value) { SetConstant(name, &cachedValue, value); }
+    void SetConstant(const char* name, int& cachedValue, int value)
+    {
+        SetConstant(name, &cachedValue, value);
+    }
     void AddAttribLocation(const char* name, unsigned index);
 
     // Uniform location in the linked program, -1 when absent or when the program is not built.

@@ -59,7 +59,8 @@ bool rvAudioSDL::StartSubsystem(bool bDummy)
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         _bSubsystem = false;
     }
-    if (bDummy) SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
+    // Over SDL_AUDIODRIVER too: the named driver is the one that failed.
+    if (bDummy) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
     {
         if (bDummy) return Fail(Error_Driver, "no audio driver: %s", SDL_GetError());

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include <imgui.h>
+#include <stb_image_write.h>
 
 #include <algorithm>
 #include <cmath>
@@ -26,15 +27,13 @@ protected:
     void SetUp() override
     {
         rvTest::GLTest::SetUp();
-        if (!_window)
-            return;
+        if (!_window) return;
         rvSceneDisplay::ResizeDefaultBuffer(kW, kH);
         rvSceneDisplay::SetCurrentBuffer(nullptr);
     }
     void TearDown() override
     {
-        if (_window)
-            rvSceneDisplay::Shutdown();
+        if (_window) rvSceneDisplay::Shutdown();
         rvTest::GLTest::TearDown();
     }
 };
@@ -141,6 +140,13 @@ TEST_F(SceneDisplayTest, ResizingDefaultKeepsItsDisplayAndDropsThePending)
     vector_display_strip_end(display);
 
     rvSceneDisplay::ResizeDefaultBuffer(50, 31);
+    EXPECT_EQ(rvSceneDisplay::_pCurrentBuffer, &d) << "stays current, bound at its new size";
+    EXPECT_EQ(rvSceneDisplay::_pCurrentDisplay, display);
+    GLint fbo = 0, viewport[4] = {};
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &fbo);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(GLuint(fbo), d._glFrameBuffer);
+    EXPECT_EQ(viewport[2], 50);
     EXPECT_EQ(d._pVectorDisplay, display);
     EXPECT_EQ(display->settings.decay_steps, 7.f);
     EXPECT_EQ(display->resize_count, resizes + 1);
@@ -384,4 +390,101 @@ TEST_F(SceneDisplayTest, LinesLandInTheBufferThatWasCurrentWhenAdded)
     rvSceneDisplay::SetCurrentBuffer(nullptr, true);
     EXPECT_EQ(rvSceneDisplay::_DefaultBuffer._pVectorDisplay->npoints, 0);
     EXPECT_GT(BrightestInColumn(rvSceneDisplay::_DefaultBuffer, kW / 2), 20);
+}
+
+TEST_F(SceneDisplayTest, Program3DDrawsThroughTheCurrentCameraWithDepthTest)
+{
+    rvBufferDisplay& d = rvSceneDisplay::_DefaultBuffer;
+    d._vPosition = glm::vec3(1.f, 2.f, -50.f);
+    d.UpdateMatrices(glm::mat4(1.f));
+    rvProgram3D p;
+    p._pFragmentSource = "SHADER_HEADER\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n";
+    glDisable(GL_DEPTH_TEST);
+    p.Use();
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    GLint func = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &func);
+    EXPECT_EQ(func, GL_LESS);
+    glm::mat4 uploaded(0.f);
+    glGetUniformfv(p.programID, p._locationm4_MVP, &uploaded[0][0]);
+    EXPECT_EQ(uploaded, d._mViewProjection);
+    p.Unuse();
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_EQ(rvProgram::_currentProgramUsed, nullptr);
+}
+
+TEST_F(SceneDisplayTest, CopyOfTheCurrentBufferIncludesItsPendingLines)
+{
+    rvBufferDisplay source;
+    source.Create("Post", kW, kH, 15);
+    ClearBuffer(source, 0.f, 0.f, 0.f);
+    rvSceneDisplay::SetCurrentBuffer(&source);
+    AddHorizontalLine(rvSceneDisplay::BindedDisplay());
+    source.Copy();
+    EXPECT_EQ(rvSceneDisplay::_pCurrentBuffer, &source);
+    EXPECT_GT(BrightestInColumn(*source._pCopyBuffer, kW / 2), 20) << "flushed before the copy";
+    EXPECT_EQ(source._pVectorDisplay->npoints, 0);
+}
+
+TEST_F(SceneDisplayTest, NoFieldOfViewKeepsLinesPendingWhateverTheCameraMode)
+{
+    rvBufferDisplay& d = rvSceneDisplay::_DefaultBuffer;
+    rvBufferDisplay other;
+    other.Create("Other", kW, kH, BUFFER_COLOR);
+    for (bool freeCam : {false, true})
+    {
+        d._bFreeCam = freeCam;
+        d._fFov = 0.f;
+        rvSceneDisplay::SetCurrentBuffer(nullptr);
+        AddHorizontalLine(rvSceneDisplay::BindedDisplay());
+        int pending = d._pVectorDisplay->npoints;
+        rvSceneDisplay::SetCurrentBuffer(&other);
+        EXPECT_EQ(d._pVectorDisplay->npoints, pending) << "free camera " << freeCam;
+        d._fFov = 1.0472f;
+        rvSceneDisplay::SetCurrentBuffer(nullptr);
+        rvSceneDisplay::SetCurrentBuffer(&other);
+        EXPECT_EQ(d._pVectorDisplay->npoints, 0) << "free camera " << freeCam;
+    }
+    d._bFreeCam = false;
+}
+
+TEST_F(SceneDisplayTest, FramesOfAMovingShapeLeaveADecayingTrail)
+{
+    const int w = 320, h = 180;
+    rvSceneDisplay::ResizeDefaultBuffer(w, h);
+    rvBufferDisplay& d = rvSceneDisplay::_DefaultBuffer;
+    for (int frame = 0; frame < 10; ++frame)
+    {
+        rvSceneDisplay::BeginFrame(_window);
+        vector_display* vd = rvSceneDisplay::BindedDisplay();
+        vector_display_set_rgb(vd, 0.4f, 1.f, 0.6f);
+        vd->settings.thickness = 1.5f;
+        const float x = -60.f + 12.f * float(frame);
+        vector_display_draw_circle(vd, x, 0.f, 0.f, 12.f, 24);
+        rvSceneDisplay::PresentFrame(false);
+    }
+    // Save what the window was shown (Default, upright).
+    std::vector<unsigned char> px(size_t(w) * h * 4), flipped(px.size());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, d._glFrameBuffer);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+    for (int y = 0; y < h; ++y)
+        std::copy_n(&px[size_t(y) * w * 4], w * 4, &flipped[size_t(h - 1 - y) * w * 4]);
+    for (size_t i = 3; i < flipped.size(); i += 4)
+        flipped[i] = 255;
+    stbi_write_png(rvTest::BinaryPath("scene_display_trail.png").c_str(), w, h, 4, flipped.data(), w * 4);
+
+    // The newest circle is brightest; older positions fade, the oldest drawn step is dimmest.
+    auto rowMax = [&](float worldX)
+    {
+        glm::vec4 clip = d._mViewProjection * glm::vec4(worldX, -12.f, 0.f, 1.f);
+        int px0 = int((clip.x / clip.w * 0.5f + 0.5f) * float(w));
+        int best = 0;
+        for (int y = 0; y < h; ++y)
+            best = std::max(best, int(ReadPixel(d, px0, y).g));
+        return best;
+    };
+    int newest = rowMax(-60.f + 12.f * 9.f), older = rowMax(-60.f + 12.f * 5.f), oldest = rowMax(-60.f);
+    EXPECT_GT(newest, older);
+    EXPECT_GT(older, oldest);
+    EXPECT_GT(oldest, 0);
 }

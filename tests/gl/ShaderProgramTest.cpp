@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@
 #include <stb_image_write.h>
 
 #include "../unit/Loader/ArchiveFixture.h"
+#include "Factory/fxBase.h"
+#include "Sequencer/rvSequence.h"
 #include "rvShaderProgram.h"
 
 using rvTest::GLTest;
@@ -58,7 +61,8 @@ std::vector<unsigned char> EncodePNG(int w, int h, const std::vector<RGBA>& topD
 {
     std::vector<unsigned char> png;
     stbi_write_png_to_func(
-        [](void* ctx, void* data, int size) {
+        [](void* ctx, void* data, int size)
+        {
             auto* out = static_cast<std::vector<unsigned char>*>(ctx);
             out->insert(out->end(), (unsigned char*)data, (unsigned char*)data + size);
         },
@@ -88,13 +92,15 @@ TEST_F(GLTest, DefaultProgramsOfEveryClassBuild)
     rvTexDepthProgram2D depth;
     rvProgram3D flat;
     flat._pFragmentSource = "SHADER_HEADER\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n";
-    std::string log = CaptureStderr([&] {
-        EXPECT_TRUE(fill.Build());
-        EXPECT_TRUE(tex.Build());
-        EXPECT_TRUE(alpha.Build());
-        EXPECT_TRUE(depth.Build());
-        EXPECT_TRUE(flat.Build());
-    });
+    std::string log = CaptureStderr(
+        [&]
+        {
+            EXPECT_TRUE(fill.Build());
+            EXPECT_TRUE(tex.Build());
+            EXPECT_TRUE(alpha.Build());
+            EXPECT_TRUE(depth.Build());
+            EXPECT_TRUE(flat.Build());
+        });
     EXPECT_EQ(log, "") << "no compile or link message expected";
     EXPECT_GE(fill._location4f_FillColor, 0);
     EXPECT_GE(fill._location4f_vMulColor, 0);
@@ -111,8 +117,10 @@ TEST_F(GLTest, FailedBuildsAreReportedOnceAndLeaveTheProgramUnbuilt)
         const char* fragment;
         const char* message;
     } cases[] = {
-        {nullptr, " SHADER_HEADER\nvoid main(){}\n", "FRAGMENT shader bad header (must start with SHADER_HEADER)"},
-        {nullptr, "SHADER_HEADER\nvoid main() { undefined_call(); }\n", "FRAGMENT shader compilation failed\n"},
+        {nullptr, " SHADER_HEADER\nvoid main(){}\n",
+         "FRAGMENT shader bad header (must start with SHADER_HEADER)"},
+        {nullptr, "SHADER_HEADER\nvoid main() { undefined_call(); }\n",
+         "FRAGMENT shader compilation failed\n"},
         {"SHADER_HEADER\nvoid main() { gl_Position = vec4(0) }\n", "SHADER_HEADER\nvoid main(){}\n",
          "VERTEX shader compilation failed\n"},
         // Compiles, but the declared function is defined nowhere: only the link can tell.
@@ -126,13 +134,15 @@ TEST_F(GLTest, FailedBuildsAreReportedOnceAndLeaveTheProgramUnbuilt)
         rvProgram2D p;
         p._pVertexSource = c.vertex;
         p._pFragmentSource = c.fragment;
-        std::string log = CaptureStderr([&] {
-            for (int frame = 0; frame < 3; ++frame)
+        std::string log = CaptureStderr(
+            [&]
             {
-                p.Use();
-                p.Unuse();
-            }
-        });
+                for (int frame = 0; frame < 3; ++frame)
+                {
+                    p.Use();
+                    p.Unuse();
+                }
+            });
         EXPECT_EQ(Count(log, c.message), 1) << log;
         EXPECT_EQ(p.programID, 0u);
         EXPECT_EQ(p._location1f_iTime, -1);
@@ -198,7 +208,8 @@ TEST_F(GLTest, UseSavesAndUnuseRestoresDepthBlendAndCulling)
 TEST_F(GLTest, NestedUseEndsTheProcess)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    auto useTwo = [] {
+    auto useTwo = []
+    {
         RenderTarget rt(8, 8);
         rt.Bind();
         rvFillColorProgram2D a;
@@ -319,9 +330,9 @@ TEST_F(GLTest, QuadPlacementAndTextureCoordinates)
     p.UseWithColor(1, 1, 1, 1);
     p.DrawQuad(QUAD_RIGHT | QUAD_BOTTOM, 1.f, 1.f, 0.5f, 0.5f);
     p.Unuse();
-    EXPECT_EQ(rt.Pixel(12, 1).r, 255);  // bottom right (rows count from the bottom)
-    EXPECT_EQ(rt.Pixel(3, 1).r, 0);     // bottom left
-    EXPECT_EQ(rt.Pixel(12, 7).r, 0);    // top right
+    EXPECT_EQ(rt.Pixel(12, 1).r, 255); // bottom right (rows count from the bottom)
+    EXPECT_EQ(rt.Pixel(3, 1).r, 0);    // bottom left
+    EXPECT_EQ(rt.Pixel(12, 7).r, 0);   // top right
 }
 
 TEST_F(GLTest, TextureQuadKeepsTheImageAspect)
@@ -391,38 +402,35 @@ TEST_F(GLTest, AlphaViewerShowsAlphaAsGrey)
 
 namespace
 {
-// A fake effect tree for the clocks: effects are small records, timelines are looked up by hooks.
-struct FakeEffect
+// Effects and timelines for the clocks; the effects are taken off their timelines before deletion.
+struct ClockScope
 {
-    float localTime;
-    bool hasSequence;
-    float sequenceTime;
-    const FakeEffect* parent; // effect owning the timeline this effect belongs to
-};
-const FakeEffect* g_current = nullptr;
-const fxBase* AsFx(const FakeEffect* e) { return reinterpret_cast<const fxBase*>(e); }
-const FakeEffect* AsFake(const fxBase* e) { return reinterpret_cast<const FakeEffect*>(e); }
-
-struct ClockHooksScope
-{
-    ClockHooksScope()
+    ~ClockScope()
     {
-        rvProgramClockHooks::pfnCurrentEffect = [] { return AsFx(g_current); };
-        rvProgramClockHooks::pfnLocalTime = [](const fxBase* e) { return AsFake(e)->localTime; };
-        rvProgramClockHooks::pfnSequenceTime = [](const fxBase* e, float* t) {
-            *t = AsFake(e)->sequenceTime;
-            return AsFake(e)->hasSequence;
-        };
-        rvProgramClockHooks::pfnParentEffect = [](const fxBase* e) { return AsFx(AsFake(e)->parent); };
+        fxBase::_pCurrentEffect = nullptr;
+        for (fxBase* e : effects)
+        {
+            e->_pSequence = nullptr;
+            delete e;
+        }
     }
-    ~ClockHooksScope()
+    fxBase* Effect(float localTime, rvSequence* sequence)
     {
-        rvProgramClockHooks::pfnCurrentEffect = nullptr;
-        rvProgramClockHooks::pfnLocalTime = nullptr;
-        rvProgramClockHooks::pfnSequenceTime = nullptr;
-        rvProgramClockHooks::pfnParentEffect = nullptr;
-        g_current = nullptr;
+        fxBase* e = new fxBase(fxBase::GetDescriptor());
+        e->_fTime = localTime;
+        e->_pSequence = sequence;
+        effects.push_back(e);
+        return e;
     }
+    rvSequence* Sequence(float time, fxBase* parent)
+    {
+        sequences.emplace_back(new rvSequence(false));
+        sequences.back()->_fTime = time;
+        sequences.back()->_pParentEffect = parent;
+        return sequences.back().get();
+    }
+    std::vector<fxBase*> effects;
+    std::vector<std::unique_ptr<rvSequence>> sequences;
 };
 } // namespace
 
@@ -444,32 +452,37 @@ TEST_F(GLTest, TimeClocksFollowTheEffectAndItsTimelines)
     p.Unuse();
     EXPECT_FLOAT_EQ(p._fTimeDelta, -1.5f);
 
-    ClockHooksScope hooks;
-    const FakeEffect nestedOwnerNoSeq{7.f, false, 0.f, nullptr};
-    const FakeEffect nestedOwner{8.f, true, 30.f, nullptr};
-    const FakeEffect loose{3.f, false, 0.f, nullptr};
-    const FakeEffect top{4.f, true, 20.f, nullptr};
-    const FakeEffect inner{5.f, true, 1.5f, &nestedOwner};
-    const FakeEffect innerOfLoose{6.f, true, 2.5f, &nestedOwnerNoSeq};
+    ClockScope clock;
+    // main timeline (20 s) > nested-timeline effect "owner" (local 8 s) > its timeline (1.5 s) > "inner"
+    rvSequence* mainSeq = clock.Sequence(20.f, nullptr);
+    fxBase* owner = clock.Effect(8.f, mainSeq);
+    rvSequence* nestedSeq = clock.Sequence(1.5f, owner);
+    fxBase* loose = clock.Effect(3.f, nullptr);
+    fxBase* top = clock.Effect(4.f, mainSeq);
+    fxBase* inner = clock.Effect(5.f, nestedSeq);
+    // A nested timeline whose owner belongs to no timeline: the owner's local time.
+    fxBase* looseOwner = clock.Effect(7.f, nullptr);
+    fxBase* innerOfLoose = clock.Effect(6.f, clock.Sequence(2.5f, looseOwner));
     struct Case
     {
-        const FakeEffect* effect;
+        fxBase* effect;
         int mode;
         float expect;
     } cases[] = {
-        {nullptr, 1, 0.f},       {nullptr, 2, 0.f},    {&loose, 0, 3.f},     {&loose, 1, 3.f},
-        {&loose, 2, 3.f},         {&top, 0, 4.f},       {&top, 1, 20.f},     {&top, 2, 20.f},
-        {&inner, 1, 1.5f},       {&inner, 2, 30.f},    {&innerOfLoose, 2, 7.f}, {&top, 9, 0.f},
+        {nullptr, 1, 0.f}, {nullptr, 2, 0.f},      {loose, 0, 3.f}, {loose, 1, 3.f}, {loose, 2, 3.f},
+        {top, 0, 4.f},     {top, 1, 20.f},         {top, 2, 20.f},  {inner, 0, 5.f}, {inner, 1, 1.5f},
+        {inner, 2, 20.f},  {innerOfLoose, 2, 7.f}, {top, 9, 0.f},
     };
     p._fTimeOffset = 0.f;
     for (const Case& c : cases)
     {
-        g_current = c.effect;
+        fxBase::_pCurrentEffect = c.effect;
         p._eTimeMode = c.mode;
         p.Use();
         p.Unuse();
-        EXPECT_FLOAT_EQ(p._fTimeValue, c.expect) << "mode " << c.mode;
+        EXPECT_FLOAT_EQ(p._fTimeValue, c.expect) << "case " << (&c - cases) << " mode " << c.mode;
     }
+    fxBase::_pCurrentEffect = nullptr;
 
     p._eTimeMode = TIME_WALLCLOCK;
     float before = float(glfwGetTime());

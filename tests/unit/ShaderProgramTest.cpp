@@ -21,7 +21,8 @@ std::string Expand(rvProgram& p, const char* source)
 TEST(ShaderProgramSource, HeaderTokenMustOpenTheText)
 {
     rvProgram p;
-    for (const char* bad : {" SHADER_HEADER\nvoid main(){}", "\nSHADER_HEADER\n", "SHADER_HEADE", "", "#version 430\n"})
+    for (const char* bad :
+         {" SHADER_HEADER\nvoid main(){}", "\nSHADER_HEADER\n", "SHADER_HEADE", "", "#version 430\n"})
     {
         std::string out = "untouched";
         EXPECT_FALSE(p.ExpandHeader(bad, out)) << "source: [" << bad << "]";
@@ -69,9 +70,12 @@ TEST(ShaderProgramSource, ConstantWhoseNameStartsAnotherKeepsTheOther)
 TEST(ShaderProgramSource, LeadingExtensionLinesGoBeforeEveryDeclaration)
 {
     rvProgram p;
-    std::string out = Expand(p, "SHADER_HEADER\n#extension GL_ARB_shading_language_include : enable\nvoid main(){}\n");
-    EXPECT_EQ(out, std::string("#version 430\n#extension GL_ARB_shading_language_include : enable\n#define MORVANE\n") +
-                       kCommonUniforms + "void main(){}\n");
+    std::string out =
+        Expand(p, "SHADER_HEADER\n#extension GL_ARB_shading_language_include : enable\nvoid main(){}\n");
+    EXPECT_EQ(
+        out,
+        std::string("#version 430\n#extension GL_ARB_shading_language_include : enable\n#define MORVANE\n") +
+            kCommonUniforms + "void main(){}\n");
 }
 
 TEST(ShaderProgramSource, AttributeNamesMustBeAddedInIndexOrder)

@@ -29,12 +29,31 @@ rvBufferDisplay::~rvBufferDisplay()
 void rvBufferDisplay::Create(const char* name, int w, int h, int flags)
 {
     rvAssert(w > 0 && h > 0);
-    if (!(w > 0 && h > 0))
-        return;
-    if (w == _nWidth && h == _nHeight && flags == _nFlags)
-        return;
+    if (!(w > 0 && h > 0)) return;
+    if (w == _nWidth && h == _nHeight && flags == _nFlags) return;
 
+    // "Default" resized while current stays current (Release lets go of it meanwhile).
+    const bool remainCurrent = rvSceneDisplay::_pCurrentBuffer == this;
     Release(false);
+
+    // Creating a buffer must not change what is being drawn into: a twin made by the first Copy
+    // is created while another buffer is current, whose pending lines are flushed right after.
+    struct BindingGuard
+    {
+        GLint draw = 0, read = 0, viewport[4] = {0, 0, 0, 0};
+        BindingGuard()
+        {
+            glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &draw);
+            glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
+            glGetIntegerv(GL_VIEWPORT, viewport);
+        }
+        ~BindingGuard()
+        {
+            glBindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(draw));
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(read));
+            glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+        }
+    } restoreBindings;
 
     _sName = name ? name : "";
     _nWidth = w;
@@ -63,10 +82,11 @@ void rvBufferDisplay::Create(const char* name, int w, int h, int flags)
         glGenTextures(1, &_glDepthTexture);
         glBindTexture(GL_TEXTURE_2D, _glDepthTexture);
         if (stencil)
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH24_STENCIL8, w, h, 0, GL_DEPTH_STENCIL, GL_UNSIGNED_INT_24_8,
-                         nullptr);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH24_STENCIL8, w, h, 0, GL_DEPTH_STENCIL,
+                         GL_UNSIGNED_INT_24_8, nullptr);
         else
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, w, h, 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, w, h, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
+                         nullptr);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -76,8 +96,7 @@ void rvBufferDisplay::Create(const char* name, int w, int h, int flags)
     }
     glBindTexture(GL_TEXTURE_2D, 0);
 
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
-        rvAssert(false);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) rvAssert(false);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 
     if (flags & BUFFER_VECTOR)
@@ -104,7 +123,8 @@ void rvBufferDisplay::Create(const char* name, int w, int h, int flags)
                 std::printf("Failed to create vector display: rc=%d\n", rc);
                 return;
             }
-            rc = vector_display_setup(_pVectorDisplay, _pVectorBuffer->_glFrameBuffer, _pVectorBuffer->_glColorTexture);
+            rc = vector_display_setup(_pVectorDisplay, _pVectorBuffer->_glFrameBuffer,
+                                      _pVectorBuffer->_glColorTexture);
             if (rc != 0)
             {
                 std::printf("Failed to setup vector display: rc=%d\n", rc);
@@ -115,6 +135,16 @@ void rvBufferDisplay::Create(const char* name, int w, int h, int flags)
 
     UpdateMatrices(glm::mat4(1.f));
     _bCreated = true;
+
+    if (remainCurrent && rvSceneDisplay::_pCurrentBuffer == nullptr)
+    {
+        rvSceneDisplay::_pCurrentBuffer = this;
+        rvSceneDisplay::_pCurrentDisplay = _pVectorDisplay;
+        restoreBindings.draw = restoreBindings.read = GLint(_glFrameBuffer);
+        restoreBindings.viewport[0] = restoreBindings.viewport[1] = 0;
+        restoreBindings.viewport[2] = w;
+        restoreBindings.viewport[3] = h;
+    }
 }
 
 void rvBufferDisplay::Release(bool deleteDisplayObjects)
@@ -133,12 +163,9 @@ void rvBufferDisplay::Release(bool deleteDisplayObjects)
 
     if (_nWidth != 0 && _nHeight != 0)
     {
-        if (_glFrameBuffer)
-            glDeleteFramebuffers(1, &_glFrameBuffer);
-        if (_glColorTexture)
-            glDeleteTextures(1, &_glColorTexture);
-        if (_glDepthTexture)
-            glDeleteTextures(1, &_glDepthTexture);
+        if (_glFrameBuffer) glDeleteFramebuffers(1, &_glFrameBuffer);
+        if (_glColorTexture) glDeleteTextures(1, &_glColorTexture);
+        if (_glDepthTexture) glDeleteTextures(1, &_glDepthTexture);
         _glFrameBuffer = _glColorTexture = _glDepthTexture = 0;
         _nWidth = _nHeight = 0;
         _sName.clear();
@@ -157,14 +184,10 @@ void rvBufferDisplay::Release(bool deleteDisplayObjects)
 
 bool rvBufferDisplay::IsValid() const
 {
-    if (_nWidth == 0 || _nHeight == 0)
-        return false;
-    if ((_nFlags & BUFFER_COLOR) && !_glColorTexture)
-        return false;
-    if ((_nFlags & BUFFER_DEPTH) && !_glDepthTexture)
-        return false;
-    if (_nFlags & BUFFER_VECTOR)
-        return _pVectorBuffer && _pVectorDisplay && _pVectorDisplay->setup_done;
+    if (_nWidth == 0 || _nHeight == 0) return false;
+    if ((_nFlags & BUFFER_COLOR) && !_glColorTexture) return false;
+    if ((_nFlags & BUFFER_DEPTH) && !_glDepthTexture) return false;
+    if (_nFlags & BUFFER_VECTOR) return _pVectorBuffer && _pVectorDisplay && _pVectorDisplay->setup_done;
     return true;
 }
 
@@ -202,7 +225,8 @@ void rvBufferDisplay::UpdateMatrices(const glm::mat4& model)
     const float W = float(_nWidth), H = float(_nHeight);
     if (_bFreeCam)
     {
-        const glm::vec3 E(std::cos(_fPitch) * std::sin(_fYaw), std::cos(_fYaw), std::sin(_fPitch) * std::sin(_fYaw));
+        const glm::vec3 E(std::cos(_fPitch) * std::sin(_fYaw), std::cos(_fYaw),
+                          std::sin(_fPitch) * std::sin(_fYaw));
         const glm::vec3 R(std::cos(_fPitch - kPi / 2.f), 0.f, std::sin(_fPitch - kPi / 2.f));
         const glm::vec3 U = glm::cross(E, R);
         const glm::vec3 O = -R * _fPanX + U * _fPanY;

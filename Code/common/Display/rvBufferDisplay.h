@@ -62,7 +62,7 @@ public:
     // Demo camera.
     float _fFov = 1.0472f;
     glm::vec3 _vPosition{0.f, 0.f, -100.f};
-    glm::vec3 _vRotation{0.f, 0.f, 0.f}; // radians about X, Y, Z
+    glm::vec3 _vRotation{0.f, 0.f, 0.f};   // radians about X, Y, Z
     glm::vec3& _vCamRotation = _vRotation; // the same rotation, under the name the camera effects use
     glm::vec3 _vScale{1.f, 1.f, 1.f};
     float _fNear = 0.01f, _fFar = 1000.0f;

@@ -11,7 +11,15 @@
 
 // Effect class headers, one per registered class, as the classes become part of the program.
 #include "effects/fxBackGrid/fxBackGrid.h"
+#include "effects/fxBufferDefault/fxBufferDefault.h"
+#include "effects/fxBufferDisplay/fxBufferDisplay.h"
+#include "effects/fxCamera/fxCamera.h"
 #include "effects/fxCircle/fxCircle.h"
+#include "effects/fxDemoGlobalParams/fxDemoGlobalParams.h"
+#include "effects/fxMusic/fxMusic.h"
+#include "effects/fxMusicReference/fxMusicReference.h"
+#include "effects/fxSequence/fxSequence.h"
+#include "effects/fxVectorDisplay/fxVectorDisplay.h"
 
 Factory* Factory::_pInstance = nullptr;
 
@@ -52,6 +60,14 @@ fxDescriptor* MadeHere(const char* pszClassName, fxCreateFn pfnCreate)
 // fxStencilTest: fxStencilTest::GetDescriptor(); "Scale" (TYPE_FLOAT, range 0.1 to 2.0),
 //   then "Color" (TYPE_COLOR3).
 // (These appends happen only while the class's own list is empty.)
+fxDescriptor* RegisterMusicReference()
+{
+    fxDescriptor* d = fxMusicReference::GetDescriptor();
+    if (d->_apAttribs.empty())
+        d->Add(TYPE_FILE, "Sequence File", rvOffsetOf<fxMusicReference>(&fxMusicReference::_sSequenceFile))->_sFilter =
+            ".seq";
+    return d;
+}
 
 struct RegistrationRow
 {
@@ -73,7 +89,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /*  6 */ {"fxLinePath", nullptr},
     /*  7 */ {"fxParticleEmitter", nullptr},
     /*  8 */ {"fxMetaBallSystem", nullptr},
-    /*  9 */ {"fxSequence", nullptr},
+    /*  9 */ {"fxSequence", &fxSequence::RegisterAttributes},
     /* 10 */ {"fxSVG", nullptr},
     /* 11 */ {"fxSea", nullptr},
     /* 12 */ {"fxAsteroid", nullptr},
@@ -81,7 +97,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 14 */ {"nanoSVGScene", nullptr},
     /* 15 */ {"fxMorph", nullptr},
     /* 16 */ {"rvEyesUniverse", nullptr},
-    /* 17 */ {"fxMusic", nullptr},
+    /* 17 */ {"fxMusic", &fxMusic::RegisterAttributes},
     /* 18 */ {"fxLorenz", nullptr},
     /* 19 */ {"fxBBC", nullptr},
     /* 20 */ {"fxMantaRay", nullptr},
@@ -94,18 +110,18 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 27 */ {"fxBackCircuit", nullptr},
     /* 28 */ {"fxBackGrid", &fxBackGrid::RegisterAttributes},
     /* 29 */ {"fxImage", nullptr},
-    /* 30 */ {"fxVectorDisplay", nullptr},
+    /* 30 */ {"fxVectorDisplay", &fxVectorDisplay::RegisterAttributes},
     /* 31 */ {"fxPostVHS", nullptr},
     /* 32 */ {"fxPostDistortion", nullptr},
     /* 33 */ {"fxBootSequence", nullptr},
     /* 34 */ {"fxBootText", nullptr},
-    /* 35 */ {"fxBufferDisplay", nullptr},
-    /* 36 */ {"fxBufferDefault", nullptr},
+    /* 35 */ {"fxBufferDisplay", &fxBufferDisplay::RegisterAttributes},
+    /* 36 */ {"fxBufferDefault", &fxBufferDefault::RegisterAttributes},
     /* 37 */ {"fxJoyDivision", nullptr},
     /* 38 */ {"fxStarField", nullptr},
-    /* 39 */ {"fxDemoGlobalParams", nullptr},
-    /* 40 */ {"fxMusicReference", nullptr}, // GetDescriptor + "Sequence File"
-    /* 41 */ {"fxCamera", nullptr},
+    /* 39 */ {"fxDemoGlobalParams", &fxDemoGlobalParams::RegisterAttributes},
+    /* 40 */ {"fxMusicReference", &RegisterMusicReference}, // GetDescriptor + "Sequence File"
+    /* 41 */ {"fxCamera", &fxCamera::RegisterAttributes},
     /* 42 */ {"fxOcean", nullptr},
     /* 43 */ {"fxHorizonBorealis", nullptr},
     /* 44 */ {"fxTextNeon", nullptr},

@@ -2,6 +2,12 @@
 
 #include "AttribDesc.h"
 
+fxDescriptor::~fxDescriptor()
+{
+    for (AttribDesc* p : _apAttribs)
+        delete p;
+}
+
 AttribDesc* fxDescriptor::Add(int eType, const std::string& sName, int nOffset)
 {
     AttribDesc* p = AttribDesc::Create(eType, sName, nOffset);

@@ -17,6 +17,11 @@ public:
         : _pParent(pParent), _sClassName(sClassName), _pfnCreate(pfnCreate)
     {
     }
+    // Descriptors live for the whole process; the destructor (which releases the attribute
+    // trees) only serves descriptors made by tests and tools.
+    ~fxDescriptor();
+    fxDescriptor(const fxDescriptor&) = delete;
+    fxDescriptor& operator=(const fxDescriptor&) = delete;
 
     // Creates an ordinary attribute (AttribDesc::Create) and appends it to the list.
     AttribDesc* Add(int eType, const std::string& sName, int nOffset);

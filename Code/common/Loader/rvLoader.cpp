@@ -1,6 +1,8 @@
 #include "Loader/rvLoader.h"
 
 #include "rvAssert.h"
+#include "rvSceneDisplay.h"
+#include "rvShaderProgram.h"
 
 #include <epoxy/gl.h>
 #include <GLFW/glfw3.h>
@@ -177,91 +179,8 @@ int rvLoader::_nLoaded = 0;
 
 namespace
 {
-// The bar's flat-colour rectangles.
-struct BarProgram
-{
-    GLuint program = 0, vao = 0;
-    GLint locRect = -1, locColor = -1;
-
-    static GLuint Compile(GLenum type, const char* src)
-    {
-        GLuint s = glCreateShader(type);
-        glShaderSource(s, 1, &src, nullptr);
-        glCompileShader(s);
-        GLint ok = 0;
-        glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-        if (!ok)
-        {
-            char log[1024] = {};
-            glGetShaderInfoLog(s, sizeof(log), nullptr, log);
-            std::fprintf(stderr, "Error compiling shader:\n%s\n", log);
-            glDeleteShader(s);
-            return 0;
-        }
-        return s;
-    }
-
-    bool Build()
-    {
-        if (program)
-            return true;
-        // The rectangle is given in fractions of the viewport, origin top left, y downwards.
-        static const char* vs = "#version 330\n"
-                                "uniform vec4 uRect;\n"
-                                "void main()\n"
-                                "{\n"
-                                "    vec2 c = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));\n"
-                                "    vec2 p = uRect.xy + c * uRect.zw;\n"
-                                "    gl_Position = vec4(p.x * 2.0 - 1.0, 1.0 - p.y * 2.0, 0.0, 1.0);\n"
-                                "}\n";
-        static const char* fs = "#version 330\n"
-                                "uniform vec4 uColor;\n"
-                                "out vec4 fragColor;\n"
-                                "void main()\n"
-                                "{\n"
-                                "    fragColor = uColor;\n"
-                                "}\n";
-        GLuint v = Compile(GL_VERTEX_SHADER, vs), f = Compile(GL_FRAGMENT_SHADER, fs);
-        if (!v || !f)
-        {
-            glDeleteShader(v);
-            glDeleteShader(f);
-            return false;
-        }
-        program = glCreateProgram();
-        glAttachShader(program, v);
-        glAttachShader(program, f);
-        glLinkProgram(program);
-        glDeleteShader(v);
-        glDeleteShader(f);
-        GLint ok = 0;
-        glGetProgramiv(program, GL_LINK_STATUS, &ok);
-        if (!ok)
-        {
-            char log[1024] = {};
-            glGetProgramInfoLog(program, sizeof(log), nullptr, log);
-            std::fprintf(stderr, "Error linking program:\n%s\n", log);
-            glDeleteProgram(program);
-            program = 0;
-            return false;
-        }
-        locRect = glGetUniformLocation(program, "uRect");
-        locColor = glGetUniformLocation(program, "uColor");
-        glGenVertexArrays(1, &vao);
-        return true;
-    }
-
-    void Release()
-    {
-        if (vao)
-            glDeleteVertexArrays(1, &vao);
-        if (program)
-            glDeleteProgram(program);
-        vao = program = 0;
-    }
-};
-
-BarProgram s_BarProgram;
+// The bar's flat-colour rectangles; built on first draw.
+rvFillColorProgram2D s_BarProgram;
 } // namespace
 
 void rvLoader::Begin(GLFWwindow* window)
@@ -318,33 +237,21 @@ bool rvLoader::IsArmed()
 
 void rvLoader::DrawBar(float fraction)
 {
-    if (!s_BarProgram.Build())
-        return;
     struct Rect
     {
         float r, g, b, a, x, y, w, h;
     };
     const Rect rects[3] = {
-        {1, 1, 1, 1, 0.25f, 0.49f, 0.5f, 0.02f},
-        {0, 0, 0, 1, 0.251f, 0.491f, 0.498f, 0.018f},
-        {1, 1, 1, 1, 0.252f, 0.492f, 0.496f * fraction, 0.016f},
+        {1, 1, 1, 1, 0.25f, 0.49f, 0.5f, 0.02f},              // white frame
+        {0, 0, 0, 1, 0.251f, 0.491f, 0.498f, 0.018f},         // black inside
+        {1, 1, 1, 1, 0.252f, 0.492f, 0.496f * fraction, 0.016f}, // white fill
     };
-    GLint prevProgram = 0, prevVao = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &prevProgram);
-    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &prevVao);
-    glDisable(GL_BLEND);
-    glUseProgram(s_BarProgram.program);
-    glBindVertexArray(s_BarProgram.vao);
     for (const Rect& r : rects)
     {
-        if (r.w <= 0.f)
-            continue;
-        glUniform4f(s_BarProgram.locRect, r.x, r.y, r.w, r.h);
-        glUniform4f(s_BarProgram.locColor, r.r, r.g, r.b, r.a);
-        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+        s_BarProgram.UseWithColor(r.r, r.g, r.b, r.a);
+        s_BarProgram.DrawQuad(QUAD_LEFT | QUAD_TOP, r.x, r.y, r.w, r.h);
+        s_BarProgram.Unuse();
     }
-    glBindVertexArray(static_cast<GLuint>(prevVao));
-    glUseProgram(static_cast<GLuint>(prevProgram));
 }
 
 void rvLoader::Progress(int bytes)
@@ -358,12 +265,16 @@ void rvLoader::Progress(int bytes)
 
     int w = 0, h = 0;
     glfwGetFramebufferSize(_window, &w, &h);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, w, h);
-    glClearColor(0.f, 0.f, 0.f, 1.f);
-    glClear(GL_COLOR_BUFFER_BIT);
+    rvBufferDisplay* current = rvSceneDisplay::BindedBuffer();
+    const rvBufferDisplay& def = rvSceneDisplay::_DefaultBuffer;
+    if ((w != current->_nWidth || h != current->_nHeight) && w != 0 && h != 0 &&
+        (w != def._nWidth || h != def._nHeight))
+        rvSceneDisplay::ResizeDefaultBuffer(w, h);
+    rvSceneDisplay::BeginFrame(_window);
+    float fraction = Fraction();
     glDisable(GL_DEPTH_TEST);
-    DrawBar(Fraction());
+    DrawBar(fraction);
+    rvSceneDisplay::PresentFrame(false);
     glfwSwapBuffers(_window);
 }
 

@@ -38,8 +38,7 @@ inline bool IsInRange(int v, int lo, int hi)
 void CheckGL(const char* call)
 {
     GLenum err = glGetError();
-    if (err != GL_NO_ERROR)
-        vector_display_log("opengl error in %s: %d", call, int(err));
+    if (err != GL_NO_ERROR) vector_display_log("opengl error in %s: %d", call, int(err));
 }
 
 vector_display_point CurrentPoint(const vector_display* self, float x, float y, float z)
@@ -67,20 +66,17 @@ GLuint BuildProgram(const char* vs, const char* gs, const char* fs, bool pointLa
 {
     GLuint shaders[3] = {0, 0, 0};
     shaders[0] = vector_display_compile_shader(GL_VERTEX_SHADER, vs);
-    if (gs)
-        shaders[1] = vector_display_compile_shader(GL_GEOMETRY_SHADER, gs);
+    if (gs) shaders[1] = vector_display_compile_shader(GL_GEOMETRY_SHADER, gs);
     shaders[2] = vector_display_compile_shader(GL_FRAGMENT_SHADER, fs);
     if (!shaders[0] || (gs && !shaders[1]) || !shaders[2])
     {
         for (GLuint s : shaders)
-            if (s)
-                glDeleteShader(s);
+            if (s) glDeleteShader(s);
         return 0;
     }
     GLuint program = glCreateProgram();
     for (GLuint s : shaders)
-        if (s)
-            glAttachShader(program, s);
+        if (s) glAttachShader(program, s);
     glBindAttribLocation(program, 0, "inPosition");
     if (pointLayout)
     {
@@ -99,8 +95,7 @@ GLuint BuildProgram(const char* vs, const char* gs, const char* fs, bool pointLa
             glDetachShader(program, s);
             glDeleteShader(s);
         }
-    if (vector_display_check_link(program) != 0)
-        return 0;
+    if (vector_display_check_link(program) != 0) return 0;
     return program;
 }
 
@@ -156,10 +151,8 @@ void DeleteGlowTargets(vector_display* self)
 {
     for (int i = 0; i < 2; ++i)
     {
-        if (self->glow_framebuffers[i])
-            glDeleteFramebuffers(1, &self->glow_framebuffers[i]);
-        if (self->glow_textures[i])
-            glDeleteTextures(1, &self->glow_textures[i]);
+        if (self->glow_framebuffers[i]) glDeleteFramebuffers(1, &self->glow_framebuffers[i]);
+        if (self->glow_textures[i]) glDeleteTextures(1, &self->glow_textures[i]);
         self->glow_framebuffers[i] = 0;
         self->glow_textures[i] = 0;
     }
@@ -187,11 +180,9 @@ void SetFrameUniforms(const vector_display* self, const FrameUniforms& u, const 
 // (lo, hi) ordered; equal bounds get hi + 0.0001.
 void OrderRange(float& lo, float& hi)
 {
-    if (hi > lo)
-        return;
+    if (hi > lo) return;
     float a = std::fmin(lo, hi), b = std::fmax(lo, hi);
-    if (a == b)
-        b += 0.0001f;
+    if (a == b) b += 0.0001f;
     lo = a;
     hi = b;
 }
@@ -287,26 +278,21 @@ int vector_display_create(vector_display** out, int width, int height)
 int vector_display_setup(vector_display* self, unsigned framebuffer, unsigned texture)
 {
     self->setup_done = 1;
-    if (!self->vertex_array)
-        glGenVertexArrays(1, &self->vertex_array);
-    if (!self->bufferquadmap)
-        glGenBuffers(1, &self->bufferquadmap);
-    if (!self->buffers.bufferspoints[0])
-        vector_display_buffers_init(&self->buffers);
+    if (!self->vertex_array) glGenVertexArrays(1, &self->vertex_array);
+    if (!self->bufferquadmap) glGenBuffers(1, &self->bufferquadmap);
+    if (!self->buffers.bufferspoints[0]) vector_display_buffers_init(&self->buffers);
 
     const vector_display_shader_sources& src = g_vector_display_shaders;
 
     self->composite_program = BuildProgram(src.quad_vs, nullptr, src.composite_fs, false);
-    if (!self->composite_program)
-        return -1;
+    if (!self->composite_program) return -1;
     self->composite_inModelViewMatrix = glGetUniformLocation(self->composite_program, "inModelViewMatrix");
     self->composite_inProjectionMatrix = glGetUniformLocation(self->composite_program, "inProjectionMatrix");
     self->composite_alpha = glGetUniformLocation(self->composite_program, "alpha");
     self->composite_mult = glGetUniformLocation(self->composite_program, "mult");
 
     self->blur_program = BuildProgram(src.quad_vs, nullptr, src.blur_fs, false);
-    if (!self->blur_program)
-        return -1;
+    if (!self->blur_program) return -1;
     self->blur_inModelViewMatrix = glGetUniformLocation(self->blur_program, "inModelViewMatrix");
     self->blur_inProjectionMatrix = glGetUniformLocation(self->blur_program, "inProjectionMatrix");
     self->blur_scale = glGetUniformLocation(self->blur_program, "scale");
@@ -314,8 +300,7 @@ int vector_display_setup(vector_display* self, unsigned framebuffer, unsigned te
     self->blur_mult = glGetUniformLocation(self->blur_program, "mult");
 
     self->triangle_program = BuildProgram(src.triangle_vs, src.triangle_gs, src.triangle_fs, true);
-    if (!self->triangle_program)
-        return -1;
+    if (!self->triangle_program) return -1;
     GLuint p = self->triangle_program;
     self->triangle_MVP = glGetUniformLocation(p, "MVP");
     self->triangle_ALPHA = glGetUniformLocation(p, "ALPHA");
@@ -332,8 +317,7 @@ int vector_display_setup(vector_display* self, unsigned framebuffer, unsigned te
     glUseProgram(0);
 
     self->line_program = BuildProgram(src.line_vs, src.line_gs, src.line_fs, true);
-    if (!self->line_program)
-        return -1;
+    if (!self->line_program) return -1;
     p = self->line_program;
     self->line_MVP = glGetUniformLocation(p, "MVP");
     self->line_ALPHA = glGetUniformLocation(p, "ALPHA");
@@ -350,10 +334,8 @@ int vector_display_setup(vector_display* self, unsigned framebuffer, unsigned te
 
     vector_display_make_dot_texture();
 
-    if (!self->bufferquadfull)
-        glGenBuffers(1, &self->bufferquadfull);
-    if (!self->bufferquadglow)
-        glGenBuffers(1, &self->bufferquadglow);
+    if (!self->bufferquadfull) glGenBuffers(1, &self->bufferquadfull);
+    if (!self->bufferquadglow) glGenBuffers(1, &self->bufferquadglow);
     glClearColor(0.f, 0.f, 0.f, 1.f);
 
     int rc = vector_display_set_target(self, framebuffer, texture);
@@ -362,8 +344,7 @@ int vector_display_setup(vector_display* self, unsigned framebuffer, unsigned te
 
 int vector_display_set_target(vector_display* self, unsigned framebuffer, unsigned texture)
 {
-    if (!self->setup_done)
-        return 0;
+    if (!self->setup_done) return 0;
     GLint previous = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &previous);
     self->target_framebuffer = framebuffer;
@@ -392,7 +373,8 @@ int vector_display_set_target(vector_display* self, unsigned framebuffer, unsign
         CheckGL("glTexParameteri GL_TEXTURE_WRAP_S");
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
         CheckGL("glTexParameteri GL_TEXTURE_WRAP_T");
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, self->glow_textures[i], 0);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, self->glow_textures[i],
+                               0);
         CheckGL("glFramebufferTexture2D");
         if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
         {
@@ -440,26 +422,19 @@ int vector_display_resize(vector_display* self, int width, int height, unsigned 
 
 void vector_display_destroy(vector_display* self)
 {
-    if (!self)
-        return;
+    if (!self) return;
     if (self->setup_done)
     {
         GLuint programs[4] = {self->composite_program, self->blur_program, self->triangle_program,
                               self->line_program};
         for (GLuint p : programs)
-            if (p)
-                glDeleteProgram(p);
-        if (self->bufferquadfull)
-            glDeleteBuffers(1, &self->bufferquadfull);
-        if (self->bufferquadglow)
-            glDeleteBuffers(1, &self->bufferquadglow);
+            if (p) glDeleteProgram(p);
+        if (self->bufferquadfull) glDeleteBuffers(1, &self->bufferquadfull);
+        if (self->bufferquadglow) glDeleteBuffers(1, &self->bufferquadglow);
         DeleteGlowTargets(self);
-        if (self->bufferquadmap)
-            glDeleteBuffers(1, &self->bufferquadmap);
-        if (self->vertex_array)
-            glDeleteVertexArrays(1, &self->vertex_array);
-        if (self->buffers.bufferspoints[0])
-            vector_display_buffers_delete(&self->buffers);
+        if (self->bufferquadmap) glDeleteBuffers(1, &self->bufferquadmap);
+        if (self->vertex_array) glDeleteVertexArrays(1, &self->vertex_array);
+        if (self->buffers.bufferspoints[0]) vector_display_buffers_delete(&self->buffers);
     }
     free(self->points);
     free(self->triangles);
@@ -495,9 +470,9 @@ void vector_display_buffers_delete(vector_display_buffers* buffers)
 
 int vector_display_set_rgb(vector_display* self, float r, float g, float b)
 {
-    rvAssert(r<=1.f);
-    rvAssert(g<=1.f);
-    rvAssert(b<=1.f);
+    rvAssert(r <= 1.f);
+    rvAssert(g <= 1.f);
+    rvAssert(b <= 1.f);
     self->settings.color[0] = r;
     self->settings.color[1] = g;
     self->settings.color[2] = b;
@@ -558,7 +533,8 @@ void vector_display_add_dot(vector_display* self, const vector_display_point* p)
     self->ndots += 1;
 }
 
-void vector_display_add_line(vector_display* self, const vector_display_point* a, const vector_display_point* b)
+void vector_display_add_line(vector_display* self, const vector_display_point* a,
+                             const vector_display_point* b)
 {
     rvAssert(self->npoints_strip == 0);
     vector_display_grow_points(self, self->npoints + 4);
@@ -570,7 +546,8 @@ void vector_display_add_line(vector_display* self, const vector_display_point* a
     self->nlines += 1;
 }
 
-int vector_display_add_triangle(vector_display* self, const glm::vec3* p0, const glm::vec3* p1, const glm::vec3* p2)
+int vector_display_add_triangle(vector_display* self, const glm::vec3* p0, const glm::vec3* p1,
+                                const glm::vec3* p2)
 {
     vector_display_grow_triangles(self, self->ntriangles + 1);
     AppendTriangle(self, CurrentPoint(self, p0->x, p0->y, p0->z), CurrentPoint(self, p1->x, p1->y, p1->z),
@@ -578,8 +555,9 @@ int vector_display_add_triangle(vector_display* self, const glm::vec3* p0, const
     return 0;
 }
 
-void vector_display_add_quad(vector_display* self, const vector_display_point* a, const vector_display_point* b,
-                             const vector_display_point* c, const vector_display_point* d)
+void vector_display_add_quad(vector_display* self, const vector_display_point* a,
+                             const vector_display_point* b, const vector_display_point* c,
+                             const vector_display_point* d)
 {
     vector_display_grow_triangles(self, self->ntriangles + 2);
     vector_display_point c1 = *c, a2 = *a;
@@ -600,8 +578,7 @@ void vector_display_add_cube(vector_display* self)
 void vector_display_add_fan(vector_display* self, const vector_display_point* points, const unsigned* indices,
                             unsigned count)
 {
-    if (count < 3)
-        return;
+    if (count < 3) return;
     vector_display_grow_triangles(self, self->ntriangles + int(count));
     unsigned last = count - 3;
     for (unsigned k = 0; k <= last; ++k)
@@ -609,10 +586,8 @@ void vector_display_add_fan(vector_display* self, const vector_display_point* po
         vector_display_point a = points[indices[0]];
         vector_display_point b = points[indices[k + 1]];
         vector_display_point c = points[indices[k + 2]];
-        if (k > 0)
-            a.flags |= PTF_TRIANGLE_DISCARDLINE; // the edge from the centre lies inside
-        if (k < last)
-            c.flags |= PTF_TRIANGLE_DISCARDLINE; // so does the edge back to the centre
+        if (k > 0) a.flags |= PTF_TRIANGLE_DISCARDLINE;    // the edge from the centre lies inside
+        if (k < last) c.flags |= PTF_TRIANGLE_DISCARDLINE; // so does the edge back to the centre
         AppendTriangle(self, a, b, c);
     }
 }
@@ -637,8 +612,7 @@ void vector_display_add_mapped_quad(vector_display* self, const vector_display_p
 int vector_display_draw_circle(vector_display* self, float x, float y, float z, float radius, int segments)
 {
     // A non-positive count would never reach the full turn.
-    if (segments <= 0)
-        return 0;
+    if (segments <= 0) return 0;
     const float step = 6.2831855f / float(segments);
     vector_display_strip_begin(self, x, y - radius, z);
     float angle = 0.f;
@@ -682,16 +656,14 @@ int vector_display_draw_string(vector_display* self, float x, float y, const cha
             continue;
         }
         const vector_font_glyph* glyph = vector_font_simplex_glyph(c);
-        if (!glyph)
-            continue;
+        if (!glyph) continue;
         bool open = false;
         for (int i = 0; i < glyph->count; ++i)
         {
             int gx = glyph->points[2 * i], gy = glyph->points[2 * i + 1];
             if (gx == -1 && gy == -1)
             {
-                if (open)
-                    vector_display_strip_end(self);
+                if (open) vector_display_strip_end(self);
                 open = false;
                 continue;
             }
@@ -702,8 +674,7 @@ int vector_display_draw_string(vector_display* self, float x, float y, const cha
                 vector_display_strip_to(self, px, py, 0.f);
             open = true;
         }
-        if (open)
-            vector_display_strip_end(self);
+        if (open) vector_display_strip_end(self);
         pen += float(glyph->advance) * scale;
     }
     return 0;
@@ -723,8 +694,7 @@ void vector_display_bound_pending(vector_display* self)
         int openStart = self->npoints_strip > 0 ? self->npoints - self->npoints_strip : self->npoints;
         while (cut < openStart && !(self->points[cut].flags & PTF_LINE_STRIPSTART))
             ++cut;
-        if (cut > openStart)
-            cut = openStart;
+        if (cut > openStart) cut = openStart;
         memmove(static_cast<void*>(self->points), self->points + cut,
                 size_t(self->npoints - cut) * sizeof(vector_display_point));
         self->npoints -= cut;
@@ -751,11 +721,9 @@ void vector_display_bound_pending(vector_display* self)
 
 float vector_display_step_alpha(const vector_display_settings* s, int age)
 {
-    if (age <= 0)
-        return 1.f;
+    if (age <= 0) return 1.f;
     float fraction = 0.f;
-    if (age - 1 != 0)
-        fraction = float(age - 1) / (s->decay_steps - 2.f);
+    if (age - 1 != 0) fraction = float(age - 1) / (s->decay_steps - 2.f);
     return (1.f - (1.f - s->decay_final) * fraction) * s->decay_initial;
 }
 
@@ -774,14 +742,11 @@ unsigned vector_display_begin_frame(vector_display* self, bool clear)
     if (!(importColor && importDepth) && clear)
     {
         GLbitfield bits = 0;
-        if (!importColor)
-            bits |= GL_COLOR_BUFFER_BIT;
-        if (!importDepth)
-            bits |= GL_DEPTH_BUFFER_BIT;
+        if (!importColor) bits |= GL_COLOR_BUFFER_BIT;
+        if (!importDepth) bits |= GL_DEPTH_BUFFER_BIT;
         glClear(bits);
     }
-    if (!importColor && !importDepth)
-        return unsigned(previous);
+    if (!importColor && !importDepth) return unsigned(previous);
     GLbitfield bits = (importColor ? GL_COLOR_BUFFER_BIT : 0) | (importDepth ? GL_DEPTH_BUFFER_BIT : 0);
     int w = int(self->width), h = int(self->height);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(previous));
@@ -792,8 +757,7 @@ unsigned vector_display_begin_frame(vector_display* self, bool clear)
 
 void vector_display_draw(vector_display* self, vector_display_buffers* buffers, bool clear)
 {
-    if (!self->setup_done || self->width == 0.f || self->height == 0.f)
-        return;
+    if (!self->setup_done || self->width == 0.f || self->height == 0.f) return;
     const vector_display_camera camera = vector_display_current_camera();
     if (!(camera.fov > 0.f))
     {
@@ -801,8 +765,7 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
         vector_display_bound_pending(self);
         return;
     }
-    if (!buffers)
-        buffers = &self->buffers;
+    if (!buffers) buffers = &self->buffers;
     rvAssert(IsInRange(g_step, 0, VECTOR_DISPLAY_MAX_DECAY_STEPS - 1));
 
     buffers->npoints_step[g_step] = 0;
@@ -816,8 +779,7 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
             buffers->ntriangles_step[i] = 0;
         }
     }
-    if (self->npoints == 0 && self->ntriangles == 0 && self->nquadmaps == 0)
-        return;
+    if (self->npoints == 0 && self->ntriangles == 0 && self->nquadmaps == 0) return;
 
     vector_display_settings& s = self->settings;
     OrderRange(s.fog_zmin, s.fog_zmax);
@@ -833,19 +795,19 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
     glDepthFunc(GL_LESS);
     glDepthMask(GL_TRUE);
     buffers->mvp_step[g_step] = camera.view_projection;
-    if (!(s.decay_steps >= 1.f))
-        s.decay_steps = 1.f;
+    if (!(s.decay_steps >= 1.f)) s.decay_steps = 1.f;
     if (s.decay_steps > float(VECTOR_DISPLAY_MAX_DECAY_STEPS))
         s.decay_steps = float(VECTOR_DISPLAY_MAX_DECAY_STEPS);
     const int N = int(s.decay_steps);
 
     // Triangles, newest step first: the first step drawn is opaque and writes depth, older
     // ones add their light behind it.
-    rvAssert(buffers->bufferstriangles[g_step]!=0 || self->ntriangles==0);
+    rvAssert(buffers->bufferstriangles[g_step] != 0 || self->ntriangles == 0);
     if (self->ntriangles > 0)
     {
         glBindBuffer(GL_ARRAY_BUFFER, buffers->bufferstriangles[g_step]);
-        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(self->ntriangles) * GLsizeiptr(sizeof(vector_display_triangle)),
+        glBufferData(GL_ARRAY_BUFFER,
+                     GLsizeiptr(self->ntriangles) * GLsizeiptr(sizeof(vector_display_triangle)),
                      self->triangles, GL_STATIC_DRAW);
     }
     buffers->ntriangles_step[g_step] = self->ntriangles;
@@ -873,16 +835,17 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
         glDisable(GL_CULL_FACE);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDisable(GL_BLEND);
+    // Unit 0 is sampled only by mapped quads; nothing (least of all the target) stays bound.
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, 0);
     for (int a = 0; a < N; ++a)
     {
         int step = (g_step - a + VECTOR_DISPLAY_MAX_DECAY_STEPS) % VECTOR_DISPLAY_MAX_DECAY_STEPS;
         int count = buffers->ntriangles_step[step];
         float alpha = vector_display_step_alpha(&s, a);
-        if (count == 0 || alpha <= 0.f)
-            continue;
+        if (count == 0 || alpha <= 0.f) continue;
         glUniform1f(tri.ALPHA, alpha);
-        if (s.decay_camera)
-            glUniformMatrix4fv(tri.MVP, 1, GL_FALSE, glm::value_ptr(buffers->mvp_step[step]));
+        if (s.decay_camera) glUniformMatrix4fv(tri.MVP, 1, GL_FALSE, glm::value_ptr(buffers->mvp_step[step]));
         BindPointLayout(buffers->bufferstriangles[step]);
         glDrawArrays(GL_TRIANGLES, 0, 3 * count);
         glDepthMask(GL_FALSE);
@@ -913,7 +876,7 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
     }
 
     // Lines, oldest step first, all strips of a step in one draw.
-    rvAssert(buffers->bufferspoints[g_step]!=0 || self->npoints==0);
+    rvAssert(buffers->bufferspoints[g_step] != 0 || self->npoints == 0);
     if (self->npoints > 0)
     {
         glBindBuffer(GL_ARRAY_BUFFER, buffers->bufferspoints[g_step]);
@@ -922,14 +885,9 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
     }
     buffers->npoints_step[g_step] = self->npoints;
 
-    const FrameUniforms line = {self->line_MVP,
-                                self->line_ALPHA,
-                                self->line_VIEWPORT,
-                                self->line_COLOR_INTENSITY,
-                                self->line_COLOR_BACK,
-                                self->line_COLOR_FOG,
-                                self->line_THICKNESS_RANGE,
-                                self->line_THICKNESS_FACTOR};
+    const FrameUniforms line = {
+        self->line_MVP,        self->line_ALPHA,     self->line_VIEWPORT,        self->line_COLOR_INTENSITY,
+        self->line_COLOR_BACK, self->line_COLOR_FOG, self->line_THICKNESS_RANGE, self->line_THICKNESS_FACTOR};
     glUseProgram(self->line_program);
     SetFrameUniforms(self, line, camera);
     glUniform1f(self->line_MITER_LIMIT, 0.75f);
@@ -949,8 +907,7 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
         int step = (g_step - age + VECTOR_DISPLAY_MAX_DECAY_STEPS) % VECTOR_DISPLAY_MAX_DECAY_STEPS;
         int count = buffers->npoints_step[step];
         float alpha = vector_display_step_alpha(&s, age);
-        if (count == 0 || alpha <= 0.f)
-            continue;
+        if (count == 0 || alpha <= 0.f) continue;
         glUniform1f(line.ALPHA, alpha);
         if (s.decay_camera)
             glUniformMatrix4fv(line.MVP, 1, GL_FALSE, glm::value_ptr(buffers->mvp_step[step]));
@@ -1062,8 +1019,7 @@ void vector_display_glow(vector_display* self, unsigned targetFramebuffer)
 void vector_display_settings_panel(vector_display* self)
 {
     vector_display_settings& s = self->settings;
-    if (!ImGui::TreeNodeEx("Vector Display (Globals)", ImGuiTreeNodeFlags_DefaultOpen))
-        return;
+    if (!ImGui::TreeNodeEx("Vector Display (Globals)", ImGuiTreeNodeFlags_DefaultOpen)) return;
     ImGui::Checkbox("Dec Camera", &s.decay_camera);
     ImGui::SliderFloat("Dec Steps", &s.decay_steps, 1.f, 32.f, "%.3f");
     ImGui::SliderFloat("Dec Initial", &s.decay_initial, 0.f, 1.f, "%.3f");
@@ -1079,7 +1035,6 @@ void vector_display_settings_panel(vector_display* self)
     ImGui::Text("Lines = %d", g_frame_lines);
     ImGui::Text("Triangles = %d", g_frame_triangles);
     ImGui::Text("Glow passes = %d", self->glow_passes);
-    if (ImGui::Button("Reset to default"))
-        vector_display_settings_defaults(&s);
+    if (ImGui::Button("Reset to default")) vector_display_settings_defaults(&s);
     ImGui::TreePop();
 }

@@ -159,7 +159,7 @@ vector_display_camera vector_display_current_camera();
 extern int g_step; // the decay step being recorded, 0..31; advanced once per presented frame
 extern unsigned g_dot_texture;
 extern int g_frame_dots, g_frame_lines, g_frame_triangles; // summed by flushes, reset per frame
-extern vector_display_point g_cube_points[8];             // corners read by vector_display_add_cube
+extern vector_display_point g_cube_points[8];              // corners read by vector_display_add_cube
 extern vector_display_point (&vector_display_cube_points)[8];
 extern const int g_cube_faces[6][4];
 
@@ -171,7 +171,8 @@ void vector_display_destroy(vector_display* self);
 // A resize of the render buffer: the glow targets are remade at the new size and the target
 // set again, the resize counter is incremented (the ring drops its history at the next flush)
 // and everything pending is dropped. Returns the result of vector_display_set_target.
-int vector_display_resize(vector_display* self, int width, int height, unsigned framebuffer, unsigned texture);
+int vector_display_resize(vector_display* self, int width, int height, unsigned framebuffer,
+                          unsigned texture);
 vector_display_settings* vector_display_settings_defaults(vector_display_settings* settings);
 void vector_display_buffers_init(vector_display_buffers* buffers);
 void vector_display_buffers_delete(vector_display_buffers* buffers);
@@ -184,10 +185,13 @@ void vector_display_strip_begin(vector_display* self, float x, float y, float z)
 void vector_display_strip_to(vector_display* self, float x, float y, float z);
 void vector_display_strip_end(vector_display* self);
 void vector_display_add_dot(vector_display* self, const vector_display_point* p);
-void vector_display_add_line(vector_display* self, const vector_display_point* a, const vector_display_point* b);
-int vector_display_add_triangle(vector_display* self, const glm::vec3* p0, const glm::vec3* p1, const glm::vec3* p2);
-void vector_display_add_quad(vector_display* self, const vector_display_point* a, const vector_display_point* b,
-                             const vector_display_point* c, const vector_display_point* d);
+void vector_display_add_line(vector_display* self, const vector_display_point* a,
+                             const vector_display_point* b);
+int vector_display_add_triangle(vector_display* self, const glm::vec3* p0, const glm::vec3* p1,
+                                const glm::vec3* p2);
+void vector_display_add_quad(vector_display* self, const vector_display_point* a,
+                             const vector_display_point* b, const vector_display_point* c,
+                             const vector_display_point* d);
 void vector_display_add_cube(vector_display* self);
 void vector_display_add_fan(vector_display* self, const vector_display_point* points, const unsigned* indices,
                             unsigned count);

@@ -48,22 +48,25 @@ void main()
 }
 )";
 
-constexpr const char* kTriangleVS = R"(#version 150
-in vec3 inPosition;
-in vec3 inColor;
-in int inFlags;
-in float inThickness;
-out vec3 vsColor;
-flat out int vsFlags;
-out float vsThickness;
-void main()
-{
-    vsColor = inColor;
-    vsFlags = inFlags;
-    vsThickness = inThickness;
-    gl_Position = vec4(inPosition, 1.0);
-}
-)";
+// The pass-through vertex stage shared by the triangle and line programs.
+#define VECTOR_DISPLAY_PASS_THROUGH_VS                                                                       \
+    "\n"                                                                                                     \
+    "in vec3 inPosition;\n"                                                                                  \
+    "in vec3 inColor;\n"                                                                                     \
+    "in int inFlags;\n"                                                                                      \
+    "in float inThickness;\n"                                                                                \
+    "out vec3 vsColor;\n"                                                                                    \
+    "flat out int vsFlags;\n"                                                                                \
+    "out float vsThickness;\n"                                                                               \
+    "void main()\n"                                                                                          \
+    "{\n"                                                                                                    \
+    "    vsColor = inColor;\n"                                                                               \
+    "    vsFlags = inFlags;\n"                                                                               \
+    "    vsThickness = inThickness;\n"                                                                       \
+    "    gl_Position = vec4(inPosition, 1.0);\n"                                                             \
+    "}\n"
+
+constexpr const char* kTriangleVS = "#version 150" VECTOR_DISPLAY_PASS_THROUGH_VS;
 
 constexpr const char* kTriangleGS = R"(#version 150
 layout(triangles) in;
@@ -168,22 +171,7 @@ void main()
 }
 )";
 
-constexpr const char* kLineVS = R"(#version 150 core
-in vec3 inPosition;
-in vec3 inColor;
-in int inFlags;
-in float inThickness;
-out vec3 vsColor;
-flat out int vsFlags;
-out float vsThickness;
-void main()
-{
-    vsColor = inColor;
-    vsFlags = inFlags;
-    vsThickness = inThickness;
-    gl_Position = vec4(inPosition, 1.0);
-}
-)";
+constexpr const char* kLineVS = "#version 150 core" VECTOR_DISPLAY_PASS_THROUGH_VS;
 
 // Segment 1-2 of each lines_adjacency window, with its neighbours 0 and 3. Screen space is the
 // normalised device position times the viewport size (two units per pixel on both axes).

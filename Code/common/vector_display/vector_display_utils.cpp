@@ -4,6 +4,8 @@
 
 #include "vector_display.h"
 
+#include "rvMath.h"
+
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -26,12 +28,10 @@ int GrownCapacity(int capacity, int needed)
 
 template <typename T> void GrowArray(T*& items, int& capacity, int count, int needed)
 {
-    if (needed <= capacity)
-        return;
+    if (needed <= capacity) return;
     int newCapacity = GrownCapacity(capacity, needed);
     T* grown = static_cast<T*>(calloc(size_t(newCapacity), sizeof(T)));
-    if (items && count > 0)
-        memcpy(static_cast<void*>(grown), items, size_t(count) * sizeof(T));
+    if (items && count > 0) memcpy(static_cast<void*>(grown), items, size_t(count) * sizeof(T));
     free(items);
     items = grown;
     capacity = newCapacity;
@@ -67,14 +67,12 @@ void vector_display_grow_quadmaps(vector_display* self, int needed)
 unsigned vector_display_compile_shader(unsigned type, const char* source)
 {
     GLuint shader = glCreateShader(type);
-    if (shader == 0)
-        return 0;
+    if (shader == 0) return 0;
     glShaderSource(shader, 1, &source, nullptr);
     glCompileShader(shader);
     GLint status = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
-    if (status == GL_TRUE)
-        return shader;
+    if (status == GL_TRUE) return shader;
     // A source that does not compile is reported and the caller fails its set-up.
     GLint length = 0;
     glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
@@ -96,8 +94,7 @@ int vector_display_check_link(unsigned program)
 {
     GLint status = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &status);
-    if (status == GL_TRUE)
-        return 0;
+    if (status == GL_TRUE) return 0;
     GLint length = 0;
     glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
     if (length > 1)
@@ -112,8 +109,7 @@ int vector_display_check_link(unsigned program)
 
 void vector_display_make_dot_texture()
 {
-    if (g_dot_texture != 0)
-        return;
+    if (g_dot_texture != 0) return;
     const int size = 64;
     std::vector<unsigned char> pixels(size_t(size * size * 4));
     for (int j = 0; j < size; ++j)
@@ -138,8 +134,7 @@ void vector_display_make_dot_texture()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     GLenum err = glGetError();
-    if (err != GL_NO_ERROR)
-        vector_display_log("opengl error in %s: %d", "glTexImage2D", int(err));
+    if (err != GL_NO_ERROR) vector_display_log("opengl error in %s: %d", "glTexImage2D", int(err));
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
@@ -154,7 +149,26 @@ vector_display_camera vector_display_current_camera()
     camera.fov = 1.0472f;
     camera.view_projection = glm::mat4(1.f);
     camera.back_color = glm::vec3(0.f);
-    if (s_cameraSource)
-        s_cameraSource(&camera);
+    if (s_cameraSource) s_cameraSource(&camera);
     return camera;
+}
+
+glm::vec3* vector_display_transform_point(glm::vec3* out, const rvTransform* transform, const glm::vec3* in)
+{
+    if (!transform)
+    {
+        *out = *in;
+        return out;
+    }
+    // M * (in, 1), without the division by w.
+    glm::vec4 p = transform->_mMatrix * glm::vec4(*in, 1.f);
+    *out = glm::vec3(p);
+    return out;
+}
+
+glm::vec3 vector_display_transform_point(const rvTransform* transform, const glm::vec3& in)
+{
+    glm::vec3 out;
+    vector_display_transform_point(&out, transform, &in);
+    return out;
 }

@@ -9,8 +9,8 @@
 
 struct vector_font_glyph
 {
-    int count;                                       // vertex pairs used, pen lifts included
-    int advance;                                     // pen advance in font units
+    int count;                                        // vertex pairs used, pen lifts included
+    int advance;                                      // pen advance in font units
     int points[VECTOR_FONT_SIMPLEX_MAX_VERTICES * 2]; // x0, y0, x1, y1, ...
 };
 

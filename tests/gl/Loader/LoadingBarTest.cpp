@@ -1,6 +1,8 @@
 #include "../../unit/Loader/ArchiveFixture.h"
+#include "DefaultBuffer.h"
 #include "GLTestContext.h"
 #include "Loader/rvLoader.h"
+#include "rvSceneDisplay.h"
 
 #include <GLFW/glfw3.h>
 
@@ -32,28 +34,65 @@ TEST_F(GLTest, LoadingBarAtHalf)
     rvLoader::Release();
 }
 
-TEST_F(GLTest, LoadingBarArmsFromTheTableAndExitsWhenTheWindowCloses)
+namespace
+{
+rvTest::RGBA DefaultPixel(float fx, float fyFromTop)
+{
+    const rvBufferDisplay& def = rvSceneDisplay::_DefaultBuffer;
+    rvTest::RGBA px{};
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, def._glFrameBuffer);
+    glReadPixels(int(fx * def._nWidth), int((1.f - fyFromTop) * def._nHeight), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &px);
+    return px;
+}
+} // namespace
+
+// The whole path: the table arms the bar, a read of half the total draws a frame whose
+// fill covers half the bar.
+TEST_F(GLTest, LoadingBarDrawsAfterEachReadWhileArmed)
 {
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/csv/zq4out.csv", "a;100;x\nb;200;y\nc;300\n"},
                                            {"Data/txt/a.txt", std::string(150, 'a')}}));
+    SetUpDefaultBuffer(_window);
     rvLoader::Begin(_window);
     ASSERT_TRUE(rvLoader::IsArmed());
     EXPECT_EQ(rvLoader::_nTotal, 300);
     EXPECT_EQ(rvLoader::_nLoaded, 0);
 
     std::vector<uint8_t> v;
-    ASSERT_TRUE(rvDataPack::GetInstance()->ReadInto("Data/txt/a.txt", v)); // draws a frame
+    ASSERT_TRUE(rvDataPack::GetInstance()->ReadInto("Data/txt/a.txt", v));
     EXPECT_EQ(rvLoader::_nLoaded, 150);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ(DefaultPixel(0.4f, 0.5f).r, 255) << "filled";
+    EXPECT_EQ(DefaultPixel(0.6f, 0.5f).r, 0) << "not yet filled";
+    EXPECT_EQ(DefaultPixel(0.1f, 0.5f).r, 0) << "outside";
 
-    glfwSetWindowShouldClose(_window, GLFW_TRUE);
-    EXPECT_EXIT(rvLoader::Progress(1), ::testing::ExitedWithCode(255), "");
-    glfwSetWindowShouldClose(_window, GLFW_FALSE);
-
+    // Once disarmed, reads are neither counted nor drawn.
     rvLoader::End();
     EXPECT_FALSE(rvLoader::IsArmed());
-    rvDataPack::GetInstance()->ReadInto("Data/txt/a.txt", v); // no longer counted
+    glBindFramebuffer(GL_FRAMEBUFFER, rvSceneDisplay::_DefaultBuffer._glFrameBuffer);
+    glClearColor(0.f, 0.f, 1.f, 1.f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    ASSERT_TRUE(rvDataPack::GetInstance()->ReadInto("Data/txt/a.txt", v));
     EXPECT_EQ(rvLoader::_nLoaded, 150);
+    EXPECT_EQ(DefaultPixel(0.4f, 0.5f).b, 255) << "no frame drawn after End";
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     rvLoader::Release();
+    rvSceneDisplay::Shutdown();
+}
+
+TEST_F(GLTest, ClosingTheWindowDuringLoadingExitsWithMinusOne)
+{
+    rvTest::TempWorkDir dir;
+    ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/csv/zq4out.csv", "a;100;x\n"}}));
+    SetUpDefaultBuffer(_window);
+    rvLoader::Begin(_window);
+    ASSERT_TRUE(rvLoader::IsArmed());
+    glfwSetWindowShouldClose(_window, GLFW_TRUE);
+    // The child re-runs the test from the start, so it owns a working GL context when the
+    // exit handlers release the GL objects.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(rvLoader::Progress(1), ::testing::ExitedWithCode(255), "");
+    glfwSetWindowShouldClose(_window, GLFW_FALSE);
+    rvLoader::End();
+    rvSceneDisplay::Shutdown();
 }

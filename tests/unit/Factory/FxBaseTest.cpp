@@ -322,6 +322,12 @@ TEST(fxBase, SetDriverCreatesReplacesAndDeletes)
     EXPECT_EQ(s->_fPhase, 0.25f);
     EXPECT_FALSE(s->_bVisible);
     EXPECT_EQ(e->_apAttribDrivers, (std::vector<NoneDriver*>{c, b, s})); // the successor goes last
+    Json::Value saved(Json::objectValue);
+    s->Save(saved); // the successor persists its own members, not the key-frame driver's
+    EXPECT_TRUE(saved.isMember("_Count"));
+    EXPECT_FALSE(saved.isMember("_aKeys"));
+    EXPECT_EQ(saved["_eType"].asInt(), NoneDriver::DRIVER_SINUS);
+    EXPECT_EQ(saved["_fPeriod"].asFloat(), 7.0f);
 
     EXPECT_EQ(e->SetDriver(speed, NoneDriver::DRIVER_NONE), nullptr);
     EXPECT_EQ(e->_apAttribDrivers, (std::vector<NoneDriver*>{c, b}));

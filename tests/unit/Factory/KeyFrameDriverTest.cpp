@@ -1,5 +1,7 @@
 #include "EffectTestSupport.h"
 #include "Factory/Drivers/KeyFrameDriver.h"
+#include "Factory/rvKeyTimeMode.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -229,4 +231,29 @@ TEST(KeyFrameDriver, JsonRoundTripGivesFreshIdsAndMendsBadFields)
     bad["_eInterpolation"] = -3;
     h.driver->Load(bad);
     EXPECT_EQ(h.driver->_eInterpolation, 0);
+}
+
+TEST(KeyFrameDriver, DriverWindowDrawsInBothKeyTimeModes)
+{
+    rvTest::ImGuiHeadless gui;
+    Fixture f;
+    f.SetKeys({{0, 0}, {1, 1}});
+    f.driver->_aKeys[1]._nId = 0; // ID scope falls back to the index
+    f.driver->_bWindowOpen = true;
+    f.effect->_nStart = 120;
+    for (int mode : {int(KeyFrameDriver::INTERPOLATION_BOUNCE), int(KeyFrameDriver::INTERPOLATION_EASYIN), 99})
+    {
+        for (bool local : {true, false})
+        {
+            rvKeyTimeMode::_bLocalKeys = local;
+            f.driver->_eInterpolation = mode;
+            gui.NewFrame();
+            f.effect->ApplyDriverTypeChanges();
+            gui.EndFrame();
+        }
+    }
+    rvKeyTimeMode::_bLocalKeys = true;
+    EXPECT_TRUE(f.driver->_bWindowOpen);
+    EXPECT_EQ(f.driver->GetKeyCount(), 2);
+    EXPECT_EQ(f.effect->_apAttribDrivers.size(), 1u);
 }

@@ -1,6 +1,7 @@
 #include "Factory/Drivers/NoneDriver.h"
 
 #include "Factory/AttribDesc.h"
+#include "Factory/ImGuiCustomPlotter.h"
 #include "Factory/fxBase.h"
 #include "rvAssert.h"
 
@@ -111,13 +112,7 @@ void NoneDriver::DrawWindow()
 
 void NoneDriver::DrawPlot()
 {
-    const int nCount = _pEffect->_nEnd - _pEffect->_nStart;
-    if (nCount <= 0) return;
-    auto sample = [](void* pData, int k)
-    {
-        const float v = static_cast<NoneDriver*>(pData)->GetValue(float(k) / 60.0f, true);
-        return std::isfinite(v) ? v : 0.0f;
-    };
-    ImGui::PlotLines("##Plot", sample, this, nCount, 0, nullptr, FLT_MAX, FLT_MAX,
-                     ImVec2(ImGui::GetContentRegionAvail().x, 100.0f));
+    const int nFrame = int(std::lround(_pEffect->_fTime * 60.0f));
+    PlotDriverCurve(this, _pEffect->_nEnd - _pEffect->_nStart, FLT_MAX, FLT_MAX,
+                    ImVec2(ImGui::GetContentRegionAvail().x, 100.0f), nFrame);
 }

@@ -1,0 +1,483 @@
+#include "Sequencer/rvSequence.h"
+
+#include "Factory/Factory.h"
+#include "Factory/fxBase.h"
+#include "Factory/fxDescriptor.h"
+#include "Loader/rvLoader.h"
+#include "rvAssert.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <memory>
+
+bool rvSequence::_bLocalKeys = true;
+
+namespace
+{
+// A path as the archive resolves it: "./Data\\a.seq", "/Data/a.seq" and "Data/a.seq" are one file.
+std::string ArchiveName(std::string path)
+{
+    rvDataPack::NormalizePath(path);
+    size_t first = path.find_first_not_of('/');
+    return first == std::string::npos ? std::string() : path.substr(first);
+}
+
+// The local time an Update with this pending delta arrives at (fxBase::Update's step).
+float LocalTimeAfter(const fxBase* fx, float pending)
+{
+    const float delta = pending * fx->_fTimeScale;
+    const float t = fx->_fTime + delta;
+    return std::min(std::max(t, 0.f), std::max(fx->GetDuration(), 0.f));
+}
+} // namespace
+
+rvSequence::rvSequence(bool showEditor) : _bShowEditor(showEditor)
+{
+}
+
+rvSequence::~rvSequence()
+{
+    // The effects are neither driven down nor deleted here: an owner that must release them
+    // calls Clear first.
+}
+
+void rvSequence::Clear()
+{
+    for (fxBase* fx : _apEffects)
+    {
+        fx->SetState(State_DemoStoped);
+        delete fx;
+    }
+    _apEffects.clear();
+    _anSelected.clear();
+}
+
+void rvSequence::UpdateFrameMax()
+{
+    int frameMax = 0;
+    for (fxBase* fx : _apEffects)
+        frameMax = std::max(frameMax, fx->_nEnd);
+    _nFrameMax = frameMax;
+}
+
+// The timeline wants the effect at local time (t - S) x TimeScale, within [0, duration].
+// fxBase::Update multiplies the pending delta by TimeScale, so the delta written is divided by
+// it and nudged by single-precision steps towards the one that lands on the target. Where no
+// delta can (the products skip the target's neighbourhood), the local time is set to the
+// target after the update, a difference of a rounding step: the local time never drifts.
+void rvSequence::StepEffect(fxBase* fx, float t)
+{
+    const float start = fx->_nStart / 60.0f;
+    const float duration = std::max(fx->GetDuration(), 0.f);
+    const float scale = fx->_fTimeScale;
+    const float target = std::min(std::max((t - start) * scale, 0.f), duration);
+    if (_bSeek)
+    {
+        fx->_fSeekTime = std::round(target * 60.f) / 60.f;
+        fx->Update();
+        return;
+    }
+    float pending = target - fx->_fTime;
+    if (scale != 0.f)
+    {
+        pending /= scale;
+        for (int i = 0; i < 4; ++i)
+        {
+            const float reached = LocalTimeAfter(fx, pending);
+            if (reached == target)
+                break;
+            pending = std::nextafter(pending, (reached < target) == (scale > 0.f) ? INFINITY : -INFINITY);
+        }
+    }
+    fx->_fPendingDelta = pending;
+    fx->Update();
+    if (scale != 0.f && fx->_eState == State_EffectStarted)
+        fx->_fTime = target;
+}
+
+void rvSequence::Seek(float time)
+{
+    _fTime = time;
+    _bSeekPending = true;
+}
+
+void rvSequence::Update(float dt)
+{
+    _bSeek = _bSeekPending;
+    _bSeekPending = false;
+    if (_bShowEditor)
+        DrawWindow(dt);
+    if (_bPlaying)
+        _fTime += dt;
+
+    // Start and End may have changed since the last frame (attribute editor, drivers, loads):
+    // the length always follows them.
+    UpdateFrameMax();
+
+    const float t = _fTime;
+    for (size_t i = 0; i < _apEffects.size(); ++i)
+    {
+        fxBase* fx = _apEffects[i];
+        const float S = fx->_nStart / 60.0f;
+        const float E = fx->_nEnd / 60.0f;
+        const bool inside = t >= S && t < E;
+        if (inside)
+        {
+            if (fx->_eState != State_EffectStarted)
+                fx->SetState(State_EffectStarted);
+        }
+        else
+        {
+            if (fx->_eState == State_EffectStarted)
+                fx->SetState(State_SequenceStarted);
+            continue;
+        }
+        if (fx->_eState == State_EffectStarted)
+            StepEffect(fx, t);
+    }
+
+    UpdateFrameMax();
+    if (_bPlaying && _fTime > _nFrameMax / 60.0f)
+    {
+        _bPlaying = false;
+        for (fxBase* fx : _apEffects)
+            fx->SetState(State_DemoStarted);
+        _fTime = _nFrameMax / 60.0f;
+        if (_bLoop)
+        {
+            _fTime = 0.f;
+            _bPlaying = true;
+            for (fxBase* fx : _apEffects)
+                fx->SetState(State_SequenceStarted);
+        }
+    }
+}
+
+bool rvSequence::LoadSequence(const std::string& path, bool reset)
+{
+    std::vector<char> bytes;
+    if (!rvDataPack::GetInstance()->ReadInto(path, bytes, false) || bytes.empty())
+        return false;
+    bytes.erase(std::remove(bytes.begin(), bytes.end(), '\r'), bytes.end());
+
+    Json::CharReaderBuilder builder;
+    builder["collectComments"] = false;
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    Json::Value root;
+    std::string errors;
+    // A file that does not parse (or is not an object) changes nothing: a later save must not
+    // overwrite it with a half-read timeline.
+    if (!reader->parse(bytes.data(), bytes.data() + bytes.size(), &root, &errors) || !root.isObject())
+        return false;
+
+    if (path != _sFile)
+        _sFile = path;
+    LoadItems(root, reset);
+    return true;
+}
+
+void rvSequence::LoadItems(const Json::Value& root, bool reset)
+{
+    Clear();
+    if (root.isObject())
+    {
+        const Json::Value& items = root["Items"];
+        if (items.isArray() || items.isObject())
+        {
+            for (const Json::Value& item : items)
+            {
+                Json::Value copy = item;
+                if (fxBase* fx = Factory::EffectFromJson(copy))
+                    AddEffect(fx);
+            }
+        }
+    }
+    if (reset)
+    {
+        for (fxBase* fx : _apEffects)
+            fx->SetState(State_DemoStarted);
+        _fTime = 0.f;
+    }
+}
+
+bool rvSequence::SaveSequence(const std::string& path)
+{
+    std::ofstream out(path, std::ios::out | std::ios::trunc);
+    if (!out)
+        return false;
+    Json::Value root(Json::objectValue);
+    root["Items"] = Json::Value(Json::arrayValue);
+    for (size_t i = 0; i < _apEffects.size(); ++i)
+        Factory::EffectToJson(_apEffects[i], root["Items"][(Json::ArrayIndex)i]);
+    Json::StreamWriterBuilder builder;
+    std::unique_ptr<Json::StreamWriter> writer(builder.newStreamWriter());
+    writer->write(root, &out);
+    out.flush();
+    return bool(out);
+}
+
+int rvSequence::AddEffect(fxBase* pEffect)
+{
+    rvAssert(pEffect);
+    _apEffects.push_back(pEffect);
+    UpdateFrameMax();
+    pEffect->_pSequence = this;
+    return (int)_apEffects.size() - 1;
+}
+
+fxBase* rvSequence::FindEffect(const std::string& name)
+{
+    for (fxBase* fx : _apEffects)
+        if (fx->_sName == name)
+            return fx;
+    return nullptr;
+}
+
+int rvSequence::PrevBoundary(int frame)
+{
+    int best = _nFrameMin;
+    for (fxBase* fx : _apEffects)
+        for (int f : {fx->_nStart, fx->_nEnd})
+            if (f < frame && f > best)
+                best = f;
+    return best;
+}
+
+int rvSequence::NextBoundary(int frame)
+{
+    UpdateFrameMax();
+    int best = _nFrameMax;
+    for (fxBase* fx : _apEffects)
+        for (int f : {fx->_nStart, fx->_nEnd})
+            if (f > frame && f < best)
+                best = f;
+    return best;
+}
+
+bool rvSequence::IncludesFile(const std::string& path) const
+{
+    const std::string name = ArchiveName(path);
+    for (const rvSequence* seq = this; seq;)
+    {
+        if (ArchiveName(seq->_sFile) == name)
+            return true;
+        seq = seq->_pParentEffect ? seq->_pParentEffect->_pSequence : nullptr;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Widget interface
+
+int rvSequence::FirstFrame()
+{
+    return _nFrameMin;
+}
+
+int rvSequence::LastFrame()
+{
+    UpdateFrameMax();
+    return _nFrameMax;
+}
+
+int rvSequence::ItemCount()
+{
+    return (int)_apEffects.size();
+}
+
+int rvSequence::TypeCount()
+{
+    return Factory::_pInstance ? (int)Factory::_pInstance->_apDescriptors.size() : 0;
+}
+
+int rvSequence::TypeIndexOf(const char* name)
+{
+    if (!name || !Factory::_pInstance)
+        return -1;
+    const auto& list = Factory::_pInstance->_apDescriptors;
+    for (size_t i = 0; i < list.size(); ++i)
+        if (list[i]->_sClassName == name)
+            return (int)i;
+    return -1;
+}
+
+const char* rvSequence::TypeName(int type)
+{
+    rvAssert(Factory::_pInstance && type >= 0 && type < TypeCount());
+    return Factory::_pInstance->_apDescriptors[type]->_sClassName.c_str();
+}
+
+const char* rvSequence::ItemLabel(int index)
+{
+    rvAssert(index>=0 && index<(int)_apEffects.size());
+    return _apEffects[index]->_sName.c_str();
+}
+
+void rvSequence::ItemBar(int index, int** start, int** end, int* type, unsigned int* colour)
+{
+    rvAssert(index>=0 && index<(int)_apEffects.size());
+    fxBase* fx = _apEffects[index];
+    if (start)
+        *start = &fx->_nStart;
+    if (end)
+        *end = &fx->_nEnd;
+    const int classIndex = fx->_pDescriptor ? fx->_pDescriptor->_nId : 0;
+    if (type)
+        *type = classIndex;
+    if (colour)
+        *colour = TIMELINE_COLORS[((classIndex % 24) + 24) % 24];
+}
+
+int rvSequence::AddItem(int type)
+{
+    rvAssert(Factory::_pInstance && type >= 0 && type < TypeCount());
+    fxDescriptor* desc = Factory::_pInstance->_apDescriptors[type];
+    fxBase* fx = desc->_pfnCreate ? desc->_pfnCreate(desc) : nullptr;
+    if (!fx)
+        return -1;
+    // Known to its timeline before Init, so a nested timeline effect sees where it lives.
+    fx->_pSequence = this;
+    fx->SetState(State_DemoStarted);
+    int index = AddEffect(fx);
+    MoveItemToTime(index);
+    if (!_anSelected.empty())
+    {
+        int highest = *std::max_element(_anSelected.begin(), _anSelected.end());
+        index += MoveItemInList(index, highest - index + 1, true);
+    }
+    return index;
+}
+
+void rvSequence::DeleteItem(int index)
+{
+    rvAssert(index>=0 && index<(int)_apEffects.size());
+    fxBase* fx = _apEffects[index];
+    fx->SetState(State_DemoStoped);
+    delete fx;
+    _apEffects.erase(_apEffects.begin() + index);
+    UpdateFrameMax();
+}
+
+void rvSequence::CloneItem(int index)
+{
+    rvAssert(index>=0 && index<(int)_apEffects.size());
+}
+
+void rvSequence::CompensateKeys(fxBase* fx, int applied)
+{
+    if (!_bLocalKeys && applied != 0)
+        fx->OffsetKeys(-applied / 60.0f);
+}
+
+int rvSequence::MoveItemToTime(int index)
+{
+    if (!ValidIndex(index))
+        return 0;
+    fxBase* fx = _apEffects[index];
+    const int oldStart = fx->_nStart;
+    fx->_nStart = (int)std::lround(_fTime * 60.0f);
+    fx->_nEnd += fx->_nStart - oldStart;
+    UpdateFrameMax();
+    return fx->_nStart - oldStart;
+}
+
+int rvSequence::MoveItem(int index, int delta)
+{
+    if (!ValidIndex(index))
+        return 0;
+    UpdateFrameMax();
+    fxBase* fx = _apEffects[index];
+    int applied;
+    if (delta < 0)
+        applied = std::min(0, std::max(fx->_nStart + delta, _nFrameMin) - fx->_nStart);
+    else
+        applied = std::max(0, std::min(fx->_nEnd + delta, _nFrameMax) - fx->_nEnd);
+    fx->_nStart += applied;
+    fx->_nEnd += applied;
+    CompensateKeys(fx, applied);
+    UpdateFrameMax();
+    return applied;
+}
+
+int rvSequence::MoveItemInList(int index, int places, bool keepSelection)
+{
+    if (!ValidIndex(index))
+        return 0;
+    const int target = std::clamp(index + places, 0, (int)_apEffects.size() - 1);
+    const int step = target > index ? 1 : -1;
+    for (int p = index; p != target; p += step)
+    {
+        const int q = p + step;
+        std::swap(_apEffects[p], _apEffects[q]);
+        if (keepSelection)
+            for (int& s : _anSelected)
+                s = s == p ? q : s == q ? p : s;
+    }
+    return target - index;
+}
+
+int rvSequence::MoveItemStart(int index, int delta)
+{
+    if (!ValidIndex(index))
+        return 0;
+    fxBase* fx = _apEffects[index];
+    const int oldStart = fx->_nStart;
+    if (fx->_nStart + delta < _nFrameMin)
+        fx->_nStart = _nFrameMin;
+    else
+        fx->_nStart = std::min(fx->_nStart + delta, fx->_nEnd - 1);
+    const int applied = fx->_nStart - oldStart;
+    CompensateKeys(fx, applied);
+    UpdateFrameMax();
+    return applied;
+}
+
+int rvSequence::MoveItemEnd(int index, int delta)
+{
+    if (!ValidIndex(index))
+        return 0;
+    UpdateFrameMax();
+    fxBase* fx = _apEffects[index];
+    const int oldEnd = fx->_nEnd;
+    if (fx->_nEnd + delta < fx->_nStart + 1)
+        fx->_nEnd = fx->_nStart + 1;
+    else
+        fx->_nEnd = std::min(fx->_nEnd + delta, _nFrameMax);
+    UpdateFrameMax();
+    return fx->_nEnd - oldEnd;
+}
+
+int rvSequence::GetFirstSelected(const std::vector<int>& selection)
+{
+    int best = -1;
+    for (int i : selection)
+    {
+        fxBase* fx = ValidIndex(i) ? _apEffects[i] : nullptr;
+        rvAssert(fx);
+        if (best < 0 || fx->_nStart < _apEffects[best]->_nStart)
+            best = i;
+    }
+    return best;
+}
+
+int rvSequence::GetLastSelected(const std::vector<int>& selection)
+{
+    int best = -1;
+    for (int i : selection)
+    {
+        fxBase* fx = ValidIndex(i) ? _apEffects[i] : nullptr;
+        rvAssert(fx);
+        if (best < 0 || fx->_nEnd > _apEffects[best]->_nEnd)
+            best = i;
+    }
+    return best;
+}
+
+void rvSequence::CopyItems()
+{
+}
+
+void rvSequence::PasteItems()
+{
+}

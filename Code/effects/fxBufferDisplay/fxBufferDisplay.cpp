@@ -1,0 +1,107 @@
+#include "effects/fxBufferDisplay/fxBufferDisplay.h"
+
+#include "Factory/AttribDesc.h"
+#include "Factory/fxDescriptor.h"
+#include "rvSceneDisplay.h"
+
+const char* const fxBufferDisplay::s_apszDebugSlots[9] = {"None",   "SlotL1", "SlotL2", "SlotL3", "SlotL4",
+                                                          "SlotR1", "SlotR2", "SlotR3", "SlotR4"};
+
+fxBufferDisplay::fxBufferDisplay(fxDescriptor* pDescriptor) : fxBase(pDescriptor)
+{
+    _vSizePixel = glm::vec2(0.f, 0.f);
+    _vSizeUnit = glm::vec2(1.f, 1.f);
+    _vBackColor = glm::vec4(0.f, 0.f, 0.f, 1.f);
+    _bKeepRatio = true;
+    _bRepeatUV = true;
+    _bClear = true;
+    _eDebugColor = _eDebugAlpha = _eDebugDepth = 0;
+}
+
+fxBufferDisplay::~fxBufferDisplay()
+{
+    _Buffer.Release(true);
+}
+
+void fxBufferDisplay::ComputeSize(int nCurrentWidth, int nCurrentHeight, int& nWidth, int& nHeight) const
+{
+    const float W = float(nCurrentWidth), H = float(nCurrentHeight);
+    nWidth = int(H * _vSizeUnit.x);
+    if (nWidth == 0 && _vSizePixel.x > 0.f) nWidth = int(_vSizePixel.x);
+    nHeight = int(H * _vSizeUnit.y);
+    if (nHeight == 0 && _vSizePixel.y > 0.f) nHeight = int(_vSizePixel.y);
+    if (_bKeepRatio && H > 0.f) nWidth = int(float(nHeight) * W / H);
+    // A size of 0, or a negative one from a hand-edited file, takes the current buffer's size.
+    if (nWidth <= 0 || nHeight <= 0)
+    {
+        nWidth = nCurrentWidth;
+        nHeight = nCurrentHeight;
+    }
+}
+
+int fxBufferDisplay::GetBufferFlags() const
+{
+    return _bRepeatUV ? 0x3b : 0x1b;
+}
+
+void fxBufferDisplay::Init()
+{
+    rvBufferDisplay* pCurrent = rvSceneDisplay::BindedBuffer();
+    int w, h;
+    ComputeSize(pCurrent->_nWidth, pCurrent->_nHeight, w, h);
+    _Buffer.Create(_sName.c_str(), w, h, GetBufferFlags());
+}
+
+void fxBufferDisplay::Kill()
+{
+    _Buffer.Release(true);
+}
+
+void fxBufferDisplay::Render()
+{
+    rvSceneDisplay::SetCurrentBuffer(&_Buffer);
+    if (!_bClear) return;
+    _Buffer._vBackColor = glm::vec3(_vBackColor);
+    glClearColor(_vBackColor.r, _vBackColor.g, _vBackColor.b, 1.0f);
+    glClearDepth(1.0);
+    glClearStencil(0);
+    GLbitfield mask = 0;
+    if (_Buffer._nFlags & BUFFER_COLOR) mask |= GL_COLOR_BUFFER_BIT;
+    if (_Buffer._nFlags & BUFFER_DEPTH) mask |= GL_DEPTH_BUFFER_BIT;
+    if (_Buffer._nFlags & BUFFER_DEPTH_STENCIL) mask |= GL_STENCIL_BUFFER_BIT;
+    if (mask) glClear(mask);
+}
+
+fxDescriptor* fxBufferDisplay::GetDescriptor()
+{
+    static fxDescriptor* s_pDescriptor =
+        new fxDescriptor(fxBase::GetDescriptor(), "fxBufferDisplay", &fxBufferDisplay::Create);
+    return s_pDescriptor;
+}
+
+fxBase* fxBufferDisplay::Create(fxDescriptor* pDescriptor)
+{
+    return new fxBufferDisplay(pDescriptor);
+}
+
+fxDescriptor* fxBufferDisplay::RegisterAttributes()
+{
+    fxDescriptor* d = GetDescriptor();
+    if (!d->_apAttribs.empty()) return d;
+    d->Add(TYPE_VEC2, "SizePixel", rvOffsetOf<fxBufferDisplay>(&fxBufferDisplay::_vSizePixel))
+        ->SetRange(0.f, 2000.f);
+    d->Add(TYPE_VEC2, "SizeUnit", rvOffsetOf<fxBufferDisplay>(&fxBufferDisplay::_vSizeUnit))
+        ->SetRange(0.f, 1.f);
+    d->Add(TYPE_COLOR4, "BackColor", rvOffsetOf<fxBufferDisplay>(&fxBufferDisplay::_vBackColor))
+        ->SetRange(0.f, 1.f);
+    d->Add(TYPE_BOOL, "KeepRatio", rvOffsetOf<fxBufferDisplay>(&fxBufferDisplay::_bKeepRatio));
+    d->Add(TYPE_BOOL, "RepeatUV", rvOffsetOf<fxBufferDisplay>(&fxBufferDisplay::_bRepeatUV));
+    d->Add(TYPE_BOOL, "Clear", rvOffsetOf<fxBufferDisplay>(&fxBufferDisplay::_bClear));
+    d->Add(TYPE_ENUM, "Debug Color", rvOffsetOf<fxBufferDisplay>(&fxBufferDisplay::_eDebugColor))
+        ->SetItems(s_apszDebugSlots, 9);
+    d->Add(TYPE_ENUM, "Debug Alpha", rvOffsetOf<fxBufferDisplay>(&fxBufferDisplay::_eDebugAlpha))
+        ->SetItems(s_apszDebugSlots, 9);
+    d->Add(TYPE_ENUM, "Debug Depth", rvOffsetOf<fxBufferDisplay>(&fxBufferDisplay::_eDebugDepth))
+        ->SetItems(s_apszDebugSlots, 9);
+    return d;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Owns a named off-screen render buffer (named after the effect instance) and makes it the
+// current buffer in its Render, so the effects after it on the timeline draw into it. Other
+// effects read its picture by the instance name while it is in State_EffectStarted.
+#include "Display/rvBufferDisplay.h"
+#include "Factory/fxBase.h"
+
+#include <glm/glm.hpp>
+
+class fxBufferDisplay : public fxBase
+{
+public:
+    explicit fxBufferDisplay(fxDescriptor* pDescriptor);
+    ~fxBufferDisplay() override;
+
+    void Init() override;
+    void Kill() override;
+    void Render() override;
+
+    // Buffer size for a current buffer of W x H pixels (the sizing rule of Init).
+    void ComputeSize(int nCurrentWidth, int nCurrentHeight, int& nWidth, int& nHeight) const;
+    // Creation flags: colour, depth, vector display, linear, and repeat when "RepeatUV".
+    int GetBufferFlags() const;
+
+    static fxDescriptor* GetDescriptor();
+    static fxBase* Create(fxDescriptor* pDescriptor);
+    static fxDescriptor* RegisterAttributes();
+
+    // Items of the "Debug ..." choices of the buffer and vector-display effects.
+    static const char* const s_apszDebugSlots[9];
+
+    rvBufferDisplay _Buffer;
+    glm::vec2 _vSizePixel;
+    glm::vec2 _vSizeUnit;
+    glm::vec4 _vBackColor;
+    bool _bKeepRatio;
+    bool _bRepeatUV;
+    bool _bClear;
+    int _eDebugColor;
+    int _eDebugAlpha;
+    int _eDebugDepth;
+};

@@ -1,0 +1,39 @@
+#pragma once
+// The rules of the program's shell that do not need a window: window size from the
+// command line, the frame's time step, the windowed position, and when the window closes.
+#include <string>
+
+namespace rvMain
+{
+// A stored window position holding this value was never set.
+constexpr int UnsetWindowPosition = -9999999;
+// Position used for a window that leaves full screen without a stored position.
+constexpr int DefaultWindowedPosition = 50;
+// Longest time step handed to the timeline and the effects, in seconds.
+constexpr float MaxFrameDelta = 0.1f;
+// GLFW's key code of Escape, also the index of ImGui's key arrays.
+constexpr int EscapeKey = 256;
+
+// Window size for a command line: 1280 x 720 when "720p" appears anywhere in it
+// (the program path included), 1920 x 1080 otherwise.
+void WindowSizeForCommandLine(const std::string& commandLine, int& width, int& height);
+
+// The frame's time step: the raw difference of two clock readings, limited to
+// MaxFrameDelta. There is no lower limit.
+float ClampFrameDelta(float rawDelta);
+
+// A stored windowed position, or DefaultWindowedPosition when it was never set.
+int WindowedPosition(int stored);
+
+// The timeline time reached its length (frames at 60 per second).
+bool TimelineReachedEnd(float time, int frameMax);
+
+// Escape went down in the current ImGui frame: its key-down duration is exactly 0,
+// which holds only in the frame of the press.
+bool EscapeDownDurationIsZero();
+
+// The exit rule, checked once per frame after the swap. The timeline's end closes the
+// window only in the player (editor not drawn): in the editor the play head can be
+// moved to the end without quitting.
+bool ShouldCloseWindow(bool escapeWentDown, bool timelineReachedEnd, bool editorDrawn);
+} // namespace rvMain

@@ -1,0 +1,210 @@
+#!/usr/bin/env python3
+"""End-to-end runs of the player on the current X display (Xvfb under ctest).
+
+Each case builds a small encrypted data archive in a fresh directory, starts
+`morvane 720p` there and checks how the program ends:
+
+  plays_to_end          a 2 s demo timeline plays and the program exits 0 by itself
+  escape_ends_early     a synthetic Escape (xdotool key Escape) ends a long timeline with 0
+  close_during_loading  a close request while the loading bar is shown ends it with -1
+
+Every run also fails when AddressSanitizer reports anything (build with -DMORVANE_ASAN=ON).
+
+usage: morvane_e2e.py <path to morvane> <case>
+"""
+import ctypes
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+PASSWORD = "Nine grey herons wait beside the river."
+TITLE = "Convoxa - Morvane - ZQ4"
+DEMO = "Data/seq/_DemoFull_.seq"
+TABLE = "Data/csv/zq4out.csv"
+
+
+# ------------------------------------------------------------------------------ fixtures
+
+def effect(cls, start, end, **props):
+    """One effect object as a timeline file stores it."""
+    properties = {"Start": start, "End": end}
+    properties.update(props)
+    return {"Class": cls, "Properties": properties}
+
+
+def timeline(*items):
+    return json.dumps({"Items": list(items)}, indent=1)
+
+
+def demo_lasting(seconds):
+    """A demo timeline whose length is `seconds`: one plain effect spans it."""
+    return {DEMO: timeline(effect("fxBase", 0, int(seconds * 60)))}
+
+
+def slow_loading_demo(reads):
+    """A short demo whose loading pass reads `reads` files, one loading-bar frame each."""
+    files = {"Data/seq/empty.seq": timeline()}
+    items = [effect("fxSequence", 0, 60, **{"Sequence File": "Data/seq/empty.seq"}) for _ in range(reads)]
+    files[DEMO] = timeline(*items)
+    return files
+
+
+def with_progress_table(files):
+    """Adds the loading bar's table, its total the bytes the loading pass reads."""
+    total = len(files[DEMO].encode())
+    for item in json.loads(files[DEMO])["Items"]:
+        nested = item["Properties"].get("Sequence File")
+        if nested:
+            total += len(files[nested].encode())
+    files = dict(files)
+    files[TABLE] = "demo;%d;\n" % total
+    return files
+
+
+def build_archive(workdir, files):
+    stage = os.path.join(workdir, "stage")
+    for rel, content in files.items():
+        path = os.path.join(stage, rel)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "w") as f:
+            f.write(content)
+    os.makedirs(os.path.join(workdir, "Data"), exist_ok=True)
+    archive = os.path.join(workdir, "Data", "Morvane-ZQ4.sts")
+    subprocess.run(["zip", "-q", "-X", "-D", "-r", "-P", PASSWORD, archive, "Data"], cwd=stage, check=True)
+    shutil.rmtree(stage)
+
+
+# ------------------------------------------------------------------------------ X11
+
+def find_window(proc, timeout=30.0):
+    """The program's window id, once it is mapped."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        if proc.poll() is not None:
+            raise AssertionError("the program ended (%d) before its window was found" % proc.returncode)
+        r = subprocess.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(proc.pid), "--name", TITLE],
+                           capture_output=True, text=True)
+        ids = r.stdout.split()
+        if ids:
+            return int(ids[0])
+        time.sleep(0.05)
+    raise AssertionError("the window %r never appeared" % TITLE)
+
+
+class XClientMessageEvent(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+
+class XEvent(ctypes.Union):
+    _fields_ = [("xclient", XClientMessageEvent), ("pad", ctypes.c_long * 24)]
+
+
+def request_close(window):
+    """Sends WM_DELETE_WINDOW, as a window manager's close button does."""
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    dpy = x11.XOpenDisplay(None)
+    assert dpy, "no X display"
+    ev = XEvent()
+    ev.xclient.type = 33  # ClientMessage
+    ev.xclient.window = window
+    ev.xclient.message_type = x11.XInternAtom(dpy, b"WM_PROTOCOLS", 0)
+    ev.xclient.format = 32
+    ev.xclient.data[0] = x11.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0)
+    ev.xclient.data[1] = 0  # CurrentTime
+    x11.XSendEvent(dpy, window, 0, 0, ctypes.byref(ev))
+    x11.XFlush(dpy)
+    x11.XCloseDisplay(dpy)
+
+
+def window_size(window):
+    r = subprocess.run(["xdotool", "getwindowgeometry", "--shell", str(window)], capture_output=True, text=True)
+    geo = dict(line.split("=", 1) for line in r.stdout.split())
+    return int(geo["WIDTH"]), int(geo["HEIGHT"])
+
+
+def display_size():
+    w, h = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True).stdout.split()
+    return int(w), int(h)
+
+
+# ------------------------------------------------------------------------------ runs
+
+class Run:
+    def __init__(self, morvane, files, args=("720p",)):
+        self.dir = tempfile.mkdtemp(prefix="morvane-e2e-")
+        build_archive(self.dir, files)
+        env = dict(os.environ)
+        # The process keeps objects alive on purpose; only memory errors are of interest.
+        env["ASAN_OPTIONS"] = "detect_leaks=0:" + env.get("ASAN_OPTIONS", "")
+        self.start = time.time()
+        self.proc = subprocess.Popen([morvane, *args], cwd=self.dir, env=env,
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+
+    def finish(self, timeout):
+        try:
+            out, err = self.proc.communicate(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            out, err = self.proc.communicate()
+            raise AssertionError("still running after %.0f s\n%s" % (timeout, err))
+        self.elapsed = time.time() - self.start
+        shutil.rmtree(self.dir, ignore_errors=True)
+        sys.stderr.write(err)
+        assert "AddressSanitizer" not in err, "AddressSanitizer reported an error"
+        return self.proc.returncode
+
+
+def plays_to_end(morvane):
+    run = Run(morvane, with_progress_table(demo_lasting(2.0)))
+    window = find_window(run.proc)
+    # Full screen on the primary monitor: the video mode nearest 1280 x 720 (Xvfb has one).
+    size, screen = window_size(window), display_size()
+    assert size == screen, "the window (%r) does not cover the screen (%r)" % (size, screen)
+    rc = run.finish(timeout=90)
+    assert rc == 0, "exit code %d" % rc
+    # Time steps are clamped, never stretched: the timeline cannot end before 2 s of wall time.
+    assert run.elapsed >= 2.0, "ended after %.2f s" % run.elapsed
+
+
+def escape_ends_early(morvane):
+    run = Run(morvane, with_progress_table(demo_lasting(600.0)))
+    find_window(run.proc)
+    time.sleep(1.0)
+    subprocess.run(["xdotool", "key", "Escape"], check=True)
+    rc = run.finish(timeout=30)
+    assert rc == 0, "exit code %d" % rc
+
+
+def close_during_loading(morvane):
+    # Each read of the loading pass draws one frame of the bar; a few hundred keep it on screen.
+    run = Run(morvane, with_progress_table(slow_loading_demo(400)))
+    window = find_window(run.proc)
+    request_close(window)
+    rc = run.finish(timeout=90)
+    assert rc == 255, "exit code %d, expected -1 (255)" % rc
+
+
+CASES = {f.__name__: f for f in (plays_to_end, escape_ends_early, close_during_loading)}
+
+if __name__ == "__main__":
+    if len(sys.argv) != 3 or sys.argv[2] not in CASES:
+        sys.exit(__doc__)
+    try:
+        CASES[sys.argv[2]](os.path.abspath(sys.argv[1]))
+    except AssertionError as e:
+        print("FAIL %s: %s" % (sys.argv[2], e), file=sys.stderr)
+        sys.exit(1)
+    print("PASS %s" % sys.argv[2])

@@ -1,0 +1,85 @@
+#include "rvMain.h"
+#include "TestSupport.h"
+
+#include <imgui.h>
+
+TEST(Main, WindowSizeComesFromTheWholeCommandLine)
+{
+    struct Case
+    {
+        const char* commandLine;
+        int w, h;
+    } cases[] = {
+        {"/usr/bin/morvane", 1920, 1080},
+        {"/usr/bin/morvane 720p", 1280, 720},
+        {"/usr/bin/morvane --size=x720p", 1280, 720}, // anywhere, also inside an argument
+        {"/opt/720p/morvane", 1280, 720},             // the program path counts too
+        {"/usr/bin/morvane 720 p", 1920, 1080},
+        {"/usr/bin/morvane 720P", 1920, 1080},
+    };
+    for (const Case& c : cases)
+    {
+        int w = 0, h = 0;
+        rvMain::WindowSizeForCommandLine(c.commandLine, w, h);
+        EXPECT_EQ(w, c.w) << c.commandLine;
+        EXPECT_EQ(h, c.h) << c.commandLine;
+    }
+}
+
+TEST(Main, FrameDeltaIsLimitedAboveOnly)
+{
+    EXPECT_FLOAT_EQ(rvMain::ClampFrameDelta(1.f / 60.f), 1.f / 60.f);
+    EXPECT_FLOAT_EQ(rvMain::ClampFrameDelta(4.5f), 0.1f); // the first frame spans the loading pass
+    EXPECT_FLOAT_EQ(rvMain::ClampFrameDelta(0.f), 0.f);
+    EXPECT_FLOAT_EQ(rvMain::ClampFrameDelta(-0.5f), -0.5f);
+}
+
+TEST(Main, WindowedPositionFallsBackOnlyForTheUnsetMarker)
+{
+    EXPECT_EQ(rvMain::WindowedPosition(rvMain::UnsetWindowPosition), 50);
+    EXPECT_EQ(rvMain::WindowedPosition(0), 0);
+    EXPECT_EQ(rvMain::WindowedPosition(-20), -20);
+    EXPECT_EQ(rvMain::WindowedPosition(300), 300);
+}
+
+TEST(Main, TimelineEndIsItsLastFrameOverSixty)
+{
+    EXPECT_FALSE(rvMain::TimelineReachedEnd(9.99f, 600));
+    EXPECT_TRUE(rvMain::TimelineReachedEnd(10.0f, 600));
+    EXPECT_TRUE(rvMain::TimelineReachedEnd(10.5f, 600));
+    EXPECT_TRUE(rvMain::TimelineReachedEnd(0.f, 0)); // an empty timeline is over at once
+    EXPECT_FALSE(rvMain::TimelineReachedEnd(1.99f, 120));
+}
+
+TEST(Main, TimelineEndClosesOnlyThePlayer)
+{
+    // (escape, timeline at end, editor drawn) -> close
+    EXPECT_TRUE(rvMain::ShouldCloseWindow(true, false, false));
+    EXPECT_TRUE(rvMain::ShouldCloseWindow(true, false, true));
+    EXPECT_TRUE(rvMain::ShouldCloseWindow(false, true, false));
+    EXPECT_FALSE(rvMain::ShouldCloseWindow(false, true, true)); // play head moved to the end in the editor
+    EXPECT_FALSE(rvMain::ShouldCloseWindow(false, false, false));
+}
+
+TEST(Main, EscapeCountsOnlyInTheFrameItWentDown)
+{
+    rvTest::ImGuiHeadless imgui;
+    ImGuiIO& io = ImGui::GetIO();
+    imgui.NewFrame();
+    EXPECT_FALSE(rvMain::EscapeDownDurationIsZero());
+    imgui.EndFrame();
+
+    io.KeysDown[rvMain::EscapeKey] = true;
+    imgui.NewFrame();
+    EXPECT_TRUE(rvMain::EscapeDownDurationIsZero());
+    imgui.EndFrame();
+
+    imgui.NewFrame(); // still held
+    EXPECT_FALSE(rvMain::EscapeDownDurationIsZero());
+    imgui.EndFrame();
+
+    io.KeysDown[rvMain::EscapeKey] = false;
+    imgui.NewFrame();
+    EXPECT_FALSE(rvMain::EscapeDownDurationIsZero());
+    imgui.EndFrame();
+}
