@@ -109,13 +109,8 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 25 */ {"fxAmbientParticles", nullptr},
     /* 26 */ {"fxTunnelPattern3d", nullptr},
     /* 27 */ {"fxBackCircuit", nullptr},
-<<<<<<< HEAD
-    /* 28 */ {"fxBackGrid", nullptr},
-    /* 29 */ {"fxImage", &fxImage::RegisterAttributes},
-=======
     /* 28 */ {"fxBackGrid", &fxBackGrid::RegisterAttributes},
-    /* 29 */ {"fxImage", nullptr},
->>>>>>> fx
+    /* 29 */ {"fxImage", &fxImage::RegisterAttributes},
     /* 30 */ {"fxVectorDisplay", &fxVectorDisplay::RegisterAttributes},
     /* 31 */ {"fxPostVHS", nullptr},
     /* 32 */ {"fxPostDistortion", nullptr},
