@@ -192,7 +192,8 @@ NoneDriver* fxBase::SetDriver(AttribDesc* pAttrib, int eType)
         DeleteDriver(pCurrent);
         return nullptr;
     }
-    if (!pAttrib) return nullptr; // a driver always drives an attribute
+    if (!pAttrib || !pAttrib->IsDrivable())
+        return nullptr; // a driver always drives a bool, int, time, float or enum value
 
     NoneDriver* pDriver = CreateDriver(this, eType, pAttrib);
     if (!pDriver) return nullptr;

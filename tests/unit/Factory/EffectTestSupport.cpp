@@ -29,9 +29,10 @@ Factory* TheFactory()
 {
     static Factory* s_pFactory = []
     {
-        Factory* p = new Factory();
+        // Other test fixtures of this program may have made the Factory already.
+        Factory* p = Factory::_pInstance ? Factory::_pInstance : new Factory();
         p->RegisterAll();
-        p->Register(fxRecorder::RegisterAttributes());
+        if (!p->FindDescriptor("fxRecorder")) p->Register(fxRecorder::RegisterAttributes());
         return p;
     }();
     return s_pFactory;

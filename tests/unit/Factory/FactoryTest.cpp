@@ -106,6 +106,9 @@ TEST(Factory, RegistrationTableNamesIdsAndColours)
     EXPECT_EQ(Factory::TimelineColor(24), TIMELINE_COLORS[0]);
     EXPECT_EQ(Factory::TimelineColor(55), TIMELINE_COLORS[7]);
     EXPECT_DEATH(Factory(), "_pInstance == nullptr");
+    const int count = f->GetCount();
+    f->RegisterAll(); // only the first call registers
+    EXPECT_EQ(f->GetCount(), count);
 }
 
 TEST(Factory, UnknownOrUnavailableClassesGiveNoEffect)
@@ -117,12 +120,16 @@ TEST(Factory, UnknownOrUnavailableClassesGiveNoEffect)
     EXPECT_EQ(Factory::EffectFromJson(Parse(R"([1, 2])")), nullptr);
     EXPECT_EQ(f->CreateEffect(-1), nullptr);
     EXPECT_EQ(f->CreateEffect(100000), nullptr);
-    // A class whose code is not part of the program keeps its row but creates nothing.
-    fxDescriptor* circle = f->FindDescriptor("fxCircle");
-    if (!circle->_pfnCreate)
+    // A class whose code is not part of the program keeps its row but creates nothing, and a
+    // file naming it is skipped like one naming an unknown class.
+    for (fxDescriptor* d : f->_apDescriptors)
     {
-        EXPECT_EQ(Factory::EffectFromJson(Parse(R"({"Class": "fxCircle", "Properties": {}})")), nullptr);
-        EXPECT_EQ(f->CreateEffect(1), nullptr);
+        if (d->_pfnCreate)
+            continue;
+        EXPECT_EQ(f->CreateEffect(d->_nId), nullptr) << d->_sClassName;
+        EXPECT_EQ(Factory::EffectFromJson(Parse("{\"Class\": \"" + d->_sClassName + "\", \"Properties\": {}}")),
+                  nullptr)
+            << d->_sClassName;
     }
     std::unique_ptr<fxBase> base(f->CreateEffect(0));
     ASSERT_NE(base, nullptr);

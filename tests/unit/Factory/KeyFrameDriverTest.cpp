@@ -1,6 +1,7 @@
 #include "EffectTestSupport.h"
 #include "Factory/Drivers/KeyFrameDriver.h"
 #include "Factory/rvKeyTimeMode.h"
+#include "Sequencer/rvSequence.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -241,7 +242,8 @@ TEST(KeyFrameDriver, DriverWindowDrawsInBothKeyTimeModes)
     f.driver->_aKeys[1]._nId = 0; // ID scope falls back to the index
     f.driver->_bWindowOpen = true;
     f.effect->_nStart = 120;
-    for (int mode : {int(KeyFrameDriver::INTERPOLATION_BOUNCE), int(KeyFrameDriver::INTERPOLATION_EASYIN), 99})
+    for (int mode :
+         {int(KeyFrameDriver::INTERPOLATION_BOUNCE), int(KeyFrameDriver::INTERPOLATION_EASYIN), 99})
     {
         for (bool local : {true, false})
         {
@@ -256,4 +258,10 @@ TEST(KeyFrameDriver, DriverWindowDrawsInBothKeyTimeModes)
     EXPECT_TRUE(f.driver->_bWindowOpen);
     EXPECT_EQ(f.driver->GetKeyCount(), 2);
     EXPECT_EQ(f.effect->_apAttribDrivers.size(), 1u);
+}
+
+TEST(KeyFrameDriver, KeyTimeModeIsTheTimelineOption)
+{
+    EXPECT_EQ(&rvKeyTimeMode::_bLocalKeys, &rvSequence::_bLocalKeys);
+    EXPECT_TRUE(rvKeyTimeMode::_bLocalKeys);
 }

@@ -28,7 +28,8 @@ TEST(NestedSequence, PlaysTheInnerTimelineAtItsOffset)
     RegisterTestClasses();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(
-        dir, {{"Data/seq/main.seq", SeqJson({NestedJson("part", "Data\\\\seq\\\\inner.seq", 60, 300), ProbeJson("keep", 0, 600)})},
+        dir, {{"Data/seq/main.seq",
+               SeqJson({NestedJson("part", "Data\\\\seq\\\\inner.seq", 60, 300), ProbeJson("keep", 0, 600)})},
               {"Data/seq/inner.seq", SeqJson({ProbeJson("inner", 30, 90)})}}));
     MainTimeline main("Data/seq/main.seq");
     fxSequence* part = main.Nested(0);
@@ -45,6 +46,13 @@ TEST(NestedSequence, PlaysTheInnerTimelineAtItsOffset)
     EXPECT_FLOAT_EQ(part->_Sequence._fTime, 0.75f);
     EXPECT_EQ(inner->_eState, State_EffectStarted);
     EXPECT_FLOAT_EQ(inner->_fRenderedAt, 0.25f);
+
+    main.seq._bPlaying = false; // paused: the nested timeline still renders, without advancing
+    const int renders = inner->_nRenders;
+    main.seq.Update(0.5f);
+    EXPECT_EQ(inner->_nRenders, renders + 1);
+    EXPECT_FLOAT_EQ(part->_Sequence._fTime, 0.75f);
+    main.seq._bPlaying = true;
 
     main.seq.Update(1.f); // nested 1.75 s: past its end, it stops and rests
     EXPECT_FALSE(part->_Sequence._bPlaying);
@@ -82,9 +90,11 @@ TEST(NestedSequence, ATimelineIncludingItselfIsRefused)
     RegisterTestClasses();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(
-        dir, {{"Data/seq/self.seq", SeqJson({NestedJson("me", "./Data/seq/self.seq", 0, 60), ProbeJson("p", 0, 60)})},
-              {"Data/seq/a.seq", SeqJson({NestedJson("to-b", "Data/seq/b.seq", 0, 60)})},
-              {"Data/seq/b.seq", SeqJson({NestedJson("to-a", "Data/seq/a.seq", 0, 60), ProbeJson("p", 0, 60)})}}));
+        dir,
+        {{"Data/seq/self.seq",
+          SeqJson({NestedJson("me", "./Data/seq/self.seq", 0, 60), ProbeJson("p", 0, 60)})},
+         {"Data/seq/a.seq", SeqJson({NestedJson("to-b", "Data/seq/b.seq", 0, 60)})},
+         {"Data/seq/b.seq", SeqJson({NestedJson("to-a", "Data/seq/a.seq", 0, 60), ProbeJson("p", 0, 60)})}}));
     {
         MainTimeline main("Data/seq/self.seq"); // directly
         EXPECT_EQ(main.Nested(0)->_Sequence.ItemCount(), 0);
@@ -107,4 +117,23 @@ TEST(NestedSequence, ATimelineIncludingItselfIsRefused)
         alone->SetState(State_DemoStoped);
         delete alone;
     }
+}
+
+// The outer effect's TimeScale speeds its nested timeline up: nested time = scaled local time.
+TEST(NestedSequence, TimeScaleSpeedsTheNestedTimeline)
+{
+    RegisterTestClasses();
+    rvTest::TempWorkDir dir;
+    ASSERT_TRUE(rvTest::BuildArchive(
+        dir, {{"Data/seq/main.seq", SeqJson({NestedJson("part", "Data/seq/inner.seq", 0, 600)})},
+              {"Data/seq/inner.seq", SeqJson({ProbeJson("inner", 0, 900)})}}));
+    MainTimeline main("Data/seq/main.seq");
+    fxSequence* part = main.Nested(0);
+    part->_fTimeScale = 3.f;
+    for (int frame = 0; frame < 120; ++frame)
+    {
+        main.seq.Update(1.f / 60.f);
+        ASSERT_EQ(part->_Sequence._fTime, part->_fTime) << frame;
+    }
+    EXPECT_NEAR(part->_Sequence._fTime, 6.f, 1e-3);
 }
