@@ -1,5 +1,6 @@
 // The data packer (tools/pack-data) run on a small Data tree: every entry encrypted,
 // readable by the player's reader, and a progress table that counts the start-up reads.
+#include "ArchiveFixture.h"
 #include "Loader/rvLoader.h"
 #include "TestSupport.h"
 
@@ -57,13 +58,7 @@ int TableTotal()
 {
     const std::string table = Output(
         "unzip -p -P 'Nine grey herons wait beside the river.' Data/Morvane-ZQ4.sts Data/csv/zq4out.csv");
-    FILE* f = std::tmpfile();
-    std::fwrite(table.data(), 1, table.size(), f);
-    std::rewind(f);
-    rvLoader::_nTotal = 0;
-    rvLoader::AddTable(f);
-    std::fclose(f);
-    return rvLoader::_nTotal;
+    return rvTest::ProgressTotalOf(table);
 }
 
 int Count(const std::string& text, const std::string& what)
