@@ -266,3 +266,60 @@ TEST_F(EditorFixture, ButtonRowRunsShortcutsOnceAndPanelShowsEveryClass)
     EXPECT_EQ(nIdsAfter, nIdsBefore);
     EXPECT_EQ(nColumns, 1);
 }
+
+namespace
+{
+// The host window's draw list holds a vertex of that colour.
+bool DrawnWithColour(const ImVec4& colour)
+{
+    const ImU32 c = ImGui::ColorConvertFloat4ToU32(colour);
+    const ImDrawList* pList = ImGui::GetWindowDrawList();
+    for (const ImDrawVert& v : pList->VtxBuffer)
+        if (v.col == c) return true;
+    return false;
+}
+} // namespace
+
+TEST_F(EditorFixture, KeyButtonIsRedOnlyExactlyOnAKey)
+{
+    AttribDesc* pLevel = p->Attrib("Look/Level");
+    auto* pKeys = dynamic_cast<KeyFrameDriver*>(p->SetDriver(pLevel, NoneDriver::DRIVER_KEYFRAME));
+    ASSERT_NE(pKeys, nullptr);
+    pKeys->AddKey(1.0f, 0.25f);
+    const ImVec4 red(1.0f, 0.2f, 0.2f, 0.8f);
+    struct Case
+    {
+        float fTime;
+        bool bRed;
+    } cases[] = {{1.0f, true}, {1.003f, false}, {0.0f, false}};
+    for (const Case& c : cases)
+    {
+        p->_fTime = c.fTime;
+        bool bRed = false;
+        ui.Frame(
+            [&]
+            {
+                DrawRow(pLevel, p);
+                bRed = DrawnWithColour(red);
+            });
+        EXPECT_EQ(bRed, c.bRed) << c.fTime;
+    }
+}
+
+TEST_F(EditorFixture, ColourPickerWritesOnlyTheThreeChannels)
+{
+    AttribDesc* pTint = p->Attrib("Look/Tint");
+    ImVec2 swatch;
+    auto row = [&] { DrawRow(pTint, p, &swatch); };
+    ui.Frame(row);
+    ui.Click(swatch, row); // opens the picker
+    ui.Frame(row);
+    ImGuiWindow* pPicker = ImGui::GetCurrentContext()->OpenPopupStack.back().Window;
+    ASSERT_NE(pPicker, nullptr);
+    // A click inside the saturation/value square.
+    ui.Click(ImVec2(pPicker->DC.CursorStartPos.x + 40.0f, pPicker->DC.CursorStartPos.y + 20.0f), row);
+    EXPECT_FALSE(p->_aTint[0] == 0.1f && p->_aTint[1] == 0.2f && p->_aTint[2] == 0.3f);
+    EXPECT_EQ(p->_aTint[3], 42.0f);
+    ASSERT_FALSE(p->_apChanged.empty());
+    EXPECT_EQ(p->_apChanged.back(), pTint);
+}
