@@ -278,7 +278,8 @@ void AttribDesc::DrawLeaf(fxBase* pEffect)
         break;
     case TYPE_INT:
         if (_pRange)
-            bChanged = ImGui::SliderInt("##int", static_cast<int*>(pValue), _pRange->_min.i, _pRange->_max.i, "%d");
+            bChanged =
+                ImGui::SliderInt("##int", static_cast<int*>(pValue), _pRange->_min.i, _pRange->_max.i, "%d");
         else
             bChanged = ImGui::InputInt("##int", static_cast<int*>(pValue), 1, 100);
         break;
@@ -291,7 +292,8 @@ void AttribDesc::DrawLeaf(fxBase* pEffect)
         {
             const int nFrames = GetInt(pEffect);
             float fSeconds = float(nFrames / 60.0);
-            if (ImGui::InputFloat("##float", &fSeconds, 0.0f, 0.0f, "%.3f", ImGuiInputTextFlags_CharsScientific))
+            if (ImGui::InputFloat("##float", &fSeconds, 0.0f, 0.0f, "%.3f",
+                                  ImGuiInputTextFlags_CharsScientific))
             {
                 SetInt(pEffect, SecondsToFrames(fSeconds, nFrames));
                 bChanged = true;
@@ -300,8 +302,8 @@ void AttribDesc::DrawLeaf(fxBase* pEffect)
         break;
     case TYPE_FLOAT:
         if (_pRange)
-            bChanged =
-                ImGui::SliderFloat("##float", static_cast<float*>(pValue), _pRange->_min.f, _pRange->_max.f, "%.3f");
+            bChanged = ImGui::SliderFloat("##float", static_cast<float*>(pValue), _pRange->_min.f,
+                                          _pRange->_max.f, "%.3f");
         else
             bChanged = ImGui::InputFloat("##float", static_cast<float*>(pValue), 0.0f, 0.0f, "%.3f",
                                          ImGuiInputTextFlags_CharsScientific);
@@ -310,9 +312,9 @@ void AttribDesc::DrawLeaf(fxBase* pEffect)
     {
         std::string* ps = static_cast<std::string*>(pValue);
         if (_bMultiline)
-            bChanged = ImGui::InputTextMultiline("##string", ps,
-                                                 ImVec2(-1.0f, ImGui::GetTextLineHeight() * 4.0f),
-                                                 ImGuiInputTextFlags_AllowTabInput);
+            bChanged =
+                ImGui::InputTextMultiline("##string", ps, ImVec2(-1.0f, ImGui::GetTextLineHeight() * 4.0f),
+                                          ImGuiInputTextFlags_AllowTabInput);
         else
             bChanged = ImGui::InputText("##string", ps);
         break;
@@ -359,7 +361,11 @@ void AttribDesc::DrawDriverButton(fxBase* pEffect)
     if (!IsDrivable()) return;
     NoneDriver* pDriver = pEffect->FindDriver(this);
     const int eDriverType = pDriver ? pDriver->_eType : NoneDriver::DRIVER_NONE;
-    rvAssert(eDriverType >= 0 && eDriverType<NoneDriver::DRIVER_MAX);
+    // The expression text is the one reported for a driver of an unknown type.
+    const int DRIVER_MAX = NoneDriver::DRIVER_MAX;
+    // clang-format off
+    rvAssert(eDriverType >= 0 && eDriverType<DRIVER_MAX);
+    // clang-format on
 
     ImGui::PushID(_sLabel.c_str());
     const bool bOnKey = pDriver && eDriverType == NoneDriver::DRIVER_KEYFRAME &&
@@ -369,7 +375,8 @@ void AttribDesc::DrawDriverButton(fxBase* pEffect)
     if (bOnKey) ImGui::PopStyleColor();
     if (ImGui::IsItemHovered()) ImGui::SetTooltip("Driver configuration");
 
-    if (ImGui::BeginPopup("DriverType_popup", ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoTitleBar |
+    if (ImGui::BeginPopup("DriverType_popup", ImGuiWindowFlags_AlwaysAutoResize |
+                                                  ImGuiWindowFlags_NoTitleBar |
                                                   ImGuiWindowFlags_NoSavedSettings))
     {
         if (ImGui::MenuItem("Open window"))
@@ -415,17 +422,20 @@ void AttribDesc::DrawComposite(fxBase* pEffect)
         bChanged = ImGui::ColorEdit3("##Color", pf, colorFlags);
         break;
     case TYPE_COLOR4:
-        bChanged = ImGui::ColorEdit4("##Color", pf,
-                                     colorFlags | ImGuiColorEditFlags_AlphaBar | ImGuiColorEditFlags_AlphaPreview);
+        bChanged = ImGui::ColorEdit4(
+            "##Color", pf, colorFlags | ImGuiColorEditFlags_AlphaBar | ImGuiColorEditFlags_AlphaPreview);
         break;
     case TYPE_VEC2:
-        bChanged = bRange ? ImGui::SliderFloat2("##Vec2", pf, fMin, fMax, "%.3f") : ImGui::InputFloat2("##Vec2", pf, "%.3f");
+        bChanged = bRange ? ImGui::SliderFloat2("##Vec2", pf, fMin, fMax, "%.3f")
+                          : ImGui::InputFloat2("##Vec2", pf, "%.3f");
         break;
     case TYPE_VEC3:
-        bChanged = bRange ? ImGui::SliderFloat3("##Vec3", pf, fMin, fMax, "%.3f") : ImGui::InputFloat3("##Vec3", pf, "%.3f");
+        bChanged = bRange ? ImGui::SliderFloat3("##Vec3", pf, fMin, fMax, "%.3f")
+                          : ImGui::InputFloat3("##Vec3", pf, "%.3f");
         break;
     case TYPE_VEC4:
-        bChanged = bRange ? ImGui::SliderFloat4("##Vec4", pf, fMin, fMax, "%.3f") : ImGui::InputFloat4("##Vec4", pf, "%.3f");
+        bChanged = bRange ? ImGui::SliderFloat4("##Vec4", pf, fMin, fMax, "%.3f")
+                          : ImGui::InputFloat4("##Vec4", pf, "%.3f");
         break;
     case TYPE_SCALE2:
         // A curved slider gives the small scales more room; this UI library has no slider

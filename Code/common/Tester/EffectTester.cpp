@@ -181,27 +181,34 @@ void EffectTester::DrawTransport(float dt, bool bFocused)
     const float m = _pEffect->_fTime;
     float t = m;
 
+    // A frame step (held: repeated); with Ctrl a jump to the neighbouring key, or to the
+    // start or end when there is none.
+    auto stepButton = [&](const char* szId, ImGuiDir eDir, ImGuiKey eKey, int nSign, const char* szTooltip)
+    {
+        ImGui::PushButtonRepeat(true);
+        if (ImGui::ArrowButton(szId, eDir) || keyPressed(eKey, true))
+        {
+            if (io.KeyCtrl)
+            {
+                t = nSign < 0 ? fxBase::PrevKeyTime(_pEffect, nullptr)
+                              : fxBase::NextKeyTime(_pEffect, nullptr);
+                seekTo(t);
+            }
+            else
+            {
+                seekTo(_pEffect->_fTime + nSign * fOneFrame);
+            }
+        }
+        ImGui::PopButtonRepeat();
+        Tooltip(szTooltip);
+        ImGui::SameLine();
+    };
+
     if (ImGui::Button("|<-") || keyPressed(ImGuiKey_Home, true)) seekTo(0.0f);
     Tooltip("Jump to start\n[Home]");
     ImGui::SameLine();
 
-    ImGui::PushButtonRepeat(true);
-    if (ImGui::ArrowButton("##left", ImGuiDir_Left) || keyPressed(ImGuiKey_LeftArrow, true))
-    {
-        if (io.KeyCtrl)
-        {
-            t = fxBase::PrevKeyTime(_pEffect, nullptr);
-            seekTo(t);
-        }
-        else
-        {
-            seekTo(_pEffect->_fTime - fOneFrame);
-        }
-    }
-    ImGui::PopButtonRepeat();
-    Tooltip("Previous frame\n[Left arrow]");
-    ImGui::SameLine();
-
+    stepButton("##left", ImGuiDir_Left, ImGuiKey_LeftArrow, -1, "Previous frame\n[Left arrow]");
     // Blinks once per second of local time while playing.
     const float fAlpha = (_bPlaying && t - std::floor(t) > 0.5f) ? 1.0f : 0.4f;
     ImGui::PushStyleColor(ImGuiCol_Button, ImVec4(0.26f, 0.59f, 0.98f, fAlpha));
@@ -228,23 +235,7 @@ void EffectTester::DrawTransport(float dt, bool bFocused)
     }
     ImGui::SameLine();
 
-    ImGui::PushButtonRepeat(true);
-    if (ImGui::ArrowButton("##right", ImGuiDir_Right) || keyPressed(ImGuiKey_RightArrow, true))
-    {
-        if (io.KeyCtrl)
-        {
-            t = fxBase::NextKeyTime(_pEffect, nullptr);
-            seekTo(t);
-        }
-        else
-        {
-            seekTo(_pEffect->_fTime + fOneFrame);
-        }
-    }
-    ImGui::PopButtonRepeat();
-    Tooltip("Next frame\n[Right arrow]");
-    ImGui::SameLine();
-
+    stepButton("##right", ImGuiDir_Right, ImGuiKey_RightArrow, +1, "Next frame\n[Right arrow]");
     if (ImGui::Button("->|") || keyPressed(ImGuiKey_End, true)) seekTo(fDuration);
     Tooltip("Jump to end\n[End]");
     ImGui::SameLine();
