@@ -281,8 +281,10 @@ rvFontManager* rvFontManager::GetInstance()
 
 rvFont* rvFontManager::GetDefaultFont()
 {
-    rvAssert(_aFonts.size() > 0);
-    rvAssert(_aFonts[0]->_sFile == "Simplex" && _aFonts[0]->_bSimplex == true);
+    // clang-format off
+    rvAssert(_aFonts.size()>0);
+    rvAssert(_aFonts[0]->_sFile=="Simplex" && _aFonts[0]->_bSimplex==true);
+    // clang-format on
     return _aFonts[0];
 }
 
@@ -321,7 +323,9 @@ rvFont* rvFontManager::GetFont(const std::string& sFile)
 
 rvFont* rvFontManager::AddFont(const std::string& sFile, stbtt_fontinfo* pFontInfo)
 {
-    rvAssert(Find(sFile) == nullptr);
+    // clang-format off
+    rvAssert(Find(sFile)==nullptr);
+    // clang-format on
     rvFont* font = new rvFont();
     font->_sFile = sFile;
     font->_pFontInfo = pFontInfo;
