@@ -154,6 +154,15 @@ float MaxF(float a, float b)
     return a > b ? a : b;
 }
 
+// dst becomes the union of the boxes dst and src (min x, min y, max x, max y).
+void UnionBounds(float* dst, const float* src)
+{
+    dst[0] = MinF(dst[0], src[0]);
+    dst[1] = MinF(dst[1], src[1]);
+    dst[2] = MaxF(dst[2], src[2]);
+    dst[3] = MaxF(dst[3], src[3]);
+}
+
 // Matrices (a, b, c, d, e, f): x' = a x + c y + e, y' = b x + d y + f.
 void XformIdentity(float* t)
 {
@@ -891,15 +900,19 @@ bool ParseStyle(SvgParser* p, const char* s)
     return true;
 }
 
+// Applies every attribute through the table ("style" is split into its declarations there).
 void ParseAttribs(SvgParser* p, const char** attr)
 {
     for (int i = 0; attr[i]; i += 2)
-    {
-        if (std::strcmp(attr[i], "style") == 0)
-            ParseStyle(p, attr[i + 1]);
-        else
-            ParseAttr(p, attr[i], attr[i + 1]);
-    }
+        ParseAttr(p, attr[i], attr[i + 1]);
+}
+
+// The same for an element with its own attributes: names the table does not know go to the
+// element's reader.
+template <class Reader> void ParseAttribs(SvgParser* p, const char** attr, Reader own)
+{
+    for (int i = 0; attr[i]; i += 2)
+        if (!ParseAttr(p, attr[i], attr[i + 1])) own(attr[i], attr[i + 1]);
 }
 
 void PushAttr(SvgParser* p)
@@ -1033,10 +1046,7 @@ void ChainBounds(float* bounds, const float* pts, int npts)
             std::memcpy(bounds, cb, sizeof(cb));
         else
         {
-            bounds[0] = MinF(bounds[0], cb[0]);
-            bounds[1] = MinF(bounds[1], cb[1]);
-            bounds[2] = MaxF(bounds[2], cb[2]);
-            bounds[3] = MaxF(bounds[3], cb[3]);
+            UnionBounds(bounds, cb);
         }
     }
 }
@@ -1337,10 +1347,7 @@ void GetLocalBounds(float* bounds, const SvgPath* paths, const float* xform)
             }
             else
             {
-                bounds[0] = MinF(bounds[0], cb[0]);
-                bounds[1] = MinF(bounds[1], cb[1]);
-                bounds[2] = MaxF(bounds[2], cb[2]);
-                bounds[3] = MaxF(bounds[3], cb[3]);
+                UnionBounds(bounds, cb);
             }
             curve[0] = curve[6];
             curve[1] = curve[7];
@@ -1397,10 +1404,7 @@ void AddShape(SvgParser* p)
     std::memcpy(shape->_aBounds, shape->_pPaths->_aBounds, sizeof(shape->_aBounds));
     for (const SvgPath* path = shape->_pPaths->_pNext; path; path = path->_pNext)
     {
-        shape->_aBounds[0] = MinF(shape->_aBounds[0], path->_aBounds[0]);
-        shape->_aBounds[1] = MinF(shape->_aBounds[1], path->_aBounds[1]);
-        shape->_aBounds[2] = MaxF(shape->_aBounds[2], path->_aBounds[2]);
-        shape->_aBounds[3] = MaxF(shape->_aBounds[3], path->_aBounds[3]);
+        UnionBounds(shape->_aBounds, path->_aBounds);
     }
 
     SetPaint(p, &shape->_Fill, attr->hasFill, attr->fillColor, attr->fillOpacity, attr->fillGradient, shape);
@@ -1741,22 +1745,17 @@ void ParsePath(SvgParser* p, const char** attr)
 void ParseRect(SvgParser* p, const char** attr)
 {
     float x = 0, y = 0, w = 0, h = 0, rx = -1, ry = -1;
-    for (int i = 0; attr[i]; i += 2)
-    {
-        const char* n = attr[i];
-        const char* v = attr[i + 1];
-        if (std::strcmp(n, "style") == 0)
-            ParseStyle(p, v);
-        else if (!ParseAttr(p, n, v))
-        {
-            if (std::strcmp(n, "x") == 0) x = ParseCoordinate(p, v, p->viewMinx, p->viewWidth);
-            if (std::strcmp(n, "y") == 0) y = ParseCoordinate(p, v, p->viewMiny, p->viewHeight);
-            if (std::strcmp(n, "width") == 0) w = ParseCoordinate(p, v, 0.0f, p->viewWidth);
-            if (std::strcmp(n, "height") == 0) h = ParseCoordinate(p, v, 0.0f, p->viewHeight);
-            if (std::strcmp(n, "rx") == 0) rx = std::fabs(ParseCoordinate(p, v, 0.0f, p->viewWidth));
-            if (std::strcmp(n, "ry") == 0) ry = std::fabs(ParseCoordinate(p, v, 0.0f, p->viewHeight));
-        }
-    }
+    ParseAttribs(p, attr,
+                 [&](const char* n, const char* v)
+                 {
+                     if (std::strcmp(n, "x") == 0) x = ParseCoordinate(p, v, p->viewMinx, p->viewWidth);
+                     if (std::strcmp(n, "y") == 0) y = ParseCoordinate(p, v, p->viewMiny, p->viewHeight);
+                     if (std::strcmp(n, "width") == 0) w = ParseCoordinate(p, v, 0.0f, p->viewWidth);
+                     if (std::strcmp(n, "height") == 0) h = ParseCoordinate(p, v, 0.0f, p->viewHeight);
+                     if (std::strcmp(n, "rx") == 0) rx = std::fabs(ParseCoordinate(p, v, 0.0f, p->viewWidth));
+                     if (std::strcmp(n, "ry") == 0)
+                         ry = std::fabs(ParseCoordinate(p, v, 0.0f, p->viewHeight));
+                 });
     if (rx < 0.0f && ry > 0.0f) rx = ry;
     if (ry < 0.0f && rx > 0.0f) ry = rx;
     if (rx < 0.0f) rx = 0.0f;
@@ -1805,59 +1804,43 @@ void AddEllipsePath(SvgParser* p, float cx, float cy, float rx, float ry)
 void ParseCircle(SvgParser* p, const char** attr)
 {
     float cx = 0, cy = 0, r = 0;
-    for (int i = 0; attr[i]; i += 2)
-    {
-        const char* n = attr[i];
-        const char* v = attr[i + 1];
-        if (std::strcmp(n, "style") == 0)
-            ParseStyle(p, v);
-        else if (!ParseAttr(p, n, v))
-        {
-            if (std::strcmp(n, "cx") == 0) cx = ParseCoordinate(p, v, p->viewMinx, p->viewWidth);
-            if (std::strcmp(n, "cy") == 0) cy = ParseCoordinate(p, v, p->viewMiny, p->viewHeight);
-            if (std::strcmp(n, "r") == 0) r = std::fabs(ParseCoordinate(p, v, 0.0f, ActualLength(p)));
-        }
-    }
+    ParseAttribs(p, attr,
+                 [&](const char* n, const char* v)
+                 {
+                     if (std::strcmp(n, "cx") == 0) cx = ParseCoordinate(p, v, p->viewMinx, p->viewWidth);
+                     if (std::strcmp(n, "cy") == 0) cy = ParseCoordinate(p, v, p->viewMiny, p->viewHeight);
+                     if (std::strcmp(n, "r") == 0)
+                         r = std::fabs(ParseCoordinate(p, v, 0.0f, ActualLength(p)));
+                 });
     if (r > 0.0f) AddEllipsePath(p, cx, cy, r, r);
 }
 
 void ParseEllipse(SvgParser* p, const char** attr)
 {
     float cx = 0, cy = 0, rx = 0, ry = 0;
-    for (int i = 0; attr[i]; i += 2)
-    {
-        const char* n = attr[i];
-        const char* v = attr[i + 1];
-        if (std::strcmp(n, "style") == 0)
-            ParseStyle(p, v);
-        else if (!ParseAttr(p, n, v))
-        {
-            if (std::strcmp(n, "cx") == 0) cx = ParseCoordinate(p, v, p->viewMinx, p->viewWidth);
-            if (std::strcmp(n, "cy") == 0) cy = ParseCoordinate(p, v, p->viewMiny, p->viewHeight);
-            if (std::strcmp(n, "rx") == 0) rx = std::fabs(ParseCoordinate(p, v, 0.0f, p->viewWidth));
-            if (std::strcmp(n, "ry") == 0) ry = std::fabs(ParseCoordinate(p, v, 0.0f, p->viewHeight));
-        }
-    }
+    ParseAttribs(p, attr,
+                 [&](const char* n, const char* v)
+                 {
+                     if (std::strcmp(n, "cx") == 0) cx = ParseCoordinate(p, v, p->viewMinx, p->viewWidth);
+                     if (std::strcmp(n, "cy") == 0) cy = ParseCoordinate(p, v, p->viewMiny, p->viewHeight);
+                     if (std::strcmp(n, "rx") == 0) rx = std::fabs(ParseCoordinate(p, v, 0.0f, p->viewWidth));
+                     if (std::strcmp(n, "ry") == 0)
+                         ry = std::fabs(ParseCoordinate(p, v, 0.0f, p->viewHeight));
+                 });
     if (rx > 0.0f && ry > 0.0f) AddEllipsePath(p, cx, cy, rx, ry);
 }
 
 void ParseLine(SvgParser* p, const char** attr)
 {
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    for (int i = 0; attr[i]; i += 2)
-    {
-        const char* n = attr[i];
-        const char* v = attr[i + 1];
-        if (std::strcmp(n, "style") == 0)
-            ParseStyle(p, v);
-        else if (!ParseAttr(p, n, v))
-        {
-            if (std::strcmp(n, "x1") == 0) x1 = ParseCoordinate(p, v, p->viewMinx, p->viewWidth);
-            if (std::strcmp(n, "y1") == 0) y1 = ParseCoordinate(p, v, p->viewMiny, p->viewHeight);
-            if (std::strcmp(n, "x2") == 0) x2 = ParseCoordinate(p, v, p->viewMinx, p->viewWidth);
-            if (std::strcmp(n, "y2") == 0) y2 = ParseCoordinate(p, v, p->viewMiny, p->viewHeight);
-        }
-    }
+    ParseAttribs(p, attr,
+                 [&](const char* n, const char* v)
+                 {
+                     if (std::strcmp(n, "x1") == 0) x1 = ParseCoordinate(p, v, p->viewMinx, p->viewWidth);
+                     if (std::strcmp(n, "y1") == 0) y1 = ParseCoordinate(p, v, p->viewMiny, p->viewHeight);
+                     if (std::strcmp(n, "x2") == 0) x2 = ParseCoordinate(p, v, p->viewMinx, p->viewWidth);
+                     if (std::strcmp(n, "y2") == 0) y2 = ParseCoordinate(p, v, p->viewMiny, p->viewHeight);
+                 });
     ResetPath(p);
     MoveTo(p, x1, y1);
     LineTo(p, x2, y2);
@@ -1868,170 +1851,147 @@ void ParseLine(SvgParser* p, const char** attr)
 void ParsePoly(SvgParser* p, const char** attr, bool closed)
 {
     ResetPath(p);
-    for (int i = 0; attr[i]; i += 2)
-    {
-        const char* n = attr[i];
-        const char* v = attr[i + 1];
-        if (std::strcmp(n, "style") == 0)
-            ParseStyle(p, v);
-        else if (!ParseAttr(p, n, v))
-        {
-            if (std::strcmp(n, "points") == 0)
-            {
-                const char* s = v;
-                char item[64];
-                float args[2];
-                int nargs = 0, npts = 0;
-                while (*s)
-                {
-                    s = GetNextPathItem(s, item);
-                    if (!*item) break;
-                    args[nargs++] = float(Atof(item));
-                    if (nargs >= 2)
-                    {
-                        if (npts == 0)
-                            MoveTo(p, args[0], args[1]);
-                        else
-                            LineTo(p, args[0], args[1]);
-                        nargs = 0;
-                        npts++;
-                    }
-                }
-            }
-        }
-    }
+    ParseAttribs(p, attr,
+                 [&](const char* n, const char* v)
+                 {
+                     if (std::strcmp(n, "points") == 0)
+                     {
+                         const char* s = v;
+                         char item[64];
+                         float args[2];
+                         int nargs = 0, npts = 0;
+                         while (*s)
+                         {
+                             s = GetNextPathItem(s, item);
+                             if (!*item) break;
+                             args[nargs++] = float(Atof(item));
+                             if (nargs >= 2)
+                             {
+                                 if (npts == 0)
+                                     MoveTo(p, args[0], args[1]);
+                                 else
+                                     LineTo(p, args[0], args[1]);
+                                 nargs = 0;
+                                 npts++;
+                             }
+                         }
+                     }
+                 });
     AddPath(p, closed);
     AddShape(p);
 }
 
-void ParseSvg(SvgParser* p, const char** attr)
+// The viewport attributes of an "svg" element (nested ones overwrite them).
+void ReadViewport(SvgParser* p, const char* n, const char* v)
 {
-    for (int i = 0; attr[i]; i += 2)
+    if (std::strcmp(n, "width") == 0)
+        p->image->_fWidth = ParseCoordinate(p, v, 0.0f, 0.0f);
+    else if (std::strcmp(n, "height") == 0)
+        p->image->_fHeight = ParseCoordinate(p, v, 0.0f, 0.0f);
+    else if (std::strcmp(n, "viewBox") == 0)
     {
-        const char* n = attr[i];
-        const char* v = attr[i + 1];
-        if (std::strcmp(n, "style") == 0)
+        const char* s = v;
+        char buf[64];
+        float* fields[4] = {&p->viewMinx, &p->viewMiny, &p->viewWidth, &p->viewHeight};
+        for (float* field : fields)
         {
-            ParseStyle(p, v);
-            continue;
-        }
-        if (ParseAttr(p, n, v)) continue;
-        if (std::strcmp(n, "width") == 0)
-            p->image->_fWidth = ParseCoordinate(p, v, 0.0f, 0.0f);
-        else if (std::strcmp(n, "height") == 0)
-            p->image->_fHeight = ParseCoordinate(p, v, 0.0f, 0.0f);
-        else if (std::strcmp(n, "viewBox") == 0)
-        {
-            const char* s = v;
-            char buf[64];
-            float* fields[4] = {&p->viewMinx, &p->viewMiny, &p->viewWidth, &p->viewHeight};
-            for (float* field : fields)
-            {
-                while (*s && (IsSpace(*s) || *s == '%' || *s == ','))
-                    s++;
-                if (!*s) break;
-                const char* next = ParseNumber(s, buf, 64);
-                // A character that starts no number is skipped, so the scan always moves on.
-                *field = float(Atof(buf));
-                s = next > s ? next : s + 1;
-            }
-        }
-        else if (std::strcmp(n, "preserveAspectRatio") == 0)
-        {
-            if (std::strstr(v, "none"))
-                p->alignType = ALIGN_NONE;
-            else
-            {
-                if (std::strstr(v, "xMin"))
-                    p->alignX = 0;
-                else if (std::strstr(v, "xMid"))
-                    p->alignX = 1;
-                else if (std::strstr(v, "xMax"))
-                    p->alignX = 2;
-                // SVG writes the vertical part capitalised ("xMidYMid"); both spellings count.
-                if (std::strstr(v, "YMin") || std::strstr(v, "yMin"))
-                    p->alignY = 0;
-                else if (std::strstr(v, "YMid") || std::strstr(v, "yMid"))
-                    p->alignY = 1;
-                else if (std::strstr(v, "YMax") || std::strstr(v, "yMax"))
-                    p->alignY = 2;
-                p->alignType = std::strstr(v, "slice") ? ALIGN_SLICE : ALIGN_MEET;
-            }
+            while (*s && (IsSpace(*s) || *s == '%' || *s == ','))
+                s++;
+            if (!*s) break;
+            const char* next = ParseNumber(s, buf, 64);
+            // A character that starts no number is skipped, so the scan always moves on.
+            *field = float(Atof(buf));
+            s = next > s ? next : s + 1;
         }
     }
+    else if (std::strcmp(n, "preserveAspectRatio") == 0)
+    {
+        if (std::strstr(v, "none"))
+        {
+            p->alignType = ALIGN_NONE;
+            return;
+        }
+        if (std::strstr(v, "xMin"))
+            p->alignX = 0;
+        else if (std::strstr(v, "xMid"))
+            p->alignX = 1;
+        else if (std::strstr(v, "xMax"))
+            p->alignX = 2;
+        // SVG writes the vertical part capitalised ("xMidYMid"); both spellings count.
+        if (std::strstr(v, "YMin") || std::strstr(v, "yMin"))
+            p->alignY = 0;
+        else if (std::strstr(v, "YMid") || std::strstr(v, "yMid"))
+            p->alignY = 1;
+        else if (std::strstr(v, "YMax") || std::strstr(v, "yMax"))
+            p->alignY = 2;
+        p->alignType = std::strstr(v, "slice") ? ALIGN_SLICE : ALIGN_MEET;
+    }
+}
+
+void ParseSvg(SvgParser* p, const char** attr)
+{
+    ParseAttribs(p, attr, [&](const char* n, const char* v) { ReadViewport(p, n, v); });
 }
 
 // ---------------------------------------------------------------------------------------------
 // Elements and tokenizer
 // ---------------------------------------------------------------------------------------------
 
-void StartElement(SvgParser* p, const char* el, const char** attr)
+void ParsePolyline(SvgParser* p, const char** attr)
 {
-    if (p->defsFlag)
-    {
-        if (std::strcmp(el, "linearGradient") == 0)
-            ParseGradient(p, attr, SVG_PAINT_LINEAR_GRADIENT);
-        else if (std::strcmp(el, "radialGradient") == 0)
-            ParseGradient(p, attr, SVG_PAINT_RADIAL_GRADIENT);
-        else if (std::strcmp(el, "stop") == 0)
-            ParseGradientStop(p, attr);
-        return;
-    }
+    ParsePoly(p, attr, false);
+}
 
-    if (std::strcmp(el, "g") == 0)
-    {
-        PushAttr(p);
-        ParseAttribs(p, attr);
-    }
-    else if (std::strcmp(el, "path") == 0)
-    {
-        PushAttr(p);
-        ParsePath(p, attr);
-        PopAttr(p);
-    }
-    else if (std::strcmp(el, "rect") == 0)
-    {
-        PushAttr(p);
-        ParseRect(p, attr);
-        PopAttr(p);
-    }
-    else if (std::strcmp(el, "circle") == 0)
-    {
-        PushAttr(p);
-        ParseCircle(p, attr);
-        PopAttr(p);
-    }
-    else if (std::strcmp(el, "ellipse") == 0)
-    {
-        PushAttr(p);
-        ParseEllipse(p, attr);
-        PopAttr(p);
-    }
-    else if (std::strcmp(el, "line") == 0)
-    {
-        PushAttr(p);
-        ParseLine(p, attr);
-        PopAttr(p);
-    }
-    else if (std::strcmp(el, "polyline") == 0)
-    {
-        PushAttr(p);
-        ParsePoly(p, attr, false);
-        PopAttr(p);
-    }
-    else if (std::strcmp(el, "polygon") == 0)
-    {
-        PushAttr(p);
-        ParsePoly(p, attr, true);
-        PopAttr(p);
-    }
-    else if (std::strcmp(el, "linearGradient") == 0)
+void ParsePolygon(SvgParser* p, const char** attr)
+{
+    ParsePoly(p, attr, true);
+}
+
+// Drawn elements: each reads its attributes on a pushed copy of the attribute record.
+struct ShapeElement
+{
+    const char* name;
+    void (*parse)(SvgParser*, const char**);
+};
+
+const ShapeElement kShapeElements[] = {
+    {"path", ParsePath}, {"rect", ParseRect},         {"circle", ParseCircle},   {"ellipse", ParseEllipse},
+    {"line", ParseLine}, {"polyline", ParsePolyline}, {"polygon", ParsePolygon},
+};
+
+// Gradient definitions are read inside and outside "defs"; they are all "defs" reads.
+bool StartDefinition(SvgParser* p, const char* el, const char** attr)
+{
+    if (std::strcmp(el, "linearGradient") == 0)
         ParseGradient(p, attr, SVG_PAINT_LINEAR_GRADIENT);
     else if (std::strcmp(el, "radialGradient") == 0)
         ParseGradient(p, attr, SVG_PAINT_RADIAL_GRADIENT);
     else if (std::strcmp(el, "stop") == 0)
         ParseGradientStop(p, attr);
-    else if (std::strcmp(el, "defs") == 0)
+    else
+        return false;
+    return true;
+}
+
+void StartElement(SvgParser* p, const char* el, const char** attr)
+{
+    if (StartDefinition(p, el, attr) || p->defsFlag) return;
+
+    if (std::strcmp(el, "g") == 0)
+    {
+        PushAttr(p);
+        ParseAttribs(p, attr);
+        return;
+    }
+    for (const ShapeElement& shape : kShapeElements)
+        if (std::strcmp(el, shape.name) == 0)
+        {
+            PushAttr(p);
+            shape.parse(p, attr);
+            PopAttr(p);
+            return;
+        }
+    if (std::strcmp(el, "defs") == 0)
         p->defsFlag = true;
     else if (std::strcmp(el, "svg") == 0)
         ParseSvg(p, attr);
@@ -2148,10 +2108,7 @@ void ImageBounds(const SvgParser* p, float* bounds)
     std::memcpy(bounds, shape->_aBounds, 4 * sizeof(float));
     for (shape = shape->_pNext; shape; shape = shape->_pNext)
     {
-        bounds[0] = MinF(bounds[0], shape->_aBounds[0]);
-        bounds[1] = MinF(bounds[1], shape->_aBounds[1]);
-        bounds[2] = MaxF(bounds[2], shape->_aBounds[2]);
-        bounds[3] = MaxF(bounds[3], shape->_aBounds[3]);
+        UnionBounds(bounds, shape->_aBounds);
     }
 }
 
