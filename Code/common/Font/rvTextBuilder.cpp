@@ -58,9 +58,15 @@ struct OutlineWalker
         if (_pLine) _pLine->AddPoint(_vPen.x + x * _fScale, _vPen.y + y * _fScale, 0.f);
     }
 
+    // Past the depth limit a piece is taken as its chord (its end point is appended), so the
+    // outline never skips part of a curve.
     void Quadratic(glm::vec2 p0, glm::vec2 p1, glm::vec2 p2, int depth)
     {
-        if (depth > kMaxDepth) return;
+        if (depth > kMaxDepth)
+        {
+            Append(p2.x, p2.y);
+            return;
+        }
         const glm::vec2 m = (p0 + 2.f * p1 + p2) * 0.25f;
         const glm::vec2 d = (p0 + p2) * 0.5f - m;
         if (d.x * d.x + d.y * d.y > _fTolerance)
@@ -74,7 +80,11 @@ struct OutlineWalker
 
     void Cubic(glm::vec2 p0, glm::vec2 p1, glm::vec2 p2, glm::vec2 p3, int depth)
     {
-        if (depth > kMaxDepth) return;
+        if (depth > kMaxDepth)
+        {
+            Append(p3.x, p3.y);
+            return;
+        }
         const float longLen = glm::length(p1 - p0) + glm::length(p2 - p1) + glm::length(p3 - p2);
         const float shortLen = glm::length(p3 - p0);
         if (longLen * longLen - shortLen * shortLen > _fTolerance)

@@ -11,7 +11,7 @@
 // input reads or writes outside its buffers.
 #include <cstdint>
 
-struct nanoSVGPart;
+class nanoSVGPart;
 
 enum SvgPaintType : uint8_t
 {
