@@ -147,6 +147,8 @@ float nanoSVGBase::ComputeFitFactor(float hw, float hh, float w, float h)
 int nanoSVGBase::Load(const char* sPath)
 {
     if (!sPath) return -1;
+    // Callers release first; a forgotten Release must not leak the previous drawing.
+    if (_pImage) Release();
     _pImage = SvgParseFile(sPath, 96.f);
     if (!_pImage)
     {

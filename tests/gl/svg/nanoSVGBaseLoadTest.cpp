@@ -99,6 +99,10 @@ TEST_F(nanoSVGBaseLoad, PreparesObjectsPartsAndFillMeshes)
         EXPECT_NEAR(svg._apParts[0]->_vPivot.y, 50.f, 1e-3);
         EXPECT_NEAR(svg._apParts[0]->_fRadius, std::sqrt(500.f), 1e-3);
     }
+    // Loading again without Release replaces the drawing instead of piling objects up.
+    ASSERT_EQ(svg.Load("Data/svg/machine.svg"), 1);
+    EXPECT_EQ(svg._apObjects.size(), 5u);
+    EXPECT_EQ(svg._apParts.size(), 1u);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     svg.Release();
     EXPECT_TRUE(svg._apObjects.empty());
