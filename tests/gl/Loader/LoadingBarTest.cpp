@@ -31,6 +31,17 @@ TEST_F(GLTest, LoadingBarAtHalf)
     EXPECT_TRUE(white(600, 490)) << "bottom frame";
     EXPECT_TRUE(black(100, 500)) << "outside";
     EXPECT_TRUE(black(500, 700)) << "outside";
+
+    // Empty (a total of 0 gives no fill) and full: the fill ends one pixel inside the black rim.
+    glClear(GL_COLOR_BUFFER_BIT);
+    rvLoader::DrawBar(0.f);
+    EXPECT_TRUE(black(253, 500)) << "no fill";
+    EXPECT_TRUE(white(250, 500)) << "frame drawn";
+    glClear(GL_COLOR_BUFFER_BIT);
+    rvLoader::DrawBar(1.f);
+    EXPECT_TRUE(white(747, 500)) << "fill reaches 0.748";
+    EXPECT_TRUE(black(748, 500)) << "black rim";
+    EXPECT_TRUE(white(749, 500)) << "right frame";
     rvLoader::Release();
 }
 
