@@ -168,7 +168,9 @@ int DrawCurves(Delegate& delegate, ImVec2 size, unsigned int id, const ImRect* c
             if (!_bPointsMoved)
             {
                 delegate.EditStarted(0);
-                _vDragOrigin = mouse;
+                // The origin is where the mouse was before this first movement, so the key
+                // stays under the cursor instead of lagging one frame's movement behind.
+                _vDragOrigin = ImVec2(mouse.x - io.MouseDelta.x, mouse.y - io.MouseDelta.y);
                 _avStartPoints.clear();
                 for (const CurvePointRef& ref : _aSelection)
                     _avStartPoints.push_back(delegate.PointAt(ref.curveIndex, ref.pointIndex));
