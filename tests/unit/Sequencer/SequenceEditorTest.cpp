@@ -1,6 +1,8 @@
 // The timeline editor window: its keys driven through a headless UI, and its commands
 // (clone, import, placement, key jumps) on probe effects.
 #include "Factory/AttribDesc.h"
+#include "Factory/Factory.h"
+#include "FileBrowser/rvFileBrowser.h"
 #include "Factory/Drivers/KeyFrameDriver.h"
 #include "Factory/fxDescriptor.h"
 #include "Sequencer/ImCurveEdit.h"
@@ -23,7 +25,8 @@ enum Key
     Key_Home = 268,
     Key_End = 269,
     Key_Delete = 261,
-    Key_Space = 32
+    Key_Space = 32,
+    Key_Enter = 257
 };
 
 // A timeline with its editor shown, probes a [60,120], b [200,300], c [400,600].
@@ -47,6 +50,7 @@ struct Editor
         io.KeyMap[ImGuiKey_End] = Key_End;
         io.KeyMap[ImGuiKey_Delete] = Key_Delete;
         io.KeyMap[ImGuiKey_Space] = Key_Space;
+        io.KeyMap[ImGuiKey_Enter] = Key_Enter;
         for (const char* name : {"a", "b", "c"})
             Add(name);
         Fx(1)->_nStart = 200;
@@ -86,7 +90,24 @@ struct Editor
         Frame(key, ctrl);
         Frame(-1, ctrl);
     }
-    void Frame(int key, bool ctrl, float dt = 0.f)
+    // A browser put into a slot as its button would (inside the window), then a name typed
+    // into its box and Enter. The window is not refocused meanwhile: the popup keeps the focus.
+    void Browse(rvFileBrowser** slot, const char* title, const char* filter, const char* start, const char* name)
+    {
+        gui.NewFrame();
+        ImGui::Begin("###Sequencer");
+        *slot = new rvFileBrowser(title, filter, start);
+        ImGui::End();
+        seq.DrawWindow(0.f);
+        gui.EndFrame();
+        Frame(-1, false, 0.f, false);
+        for (const char* c = name; *c; ++c)
+            ImGui::GetIO().AddInputCharacter((unsigned int)*c);
+        Frame(-1, false, 0.f, false);
+        Frame(Key_Enter, false, 0.f, false);
+        Frame(-1, false, 0.f, false);
+    }
+    void Frame(int key, bool ctrl, float dt = 0.f, bool focus = true)
     {
         ImGuiIO& io = ImGui::GetIO();
         for (bool& down : io.KeysDown)
@@ -95,7 +116,7 @@ struct Editor
         io.KeyCtrl = ctrl;
         seq._bSeek = false;
         gui.NewFrame();
-        ImGui::SetNextWindowFocus();
+        if (focus) ImGui::SetNextWindowFocus();
         seq.DrawWindow(dt);
         gui.EndFrame();
     }
@@ -320,4 +341,26 @@ TEST(SequenceEditor, ExpandedRowFitsAndTogglesItsCurves)
     EXPECT_LT(e.seq._CurveEdit._vRangeMax.y, 5.f);
     e.seq.ItemDoubleClicked(1);
     EXPECT_FALSE(b->_bExpanded);
+}
+
+TEST(SequenceEditor, BrowsersSaveAsAndImport)
+{
+    rvTest::TempWorkDir dir;
+    dir.WriteFile("Data/fx/keep.txt", "");
+    Editor e;
+    e.Start();
+    ASSERT_TRUE(Factory::SavePreset(e.Fx(1), "Data/fx/b.fx"));
+
+    e.Browse(&e.seq._pSaveAsBrowser, "Save Sequence", ".seq", "", "out");
+    EXPECT_EQ(e.seq._pSaveAsBrowser, nullptr);
+    EXPECT_NE(e.seq._sFile.find("out.seq"), std::string::npos);
+    EXPECT_TRUE(std::ifstream(e.seq._sFile).good());
+    EXPECT_EQ(e.seq._fSavedTimer, 3.f);
+
+    e.seq._fTime = 1.f;
+    e.Browse(&e.seq._pImportBrowser, "ImportFx", ".fx", "Data/fx", "b");
+    EXPECT_EQ(e.seq._pImportBrowser, nullptr);
+    EXPECT_EQ(e.Names(), "abcb");
+    EXPECT_EQ(e.seq._anSelected, std::vector<int>{3});
+    EXPECT_EQ(e.seq._apEffects[3]->_nStart, 60); // at the play head
 }
