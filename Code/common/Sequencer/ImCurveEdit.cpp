@@ -95,8 +95,10 @@ int DrawCurves(Delegate& delegate, ImVec2 size, unsigned int id, const ImRect* c
     // dividing by zero.
     const ImVec2 range(max.x - min.x + 1.f, max.y - min.y);
     const ImVec2 safeRange(range.x != 0.f ? range.x : 1.f, range.y != 0.f ? range.y : FLT_EPSILON);
-    auto normalised = [&](ImVec2 p) { return ImVec2((p.x - min.x) / safeRange.x, (p.y - min.y) / safeRange.y); };
-    auto view = [&](ImVec2 p) {
+    auto normalised = [&](ImVec2 p)
+    { return ImVec2((p.x - min.x) / safeRange.x, (p.y - min.y) / safeRange.y); };
+    auto view = [&](ImVec2 p)
+    {
         const ImVec2 n = normalised(p);
         return ImVec2(n.x * v.x + o.x, n.y * v.y + o.y);
     };
@@ -225,7 +227,8 @@ int DrawCurves(Delegate& delegate, ImVec2 size, unsigned int id, const ImRect* c
                 const int points = int(delegate.PointCount(i));
                 for (int k = 0; k < points; ++k)
                 {
-                    if (Inside(view(delegate.PointAt(i, k)), qMin, qMax)) _aSelection.insert(CurvePointRef{i, k});
+                    if (Inside(view(delegate.PointAt(i, k)), qMin, qMax))
+                        _aSelection.insert(CurvePointRef{i, k});
                 }
             }
             _bSelectingQuad = false;

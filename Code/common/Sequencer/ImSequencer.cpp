@@ -37,7 +37,10 @@ int CustomHeightBefore(SequenceInterface* seq, int index)
     return h;
 }
 
-bool Contains(const std::vector<int>& v, int value) { return std::find(v.begin(), v.end(), value) != v.end(); }
+bool Contains(const std::vector<int>& v, int value)
+{
+    return std::find(v.begin(), v.end(), value) != v.end();
+}
 
 // Limits a first visible frame the way the scroll bar does.
 int LimitFirst(int f, int frameMin, int frameMax, int visible)
@@ -184,7 +187,8 @@ bool DrawTimeline(SequenceInterface* seq, int* currentFrame, bool* expanded, std
 
         // 8. Play-head dragging in the header.
         if (focused && !_bDraggingScrollBar && _nDragItem < 0 && currentFrame && *currentFrame >= 0 &&
-            Inside(mouse, ImVec2(canvas.x + LEGEND_WIDTH, canvas.y), ImVec2(canvas.x + width, canvas.y + ROW_HEIGHT)) &&
+            Inside(mouse, ImVec2(canvas.x + LEGEND_WIDTH, canvas.y),
+                   ImVec2(canvas.x + width, canvas.y + ROW_HEIGHT)) &&
             io.MouseDown[0])
             _bDraggingPlayhead = true;
         if (_bDraggingPlayhead)
@@ -201,7 +205,8 @@ bool DrawTimeline(SequenceInterface* seq, int* currentFrame, bool* expanded, std
 
         // 9. Header and the add button with its popup.
         draw->AddRectFilled(canvas, ImVec2(canvas.x + width, canvas.y + ROW_HEIGHT), 0xFF3D3837, 0);
-        if (DrawPlusMinusButton(draw, ImVec2(canvas.x + LEGEND_WIDTH - 20.f, canvas.y + 2.f), true) && released)
+        if (DrawPlusMinusButton(draw, ImVec2(canvas.x + LEGEND_WIDTH - 20.f, canvas.y + 2.f), true) &&
+            released)
             ImGui::OpenPopup("addEntry");
         bool popupOpen = false;
         if (ImGui::BeginPopup("addEntry"))
@@ -210,7 +215,8 @@ bool DrawTimeline(SequenceInterface* seq, int* currentFrame, bool* expanded, std
             std::vector<const char*> names;
             for (int t = 0; t < seq->TypeCount(); ++t)
                 names.push_back(seq->TypeName(t));
-            std::sort(names.begin(), names.end(), [](const char* a, const char* b) { return std::strcmp(a, b) < 0; });
+            std::sort(names.begin(), names.end(),
+                      [](const char* a, const char* b) { return std::strcmp(a, b) < 0; });
             for (const char* name : names)
             {
                 if (ImGui::Selectable(name))
@@ -231,14 +237,16 @@ bool DrawTimeline(SequenceInterface* seq, int* currentFrame, bool* expanded, std
         int L, T;
         RulerSteps(ppf, &L, &T);
         const int H = L / 2;
-        auto frameX = [&](int f) { return int(canvas.x) + int(f * ppf) + int(LEGEND_WIDTH) - int(first * ppf); };
-        auto rulerTick = [&](int f) {
+        auto frameX = [&](int f)
+        { return int(canvas.x) + int(f * ppf) + int(LEGEND_WIDTH) - int(first * ppf); };
+        auto rulerTick = [&](int f)
+        {
             const int x = frameX(f);
             if (!(canvas.x + LEGEND_WIDTH <= x && x <= canvas.x + width)) return;
             const bool major = f % L == 0 || f == frameMin || f == frameMax;
             const float top = major ? 4.f : (f % H == 0 ? 10.f : 14.f);
-            draw->AddLine(ImVec2(float(x), canvas.y + top), ImVec2(float(x), canvas.y + ROW_HEIGHT - 1.f), 0xFF606060,
-                          1.f);
+            draw->AddLine(ImVec2(float(x), canvas.y + top), ImVec2(float(x), canvas.y + ROW_HEIGHT - 1.f),
+                          0xFF606060, 1.f);
             if (major)
             {
                 char text[32];
@@ -259,7 +267,8 @@ bool DrawTimeline(SequenceInterface* seq, int* currentFrame, bool* expanded, std
         const float headX =
             headShown ? contentMin.x + LEGEND_WIDTH + (*currentFrame - first) * ppf + ppf / 2.f - 4.f : 0.f;
         if (headShown)
-            draw->AddLine(ImVec2(headX, canvas.y), ImVec2(headX, canvas.y + ROW_HEIGHT + 3.f), 0xA02A2AFF, 4.f);
+            draw->AddLine(ImVec2(headX, canvas.y), ImVec2(headX, canvas.y + ROW_HEIGHT + 3.f), 0xA02A2AFF,
+                          4.f);
 
         // 12. Row labels and backgrounds.
         draw->PushClipRect(childMin, childMax, true);
@@ -297,7 +306,8 @@ bool DrawTimeline(SequenceInterface* seq, int* currentFrame, bool* expanded, std
         {
             if (s < 0 || s >= count) continue;
             const float y = contentMin.y + ROW_HEIGHT * s + CustomHeightBefore(seq, s);
-            draw->AddRectFilled(ImVec2(contentMin.x, y), ImVec2(contentMin.x + width, y + ROW_HEIGHT), 0x40FFFFFF, 1.f);
+            draw->AddRectFilled(ImVec2(contentMin.x, y), ImVec2(contentMin.x + width, y + ROW_HEIGHT),
+                                0x40FFFFFF, 1.f);
         }
         const bool mouseInChild = Inside(mouse, childMin, childMax);
         bool itemHoveredAny = false;
@@ -334,7 +344,8 @@ bool DrawTimeline(SequenceInterface* seq, int* currentFrame, bool* expanded, std
                 {
                     if (!Inside(mouse, parts[part].Min, parts[part].Max)) continue;
                     itemHovered = true;
-                    if (!io.MouseDown[0]) draw->AddRectFilled(parts[part].Min, parts[part].Max, hoverColours[part], 2.f);
+                    if (!io.MouseDown[0])
+                        draw->AddRectFilled(parts[part].Min, parts[part].Max, hoverColours[part], 2.f);
                 }
             }
             itemHoveredAny |= itemHovered;
@@ -368,11 +379,15 @@ bool DrawTimeline(SequenceInterface* seq, int* currentFrame, bool* expanded, std
             if (h > 0)
             {
                 const ImVec2 r(canvas.x, oy);
-                const ImRect custom(ImVec2(r.x + LEGEND_WIDTH - (first - frameMin - 0.5f) * ppf, r.y + ROW_HEIGHT),
-                                    ImVec2(r.x + LEGEND_WIDTH + (frameMax - first + 1.5f) * ppf, r.y + ROW_HEIGHT + h));
-                const ImRect legend(ImVec2(r.x, r.y + ROW_HEIGHT), ImVec2(r.x + LEGEND_WIDTH, r.y + ROW_HEIGHT + h));
-                const ImRect clip(ImVec2(r.x + LEGEND_WIDTH, r.y + ROW_HEIGHT), ImVec2(r.x + width, r.y + ROW_HEIGHT + h));
-                const ImRect legendClip(ImVec2(r.x, r.y + ROW_HEIGHT), ImVec2(r.x + LEGEND_WIDTH, r.y + ROW_HEIGHT + h));
+                const ImRect custom(
+                    ImVec2(r.x + LEGEND_WIDTH - (first - frameMin - 0.5f) * ppf, r.y + ROW_HEIGHT),
+                    ImVec2(r.x + LEGEND_WIDTH + (frameMax - first + 1.5f) * ppf, r.y + ROW_HEIGHT + h));
+                const ImRect legend(ImVec2(r.x, r.y + ROW_HEIGHT),
+                                    ImVec2(r.x + LEGEND_WIDTH, r.y + ROW_HEIGHT + h));
+                const ImRect clip(ImVec2(r.x + LEGEND_WIDTH, r.y + ROW_HEIGHT),
+                                  ImVec2(r.x + width, r.y + ROW_HEIGHT + h));
+                const ImRect legendClip(ImVec2(r.x, r.y + ROW_HEIGHT),
+                                        ImVec2(r.x + LEGEND_WIDTH, r.y + ROW_HEIGHT + h));
                 draw->PopClipRect();
                 seq->DrawExpandedRow(i, draw, ImRect(p1, p2), custom, legend, clip, legendClip);
                 draw->PushClipRect(itemsClipMin, childMax, true);
@@ -380,8 +395,9 @@ bool DrawTimeline(SequenceInterface* seq, int* currentFrame, bool* expanded, std
             else
             {
                 const ImVec2 r(canvas.x, y);
-                const ImRect custom(ImVec2(r.x + LEGEND_WIDTH - (first - frameMin - 0.5f) * ppf, r.y),
-                                    ImVec2(r.x + LEGEND_WIDTH + (frameMax - first + 1.5f) * ppf, r.y + ROW_HEIGHT));
+                const ImRect custom(
+                    ImVec2(r.x + LEGEND_WIDTH - (first - frameMin - 0.5f) * ppf, r.y),
+                    ImVec2(r.x + LEGEND_WIDTH + (frameMax - first + 1.5f) * ppf, r.y + ROW_HEIGHT));
                 const ImRect clip(ImVec2(r.x + LEGEND_WIDTH, r.y), ImVec2(r.x + width, r.y + ROW_HEIGHT));
                 seq->DrawPlainRow(i, draw, ImRect(p1, p2), custom, clip);
             }
@@ -484,8 +500,8 @@ bool DrawTimeline(SequenceInterface* seq, int* currentFrame, bool* expanded, std
             if (!io.MouseDown[0])
                 _bDraggingScrollBar = false;
             else if (thumbWidth > 0.f)
-                first = LimitFirst(int((mouse.x - _vPanStart.x) / (thumbWidth / visible)) - _nPanStartFrame, frameMin,
-                                   frameMax, visible);
+                first = LimitFirst(int((mouse.x - _vPanStart.x) / (thumbWidth / visible)) - _nPanStartFrame,
+                                   frameMin, frameMax, visible);
         }
         else if (focused && pressed)
         {
@@ -506,8 +522,8 @@ bool DrawTimeline(SequenceInterface* seq, int* currentFrame, bool* expanded, std
 
     // 18. Zoom with Ctrl and the wheel; the frame under the mouse stays in place.
     ImGui::EndGroup();
-    if (Inside(mouse, canvas, ImVec2(canvas.x + canvasSize.x, canvas.y + canvasSize.y)) && io.MouseWheel != 0.f &&
-        io.KeyCtrl)
+    if (Inside(mouse, canvas, ImVec2(canvas.x + canvasSize.x, canvas.y + canvasSize.y)) &&
+        io.MouseWheel != 0.f && io.KeyCtrl)
     {
         const int over = int((mouse.x - LEGEND_WIDTH - canvas.x) / (width - LEGEND_WIDTH) * visible);
         float v2 = float(visible);

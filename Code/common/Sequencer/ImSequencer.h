@@ -77,7 +77,7 @@ extern bool _bDraggingScrollBar;
 extern bool _bResizingBarLeft;
 extern bool _bResizingBarRight;
 extern bool _bPanning;
-extern ImVec2 _vPanStart;    // shared by panning and scroll-thumb dragging
+extern ImVec2 _vPanStart; // shared by panning and scroll-thumb dragging
 extern int _nPanStartFrame;
 
 // One frame of the widget at the window's cursor, using all the space left in the window.

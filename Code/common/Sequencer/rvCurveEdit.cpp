@@ -22,7 +22,10 @@ NoneDriver* rvCurveEdit::Driver(int curve) const
     return _pEffect->_apAttribDrivers[curve];
 }
 
-size_t rvCurveEdit::CurveCount() { return _pEffect ? _pEffect->_apAttribDrivers.size() : 0; }
+size_t rvCurveEdit::CurveCount()
+{
+    return _pEffect ? _pEffect->_apAttribDrivers.size() : 0;
+}
 
 bool rvCurveEdit::CurveShown(int curve)
 {
@@ -38,8 +41,8 @@ size_t rvCurveEdit::PointCount(int curve)
 
 uint32_t rvCurveEdit::DriverColor(int eType)
 {
-    static const uint32_t s_aColors[NoneDriver::DRIVER_MAX] = {0xFF000000, 0xFF0000FF, 0xFF00FF00, 0xFF00FFFF,
-                                                              0xFFFFFF00, 0xFFFF0000, 0xFFFF00FF, 0xFF808080};
+    static const uint32_t s_aColors[NoneDriver::DRIVER_MAX] = {
+        0xFF000000, 0xFF0000FF, 0xFF00FF00, 0xFF00FFFF, 0xFFFFFF00, 0xFFFF0000, 0xFFFF00FF, 0xFF808080};
     return eType >= 0 && eType < NoneDriver::DRIVER_MAX ? s_aColors[eType] : 0;
 }
 
@@ -64,8 +67,14 @@ float rvCurveEdit::ValueAt(int curve, float frame)
     return d->GetValue(float(int(frame)) / 60.f - _pEffect->_nStart / 60.f, true);
 }
 
-float rvCurveEdit::StartFrame() { return _pEffect ? float(_pEffect->_nStart) : 0.f; }
-float rvCurveEdit::EndFrame() { return _pEffect ? float(_pEffect->_nEnd) : 0.f; }
+float rvCurveEdit::StartFrame()
+{
+    return _pEffect ? float(_pEffect->_nStart) : 0.f;
+}
+float rvCurveEdit::EndFrame()
+{
+    return _pEffect ? float(_pEffect->_nEnd) : 0.f;
+}
 
 int rvCurveEdit::MovePoint(int curve, int point, ImVec2 value)
 {

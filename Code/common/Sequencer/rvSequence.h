@@ -88,8 +88,8 @@ public:
     // Editor (rvSequenceEditor.cpp): the widget's drawing slots and the window's commands.
     int ExtraHeight(int index) override;
     void ItemDoubleClicked(int index) override;
-    void DrawExpandedRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom, const ImRect& legend,
-                         const ImRect& clip, const ImRect& legendClip) override;
+    void DrawExpandedRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
+                         const ImRect& legend, const ImRect& clip, const ImRect& legendClip) override;
     void DrawPlainRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
                       const ImRect& clip) override;
     void DrawFades(fxBase* fx, const ImRect& bar, ImDrawList* draw);
@@ -100,14 +100,14 @@ public:
         Placement_SnapLeft,
         Placement_SnapRight
     };
-    void JumpToKey(bool next);            // "K<" / ">K"
-    void PlaceSelection(int ePlacement);  // "<-Move", "Move->", "<-Snap", "Snap->"
-    void CloneSelection();                // "CloneFxs"
-    void ImportEffect(fxBase* pEffect);   // "ImportFx" with a loaded preset
-    void AddKeysToSelection();            // "AddKeys", K
-    void DeleteSelection();               // Delete
+    void JumpToKey(bool next);                           // "K<" / ">K"
+    void PlaceSelection(int ePlacement);                 // "<-Move", "Move->", "<-Snap", "Snap->"
+    void CloneSelection();                               // "CloneFxs"
+    void ImportEffect(fxBase* pEffect);                  // "ImportFx" with a loaded preset
+    void AddKeysToSelection();                           // "AddKeys", K
+    void DeleteSelection();                              // Delete
     void MoveSelection(int direction, bool moveEffects); // Up (-1) / Down (+1), Ctrl moves effects
-    void CloseBrowsers();                 // deletes the open file browsers
+    void CloseBrowsers();                                // deletes the open file browsers
     rvFileBrowser* _pLoadBrowser = nullptr;
     rvFileBrowser* _pSaveAsBrowser = nullptr;
     rvFileBrowser* _pImportBrowser = nullptr;

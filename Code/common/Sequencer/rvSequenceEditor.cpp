@@ -32,7 +32,10 @@ bool KeyPressed(ImGuiKey key, bool repeat)
 }
 
 // Letter keys are reported under their upper-case character code.
-bool LetterPressed(char c, bool repeat) { return ImGui::IsKeyPressed(int(c), repeat); }
+bool LetterPressed(char c, bool repeat)
+{
+    return ImGui::IsKeyPressed(int(c), repeat);
+}
 
 void Tooltip(const char* text)
 {
@@ -85,7 +88,8 @@ void rvSequence::DrawWindow(float dt)
     Tooltip("[Left] Prev Frame");
 
     ImGui::SameLine();
-    if (ImGui::Button(_bPlaying ? "Pause###Play" : "Play###Play") | (focused && KeyPressed(ImGuiKey_Space, false)))
+    if (ImGui::Button(_bPlaying ? "Pause###Play" : "Play###Play") |
+        (focused && KeyPressed(ImGuiKey_Space, false)))
     {
         _bPlaying = !_bPlaying;
         if (_bPlaying && _fTime >= _nFrameMax / 60.f) _fTime = 0.f;
@@ -138,7 +142,8 @@ void rvSequence::DrawWindow(float dt)
     Tooltip("Go to next key in selected fx\n");
 
     ImGui::SameLine();
-    if (ImGui::Button(_bLocalKeys ? "LocalKeys###KeyMode" : "GlobalKeys###KeyMode")) _bLocalKeys = !_bLocalKeys;
+    if (ImGui::Button(_bLocalKeys ? "LocalKeys###KeyMode" : "GlobalKeys###KeyMode"))
+        _bLocalKeys = !_bLocalKeys;
 
     ImGui::SameLine();
     if (ImGui::Button("Clear")) ImGui::OpenPopup("Clear?");
@@ -347,10 +352,17 @@ void rvSequence::PlaceSelection(int ePlacement)
         switch (ePlacement)
         {
         case Placement_MoveLeft:
-        case Placement_MoveRight: MoveItem(s, delta); break;
-        case Placement_SnapLeft: MoveItemStart(s, target - _apEffects[s]->_nStart); break;
-        case Placement_SnapRight: MoveItemEnd(s, target - _apEffects[s]->_nEnd); break;
-        default: break;
+        case Placement_MoveRight:
+            MoveItem(s, delta);
+            break;
+        case Placement_SnapLeft:
+            MoveItemStart(s, target - _apEffects[s]->_nStart);
+            break;
+        case Placement_SnapRight:
+            MoveItemEnd(s, target - _apEffects[s]->_nEnd);
+            break;
+        default:
+            break;
         }
     }
 }
@@ -391,7 +403,8 @@ void rvSequence::AddKeysToSelection()
     {
         if (!ValidIndex(s)) continue;
         for (NoneDriver* d : _apEffects[s]->_apAttribDrivers)
-            if (d && d->_eType == NoneDriver::DRIVER_KEYFRAME) static_cast<KeyFrameDriver*>(d)->AddKeyAtCurrentTime();
+            if (d && d->_eType == NoneDriver::DRIVER_KEYFRAME)
+                static_cast<KeyFrameDriver*>(d)->AddKeyAtCurrentTime();
     }
 }
 

@@ -16,7 +16,8 @@ namespace
 class RecordingDriver : public NoneDriver
 {
 public:
-    RecordingDriver(fxBase* fx, float value, int type = DRIVER_EXPRESSION) : NoneDriver(fx, nullptr), _fValue(value)
+    RecordingDriver(fxBase* fx, float value, int type = DRIVER_EXPRESSION)
+        : NoneDriver(fx, nullptr), _fValue(value)
     {
         _eType = _eRequestedType = type;
     }
@@ -40,8 +41,8 @@ struct Effect
     ~Effect() { delete fx; }
     KeyFrameDriver* Keys(const char* attrib, std::initializer_list<std::pair<float, float>> keys)
     {
-        auto* k = static_cast<KeyFrameDriver*>(fx->SetDriver(fx->_pDescriptor->FindAttrib(attrib),
-                                                             NoneDriver::DRIVER_KEYFRAME));
+        auto* k = static_cast<KeyFrameDriver*>(
+            fx->SetDriver(fx->_pDescriptor->FindAttrib(attrib), NoneDriver::DRIVER_KEYFRAME));
         for (const auto& key : keys)
             k->AddKey(key.first, key.second);
         return k;
@@ -89,7 +90,7 @@ TEST(CurveEdit, DelegateMapsKeysToTimelineFrames)
 TEST(CurveEdit, ColoursFollowTheDriverType)
 {
     const uint32_t expected[] = {0xFF000000, 0xFF0000FF, 0xFF00FF00, 0xFF00FFFF, 0xFFFFFF00,
-                                 0xFFFF0000, 0xFFFF00FF, 0xFF808080, 0, 0};
+                                 0xFFFF0000, 0xFFFF00FF, 0xFF808080, 0,          0};
     for (int type = 0; type < 10; ++type)
         EXPECT_EQ(rvCurveEdit::DriverColor(type == 9 ? -1 : type), expected[type]) << type;
     Effect e(0, 60);
@@ -215,7 +216,7 @@ TEST(CurveWidget, RectangleSelectionReplacesOrWithShiftAdds)
 {
     CurveView v;
     v.e.Keys("FadeIn", {{1.f, 2.f}, {2.f, 4.f}, {5.f, 6.f}}); // frames 60, 120, 300
-    v.Drag(ImVec2(40.f, 10.f), ImVec2(130.f, 95.f)); // around the first two
+    v.Drag(ImVec2(40.f, 10.f), ImVec2(130.f, 95.f));          // around the first two
     ASSERT_EQ(v.selected.size(), 2);
     v.Drag(ImVec2(280.f, 10.f), ImVec2(320.f, 95.f)); // the third alone
     ASSERT_EQ(v.selected.size(), 1);

@@ -32,7 +32,7 @@ TEST(TimelineWidget, SelectEntry)
         bool clearFirst, toggle, result;
         std::vector<int> after;
     } cases[] = {
-        {{3, 1}, 2, false, false, true, {2, 3, 1}}, // to the front
+        {{3, 1}, 2, false, false, true, {2, 3, 1}},       // to the front
         {{3, 2, 1, 2}, 2, false, false, true, {2, 3, 1}}, // every occurrence removed first
         {{3, 2, 1}, 2, false, true, false, {3, 1}},       // toggle removes
         {{3, 1}, 2, false, true, true, {2, 3, 1}},        // toggle adds

@@ -70,7 +70,10 @@ struct Editor
         pending.push_back(p);
         return p;
     }
-    fxProbe* Fx(int i) { return i < (int)seq._apEffects.size() ? static_cast<fxProbe*>(seq._apEffects[i]) : pending[i]; }
+    fxProbe* Fx(int i)
+    {
+        return i < (int)seq._apEffects.size() ? static_cast<fxProbe*>(seq._apEffects[i]) : pending[i];
+    }
     void Start()
     {
         for (fxProbe* p : pending)
@@ -92,7 +95,8 @@ struct Editor
     }
     // A browser put into a slot as its button would (inside the window), then a name typed
     // into its box and Enter. The window is not refocused meanwhile: the popup keeps the focus.
-    void Browse(rvFileBrowser** slot, const char* title, const char* filter, const char* start, const char* name)
+    void Browse(rvFileBrowser** slot, const char* title, const char* filter, const char* start,
+                const char* name)
     {
         gui.NewFrame();
         ImGui::Begin("###Sequencer");
@@ -132,9 +136,9 @@ TEST(SequenceEditor, TransportKeysMoveThePlayHead)
         bool ctrl;
         int expected;
     } cases[] = {
-        {0, Key_Left, false, 0},     {10, Key_Left, false, 9},   {10, Key_Left, true, 10},
+        {0, Key_Left, false, 0},      {10, Key_Left, false, 9},   {10, Key_Left, true, 10},
         {600, Key_Right, false, 600}, {10, Key_Right, false, 11}, {300, Key_Home, false, 0},
-        {300, Key_End, false, 600},  {300, Key_Home, true, 300},
+        {300, Key_End, false, 600},   {300, Key_Home, true, 300},
     };
     for (const auto& c : cases)
     {
