@@ -214,3 +214,31 @@ TEST(TimelineWidget, CtrlWheelZoomsAroundTheMouse)
     EXPECT_FLOAT_EQ(ImSequencer::_fPixelsPerFrameTarget, 1.1f);
     EXPECT_FLOAT_EQ(ImSequencer::_fPixelsPerFrame, 1.1f);
 }
+
+TEST(TimelineWidget, EmptyTimelineKeepsItsPlayHeadAndScrollBar)
+{
+    // No frames: the play head cannot be dragged, and the scroll thumb sits at the track's start.
+    Widget w;
+    w.seq.Clear();
+    w.seq.DeleteItem(w.seq.AddEffect(fxProbe::Make(0, 0, "gone"))); // frame range back to 0
+    ASSERT_EQ(w.seq.LastFrame(), 0);
+    w.Drag(ImVec2(150.f + 250.f, 10.f), {150.f + 300.f});
+    EXPECT_EQ(w.frame, 0);
+    EXPECT_FALSE(ImSequencer::_bDraggingPlayhead);
+    // The thumb spans the track (everything is visible); a press on it drags nothing off range.
+    w.Drag(ImVec2(150.f + 400.f, 384.f), {150.f + 500.f}); // the bar lies at y [378, 392)
+    EXPECT_EQ(w.first, 0);
+    EXPECT_EQ(w.seq._nVisibleFrames, 850);
+}
+
+TEST(TimelineWidget, ScrollThumbScrollsTheView)
+{
+    // 6000 frames, 850 visible: the thumb is 850 x 850 / 6000 pixels wide and one pixel of
+    // track is 6000 / 850 frames.
+    Widget w;
+    w.seq.AddEffect(fxProbe::Make(0, 6000, "long"));
+    w.Drag(ImVec2(150.f + 50.f, 384.f), {150.f + 150.f});
+    EXPECT_EQ(w.first, int(100.f / (850.f * 850.f / 6000.f / 850.f)));
+    w.Drag(ImVec2(150.f + 150.f, 384.f), {1000.f});
+    EXPECT_EQ(w.first, 6000 - 850); // the view stops at the end
+}
