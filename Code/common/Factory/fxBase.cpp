@@ -450,8 +450,9 @@ void fxBase::DrawButtons(fxBase* pEffect, fxDescriptor* pDescriptor)
         if (pAttrib->_eType != TYPE_BUTTON) continue;
         bool bPressed = ImGui::Button(pAttrib->_sName.c_str());
         const int nKey = pAttrib->_nShortcutKey;
-        if (!bPressed && nKey != 0 && bFocused && nKey < IM_ARRAYSIZE(io.KeysDownDuration) &&
-            io.KeysDownDuration[nKey] == 0.0f)
+        // A key typed into a text field (the effect's name, a number) is text, not a shortcut.
+        if (!bPressed && nKey != 0 && bFocused && !io.WantTextInput &&
+            nKey < IM_ARRAYSIZE(io.KeysDownDuration) && io.KeysDownDuration[nKey] == 0.0f)
             bPressed = true;
         if (bPressed)
         {

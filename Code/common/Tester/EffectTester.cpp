@@ -175,7 +175,11 @@ void EffectTester::DrawTransport(float dt, bool bFocused)
     const float fDuration = std::max(_pEffect->GetDuration(), 0.0f);
     auto seekTo = [&](float x) { _pEffect->_fSeekTime = Snap(std::min(std::max(x, 0.0f), fDuration)); };
     auto keyPressed = [&](ImGuiKey eKey, bool bRepeat)
-    { return bFocused && ImGui::IsKeyPressed(ImGui::GetKeyIndex(eKey), bRepeat); };
+    {
+        // Keys typed into a text field (a name, a number) are text, not shortcuts.
+        const int nIndex = ImGui::GetKeyIndex(eKey); // -1 when the backend maps no key
+        return bFocused && !io.WantTextInput && nIndex >= 0 && ImGui::IsKeyPressed(nIndex, bRepeat);
+    };
     const float fOneFrame = 1.0f / 60.0f;
 
     const float m = _pEffect->_fTime;

@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <imgui_stdlib.h>
 
 namespace
 {
@@ -232,10 +233,9 @@ void CountKey(fxBase*)
 }
 } // namespace
 
-TEST_F(EditorFixture, ButtonRowRunsShortcutsOnceAndPanelShowsEveryClass)
+TEST_F(EditorFixture, ButtonRowRunsShortcutsOnceAndPanelKeepsTheLayoutBalanced)
 {
     p->_pfnCreateKey = &CountKey;
-    p->_pfnReInit = nullptr; // a missing callback is skipped
     s_nKeyPresses = 0;
     auto panel = [&]
     {
@@ -250,6 +250,21 @@ TEST_F(EditorFixture, ButtonRowRunsShortcutsOnceAndPanelShowsEveryClass)
     ui.Frame(panel); // held: not again
     io.KeysDown['K'] = false;
     ui.Frame(panel);
+    EXPECT_EQ(s_nKeyPresses, 1);
+
+    // While a text field is being typed into, "K" is a letter.
+    std::string sText;
+    bool bFocus = true;
+    auto typing = [&]
+    {
+        if (bFocus) ImGui::SetKeyboardFocusHere();
+        bFocus = false;
+        ImGui::InputText("##text", &sText);
+        panel();
+    };
+    ui.Frame(typing);
+    ui.Frame(typing);
+    ui.Press('K', typing);
     EXPECT_EQ(s_nKeyPresses, 1);
 
     // The panel leaves the ID stack and the columns as it found them, with the "Look" group
