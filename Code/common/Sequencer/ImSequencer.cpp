@@ -296,12 +296,15 @@ bool DrawTimeline(SequenceInterface* seq, int* currentFrame, bool* expanded, std
         // 13. Items, right of the legend.
         const ImVec2 itemsClipMin(contentMin.x + LEGEND_WIDTH, childMin.y);
         draw->PushClipRect(itemsClipMin, childMax, true);
-        for (int f = frameMin; f <= frameMax; f += T)
-        {
+        auto frameLine = [&](int f) {
             const float x = float(frameX(f));
             if (canvas.x + LEGEND_WIDTH <= x && x <= canvas.x + width)
                 draw->AddLine(ImVec2(x, contentMin.y), ImVec2(x, contentMax.y), 0x30606060, 1.f);
-        }
+        };
+        for (int f = frameMin; f <= frameMax; f += T)
+            frameLine(f);
+        frameLine(frameMin);
+        frameLine(frameMax);
         for (int s : sel)
         {
             if (s < 0 || s >= count) continue;
