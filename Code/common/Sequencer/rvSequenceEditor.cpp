@@ -65,7 +65,10 @@ void rvSequence::DrawWindow(float dt)
     if (blackTitle) ImGui::PushStyleColor(ImGuiCol_Text, 0xFF000000);
     ImGui::Begin(title.c_str());
     if (blackTitle) ImGui::PopStyleColor();
-    const bool focused = _bFocused || ImGui::IsWindowFocused();
+    // Keys are shortcuts only while no text field takes them: the file browsers are popups of
+    // this window, so their name box counts as focused too.
+    const bool typing = io.WantTextInput;
+    const bool focused = (_bFocused || ImGui::IsWindowFocused()) && !typing;
 
     // 2. Controls.
     ImGui::PushItemWidth(130.f);
@@ -295,7 +298,7 @@ void rvSequence::DrawWindow(float dt)
     if (addKeys) AddKeysToSelection();
 
     // 6. Keys.
-    const bool keysFocused = _bFocused || focused;
+    const bool keysFocused = (_bFocused || focused) && !typing;
     if (keysFocused)
     {
         if (KeyPressed(ImGuiKey_Delete, false)) DeleteSelection();
@@ -510,7 +513,8 @@ void rvSequence::DrawExpandedRow(int index, ImDrawList* draw, const ImRect& bar,
     ImGui::SetCursorScreenPos(custom.Min);
     ImCurveEdit::DrawCurves(_CurveEdit, custom.GetSize(), 137 + index, &clip, &_aSelectedPoints);
 
-    if (_bFocused && LetterPressed('F', true)) _CurveEdit.ComputeValueRange();
+    if (_bFocused && !ImGui::GetIO().WantTextInput && LetterPressed('F', true))
+        _CurveEdit.ComputeValueRange();
 }
 
 void rvSequence::DrawPlainRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,

@@ -98,17 +98,22 @@ struct Editor
     void Browse(rvFileBrowser** slot, const char* title, const char* filter, const char* start,
                 const char* name)
     {
+        Open(slot, title, filter, start);
+        for (const char* c = name; *c; ++c)
+            ImGui::GetIO().AddInputCharacter((unsigned int)*c);
+        Frame(-1, false, 0.f, false);
+        Frame(Key_Enter, false, 0.f, false);
+        Frame(-1, false, 0.f, false);
+    }
+    // Opens a browser and lets its name box take the keyboard.
+    void Open(rvFileBrowser** slot, const char* title, const char* filter, const char* start)
+    {
         gui.NewFrame();
         ImGui::Begin("###Sequencer");
         *slot = new rvFileBrowser(title, filter, start);
         ImGui::End();
         seq.DrawWindow(0.f);
         gui.EndFrame();
-        Frame(-1, false, 0.f, false);
-        for (const char* c = name; *c; ++c)
-            ImGui::GetIO().AddInputCharacter((unsigned int)*c);
-        Frame(-1, false, 0.f, false);
-        Frame(Key_Enter, false, 0.f, false);
         Frame(-1, false, 0.f, false);
     }
     void Frame(int key, bool ctrl, float dt = 0.f, bool focus = true)
@@ -367,4 +372,25 @@ TEST(SequenceEditor, BrowsersSaveAsAndImport)
     EXPECT_EQ(e.Names(), "abcb");
     EXPECT_EQ(e.seq._anSelected, std::vector<int>{3});
     EXPECT_EQ(e.seq._apEffects[3]->_nStart, 60); // at the play head
+}
+
+TEST(SequenceEditor, KeysTypedIntoABrowserAreNotShortcuts)
+{
+    rvTest::TempWorkDir dir;
+    Editor e;
+    e.Start();
+    fxProbe* a = e.Fx(0);
+    a->SetDriver(a->_pDescriptor->FindAttrib("FadeIn"), NoneDriver::DRIVER_KEYFRAME);
+    e.seq._anSelected = {0};
+    e.Frame(-1, false); // the "Properties" window is up before the browser opens
+    e.Open(&e.seq._pSaveAsBrowser, "Save Sequence", ".seq", "");
+    e.Frame(Key_Delete, false, 0.f, false);
+    e.Frame('K', false, 0.f, false);
+    e.Frame(Key_Down, false, 0.f, false);
+    e.Frame(Key_Right, false, 0.f, false);
+    EXPECT_EQ(e.Names(), "abc");
+    EXPECT_EQ(e.seq._anSelected, std::vector<int>{0});
+    EXPECT_TRUE(static_cast<KeyFrameDriver*>(a->_apAttribDrivers[0])->_aKeys.empty());
+    EXPECT_EQ(e.seq._fTime, 0.f);
+    EXPECT_NE(e.seq._pSaveAsBrowser, nullptr);
 }
