@@ -134,7 +134,10 @@ bool DrawTimeline(SequenceInterface* seq, int* currentFrame, bool* expanded, std
         std::max(width - LEGEND_WIDTH, 0.f) * std::min(float(visible) / float(std::max(frameCount, 1)), 1.f);
 
     // 2. Focus.
-    seq->_bFocused = ImGui::IsWindowFocused(ImGuiFocusedFlags_ChildWindows);
+    // Popups opened from the window (file browsers, the add popup) are not its children: keys
+    // pressed in them are not the timeline's.
+    seq->_bFocused =
+        ImGui::IsWindowFocused(ImGuiFocusedFlags_ChildWindows | ImGuiFocusedFlags_NoPopupHierarchy);
     const bool focused = seq->_bFocused;
 
     // 3. Panning with Alt and the middle button.
@@ -296,7 +299,8 @@ bool DrawTimeline(SequenceInterface* seq, int* currentFrame, bool* expanded, std
         // 13. Items, right of the legend.
         const ImVec2 itemsClipMin(contentMin.x + LEGEND_WIDTH, childMin.y);
         draw->PushClipRect(itemsClipMin, childMax, true);
-        auto frameLine = [&](int f) {
+        auto frameLine = [&](int f)
+        {
             const float x = float(frameX(f));
             if (canvas.x + LEGEND_WIDTH <= x && x <= canvas.x + width)
                 draw->AddLine(ImVec2(x, contentMin.y), ImVec2(x, contentMax.y), 0x30606060, 1.f);
