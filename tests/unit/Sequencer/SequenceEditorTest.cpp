@@ -143,7 +143,8 @@ TEST(SequenceEditor, TransportKeysMoveThePlayHead)
     } cases[] = {
         {0, Key_Left, false, 0},      {10, Key_Left, false, 9},   {10, Key_Left, true, 10},
         {600, Key_Right, false, 600}, {10, Key_Right, false, 11}, {300, Key_Home, false, 0},
-        {300, Key_End, false, 600},   {300, Key_Home, true, 300},
+        {300, Key_End, false, 600},   {300, Key_Home, true, 300}, {10, Key_Right, true, 10},
+        {300, Key_End, true, 300},
     };
     for (const auto& c : cases)
     {
