@@ -10,10 +10,7 @@
 #include "Factory/fxDescriptor.h"
 #include "rvAssert.h"
 
-#if __has_include("FileBrowser/rvFileBrowser.h")
 #include "FileBrowser/rvFileBrowser.h"
-#define RV_HAS_FILE_BROWSER 1
-#endif
 
 #include <imgui.h>
 
@@ -151,14 +148,12 @@ void rvSequence::DrawWindow(float dt)
     ImGui::SameLine();
     if (ImGui::Button("Clear")) ImGui::OpenPopup("Clear?");
 
-#ifdef RV_HAS_FILE_BROWSER
     ImGui::SameLine();
     if (ImGui::Button("Load"))
     {
         delete _pLoadBrowser;
         _pLoadBrowser = new rvFileBrowser("Load Sequence", ".seq", _sFile);
     }
-#endif
 
     ImGui::SameLine();
     if (ImGui::Button("Save") | (focused && io.KeyCtrl && LetterPressed('S', false)))
@@ -167,19 +162,16 @@ void rvSequence::DrawWindow(float dt)
     }
     Tooltip("[Ctrl+S] Save current sequence");
 
-#ifdef RV_HAS_FILE_BROWSER
     ImGui::SameLine();
     if (ImGui::Button("SaveAs"))
     {
         delete _pSaveAsBrowser;
         _pSaveAsBrowser = new rvFileBrowser("Save Sequence", ".seq", _sFile);
     }
-#endif
 
     ImGui::SameLine();
     if (ImGui::Button("CloneFxs")) CloneSelection();
 
-#ifdef RV_HAS_FILE_BROWSER
     ImGui::SameLine();
     if (ImGui::Button("ImportFx"))
     {
@@ -193,7 +185,6 @@ void rvSequence::DrawWindow(float dt)
         _pExportBrowser = new rvFileBrowser("ExportFx", ".fx", "Data/fx");
         _pExportEffect = _apEffects[_anSelected[0]];
     }
-#endif
 
     ImGui::SameLine();
     if (io.KeyCtrl)
@@ -232,7 +223,6 @@ void rvSequence::DrawWindow(float dt)
         ImGui::EndPopup();
     }
 
-#ifdef RV_HAS_FILE_BROWSER
     // The file browsers; each reports once that it closed, with an empty path when cancelled.
     std::string path;
     if (_pLoadBrowser && _pLoadBrowser->Draw(path))
@@ -274,7 +264,6 @@ void rvSequence::DrawWindow(float dt)
         if (_pExportEffect && !path.empty()) Factory::SavePreset(_pExportEffect, path);
         _pExportEffect = nullptr;
     }
-#endif
 
     // 3. The timeline widget.
     ImSequencer::DrawTimeline(this, &frame, &_bTimelineExpanded, &_anSelected, &_nFirstFrame);
@@ -448,13 +437,11 @@ void rvSequence::MoveSelection(int direction, bool moveEffects)
 
 void rvSequence::CloseBrowsers()
 {
-#ifdef RV_HAS_FILE_BROWSER
     for (rvFileBrowser** slot : {&_pLoadBrowser, &_pSaveAsBrowser, &_pImportBrowser, &_pExportBrowser})
     {
         delete *slot;
         *slot = nullptr;
     }
-#endif
     _pExportEffect = nullptr;
 }
 
