@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include "../../unit/Loader/ArchiveFixture.h"
+#include "DataPackGuard.h"
 #include "Sequencer/rvSequence.h"
 #include "effects/fxBufferDefault/fxBufferDefault.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
@@ -376,6 +377,7 @@ TEST_F(fxRenderEffectsTest, ImageOfABufferEffectIsFoundAgainEveryFrame)
 
 TEST_F(fxRenderEffectsTest, ImageInitLoadsTheArchivePngUnlessABufferIsNamed)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     std::vector<unsigned char> png = EncodePNG(4, 2, std::vector<RGBA>(8, RGBA{0, 0, 255, 255}));
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/img/pic.png", std::string(png.begin(), png.end())}}));
