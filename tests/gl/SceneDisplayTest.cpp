@@ -1,4 +1,5 @@
 // Render buffers and the scene display on a real context.
+#include "DefaultBufferTest.h"
 #include "GLTestContext.h"
 #include "TestSupport.h"
 
@@ -21,21 +22,10 @@ namespace
 {
 const int kW = 64, kH = 36;
 
-class SceneDisplayTest : public rvTest::GLTest
+class SceneDisplayTest : public rvTest::DefaultBufferTest
 {
 protected:
-    void SetUp() override
-    {
-        rvTest::GLTest::SetUp();
-        if (!_window) return;
-        rvSceneDisplay::ResizeDefaultBuffer(kW, kH);
-        rvSceneDisplay::SetCurrentBuffer(nullptr);
-    }
-    void TearDown() override
-    {
-        if (_window) rvSceneDisplay::Shutdown();
-        rvTest::GLTest::TearDown();
-    }
+    SceneDisplayTest() : DefaultBufferTest(kW, kH) {}
 };
 
 RGBA ReadPixel(const rvBufferDisplay& b, int x, int y)

@@ -1,4 +1,5 @@
 // The buffer, vector-display and image effects on a real context, checked by their pixels.
+#include "../DefaultBufferTest.h"
 #include "GLTestContext.h"
 #include "TestSupport.h"
 
@@ -96,21 +97,14 @@ fxImage* MakeImage(int w, int h, const std::vector<RGBA>& topDown)
     return p;
 }
 
-class fxRenderEffectsTest : public rvTest::GLTest
+class fxRenderEffectsTest : public rvTest::DefaultBufferTest
 {
 protected:
+    fxRenderEffectsTest() : DefaultBufferTest(kW, kH) {}
     void SetUp() override
     {
-        rvTest::GLTest::SetUp();
-        if (!_window) return;
-        rvSceneDisplay::ResizeDefaultBuffer(kW, kH);
-        rvSceneDisplay::SetCurrentBuffer(nullptr);
-        rvSceneDisplay::BeginFrame(_window);
-    }
-    void TearDown() override
-    {
-        if (_window) rvSceneDisplay::Shutdown();
-        rvTest::GLTest::TearDown();
+        DefaultBufferTest::SetUp();
+        if (_window) rvSceneDisplay::BeginFrame(_window);
     }
     rvBufferDisplay& Default() { return rvSceneDisplay::_DefaultBuffer; }
 };
