@@ -1,7 +1,7 @@
 #pragma once
-// Fixture for tests that draw through the scene display: "Default" sized w x h and current.
-// Tests move Default's camera; TearDown puts back the camera it had, so the next test of the
-// same process starts from it.
+// Pixel reads of buffers, and the fixture for tests that draw through the scene display:
+// "Default" sized w x h and current. Tests move Default's camera; TearDown puts back the camera
+// it had, so the next test of the same process starts from it.
 #include "GLTestContext.h"
 
 #include "Display/rvBufferDisplay.h"
@@ -9,8 +9,31 @@
 
 #include <glm/glm.hpp>
 
+#include <algorithm>
+
 namespace rvTest
 {
+// One pixel of a buffer's colour target, y counted from the bottom row; the read binding is kept.
+inline RGBA ReadPixel(const rvBufferDisplay& b, int x, int y)
+{
+    RGBA p{};
+    GLint previous = 0;
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, b._glFrameBuffer);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &p);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, previous);
+    return p;
+}
+
+// The largest red value of a column of a buffer.
+inline int BrightestInColumn(const rvBufferDisplay& b, int x)
+{
+    int best = 0;
+    for (int y = 0; y < b._nHeight; ++y)
+        best = std::max(best, int(ReadPixel(b, x, y).r));
+    return best;
+}
+
 class DefaultBufferTest : public GLTest
 {
 protected:

@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+using rvTest::BrightestInColumn;
+using rvTest::ReadPixel;
 using rvTest::RGBA;
 
 namespace
@@ -36,25 +38,6 @@ void Destroy(fxBase* p)
 {
     p->SetState(State_DemoStoped);
     delete p;
-}
-
-RGBA ReadPixel(const rvBufferDisplay& b, int x, int y)
-{
-    RGBA p{};
-    GLint previous = 0;
-    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, b._glFrameBuffer);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &p);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, previous);
-    return p;
-}
-
-int BrightestInColumn(const rvBufferDisplay& b, int x)
-{
-    int best = 0;
-    for (int y = 0; y < b._nHeight; ++y)
-        best = std::max(best, int(ReadPixel(b, x, y).r));
-    return best;
 }
 
 void ClearCurrent(float r, float g, float b)
