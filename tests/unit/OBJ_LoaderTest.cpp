@@ -1,4 +1,5 @@
 #include "OBJ_Loader.h"
+#include "DataPackGuard.h"
 
 #include "Loader/ArchiveFixture.h" // tests/unit/Loader
 
@@ -52,6 +53,7 @@ TEST(OBJ_Text, KeywordsSplittingAndIndices)
 
 TEST(OBJ_Loader, ReadsMeshesRunsAndMaterials)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(
         rvTest::BuildArchive(dir, {{"Data/meshes/scene.obj", ReadFixture("tests/data/obj/scene.obj")},
@@ -118,6 +120,7 @@ TEST(OBJ_Loader, ReadsMeshesRunsAndMaterials)
 
 TEST(OBJ_Loader, MalformedLinesAreSkippedAndTruncationsAreSafe)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     const std::string text = "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 2\nv x 1 1\nvt 1\nvt 0  1\nvn 0 0\n"
                              "f 1 2\nf 1 2 4\nf 0 1 2\nf 1 2 -4\nf 1/1 2/1 3/1\nf 1/ 2 3\nf a b c\n"
                              "f 1 2 3 1/2/3/4\ng\nf 3 2 1";
@@ -172,6 +175,7 @@ TEST(OBJ_Loader, MalformedLinesAreSkippedAndTruncationsAreSafe)
 
 TEST(OBJ_Loader, ObjectLinesNameMeshes)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(
         dir, {{"Data/meshes/ab.obj", "v 0 0 0\r\nv 1 0 0\r\nv 0 1 0\r\nf 1 2 3\r\no A\r\nf 1 2 3\r\ng B\r\n"

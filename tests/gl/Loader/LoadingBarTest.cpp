@@ -1,4 +1,5 @@
 #include "../../unit/Loader/ArchiveFixture.h"
+#include "DataPackGuard.h"
 #include "DefaultBuffer.h"
 #include "GLTestContext.h"
 #include "Loader/rvLoader.h"
@@ -10,6 +11,7 @@ using rvTest::GLTest;
 
 TEST_F(GLTest, LoadingBarAtHalf)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::RenderTarget rt(1000, 1000);
     rt.Bind();
     glClearColor(0.f, 0.f, 0.f, 1.f);
@@ -62,6 +64,7 @@ rvTest::RGBA DefaultPixel(float fx, float fyFromTop)
 // fill covers half the bar.
 TEST_F(GLTest, LoadingBarDrawsAfterEachReadWhileArmed)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/csv/zq4out.csv", "a;100;x\nb;200;y\nc;300\n"},
                                            {"Data/txt/a.txt", std::string(150, 'a')}}));
@@ -94,6 +97,7 @@ TEST_F(GLTest, LoadingBarDrawsAfterEachReadWhileArmed)
 
 TEST_F(GLTest, ClosingTheWindowDuringLoadingExitsWithMinusOne)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/csv/zq4out.csv", "a;100;x\n"}}));
     SetUpDefaultBuffer(_window);
@@ -113,6 +117,7 @@ TEST_F(GLTest, ClosingTheWindowDuringLoadingExitsWithMinusOne)
 // End and ends the process with 0.
 TEST_F(GLTest, RecordingRunWritesTheReadsAndExits)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/txt/a.txt", std::string(150, 'a')}}));
     dir.WriteFile("Data/x.data", "disk");

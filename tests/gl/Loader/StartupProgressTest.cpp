@@ -2,6 +2,7 @@
 // demo timeline (with nested timelines, one of them refused for including itself) the bar
 // is exactly full.
 #include "../../unit/Loader/ArchiveFixture.h"
+#include "DataPackGuard.h"
 #include "../../unit/Sequencer/TestClasses.h"
 #include "DefaultBuffer.h"
 #include "GLTestContext.h"
@@ -12,6 +13,7 @@ using rvTest::GLTest;
 
 TEST_F(GLTest, ProgressTableMatchesTheStartupReads)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     RegisterTestClasses();
     rvTest::TempWorkDir dir;
     const std::string demo = SeqJson({NestedJson("a", "./Data/seq/part.seq", 0, 600),

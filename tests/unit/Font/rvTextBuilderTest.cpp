@@ -1,4 +1,5 @@
 #include "Font/rvFontManager.h"
+#include "DataPackGuard.h"
 #include "Font/rvTextBuilder.h"
 #include "VectorScene/VectorScene.h"
 
@@ -128,6 +129,7 @@ TEST(FontManager, DefaultFontAndAssertions)
 
 TEST(FontManager, GetFontReadsOnceAndRefusesBadFiles)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     const std::string sans = ReadBinary(kSans);
     ASSERT_GT(sans.size(), 10000u);

@@ -1,6 +1,7 @@
 // The data file reader. PhysicsFS mounts the archive once per process, so every
 // scenario that mounts is its own TEST (ctest runs each TEST in its own process).
 #include "ArchiveFixture.h"
+#include "DataPackGuard.h"
 #include "Loader/rvLoader.h"
 
 #include <physfs.h>
@@ -40,6 +41,7 @@ std::string LongText()
 
 TEST(DataPack, NormalizePathDropsOneLeadingDotAndTurnsBackslashes)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     const std::pair<std::string, std::string> cases[] = {
         {"./Data/seq/a.seq", "/Data/seq/a.seq"},
         {".\\Data\\seq\\a.seq", "/Data/seq/a.seq"},
@@ -59,6 +61,7 @@ TEST(DataPack, NormalizePathDropsOneLeadingDotAndTurnsBackslashes)
 
 TEST(DataPackMount, SpellingsOfAPathReadTheSameEntry)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/Font/a.ttf", "font bytes"}}));
     rvDataPack* pack = rvDataPack::GetInstance();
@@ -84,6 +87,7 @@ TEST(DataPackMount, SpellingsOfAPathReadTheSameEntry)
 
 TEST(DataPackMount, EncryptedEntriesNeedThePasswordSuffix)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     const std::string text = LongText();
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/txt/a.txt", text}, {"Data/txt/empty.txt", ""}}));
@@ -115,6 +119,7 @@ TEST(DataPackMount, EncryptedEntriesNeedThePasswordSuffix)
 
 TEST(DataPackMount, WrongPasswordFailsCleanly)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/txt/a.txt", LongText()}}, "not the password"));
     rvDataPack* pack = rvDataPack::GetInstance();
@@ -132,6 +137,7 @@ TEST(DataPackMount, WrongPasswordFailsCleanly)
 
 TEST(DataPackMount, MissingEntryLeavesTheVectorUntouched)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/txt/a.txt", "abc"}}));
     rvDataPack* pack = rvDataPack::GetInstance();
@@ -146,6 +152,7 @@ TEST(DataPackMount, MissingEntryLeavesTheVectorUntouched)
 
 TEST(DataPackMount, ForceOSReadsTheDiskAndNeverFallsBack)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/only-in-archive.txt", "archive"}}));
     dir.WriteFile("Data/x.data", "disk bytes");
@@ -173,6 +180,7 @@ TEST(DataPackMount, ForceOSReadsTheDiskAndNeverFallsBack)
 
 TEST(DataPackMount, NoArchiveReadsNothingButTheDiskStillWorks)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     dir.WriteFile("Data/x.data", "disk");
     rvDataPack* pack = rvDataPack::GetInstance();
@@ -192,6 +200,7 @@ TEST(DataPackMount, NoArchiveReadsNothingButTheDiskStillWorks)
 // that is a failed read, never a buffer with an uninitialised tail.
 TEST(DataPackMount, ShortEntryIsAFailedRead)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/txt/a.txt", LongText()}}));
     std::string zip = dir.ReadFile("Data/Morvane-ZQ4.sts");

@@ -1,5 +1,6 @@
 // The loading bar's bookkeeping: progress table and clamping (no window needed).
 #include "ArchiveFixture.h"
+#include "DataPackGuard.h"
 #include "Loader/rvLoader.h"
 
 namespace
@@ -12,6 +13,7 @@ int TotalOf(const std::string& text)
 
 TEST(Loader, ProgressTableAddsTheSecondField)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     EXPECT_EQ(TotalOf("a;100;x\nb;200;y\nc;300\n"), 300);
     EXPECT_EQ(TotalOf("a;  +40;x\r\nb;-10;y\r\n"), 30);  // blanks and signs
     EXPECT_EQ(TotalOf("a;12abc;x\nb;;y\nc;abc;\n"), 12); // stops at other characters
@@ -23,6 +25,7 @@ TEST(Loader, ProgressTableAddsTheSecondField)
 
 TEST(Loader, AdvanceClampsToTheTotal)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     struct Case
     {
         int total, loaded, bytes, want;
@@ -52,6 +55,7 @@ TEST(Loader, AdvanceClampsToTheTotal)
 // loading goes on without a bar.
 TEST(LoaderMount, MissingTableLeavesTheBarUnarmedAndEndIsHarmless)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/seq/a.seq", "{}"}}));
     rvLoader::_nTotal = 7;

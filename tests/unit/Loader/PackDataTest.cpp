@@ -1,6 +1,7 @@
 // The data packer (tools/pack-data) run on a small Data tree: every entry encrypted,
 // readable by the player's reader, and a progress table that counts the start-up reads.
 #include "ArchiveFixture.h"
+#include "DataPackGuard.h"
 #include "Loader/rvLoader.h"
 #include "TestSupport.h"
 
@@ -72,6 +73,7 @@ int Count(const std::string& text, const std::string& what)
 
 TEST(PackData, EncryptsEveryEntryAndCountsTheStartupReads)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     const DataTree tree(dir);
     const int expected = tree.NamedTotal();
@@ -123,6 +125,7 @@ TEST(PackData, EncryptsEveryEntryAndCountsTheStartupReads)
 // sizes, while the timelines stay as they were recorded; then the named files count again.
 TEST(PackData, RecordedReadsMakeTheTableWhileTheTimelinesMatch)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     const DataTree tree(dir);
     std::string digest = Output(kPack + " --timeline-digest");

@@ -1,6 +1,7 @@
 // The nested timeline effect: a ".seq" played inside another timeline at its offset.
 // Each TEST mounts its own fixture archive (one mount per process).
 #include "../Loader/ArchiveFixture.h"
+#include "DataPackGuard.h"
 #include "Sequencer/rvSequence.h"
 #include "TestClasses.h"
 
@@ -25,6 +26,7 @@ struct MainTimeline
 
 TEST(NestedSequence, PlaysTheInnerTimelineAtItsOffset)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     RegisterTestClasses();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(
@@ -68,6 +70,7 @@ TEST(NestedSequence, PlaysTheInnerTimelineAtItsOffset)
 
 TEST(NestedSequence, TimeSeekStartsInsideAndStopsPastTheEnd)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     RegisterTestClasses();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(
@@ -87,6 +90,7 @@ TEST(NestedSequence, TimeSeekStartsInsideAndStopsPastTheEnd)
 
 TEST(NestedSequence, ATimelineIncludingItselfIsRefused)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     RegisterTestClasses();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(
@@ -122,6 +126,7 @@ TEST(NestedSequence, ATimelineIncludingItselfIsRefused)
 // The outer effect's TimeScale speeds its nested timeline up: nested time = scaled local time.
 TEST(NestedSequence, TimeScaleSpeedsTheNestedTimeline)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     RegisterTestClasses();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(

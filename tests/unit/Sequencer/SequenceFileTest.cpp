@@ -1,6 +1,7 @@
 // Timeline files: loading from the archive, failures that keep the loaded timeline, saving.
 // Each TEST mounts its own fixture archive (one mount per process).
 #include "../Loader/ArchiveFixture.h"
+#include "DataPackGuard.h"
 #include "Sequencer/rvSequence.h"
 #include "TestClasses.h"
 
@@ -25,6 +26,7 @@ std::map<std::string, std::string> Files()
 
 TEST(SequenceFile, LoadsCrlfFilesSkipsUnknownClassesAndFailsWithoutChanges)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     RegisterTestClasses();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(dir, Files()));
@@ -66,6 +68,7 @@ TEST(SequenceFile, LoadsCrlfFilesSkipsUnknownClassesAndFailsWithoutChanges)
 
 TEST(SequenceFile, SaveWritesTheItemsInListOrder)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     RegisterTestClasses();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(dir, Files()));

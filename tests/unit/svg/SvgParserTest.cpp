@@ -1,4 +1,5 @@
 #include "svg/SvgParser.h"
+#include "DataPackGuard.h"
 
 #include "TestSupport.h"
 
@@ -475,6 +476,7 @@ TEST(SvgParser, DeleteAcceptsNull)
 
 TEST(SvgParseFile, ReadsDrawingsFromTheArchive)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/svg/fixture.svg", ReadFixture("tests/data/svg/shapes.svg")},
                                            {"Data/svg/empty.svg", ""}}));
