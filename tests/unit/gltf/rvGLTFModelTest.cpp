@@ -310,3 +310,61 @@ TEST(GLTFModel, MalformedReferencesAreSkippedNotFollowed)
     EXPECT_EQ(model._aAnimations[0]._fEnd, 0.0f);
     EXPECT_TRUE(model.SampleAnimation(0, 3.0f));
 }
+
+TEST(GLTFModel, LargeSkinsStopAtTheJointBlockAndCubicKeysUseTheirValues)
+{
+    // 130 joints (more than a mesh record holds) and a cubic-spline translation whose
+    // keys come as (in-tangent, value, out-tangent).
+    std::vector<float> bin = {0, 0, 0, 0, 1};
+    const float keys[] = {9, 9, 9, 0, 0, 0, 9, 9, 9, 9, 9, 9, 2, 4, 6, 9, 9, 9};
+    bin.insert(bin.end(), std::begin(keys), std::end(keys));
+    Json::Value root;
+    root["asset"]["version"] = "2.0";
+    root["scenes"][0]["nodes"][0] = 0;
+    root["nodes"][0]["mesh"] = 0;
+    root["nodes"][0]["skin"] = 0;
+    for (int i = 1; i <= 130; ++i)
+    {
+        root["nodes"][0]["children"].append(i);
+        root["nodes"][i]["name"] = "j";
+        root["skins"][0]["joints"].append(i);
+    }
+    root["meshes"][0]["primitives"][0]["attributes"]["POSITION"] = 0;
+    const struct
+    {
+        int offset, length, count;
+        const char* type;
+    } accessors[] = {{0, 12, 1, "VEC3"}, {12, 8, 2, "SCALAR"}, {20, 72, 6, "VEC3"}};
+    for (int i = 0; i < 3; ++i)
+    {
+        root["bufferViews"][i]["buffer"] = 0;
+        root["bufferViews"][i]["byteOffset"] = accessors[i].offset;
+        root["bufferViews"][i]["byteLength"] = accessors[i].length;
+        root["accessors"][i]["bufferView"] = i;
+        root["accessors"][i]["componentType"] = 5126;
+        root["accessors"][i]["count"] = accessors[i].count;
+        root["accessors"][i]["type"] = accessors[i].type;
+    }
+    root["accessors"][1]["min"][0] = 0;
+    root["accessors"][1]["max"][0] = 1;
+    root["buffers"][0]["byteLength"] = int(bin.size() * 4);
+    root["buffers"][0]["uri"] = "large.bin";
+    Json::Value& anim = root["animations"][0];
+    anim["samplers"][0]["input"] = 1;
+    anim["samplers"][0]["output"] = 2;
+    anim["samplers"][0]["interpolation"] = "CUBICSPLINE";
+    anim["channels"][0]["sampler"] = 0;
+    anim["channels"][0]["target"]["node"] = 1;
+    anim["channels"][0]["target"]["path"] = "translation";
+
+    rvTest::TempWorkDir dir;
+    dir.WriteFile("large.bin", std::string(reinterpret_cast<const char*>(bin.data()), bin.size() * 4));
+    dir.WriteFile("large.gltf", Json::FastWriter().write(root));
+    rvGLTFModel model;
+    ASSERT_TRUE(LoadModel(model, "large.gltf"));
+    EXPECT_EQ(model._aSkins.at(0)._apJoints.size(), 130u);
+    EXPECT_EQ(model._apMeshes.at(0)->_nJoints, int(rvGLTFModel::MAX_JOINTS));
+    ExpectVec(model.FindNode(1)->_vTranslation, {2, 4, 6});
+    model.SampleAnimation(0, 0.5f);
+    ExpectVec(model.FindNode(1)->_vTranslation, {1, 2, 3});
+}
