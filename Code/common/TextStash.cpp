@@ -328,8 +328,8 @@ TextStashGlyph* FindGlyph(TextStashContext* stash, TextStashFont* font, unsigned
     const int stride = stash->params.width;
     unsigned char* dst = &stash->texData[(gx + pad) + (gy + pad) * stride];
     if (gw - pad * 2 > 0 && gh - pad * 2 > 0)
-        stbtt_MakeGlyphBitmapSubpixel(&renderFont->font, dst, gw - pad * 2, gh - pad * 2, stride, scale, scale,
-                                      0.f, 0.f, g);
+        stbtt_MakeGlyphBitmapSubpixel(&renderFont->font, dst, gw - pad * 2, gh - pad * 2, stride, scale,
+                                      scale, 0.f, 0.f, g);
 
     // A border of zeros keeps interpolation away from the neighbours.
     dst = &stash->texData[gx + gy * stride];
@@ -344,11 +344,7 @@ TextStashGlyph* FindGlyph(TextStashContext* stash, TextStashFont* font, unsigned
         dst[x + (gh - 1) * stride] = 0;
     }
 
-    if (iblur > 0)
-    {
-        stash->nscratch = 0;
-        Blur(dst, gw, gh, stride, iblur);
-    }
+    if (iblur > 0) Blur(dst, gw, gh, stride, iblur);
 
     stash->dirtyRect[0] = std::min(stash->dirtyRect[0], int(glyph->x0));
     stash->dirtyRect[1] = std::min(stash->dirtyRect[1], int(glyph->y0));
@@ -531,7 +527,8 @@ TextStashContext* TextStashCreate(const TextStashParams& params)
     stash->nfonts = 0;
     stash->itw = 1.0f / float(params.width);
     stash->ith = 1.0f / float(params.height);
-    stash->texData = static_cast<unsigned char*>(std::calloc(size_t(params.width) * size_t(params.height), 1));
+    stash->texData =
+        static_cast<unsigned char*>(std::calloc(size_t(params.width) * size_t(params.height), 1));
     if (!stash->texData) goto error;
     stash->dirtyRect[0] = params.width;
     stash->dirtyRect[1] = params.height;

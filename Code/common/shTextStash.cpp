@@ -15,8 +15,8 @@ constexpr int kAtlasSize = 512;
 
 // Column-major template of the pixel projection: (px, py) from the top-left corner lands at
 // (2 px / w - 1, 1 - 2 py / h); Begin writes the two scales.
-const float kProjectionTemplate[16] = {1.f, 0.f, 0.f, 0.f, 0.f, -1.f, 0.f, 0.f,
-                                       0.f, 0.f, 2.f, 0.f, -1.f, 1.f, -1.f, 1.f};
+const float kProjectionTemplate[16] = {1.f, 0.f, 0.f, 0.f, 0.f,  -1.f, 0.f,  0.f,
+                                       0.f, 0.f, 2.f, 0.f, -1.f, 1.f,  -1.f, 1.f};
 } // namespace
 
 shTextStash::~shTextStash()

@@ -128,7 +128,7 @@ TEST_F(SharedShader3D, OccluderFillsWhiteAtZOneThroughTheCamera)
     // A square of half size 0.25 around the origin; the camera shifts it right by 0.5 and moves the
     // plane z = 1 to z = 0 (a plane z = 1 under an identity camera sits on the far plane and fails
     // the depth test).
-    const float square[] = {-0.25f, -0.25f, 0.25f, -0.25f, 0.25f, 0.25f,
+    const float square[] = {-0.25f, -0.25f, 0.25f, -0.25f, 0.25f,  0.25f,
                             -0.25f, -0.25f, 0.25f, 0.25f,  -0.25f, 0.25f};
     Mesh mesh(square, 12, 2);
     shOccludingShader shader;

@@ -32,8 +32,8 @@ unsigned char* MallocCopy(const std::string& bytes)
 struct Recorder
 {
     std::vector<std::vector<int>> updates;
-    std::vector<int> draws;             // vertex count per draw
-    std::vector<float> lastVerts;       // positions of the last draw
+    std::vector<int> draws;       // vertex count per draw
+    std::vector<float> lastVerts; // positions of the last draw
     std::vector<unsigned int> lastColors;
     std::vector<std::pair<int, int>> errors;
     int deletes = 0;
@@ -48,8 +48,9 @@ TextStashParams RecordingParams(Recorder& rec, int w = 512, int h = 512)
     p.flags = TEXTSTASH_ORIGIN_TOPLEFT;
     p.userPtr = &rec;
     p.renderCreate = [](void* u, int, int) { return static_cast<Recorder*>(u)->createResult; };
-    p.renderUpdate = [](void* u, int* rect, const unsigned char*)
-    { static_cast<Recorder*>(u)->updates.push_back({rect[0], rect[1], rect[2], rect[3]}); };
+    p.renderUpdate = [](void* u, int* rect, const unsigned char*) {
+        static_cast<Recorder*>(u)->updates.push_back({rect[0], rect[1], rect[2], rect[3]});
+    };
     p.renderDraw = [](void* u, const float* verts, const float*, const unsigned int* colors, int n)
     {
         Recorder* r = static_cast<Recorder*>(u);
@@ -107,13 +108,13 @@ TEST(TextStashAtlas, SkylinePacking)
         bool ok;
         int x, y;
     } cases[] = {
-        {6, 4, true, 2, 0},    // beside the white block
-        {8, 2, true, 8, 0},    // lowest top: the free strip on the right
-        {17, 1, false, 0, 0},  // wider than the atlas
-        {8, 14, true, 8, 2},   // exactly reaches the bottom edge
-        {2, 15, false, 0, 0},  // no column has 15 free rows left
-        {8, 12, true, 0, 4},   // fills the left column to the bottom
-        {1, 1, false, 0, 0},   // full
+        {6, 4, true, 2, 0},   // beside the white block
+        {8, 2, true, 8, 0},   // lowest top: the free strip on the right
+        {17, 1, false, 0, 0}, // wider than the atlas
+        {8, 14, true, 8, 2},  // exactly reaches the bottom edge
+        {2, 15, false, 0, 0}, // no column has 15 free rows left
+        {8, 12, true, 0, 4},  // fills the left column to the bottom
+        {1, 1, false, 0, 0},  // full
     };
     for (const Case& c : cases)
     {
@@ -294,9 +295,15 @@ TEST_F(TextStashCore, SizesAlignmentAndUtf8)
         int quads;
         bool endsLikeAB;
     } utf8[] = {
-        {"AB\xff" "CD", 2, true},
-        {"AB\xc3" "CD", 2, true},       // truncated sequence
-        {"AB\xc0\xaf" "CD", 2, true},   // overlong
+        {"AB\xff"
+         "CD",
+         2, true},
+        {"AB\xc3"
+         "CD",
+         2, true}, // truncated sequence
+        {"AB\xc0\xaf"
+         "CD",
+         2, true}, // overlong
         {"\xc3\xa9\xe2\x82\xac", 2, false},
     };
     for (const auto& c : utf8)
