@@ -304,7 +304,8 @@ TEST_F(TextStashCore, SizesAlignmentAndUtf8)
         {"AB\xc0\xaf"
          "CD",
          2, true}, // overlong
-        {"\xc3\xa9\xe2\x82\xac", 2, false},
+        {"\xc3\xa9\xe2\x82\xac\xf0\x9d\x84\x9e", 3,
+         false}, // 2, 3 and 4 bytes (the last one missing: glyph 0)
     };
     for (const auto& c : utf8)
     {
@@ -317,7 +318,7 @@ TEST_F(TextStashCore, SizesAlignmentAndUtf8)
             EXPECT_EQ(end, ab) << c.text;
         }
     }
-    const unsigned int codepoints[] = {0xE9, 0x20AC};
+    const unsigned int codepoints[] = {0xE9, 0x20AC, 0x1D11E};
     for (unsigned int cp : codepoints)
     {
         bool found = false;
