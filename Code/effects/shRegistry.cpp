@@ -6,11 +6,15 @@
 
 // One include and one row per sh class.
 #include "effects/fxBackGrid/shBackGrid.h"
+#include "shBasicShader3d.h"
+#include "shOccludingShader.h"
 
 const std::vector<shRegistryRow>& shRegistry::All()
 {
     static const std::vector<shRegistryRow> s_aRows = {
         Row<shBackGrid>("shBackGrid"),
+        Row<shBasicShader3d>("shBasicShader3d"),
+        Row<shOccludingShader>("shOccludingShader"),
     };
     return s_aRows;
 }
