@@ -283,30 +283,23 @@ void morphNodeSequence::Render()
 {
     if (ImGui::Begin("Current Seq", &_bShowWindow))
     {
-        if (ImGui::TreeNodeEx("Source stats", ImGuiTreeNodeFlags_DefaultOpen))
+        auto stats = [](const char* sLabel, const char* sShapes, int nShapes, int nNodes, int nEdges)
         {
-            ImGui::Text("Shape : %d", _SVGSource._nShapes);
-            ImGui::Text("Node : %d", _nNodeSource);
-            ImGui::Text("Edge : %d", _SVGSource._nEdges);
-            ImGui::TreePop();
-        }
-        ImGui::Separator();
-        if (ImGui::TreeNodeEx("Dest stats", ImGuiTreeNodeFlags_DefaultOpen))
-        {
-            ImGui::Text("Shape : %d", _SVGDest._nShapes);
-            ImGui::Text("Node : %d", _nNodeDest);
-            ImGui::Text("Edge : %d", _SVGDest._nEdges);
-            ImGui::TreePop();
-        }
-        ImGui::Separator();
-        if (ImGui::TreeNodeEx("Morph", ImGuiTreeNodeFlags_DefaultOpen))
-        {
-            ImGui::Text("Shape : ??");
-            ImGui::Text("Node : %d", _nNodeCurrent);
-            ImGui::Text("Edge : %d", _nEdgeCurrent);
-            ImGui::TreePop();
-        }
-        ImGui::Separator();
+            if (ImGui::TreeNodeEx(sLabel, ImGuiTreeNodeFlags_DefaultOpen))
+            {
+                if (sShapes)
+                    ImGui::TextUnformatted(sShapes);
+                else
+                    ImGui::Text("Shape : %d", nShapes);
+                ImGui::Text("Node : %d", nNodes);
+                ImGui::Text("Edge : %d", nEdges);
+                ImGui::TreePop();
+            }
+            ImGui::Separator();
+        };
+        stats("Source stats", nullptr, _SVGSource._nShapes, _nNodeSource, _SVGSource._nEdges);
+        stats("Dest stats", nullptr, _SVGDest._nShapes, _nNodeDest, _SVGDest._nEdges);
+        stats("Morph", "Shape : ??", 0, _nNodeCurrent, _nEdgeCurrent);
         if (ImGui::Button("Display Source")) _bDisplaySource = !_bDisplaySource;
         if (ImGui::Button("Display Dest")) _bDisplayDest = !_bDisplayDest;
     }

@@ -245,3 +245,13 @@ TEST(morphNodeSequence, WithoutADestinationEntriesStayWhereTheyAre)
         m.DrawRow(r);
     EXPECT_EQ(display.Strips().size(), 3u);
 }
+
+TEST(morphNodeSequenceDeathTest, AnEdgeToAPointTheOwnerDoesNotHaveIsCaught)
+{
+    Owner owner;
+    owner.Chain(3, {1, 1}, {1, 0});
+    owner.edges.emplace_back(1.f, 3.f, 0.f);
+    morphNodeSequence m;
+    owner.Attach(m);
+    EXPECT_DEATH(m.Build(), "int\\(e.y\\) < nNodes");
+}
