@@ -81,6 +81,7 @@ bool morphEdgeSequence::LoadShape(bool bSource, const char* sFile, const glm::ve
 {
     if (!sFile) return false;
     nanoSVG2Edge& shape = bSource ? _SVGSource : _SVGDest;
+    DropPairs();
     shape.Release();
     if (shape.Load(sFile) == -1) return false;
     shape.Translate(-shape.GetCentroid());
@@ -95,6 +96,7 @@ bool morphEdgeSequence::LoadShape(bool bSource, const char* sFile, const glm::ve
 bool morphEdgeSequence::AddVectorScene(nanoSVG2Edge& shape, const VectorScene* pNode)
 {
     if (!pNode) return false;
+    if (&shape == &_SVGSource || &shape == &_SVGDest) DropPairs();
     // Keep the lists and the counts in step before appending.
     shape._aNodes.resize(size_t(std::max(shape._nNodes, 0)));
     shape._aEdges.resize(size_t(std::max(shape._nEdges, 0)));
@@ -163,10 +165,17 @@ bool morphEdgeSequence::TryPair(int ps, int pd, int s, int d)
     return true;
 }
 
-bool morphEdgeSequence::Init()
+void morphEdgeSequence::DropPairs()
 {
     _aPairs.clear();
+    _aSourcePaired.clear();
+    _aDestPaired.clear();
     _nEdges = 0;
+}
+
+bool morphEdgeSequence::Init()
+{
+    DropPairs();
     if (_SVGSource._nEdges < 1 || _SVGDest._nEdges < 1) return false;
 
     _nEdges = std::max(_SVGSource._nEdges, _SVGDest._nEdges);
@@ -277,8 +286,5 @@ void morphEdgeSequence::Release()
 {
     _SVGSource.Release();
     _SVGDest.Release();
-    _aPairs.clear();
-    _aSourcePaired.clear();
-    _aDestPaired.clear();
-    _nEdges = 0;
+    DropPairs();
 }

@@ -31,11 +31,13 @@ public:
 
     // Loads an SVG file into the chosen shape, centred on its centroid, scaled by
     // (0.1 * size x, -0.1 * size y) and moved to position. False for a null name or a failed load.
+    // The pairs are dropped (pair again with Init).
     bool LoadShape(bool bSource, const char* sFile, const glm::vec2& vPosition, const glm::vec2& vSize);
     // Appends a scene subtree (children first, then the node's own lines, points mapped by the
     // node's effective transform) as nodes and edges; consecutive edges of a line share nodes.
-    // False for a null node or when the shape ends up with no edges.
-    static bool AddVectorScene(nanoSVG2Edge& shape, const VectorScene* pNode);
+    // False for a null node or when the shape ends up with no edges. Changing one of this
+    // sequence's shapes drops its pairs, as LoadShape does: they would name nodes of the old shape.
+    bool AddVectorScene(nanoSVG2Edge& shape, const VectorScene* pNode);
     // Pairs the two shapes. False (nothing paired, _nEdges 0) when either shape has no edges.
     bool Init();
     // Draws every pair at t (clamped to [0, 1]) on the current vector display. A placement is
@@ -61,6 +63,8 @@ public:
     int _nEdges = 0;
 
 private:
+    void DropPairs();
+
     std::vector<unsigned char> _aSourcePaired;
     std::vector<unsigned char> _aDestPaired;
 };

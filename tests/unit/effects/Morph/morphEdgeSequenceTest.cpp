@@ -187,7 +187,7 @@ TEST(morphEdgeSequence, ConnectedRunsPairInStepOnlyWhenTheirEdgesTouch)
         for (int i = 0; i < 4; ++i)
             line->AddPoint(float(i), 0.f, 0.f);
         morphEdgeSequence m;
-        ASSERT_TRUE(morphEdgeSequence::AddVectorScene(m._SVGSource, &scene));
+        ASSERT_TRUE(m.AddVectorScene(m._SVGSource, &scene));
         SetEdges(m._SVGDest, {{{0, 0}, {1, 0}}, {{1 + c.gap, 0}, {3, 0}}, {{1, 0}, {1, -10}}});
         ASSERT_TRUE(m.Init());
         for (int s = 0; s < 3; ++s)
@@ -210,8 +210,9 @@ TEST(morphEdgeSequence, CollectingASceneTakesChildrenFirstThroughTheirTransforms
     for (int i = 0; i < 3; ++i)
         childLine->AddPoint(float(i), 0, 0);
 
+    morphEdgeSequence m;
     nanoSVG2Edge shape;
-    ASSERT_TRUE(morphEdgeSequence::AddVectorScene(shape, &root));
+    ASSERT_TRUE(m.AddVectorScene(shape, &root));
     ASSERT_EQ(shape._nNodes, 6);
     ASSERT_EQ(shape._nEdges, 3);
     const glm::vec2 nodes[6] = {{10, 20}, {11, 20}, {12, 20}, {0, 0}, {1, 0}, {5, 5}};
@@ -226,10 +227,10 @@ TEST(morphEdgeSequence, CollectingASceneTakesChildrenFirstThroughTheirTransforms
     EXPECT_EQ(shape._aEdges[2], glm::vec3(3, 4, 0));
 
     nanoSVG2Edge empty;
-    EXPECT_FALSE(morphEdgeSequence::AddVectorScene(empty, nullptr));
+    EXPECT_FALSE(m.AddVectorScene(empty, nullptr));
     VectorScene dots;
     dots.AddLine()->AddPoint(1, 1, 0);
-    EXPECT_FALSE(morphEdgeSequence::AddVectorScene(empty, &dots));
+    EXPECT_FALSE(m.AddVectorScene(empty, &dots));
     EXPECT_EQ(empty._nNodes, 1);
     EXPECT_EQ(empty._nEdges, 0);
 }
@@ -255,12 +256,32 @@ TEST(morphEdgeSequence, ShapesWithoutEdgesAreNotPairedNorDrawn)
     }
 }
 
-TEST(morphEdgeSequence, LoadShapeFailsForNoFileOrAnUnreadableOne)
+TEST(morphEdgeSequence, ReloadingAShapeDropsPairsThatNamedItsOldNodes)
 {
     morphEdgeSequence m;
     EXPECT_FALSE(m.LoadShape(true, nullptr, {0, 0}, {1, 1}));
+    SetEdges(m._SVGSource, {{{0, 0}, {1, 0}}, {{0, 1}, {1, 1}}, {{0, 2}, {1, 2}}});
+    SetEdges(m._SVGDest, {{{0, 0}, {1, 0}}});
+    ASSERT_TRUE(m.Init());
+    // The destination is released before the failed load: its nodes, split ones included, are gone, so the
+    // pairs must go too rather than be drawn from freed nodes.
+    testing::internal::CaptureStdout();
     EXPECT_FALSE(m.LoadShape(false, "Data/svg/does-not-exist.svg", {0, 0}, {1, 1}));
-    EXPECT_EQ(m._SVGDest._nEdges, 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(m._SVGDest._nNodes, 0);
+    EXPECT_EQ(m._nEdges, 0);
+    EXPECT_TRUE(m._aPairs.empty());
+    CurrentDisplay display;
+    m.Draw(0.5f, kSame, kSame);
+    EXPECT_EQ(display.display->npoints, 0);
+
+    // Collecting a scene into a shape of the sequence drops them as well.
+    SetEdges(m._SVGDest, {{{0, 0}, {1, 0}}});
+    ASSERT_TRUE(m.Init());
+    VectorScene scene;
+    scene.AddLine()->AddPoint(0, 0, 0);
+    m.AddVectorScene(m._SVGSource, &scene);
+    EXPECT_EQ(m._nEdges, 0);
 }
 
 TEST(morphEdgeSequence, ReleaseDropsShapesAndPairs)
