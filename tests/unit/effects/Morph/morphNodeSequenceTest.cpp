@@ -255,3 +255,21 @@ TEST(morphNodeSequenceDeathTest, AnEdgeToAPointTheOwnerDoesNotHaveIsCaught)
     owner.Attach(m);
     EXPECT_DEATH(m.Build(), "int\\(e.y\\) < nNodes");
 }
+
+TEST(morphNodeSequence, TheNodeArrayHoldsTheSourceEvenWhenTheDestinationHasSpareNodes)
+{
+    // 5 source nodes against one destination edge among 6 nodes: the capacity 2 * Ed * count = 2
+    // would not hold the source's own nodes.
+    Owner owner;
+    owner.Chain(5, {1, 1}, {1, 1});
+    morphNodeSequence m;
+    owner.Attach(m);
+    SetEdges(m._SVGDest, {{{1, 1}, {2, 1}}, {{3, 3}, {4, 4}}, {{5, 5}, {6, 6}}});
+    m._SVGDest._aEdges.resize(1);
+    m._SVGDest._nEdges = 1;
+    m.Build();
+    EXPECT_EQ(m._nEdgeCurrent, 4);
+    EXPECT_EQ(m._nNodeCurrent, 5);
+    EXPECT_GE(m._aMorphNodes.size(), 5u);
+    EXPECT_EQ(m._aMorphNodes[4]._v, glm::vec2(5, 5));
+}
