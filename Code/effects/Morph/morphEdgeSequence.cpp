@@ -106,43 +106,43 @@ bool morphEdgeSequence::AddVectorScene(nanoSVG2Edge& shape, const VectorScene* p
     return shape._nEdges > 0;
 }
 
-void morphEdgeSequence::SplitLongestEdges(nanoSVG2Edge& shape, int n)
+void morphEdgeSequence::SplitLongestEdges(nanoSVG2Edge& SVG, int n)
 {
     if (n < 1) return;
-    const int nEdgeFinal = shape._nEdges + n;
-    shape._aEdges.resize(size_t(shape._nEdges));
-    shape._aNodes.resize(size_t(shape._nNodes));
-    std::vector<float> lengths(size_t(shape._nEdges));
-    for (int e = 0; e < shape._nEdges; ++e)
+    const int nEdgeFinal = SVG._nEdges + n;
+    SVG._aEdges.resize(size_t(SVG._nEdges));
+    SVG._aNodes.resize(size_t(SVG._nNodes));
+    std::vector<float> lengths(size_t(SVG._nEdges));
+    for (int e = 0; e < SVG._nEdges; ++e)
     {
-        const glm::vec2 d = Pos(shape, Node2(shape, e)) - Pos(shape, Node1(shape, e));
+        const glm::vec2 d = Pos(SVG, Node2(SVG, e)) - Pos(SVG, Node1(SVG, e));
         lengths[size_t(e)] = glm::dot(d, d);
     }
-    shape._aEdges.reserve(size_t(nEdgeFinal));
-    shape._aNodes.reserve(shape._aNodes.size() + size_t(n));
+    SVG._aEdges.reserve(size_t(nEdgeFinal));
+    SVG._aNodes.reserve(SVG._aNodes.size() + size_t(n));
     lengths.reserve(size_t(nEdgeFinal));
     for (int k = 0; k < n && !lengths.empty(); ++k)
     {
         size_t longest = 0;
         for (size_t e = 1; e < lengths.size(); ++e)
             if (lengths[e] > lengths[longest]) longest = e;
-        const glm::vec3 edge = shape._aEdges[longest];
+        const glm::vec3 edge = SVG._aEdges[longest];
         nanoSVG2Edge::Node mid;
-        mid._v = 0.5f * (Pos(shape, int(edge.x)) + Pos(shape, int(edge.y)));
+        mid._v = 0.5f * (Pos(SVG, int(edge.x)) + Pos(SVG, int(edge.y)));
         mid._bEnd = true;
-        const float midIndex = float(shape._aNodes.size());
-        shape._aNodes.push_back(mid);
-        shape._aEdges[longest].y = midIndex;
-        shape._aEdges.insert(shape._aEdges.begin() + std::ptrdiff_t(longest) + 1,
-                             glm::vec3(midIndex, edge.y, edge.z));
+        const float midIndex = float(SVG._aNodes.size());
+        SVG._aNodes.push_back(mid);
+        SVG._aEdges[longest].y = midIndex;
+        SVG._aEdges.insert(SVG._aEdges.begin() + std::ptrdiff_t(longest) + 1,
+                           glm::vec3(midIndex, edge.y, edge.z));
         // Halving an edge quarters its squared length.
         const float half = lengths[longest] * 0.25f;
         lengths[longest] = half;
         lengths.insert(lengths.begin() + std::ptrdiff_t(longest) + 1, half);
     }
-    shape._nEdges = int(shape._aEdges.size());
-    shape._nNodes = int(shape._aNodes.size());
-    rvAssert(nEdgeFinal == shape._nEdges);
+    SVG._nEdges = int(SVG._aEdges.size());
+    SVG._nNodes = int(SVG._aNodes.size());
+    rvAssert(nEdgeFinal == SVG._nEdges);
 }
 
 bool morphEdgeSequence::TryPair(int ps, int pd, int s, int d)

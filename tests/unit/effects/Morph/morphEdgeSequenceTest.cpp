@@ -77,6 +77,9 @@ TEST(morphEdgeSequence, SplitTakesTheLowestIndexAmongEqualEdgesAndNothingBelowOn
     EXPECT_EQ(shape._aEdges[0], glm::vec3(0, 4, 0));
     EXPECT_EQ(shape._aEdges[1], glm::vec3(4, 1, 0));
     EXPECT_EQ(shape._aEdges[2], glm::vec3(2, 3, 0));
+    // A shape without edges cannot be split: a caller error.
+    nanoSVG2Edge empty;
+    EXPECT_DEATH(morphEdgeSequence::SplitLongestEdges(empty, 1), "nEdgeFinal == SVG._nEdges");
 }
 
 TEST(morphEdgeSequence, IdenticalShapesPairEachEdgeWithItsCounterpartAndNeverMove)
