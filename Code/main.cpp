@@ -8,9 +8,11 @@
 #include <backends/imgui_impl_opengl3.h>
 #include <imgui.h>
 
+#include "Factory/Factory.h"
 #include "Factory/fxBase.h"
-#include "Factory/rvKeyTimeMode.h"
+#include "Factory/fxDescriptor.h"
 #include "Loader/rvLoader.h"
+#include "Sequencer/rvSequence.h"
 #include "rvAssert.h"
 #include "rvMain.h"
 #include "rvMainMouseCamera.h"
@@ -181,23 +183,25 @@ static void ResizeDefaultBufferToFramebuffer()
 // ---------------------------------------------------------------------------------------
 // Timeline
 
-struct Timeline
+// The Factory lives for the whole process; every effect class is registered once.
+static void RegisterEffectClasses()
 {
-    float _fTime = 0.f;
-    int _nFrameMax = 0;
-    bool _bPlaying = false;
-};
+    new Factory();
+    Factory::_pInstance->RegisterAll();
+}
 
-// The loading pass: the bar is shown while the demo timeline and its effects load.
-static void LoadDemo(Timeline& timeline)
+// The loading pass: the bar is shown while the demo timeline and its effects load. Then
+// the timeline plays from 0 with every effect waiting for its window.
+static void LoadDemo(rvSequence& timeline)
 {
     rvLoader::Begin(pWindow);
+    timeline.LoadSequence("Data/seq/_DemoFull_.seq", true);
     rvLoader::End();
     timeline._fTime = 0.f;
     timeline._bPlaying = true;
+    for (fxBase* effect : timeline._apEffects)
+        effect->SetState(State_SequenceStarted);
 }
-
-static void UpdateTimeline(Timeline& timeline, float dt) {}
 
 // ---------------------------------------------------------------------------------------
 // Editor windows
@@ -241,9 +245,15 @@ static void DrawGlobalConfigWindow(float rawDelta)
     ImGui::End();
 }
 
-// The star field driven by the "Brel Test" window. Its class comes with the shader effects;
-// until it is registered there is nothing to drive and the window stays hidden.
-static fxBase* CreateStarField() { return nullptr; }
+// The star field driven by the "Brel Test" window, or null while its class is not part of
+// the program (the window then stays hidden).
+static fxBase* CreateStarField()
+{
+    fxDescriptor* descriptor = Factory::_pInstance->FindDescriptor("fxStarField");
+    if (!descriptor || !descriptor->_pfnCreate)
+        return nullptr;
+    return descriptor->_pfnCreate(descriptor);
+}
 
 // A test window that drives one star-field effect outside the timeline.
 struct BrelTestWindow
@@ -281,7 +291,7 @@ void BrelTestWindow::Draw(float dt)
         ImGui::NewLine();
         fxBase::DrawProperties(pEffect, pEffect->_pDescriptor);
         // With global key times the keys keep their place in absolute time.
-        if (pEffect->_nStart != oldStart && !rvKeyTimeMode::_bLocalKeys)
+        if (pEffect->_nStart != oldStart && !rvSequence::_bLocalKeys)
             pEffect->OffsetKeys((float)((oldStart - pEffect->_nStart) / 60.0));
         pEffect->ApplyDriverTypeChanges();
         ImGui::Separator();
@@ -312,7 +322,7 @@ static void DrawToggledWindows(float dt)
 // ---------------------------------------------------------------------------------------
 // Frame loop
 
-static bool ExitRequested(const Timeline& timeline)
+static bool ExitRequested(const rvSequence& timeline)
 {
     const bool escape = rvMain::EscapeDownDurationIsZero() || bEscapePressed;
     bEscapePressed = false;
@@ -320,7 +330,7 @@ static bool ExitRequested(const Timeline& timeline)
                                      bRenderImGui);
 }
 
-static void RunFrames(Timeline& timeline, double previous)
+static void RunFrames(rvSequence& timeline, double previous)
 {
     for (;;)
     {
@@ -334,11 +344,11 @@ static void RunFrames(Timeline& timeline, double previous)
         rvSceneDisplay::BeginFrame(pWindow);
         DrawToggledWindows(dt);
         if (bSequencer)
-            UpdateTimeline(timeline, dt);
+            timeline.Update(dt);
         UpdateEffectTester(dt);
         DrawGlobalConfigWindow(rawDelta);
         MouseCamera.Apply(ImGui::GetIO(), *rvSceneDisplay::BindedBuffer());
-        rvSceneDisplay::PresentFrame(bSequencer ? !timeline._bPlaying : rawDelta == 0.f);
+        rvSceneDisplay::PresentFrame(rvMain::PresentPaused(bSequencer, timeline._bPlaying, rawDelta));
         RememberWindowedPlacement();
         EndImGuiFrame();
         glfwSwapBuffers(pWindow);
@@ -349,6 +359,18 @@ static void RunFrames(Timeline& timeline, double previous)
             return;
         previous = now;
     }
+}
+
+// Every GL object is released while the context exists; no GL call follows glfwTerminate.
+// The timeline outlives this (main's local), and the Factory and descriptors are never released.
+static void Shutdown()
+{
+    rvSceneDisplay::Shutdown();
+    TestWindow.Destroy();
+    rvLoader::Release();
+    ShutdownImGui();
+    glfwTerminate();
+    pWindow = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -368,7 +390,9 @@ int main(int argc, char** argv)
     InitImGui();
     CreateDefaultBuffer();
 
-    Timeline timeline;
+    RegisterEffectClasses();
+    // Destroyed on return, after GLFW ended: its effects are neither driven down nor deleted.
+    rvSequence timeline(true);
     TestWindow = BrelTestWindow();
     const double timeOrigin = glfwGetTime();
     ImGui::GetIO().IniFilename = nullptr;
@@ -380,11 +404,6 @@ int main(int argc, char** argv)
     if (!glfwWindowShouldClose(pWindow))
         RunFrames(timeline, timeOrigin);
 
-    rvSceneDisplay::Shutdown();
-    TestWindow.Destroy();
-    rvLoader::Release();
-    ShutdownImGui();
-    glfwTerminate();
-    pWindow = nullptr;
+    Shutdown();
     return 0;
 }

@@ -15,6 +15,11 @@ float ClampFrameDelta(float rawDelta) { return rawDelta < MaxFrameDelta ? rawDel
 
 int WindowedPosition(int stored) { return stored == UnsetWindowPosition ? DefaultWindowedPosition : stored; }
 
+bool PresentPaused(bool sequencerOn, bool timelinePlaying, float rawDelta)
+{
+    return sequencerOn ? !timelinePlaying : rawDelta == 0.f;
+}
+
 bool TimelineReachedEnd(float time, int frameMax) { return time >= frameMax / 60.0; }
 
 bool EscapeDownDurationIsZero() { return ImGui::GetIO().KeysDownDuration[EscapeKey] == 0.0f; }

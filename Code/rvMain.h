@@ -25,6 +25,10 @@ float ClampFrameDelta(float rawDelta);
 // A stored windowed position, or DefaultWindowedPosition when it was never set.
 int WindowedPosition(int stored);
 
+// Whether the frame is presented paused (the vector display's decay then stands still):
+// the timeline's pause while "Sequencer" is on, else a frame in which no time passed.
+bool PresentPaused(bool sequencerOn, bool timelinePlaying, float rawDelta);
+
 // The timeline time reached its length (frames at 60 per second).
 bool TimelineReachedEnd(float time, int frameMax);
 

@@ -41,8 +41,14 @@ def timeline(*items):
 
 
 def demo_lasting(seconds):
-    """A demo timeline whose length is `seconds`: one plain effect spans it."""
-    return {DEMO: timeline(effect("fxBase", 0, int(seconds * 60)))}
+    """A demo timeline whose length is `seconds`: one plain effect spans it, and a nested
+    timeline plays through its first half (so shutdown leaves effects of both levels alive)."""
+    frames = int(seconds * 60)
+    return {
+        DEMO: timeline(effect("fxBase", 0, frames),
+                       effect("fxSequence", 0, frames // 2, **{"Sequence File": "Data/seq/part.seq"})),
+        "Data/seq/part.seq": timeline(effect("fxBase", 0, frames // 4)),
+    }
 
 
 def slow_loading_demo(reads):
@@ -183,6 +189,7 @@ def escape_ends_early(morvane):
     run = Run(morvane, with_progress_table(demo_lasting(600.0)))
     find_window(run.proc)
     time.sleep(1.0)
+    assert run.proc.poll() is None, "ended (%d) before Escape was pressed" % run.proc.returncode
     subprocess.run(["xdotool", "key", "Escape"], check=True)
     rc = run.finish(timeout=30)
     assert rc == 0, "exit code %d" % rc

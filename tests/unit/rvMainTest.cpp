@@ -34,6 +34,14 @@ TEST(Main, FrameDeltaIsLimitedAboveOnly)
     EXPECT_FLOAT_EQ(rvMain::ClampFrameDelta(-0.5f), -0.5f);
 }
 
+TEST(Main, PresentIsPausedByTheTimelineOrByAStandingClock)
+{
+    EXPECT_FALSE(rvMain::PresentPaused(true, true, 0.f));
+    EXPECT_TRUE(rvMain::PresentPaused(true, false, 0.016f));
+    EXPECT_TRUE(rvMain::PresentPaused(false, true, 0.f)); // "Sequencer" off, no time passed
+    EXPECT_FALSE(rvMain::PresentPaused(false, false, 0.016f));
+}
+
 TEST(Main, WindowedPositionFallsBackOnlyForTheUnsetMarker)
 {
     EXPECT_EQ(rvMain::WindowedPosition(rvMain::UnsetWindowPosition), 50);
