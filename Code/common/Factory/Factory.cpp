@@ -10,9 +10,11 @@
 #include <fstream>
 
 // Effect class headers, one per registered class, as the classes become part of the program.
+#include "effects/fxBackGrid/fxBackGrid.h"
 #include "effects/fxBufferDefault/fxBufferDefault.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
 #include "effects/fxCamera/fxCamera.h"
+#include "effects/fxCircle/fxCircle.h"
 #include "effects/fxDemoGlobalParams/fxDemoGlobalParams.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
@@ -79,7 +81,7 @@ struct RegistrationRow
 // (<Class>::RegisterAttributes, or a function above).
 const RegistrationRow s_aRegistrationTable[] = {
     /*  0 */ {"fxBase", &fxBase::RegisterAttributes},
-    /*  1 */ {"fxCircle", nullptr},
+    /*  1 */ {"fxCircle", &fxCircle::RegisterAttributes},
     /*  2 */ {"fxText", nullptr},
     /*  3 */ {"fxFractal", nullptr},
     /*  4 */ {"fxJellyFish", nullptr},
@@ -106,7 +108,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 25 */ {"fxAmbientParticles", nullptr},
     /* 26 */ {"fxTunnelPattern3d", nullptr},
     /* 27 */ {"fxBackCircuit", nullptr},
-    /* 28 */ {"fxBackGrid", nullptr},
+    /* 28 */ {"fxBackGrid", &fxBackGrid::RegisterAttributes},
     /* 29 */ {"fxImage", nullptr},
     /* 30 */ {"fxVectorDisplay", &fxVectorDisplay::RegisterAttributes},
     /* 31 */ {"fxPostVHS", nullptr},
