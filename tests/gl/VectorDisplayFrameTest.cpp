@@ -132,6 +132,21 @@ TEST_F(VectorDisplayFrame, SetupMakesGlowTargetsAtAThirdAndAFailingShaderFailsSe
     EXPECT_EQ(w, W / 3);
     EXPECT_EQ(h, H / 3); // 21, truncated
 
+    // A resize remakes the glow targets at the new size; a target too small for a glow
+    // target is refused.
+    rvTest::RenderTarget small(60, 45);
+    ASSERT_EQ(vector_display_resize(_vd, 60, 45, small.Framebuffer(), small.ColorTexture()), 0);
+    glBindTexture(GL_TEXTURE_2D, _vd->glow_textures[0]);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_EQ(w, 20);
+    EXPECT_EQ(h, 15);
+    EXPECT_EQ(_vd->resize_count, 0);
+    rvTest::RenderTarget tiny(2, 2);
+    EXPECT_EQ(vector_display_resize(_vd, 2, 2, tiny.Framebuffer(), tiny.ColorTexture()), -1);
+    EXPECT_EQ(vector_display_resize(_vd, W, H, _inner->Framebuffer(), _inner->ColorTexture()), 0);
+
     // A geometry shader that does not compile: reported, and set-up returns -1.
     for (const char** source : {&g_vector_display_shaders.line_gs, &g_vector_display_shaders.blur_fs})
     {
@@ -336,6 +351,24 @@ TEST_F(VectorDisplayFrame, ImportColourKeepsTheTargetAndExportDepthCopiesTriangl
     EXPECT_NEAR(depth, 0.5f, 0.01f); // z 0 of the ortho camera
     glReadPixels(5, 60, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
     EXPECT_EQ(depth, 1.f);
+    // Imported depth hides what lies behind it: the target's depth 0.2 is nearer than the
+    // line's 0.5.
+    _vd->settings.import_color = 0;
+    _vd->settings.export_color = 1;
+    _vd->settings.export_depth = 0;
+    _vd->settings.import_depth = 1;
+    ClearTarget(0.f, 0.f, 0.f, 0.f);
+    _target->Bind();
+    glClearDepth(0.2);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glClearDepth(1.0);
+    HLine(32.5f);
+    Flush();
+    EXPECT_EQ(R(48, 32), 0);
+    _vd->settings.import_depth = 0;
+    HLine(32.5f);
+    Flush();
+    EXPECT_GT(R(48, 32), 200);
 }
 
 TEST_F(VectorDisplayFrame, TriangleIsDarkInsideWithLitEdgesAndQuadDiagonalsStayDark)
@@ -367,7 +400,8 @@ TEST_F(VectorDisplayFrame, TriangleIsDarkInsideWithLitEdgesAndQuadDiagonalsStayD
     vector_display_add_quad(_vd, &q[0], &q[1], &q[2], &q[3]);
     Flush();
     EXPECT_GE(R(35, 10), 150);
-    EXPECT_LE(R(35, 36), 3); // beside the diagonal
+    EXPECT_LE(R(35, 35), 3); // on the diagonal, exactly through pixel centres
+    EXPECT_LE(R(35, 36), 3);
     EXPECT_LE(R(30, 29), 3);
 }
 

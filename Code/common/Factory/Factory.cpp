@@ -16,6 +16,7 @@
 #include "effects/fxCamera/fxCamera.h"
 #include "effects/fxCircle/fxCircle.h"
 #include "effects/fxDemoGlobalParams/fxDemoGlobalParams.h"
+#include "effects/fxImage/fxImage.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
 #include "effects/fxSequence/fxSequence.h"
@@ -109,7 +110,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 26 */ {"fxTunnelPattern3d", nullptr},
     /* 27 */ {"fxBackCircuit", nullptr},
     /* 28 */ {"fxBackGrid", &fxBackGrid::RegisterAttributes},
-    /* 29 */ {"fxImage", nullptr},
+    /* 29 */ {"fxImage", &fxImage::RegisterAttributes},
     /* 30 */ {"fxVectorDisplay", &fxVectorDisplay::RegisterAttributes},
     /* 31 */ {"fxPostVHS", nullptr},
     /* 32 */ {"fxPostDistortion", nullptr},

@@ -29,8 +29,7 @@ struct PhysFile
     PHYSFS_File* f;
     ~PhysFile()
     {
-        if (f)
-            PHYSFS_close(f);
+        if (f) PHYSFS_close(f);
     }
 };
 
@@ -39,8 +38,7 @@ struct StdFile
     FILE* f;
     ~StdFile()
     {
-        if (f)
-            std::fclose(f);
+        if (f) std::fclose(f);
     }
 };
 } // namespace
@@ -51,12 +49,11 @@ struct StdFile
 
 rvDataPack* rvDataPack::GetInstance()
 {
-    static rvDataPack* s_pInstance = [] {
+    static rvDataPack* s_pInstance = []
+    {
         rvDataPack* pack = new rvDataPack();
-        if (!PHYSFS_isInit())
-            PHYSFS_init(kProgramName);
-        if (PHYSFS_isInit() && PHYSFS_mount(kArchivePath, nullptr, 1))
-            pack->_sPassword = kArchivePassword;
+        if (!PHYSFS_isInit()) PHYSFS_init(kProgramName);
+        if (PHYSFS_isInit() && PHYSFS_mount(kArchivePath, nullptr, 1)) pack->_sPassword = kArchivePassword;
         return pack;
     }();
     return s_pInstance;
@@ -64,30 +61,23 @@ rvDataPack* rvDataPack::GetInstance()
 
 void rvDataPack::NormalizePath(std::string& path)
 {
-    if (path.empty())
-        return;
-    if (path[0] == '.')
-        path.erase(0, 1);
+    if (path.empty()) return;
+    if (path[0] == '.') path.erase(0, 1);
     for (char& c : path)
-        if (c == '\\')
-            c = '/';
+        if (c == '\\') c = '/';
 }
 
 template <class Vec> bool rvDataPack::ReadArchive(const std::string& path, Vec& bytes)
 {
     std::string name = path;
     NormalizePath(name);
-    if (!PHYSFS_isInit() || name.empty() || !PHYSFS_exists(name.c_str()))
-        return false;
-    if (!_sPassword.empty())
-        name += kPasswordSeparator + _sPassword;
+    if (!PHYSFS_isInit() || name.empty() || !PHYSFS_exists(name.c_str())) return false;
+    if (!_sPassword.empty()) name += kPasswordSeparator + _sPassword;
 
     PhysFile file{PHYSFS_openRead(name.c_str())};
-    if (!file.f)
-        return false;
+    if (!file.f) return false;
     PHYSFS_sint64 length = PHYSFS_fileLength(file.f);
-    if (length < 0 || length > INT_MAX)
-        return false;
+    if (length < 0 || length > INT_MAX) return false;
     Vec read(static_cast<size_t>(length));
     // A truncated or corrupt entry (or a wrong password that slipped past the check
     // byte) delivers fewer bytes than its length: that is a failed read.
@@ -100,15 +90,13 @@ template <class Vec> bool rvDataPack::ReadArchive(const std::string& path, Vec& 
 template <class Vec> bool rvDataPack::ReadDisk(const std::string& path, Vec& bytes)
 {
     StdFile file{std::fopen(path.c_str(), "rb")};
-    if (!file.f)
-        return false;
-    if (std::fseek(file.f, 0, SEEK_END) != 0)
-        return false;
+    if (!file.f) return false;
+    if (std::fseek(file.f, 0, SEEK_END) != 0) return false;
     long length = std::ftell(file.f);
-    if (length < 0 || length > INT_MAX || std::fseek(file.f, 0, SEEK_SET) != 0)
-        return false;
+    if (length < 0 || length > INT_MAX || std::fseek(file.f, 0, SEEK_SET) != 0) return false;
     Vec read(static_cast<size_t>(length));
-    if (length > 0 && std::fread(read.data(), 1, static_cast<size_t>(length), file.f) != static_cast<size_t>(length))
+    if (length > 0 &&
+        std::fread(read.data(), 1, static_cast<size_t>(length), file.f) != static_cast<size_t>(length))
         return false;
     bytes.swap(read);
     return true;
@@ -129,8 +117,7 @@ uint8_t* rvDataPack::ReadAll(const std::string& path, int& size, bool forceOS)
         return nullptr;
     }
     uint8_t* out = new uint8_t[bytes.size()];
-    if (!bytes.empty())
-        std::copy(bytes.begin(), bytes.end(), out);
+    if (!bytes.empty()) std::copy(bytes.begin(), bytes.end(), out);
     size = static_cast<int>(bytes.size());
     rvLoader::Progress(size);
     return out;
@@ -163,8 +150,7 @@ FILE* rvDataPack::OpenAsFILE(const std::string& path)
             std::fclose(out);
             out = nullptr;
         }
-        if (out)
-            std::rewind(out);
+        if (out) std::rewind(out);
     }
     rvLoader::Progress(out ? static_cast<int>(bytes.size()) : 0);
     return out;
@@ -187,8 +173,7 @@ void rvLoader::Begin(GLFWwindow* window)
 {
     rvAssert(!_window);
     FILE* table = rvDataPack::GetInstance()->OpenAsFILE(kProgressTable);
-    if (!table)
-        return;
+    if (!table) return;
     _nTotal = 0;
     _nLoaded = 0;
     AddTable(table);
@@ -202,11 +187,9 @@ void rvLoader::AddTable(FILE* table)
     while (std::fgets(line, sizeof(line), table))
     {
         char* first = std::strchr(line, ';');
-        if (!first)
-            continue;
+        if (!first) continue;
         char* second = std::strchr(first + 1, ';');
-        if (!second)
-            continue;
+        if (!second) continue;
         *second = 0;
         // Decimal with leading blanks and a sign; reading stops at the first other character.
         long long value = std::strtoll(first + 1, nullptr, 10);
@@ -218,10 +201,8 @@ void rvLoader::AddTable(FILE* table)
 void rvLoader::Advance(int bytes)
 {
     int room = _nTotal - _nLoaded;
-    if (room < 0)
-        room = 0;
-    if (bytes < 0)
-        bytes = 0;
+    if (room < 0) room = 0;
+    if (bytes < 0) bytes = 0;
     _nLoaded += bytes < room ? bytes : room;
 }
 
@@ -242,8 +223,8 @@ void rvLoader::DrawBar(float fraction)
         float r, g, b, a, x, y, w, h;
     };
     const Rect rects[3] = {
-        {1, 1, 1, 1, 0.25f, 0.49f, 0.5f, 0.02f},              // white frame
-        {0, 0, 0, 1, 0.251f, 0.491f, 0.498f, 0.018f},         // black inside
+        {1, 1, 1, 1, 0.25f, 0.49f, 0.5f, 0.02f},                 // white frame
+        {0, 0, 0, 1, 0.251f, 0.491f, 0.498f, 0.018f},            // black inside
         {1, 1, 1, 1, 0.252f, 0.492f, 0.496f * fraction, 0.016f}, // white fill
     };
     for (const Rect& r : rects)
@@ -256,11 +237,9 @@ void rvLoader::DrawBar(float fraction)
 
 void rvLoader::Progress(int bytes)
 {
-    if (!_window)
-        return;
+    if (!_window) return;
     Advance(bytes);
-    if (glfwWindowShouldClose(_window))
-        std::exit(-1);
+    if (glfwWindowShouldClose(_window)) std::exit(-1);
     glfwPollEvents();
 
     int w = 0, h = 0;

@@ -32,9 +32,7 @@ float LocalTimeAfter(const fxBase* fx, float pending)
 }
 } // namespace
 
-rvSequence::rvSequence(bool showEditor) : _bShowEditor(showEditor)
-{
-}
+rvSequence::rvSequence(bool showEditor) : _bShowEditor(showEditor) {}
 
 rvSequence::~rvSequence()
 {
@@ -85,15 +83,13 @@ void rvSequence::StepEffect(fxBase* fx, float t)
         for (int i = 0; i < 4; ++i)
         {
             const float reached = LocalTimeAfter(fx, pending);
-            if (reached == target)
-                break;
+            if (reached == target) break;
             pending = std::nextafter(pending, (reached < target) == (scale > 0.f) ? INFINITY : -INFINITY);
         }
     }
     fx->_fPendingDelta = pending;
     fx->Update();
-    if (scale != 0.f && fx->_eState == State_EffectStarted)
-        fx->_fTime = target;
+    if (scale != 0.f && fx->_eState == State_EffectStarted) fx->_fTime = target;
 }
 
 void rvSequence::Seek(float time)
@@ -106,10 +102,8 @@ void rvSequence::Update(float dt)
 {
     _bSeek = _bSeekPending;
     _bSeekPending = false;
-    if (_bShowEditor)
-        DrawWindow(dt);
-    if (_bPlaying)
-        _fTime += dt;
+    if (_bShowEditor) DrawWindow(dt);
+    if (_bPlaying) _fTime += dt;
 
     // Start and End may have changed since the last frame (attribute editor, drivers, loads):
     // the length always follows them.
@@ -124,17 +118,14 @@ void rvSequence::Update(float dt)
         const bool inside = t >= S && t < E;
         if (inside)
         {
-            if (fx->_eState != State_EffectStarted)
-                fx->SetState(State_EffectStarted);
+            if (fx->_eState != State_EffectStarted) fx->SetState(State_EffectStarted);
         }
         else
         {
-            if (fx->_eState == State_EffectStarted)
-                fx->SetState(State_SequenceStarted);
+            if (fx->_eState == State_EffectStarted) fx->SetState(State_SequenceStarted);
             continue;
         }
-        if (fx->_eState == State_EffectStarted)
-            StepEffect(fx, t);
+        if (fx->_eState == State_EffectStarted) StepEffect(fx, t);
     }
 
     UpdateFrameMax();
@@ -157,8 +148,7 @@ void rvSequence::Update(float dt)
 bool rvSequence::LoadSequence(const std::string& path, bool reset)
 {
     std::vector<char> bytes;
-    if (!rvDataPack::GetInstance()->ReadInto(path, bytes, false) || bytes.empty())
-        return false;
+    if (!rvDataPack::GetInstance()->ReadInto(path, bytes, false) || bytes.empty()) return false;
     bytes.erase(std::remove(bytes.begin(), bytes.end(), '\r'), bytes.end());
 
     Json::CharReaderBuilder builder;
@@ -171,8 +161,7 @@ bool rvSequence::LoadSequence(const std::string& path, bool reset)
     if (!reader->parse(bytes.data(), bytes.data() + bytes.size(), &root, &errors) || !root.isObject())
         return false;
 
-    if (path != _sFile)
-        _sFile = path;
+    if (path != _sFile) _sFile = path;
     LoadItems(root, reset);
     return true;
 }
@@ -188,8 +177,7 @@ void rvSequence::LoadItems(const Json::Value& root, bool reset)
             for (const Json::Value& item : items)
             {
                 Json::Value copy = item;
-                if (fxBase* fx = Factory::EffectFromJson(copy))
-                    AddEffect(fx);
+                if (fxBase* fx = Factory::EffectFromJson(copy)) AddEffect(fx);
             }
         }
     }
@@ -204,8 +192,7 @@ void rvSequence::LoadItems(const Json::Value& root, bool reset)
 bool rvSequence::SaveSequence(const std::string& path)
 {
     std::ofstream out(path, std::ios::out | std::ios::trunc);
-    if (!out)
-        return false;
+    if (!out) return false;
     Json::Value root(Json::objectValue);
     root["Items"] = Json::Value(Json::arrayValue);
     for (size_t i = 0; i < _apEffects.size(); ++i)
@@ -229,8 +216,7 @@ int rvSequence::AddEffect(fxBase* pEffect)
 fxBase* rvSequence::FindEffect(const std::string& name)
 {
     for (fxBase* fx : _apEffects)
-        if (fx->_sName == name)
-            return fx;
+        if (fx->_sName == name) return fx;
     return nullptr;
 }
 
@@ -239,8 +225,7 @@ int rvSequence::PrevBoundary(int frame)
     int best = _nFrameMin;
     for (fxBase* fx : _apEffects)
         for (int f : {fx->_nStart, fx->_nEnd})
-            if (f < frame && f > best)
-                best = f;
+            if (f < frame && f > best) best = f;
     return best;
 }
 
@@ -250,8 +235,7 @@ int rvSequence::NextBoundary(int frame)
     int best = _nFrameMax;
     for (fxBase* fx : _apEffects)
         for (int f : {fx->_nStart, fx->_nEnd})
-            if (f > frame && f < best)
-                best = f;
+            if (f > frame && f < best) best = f;
     return best;
 }
 
@@ -260,8 +244,7 @@ bool rvSequence::IncludesFile(const std::string& path) const
     const std::string name = ArchiveName(path);
     for (const rvSequence* seq = this; seq;)
     {
-        if (ArchiveName(seq->_sFile) == name)
-            return true;
+        if (ArchiveName(seq->_sFile) == name) return true;
         seq = seq->_pParentEffect ? seq->_pParentEffect->_pSequence : nullptr;
     }
     return false;
@@ -269,6 +252,13 @@ bool rvSequence::IncludesFile(const std::string& path) const
 
 // ---------------------------------------------------------------------------------------------
 // Widget interface
+
+void rvSequence::AssertIndex(int index) const
+{
+    // clang-format off
+    rvAssert(index>=0 && index<(int)_apEffects.size());
+    // clang-format on
+}
 
 int rvSequence::FirstFrame()
 {
@@ -293,12 +283,10 @@ int rvSequence::TypeCount()
 
 int rvSequence::TypeIndexOf(const char* name)
 {
-    if (!name || !Factory::_pInstance)
-        return -1;
+    if (!name || !Factory::_pInstance) return -1;
     const auto& list = Factory::_pInstance->_apDescriptors;
     for (size_t i = 0; i < list.size(); ++i)
-        if (list[i]->_sClassName == name)
-            return (int)i;
+        if (list[i]->_sClassName == name) return (int)i;
     return -1;
 }
 
@@ -310,23 +298,19 @@ const char* rvSequence::TypeName(int type)
 
 const char* rvSequence::ItemLabel(int index)
 {
-    rvAssert(index>=0 && index<(int)_apEffects.size());
+    AssertIndex(index);
     return _apEffects[index]->_sName.c_str();
 }
 
 void rvSequence::ItemBar(int index, int** start, int** end, int* type, unsigned int* colour)
 {
-    rvAssert(index>=0 && index<(int)_apEffects.size());
+    AssertIndex(index);
     fxBase* fx = _apEffects[index];
-    if (start)
-        *start = &fx->_nStart;
-    if (end)
-        *end = &fx->_nEnd;
+    if (start) *start = &fx->_nStart;
+    if (end) *end = &fx->_nEnd;
     const int classIndex = fx->_pDescriptor ? fx->_pDescriptor->_nId : 0;
-    if (type)
-        *type = classIndex;
-    if (colour)
-        *colour = TIMELINE_COLORS[((classIndex % 24) + 24) % 24];
+    if (type) *type = classIndex;
+    if (colour) *colour = TIMELINE_COLORS[((classIndex % 24) + 24) % 24];
 }
 
 int rvSequence::AddItem(int type)
@@ -334,8 +318,7 @@ int rvSequence::AddItem(int type)
     rvAssert(Factory::_pInstance && type >= 0 && type < TypeCount());
     fxDescriptor* desc = Factory::_pInstance->_apDescriptors[type];
     fxBase* fx = desc->_pfnCreate ? desc->_pfnCreate(desc) : nullptr;
-    if (!fx)
-        return -1;
+    if (!fx) return -1;
     // Known to its timeline before Init, so a nested timeline effect sees where it lives.
     fx->_pSequence = this;
     fx->SetState(State_DemoStarted);
@@ -351,7 +334,7 @@ int rvSequence::AddItem(int type)
 
 void rvSequence::DeleteItem(int index)
 {
-    rvAssert(index>=0 && index<(int)_apEffects.size());
+    AssertIndex(index);
     fxBase* fx = _apEffects[index];
     fx->SetState(State_DemoStoped);
     delete fx;
@@ -361,19 +344,17 @@ void rvSequence::DeleteItem(int index)
 
 void rvSequence::CloneItem(int index)
 {
-    rvAssert(index>=0 && index<(int)_apEffects.size());
+    AssertIndex(index);
 }
 
 void rvSequence::CompensateKeys(fxBase* fx, int applied)
 {
-    if (!_bLocalKeys && applied != 0)
-        fx->OffsetKeys(-applied / 60.0f);
+    if (!_bLocalKeys && applied != 0) fx->OffsetKeys(-applied / 60.0f);
 }
 
 int rvSequence::MoveItemToTime(int index)
 {
-    if (!ValidIndex(index))
-        return 0;
+    if (!ValidIndex(index)) return 0;
     fxBase* fx = _apEffects[index];
     const int oldStart = fx->_nStart;
     fx->_nStart = (int)std::lround(_fTime * 60.0f);
@@ -384,8 +365,7 @@ int rvSequence::MoveItemToTime(int index)
 
 int rvSequence::MoveItem(int index, int delta)
 {
-    if (!ValidIndex(index))
-        return 0;
+    if (!ValidIndex(index)) return 0;
     UpdateFrameMax();
     fxBase* fx = _apEffects[index];
     int applied;
@@ -402,8 +382,7 @@ int rvSequence::MoveItem(int index, int delta)
 
 int rvSequence::MoveItemInList(int index, int places, bool keepSelection)
 {
-    if (!ValidIndex(index))
-        return 0;
+    if (!ValidIndex(index)) return 0;
     const int target = std::clamp(index + places, 0, (int)_apEffects.size() - 1);
     const int step = target > index ? 1 : -1;
     for (int p = index; p != target; p += step)
@@ -419,8 +398,7 @@ int rvSequence::MoveItemInList(int index, int places, bool keepSelection)
 
 int rvSequence::MoveItemStart(int index, int delta)
 {
-    if (!ValidIndex(index))
-        return 0;
+    if (!ValidIndex(index)) return 0;
     fxBase* fx = _apEffects[index];
     const int oldStart = fx->_nStart;
     if (fx->_nStart + delta < _nFrameMin)
@@ -435,8 +413,7 @@ int rvSequence::MoveItemStart(int index, int delta)
 
 int rvSequence::MoveItemEnd(int index, int delta)
 {
-    if (!ValidIndex(index))
-        return 0;
+    if (!ValidIndex(index)) return 0;
     UpdateFrameMax();
     fxBase* fx = _apEffects[index];
     const int oldEnd = fx->_nEnd;
@@ -455,8 +432,7 @@ int rvSequence::GetFirstSelected(const std::vector<int>& selection)
     {
         fxBase* fx = ValidIndex(i) ? _apEffects[i] : nullptr;
         rvAssert(fx);
-        if (best < 0 || fx->_nStart < _apEffects[best]->_nStart)
-            best = i;
+        if (best < 0 || fx->_nStart < _apEffects[best]->_nStart) best = i;
     }
     return best;
 }
@@ -468,16 +444,11 @@ int rvSequence::GetLastSelected(const std::vector<int>& selection)
     {
         fxBase* fx = ValidIndex(i) ? _apEffects[i] : nullptr;
         rvAssert(fx);
-        if (best < 0 || fx->_nEnd > _apEffects[best]->_nEnd)
-            best = i;
+        if (best < 0 || fx->_nEnd > _apEffects[best]->_nEnd) best = i;
     }
     return best;
 }
 
-void rvSequence::CopyItems()
-{
-}
+void rvSequence::CopyItems() {}
 
-void rvSequence::PasteItems()
-{
-}
+void rvSequence::PasteItems() {}

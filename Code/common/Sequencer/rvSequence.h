@@ -88,6 +88,7 @@ public:
 
 private:
     bool _bSeekPending = false;
+    void AssertIndex(int index) const;
     bool ValidIndex(int index) const { return index >= 0 && index < (int)_apEffects.size(); }
     void UpdateFrameMax();
     void CompensateKeys(fxBase* fx, int applied);

@@ -90,14 +90,18 @@ in float vsThickness[];
 out vec4 gsDist;
 out vec3 gsColor;
 out vec3 gsTexCoord;
+// 1 for each edge that is not outlined (edge 1-2, 2-0, 0-1: the components of gsDist). The
+// 999999 added to gsDist falls to 0 on the edge itself; this keeps exact hits dark too.
+flat out vec3 gsDiscard;
 
 float cross2(vec2 a, vec2 b) { return a.x * b.y - a.y * b.x; }
 float discarded(int f) { return (f & PTF_TRIANGLE_DISCARDLINE) != 0 ? 999999.0 : 0.0; }
 
-void emit(int i, vec4 P, vec4 dist)
+void emit(int i, vec4 P, vec4 dist, vec3 discardMask)
 {
     int f = vsFlags[i];
     gsDist = dist;
+    gsDiscard = discardMask;
     gsColor = vsColor[i];
     if ((f & PTF_TEXTURE_MAPPING) != 0)
         gsTexCoord = vec3(float((f >> 24) & 255) / 255.0, float((f >> 16) & 255) / 255.0, 1.0);
@@ -123,6 +127,7 @@ void main()
         T[i] = clamp(THICKNESS_FACTOR * vsThickness[i] * s, THICKNESS_RANGE.x, THICKNESS_RANGE.y) / s;
     }
     float r = VIEWPORT.y / VIEWPORT.x;
+    vec3 mask = vec3(discarded(vsFlags[1]), discarded(vsFlags[2]), discarded(vsFlags[0])) / 999999.0;
     vec2 e01 = p[1] - p[0], e02 = p[2] - p[0], e12 = p[2] - p[1];
     vec2 e10 = -e01, e20 = -e02, e21 = -e12;
     float d01 = max(length(e01), 1e-9), d02 = max(length(e02), 1e-9), d12 = max(length(e12), 1e-9);
@@ -131,19 +136,19 @@ void main()
     float t0 = abs(dot(e10, e12)) / (d01 * d12);
     float width0 = mix(T[1], T[2], t0);
     float ratio0 = mix(1.0, r, abs(e12.x) / d12);
-    emit(0, P[0], vec4(h0 * w[0] + discarded(vsFlags[1]), 0.0, 0.0, width0) * ratio0);
+    emit(0, P[0], vec4(h0 * w[0] + discarded(vsFlags[1]), 0.0, 0.0, width0) * ratio0, mask);
 
     float h1 = abs(cross2(e10, e12)) / d02;
     float t1 = abs(dot(e01, e02)) / (d01 * d02);
     float width1 = mix(T[0], T[2], t1);
     float ratio1 = mix(1.0, r, abs(e02.x) / d02);
-    emit(1, P[1], vec4(0.0, h1 * w[1] + discarded(vsFlags[2]), 0.0, width1) * ratio1);
+    emit(1, P[1], vec4(0.0, h1 * w[1] + discarded(vsFlags[2]), 0.0, width1) * ratio1, mask);
 
     float h2 = abs(cross2(e20, e21)) / d01;
     float t2 = abs(dot(e02, e01)) / (d01 * d02);
     float width2 = mix(T[0], T[1], t2);
     float ratio2 = mix(1.0, r, abs(e01.x) / d01);
-    emit(2, P[2], vec4(0.0, 0.0, h2 * w[2] + discarded(vsFlags[0]), width2) * ratio2);
+    emit(2, P[2], vec4(0.0, 0.0, h2 * w[2] + discarded(vsFlags[0]), width2) * ratio2, mask);
     EndPrimitive();
 }
 )";
@@ -157,10 +162,12 @@ uniform vec3 COLOR_FOG;
 in vec4 gsDist;
 in vec3 gsColor;
 in vec3 gsTexCoord;
+flat in vec3 gsDiscard;
 out vec4 fragColor;
 void main()
 {
-    float d = min(gsDist.x, min(gsDist.y, gsDist.z));
+    vec3 dist = gsDist.xyz + gsDiscard * 999999.0;
+    float d = min(dist.x, min(dist.y, dist.z));
     float I = 1.0 - smoothstep(0.0, 1.0, d / gsDist.w);
     vec3 texel = texture(TEXTURE_MAPPED, gsTexCoord.xy).rgb;
     vec3 base = gsTexCoord.z >= 0.9 ? texel : vec3(0.0);

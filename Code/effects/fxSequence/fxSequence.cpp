@@ -5,9 +5,7 @@
 
 #include <algorithm>
 
-fxSequence::fxSequence(fxDescriptor* pDescriptor) : fxBase(pDescriptor)
-{
-}
+fxSequence::fxSequence(fxDescriptor* pDescriptor) : fxBase(pDescriptor) {}
 
 fxSequence::~fxSequence() = default;
 
@@ -16,8 +14,7 @@ void fxSequence::Init()
     _Sequence._pParentEffect = this;
     // A timeline that would include itself, directly or through other nested timelines, is
     // refused: it would load itself forever. The nested timeline then stays empty.
-    if (_pSequence && _pSequence->IncludesFile(_sSequenceFile))
-        return;
+    if (_pSequence && _pSequence->IncludesFile(_sSequenceFile)) return;
     _Sequence.LoadSequence(_sSequenceFile, true);
 }
 
@@ -32,8 +29,7 @@ void fxSequence::OnEffectStart()
     _Sequence._bPlaying = true;
     for (fxBase* fx : _Sequence._apEffects)
         fx->SetState(State_SequenceStarted);
-    if (_fTimeSeek > 0.f)
-        _Sequence._fTime = std::min(_fTimeSeek, _Sequence.LastFrame() / 60.0f);
+    if (_fTimeSeek > 0.f) _Sequence._fTime = std::min(_fTimeSeek, _Sequence.LastFrame() / 60.0f);
 }
 
 void fxSequence::OnEffectStop()
@@ -56,7 +52,8 @@ void fxSequence::SyncDuration(fxBase* pEffect)
 
 fxDescriptor* fxSequence::GetDescriptor()
 {
-    static fxDescriptor* s_pDescriptor = new fxDescriptor(fxBase::GetDescriptor(), "fxSequence", &fxSequence::Create);
+    static fxDescriptor* s_pDescriptor =
+        new fxDescriptor(fxBase::GetDescriptor(), "fxSequence", &fxSequence::Create);
     return s_pDescriptor;
 }
 
@@ -68,9 +65,9 @@ fxBase* fxSequence::Create(fxDescriptor* pDescriptor)
 fxDescriptor* fxSequence::RegisterAttributes()
 {
     fxDescriptor* d = GetDescriptor();
-    if (!d->_apAttribs.empty())
-        return d; // already registered
-    AttribDesc* file = d->Add(TYPE_FILE, "Sequence File", rvOffsetOf<fxSequence>(&fxSequence::_sSequenceFile));
+    if (!d->_apAttribs.empty()) return d; // already registered
+    AttribDesc* file =
+        d->Add(TYPE_FILE, "Sequence File", rvOffsetOf<fxSequence>(&fxSequence::_sSequenceFile));
     file->_sFilter = ".seq";
     d->Add(TYPE_BUTTON, "Sync Duration", rvOffsetOf<fxSequence>(&fxSequence::_pfnSyncDuration));
     d->Add(TYPE_FLOAT, "Time Seek", rvOffsetOf<fxSequence>(&fxSequence::_fTimeSeek));

@@ -41,7 +41,8 @@ rvTest::RGBA DefaultPixel(float fx, float fyFromTop)
     const rvBufferDisplay& def = rvSceneDisplay::_DefaultBuffer;
     rvTest::RGBA px{};
     glBindFramebuffer(GL_READ_FRAMEBUFFER, def._glFrameBuffer);
-    glReadPixels(int(fx * def._nWidth), int((1.f - fyFromTop) * def._nHeight), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &px);
+    glReadPixels(int(fx * def._nWidth), int((1.f - fyFromTop) * def._nHeight), 1, 1, GL_RGBA,
+                 GL_UNSIGNED_BYTE, &px);
     return px;
 }
 } // namespace

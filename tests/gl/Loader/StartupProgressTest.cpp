@@ -16,7 +16,8 @@ TEST_F(GLTest, ProgressTableMatchesTheStartupReads)
     rvTest::TempWorkDir dir;
     const std::string demo = SeqJson({NestedJson("a", "./Data/seq/part.seq", 0, 600),
                                       NestedJson("b", "Data/seq/part.seq", 60, 600), ProbeJson("p", 0, 120)});
-    const std::string part = SeqJson({NestedJson("loop", "Data/seq/part.seq", 0, 60), ProbeJson("q", 0, 60)}, "\r\n");
+    const std::string part =
+        SeqJson({NestedJson("loop", "Data/seq/part.seq", 0, 60), ProbeJson("q", 0, 60)}, "\r\n");
     dir.WriteFile("Data/seq/_DemoFull_.seq", demo);
     dir.WriteFile("Data/seq/part.seq", part);
     dir.WriteFile("Data/seq/unused.seq", SeqJson({ProbeJson("u", 0, 60)}));

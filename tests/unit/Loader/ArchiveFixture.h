@@ -23,7 +23,8 @@ inline bool BuildArchive(const TempWorkDir& dir, const std::map<std::string, std
         names += " '" + name + "'";
     }
     dir.WriteFile("Data/.keep", "");
-    std::string cmd = "cd '" + dir.Path() + "/stage' && zip -q -X -P '" + password + "' ../Data/Morvane-ZQ4.sts" + names;
+    std::string cmd =
+        "cd '" + dir.Path() + "/stage' && zip -q -X -P '" + password + "' ../Data/Morvane-ZQ4.sts" + names;
     return std::system(cmd.c_str()) == 0;
 }
 } // namespace rvTest

@@ -65,7 +65,8 @@ TEST(DataPackMount, SpellingsOfAPathReadTheSameEntry)
     ASSERT_TRUE(pack->IsMounted());
     EXPECT_EQ(pack, rvDataPack::GetInstance());
 
-    for (const char* path : {"./Data/Font/a.ttf", "Data\\Font\\a.ttf", "Data/Font/a.ttf", ".\\Data\\Font\\a.ttf"})
+    for (const char* path :
+         {"./Data/Font/a.ttf", "Data\\Font\\a.ttf", "Data/Font/a.ttf", ".\\Data\\Font\\a.ttf"})
     {
         int size = -1;
         std::unique_ptr<uint8_t[]> bytes(pack->ReadAll(path, size));
@@ -194,7 +195,8 @@ TEST(DataPackMount, ShortEntryIsAFailedRead)
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/txt/a.txt", LongText()}}));
     std::string zip = dir.ReadFile("Data/Morvane-ZQ4.sts");
-    auto bump = [&zip](const std::string& sig, size_t sizeOffset) {
+    auto bump = [&zip](const std::string& sig, size_t sizeOffset)
+    {
         size_t at = zip.find(sig);
         ASSERT_NE(at, std::string::npos);
         uint32_t v;

@@ -19,9 +19,9 @@ int TotalOf(const std::string& text)
 TEST(Loader, ProgressTableAddsTheSecondField)
 {
     EXPECT_EQ(TotalOf("a;100;x\nb;200;y\nc;300\n"), 300);
-    EXPECT_EQ(TotalOf("a;  +40;x\r\nb;-10;y\r\n"), 30);   // blanks and signs
-    EXPECT_EQ(TotalOf("a;12abc;x\nb;;y\nc;abc;\n"), 12);   // stops at other characters
-    EXPECT_EQ(TotalOf("a;5"), 0);                          // one ';' only, no newline
+    EXPECT_EQ(TotalOf("a;  +40;x\r\nb;-10;y\r\n"), 30);  // blanks and signs
+    EXPECT_EQ(TotalOf("a;12abc;x\nb;;y\nc;abc;\n"), 12); // stops at other characters
+    EXPECT_EQ(TotalOf("a;5"), 0);                        // one ';' only, no newline
     EXPECT_EQ(TotalOf(""), 0);
     // Lines longer than the 1023-character buffer are taken in pieces.
     EXPECT_EQ(TotalOf("a;9;" + std::string(1100, 'x') + ";5;7\n"), 14);

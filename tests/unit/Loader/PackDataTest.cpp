@@ -14,8 +14,7 @@ std::string Output(const std::string& cmd)
 {
     std::string out;
     FILE* p = popen(cmd.c_str(), "r");
-    if (!p)
-        return out;
+    if (!p) return out;
     char buf[512];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof(buf), p)) > 0)
@@ -39,11 +38,13 @@ TEST(PackData, EncryptsEveryEntryAndCountsTheStartupReads)
     const std::string demo =
         "{ \"Items\" : [ { \"Class\" : \"fxSequence\", \"Properties\" : { \"Name\" : \"part\", "
         "\"Sequence File\" : \"./Data/seq/part.seq\" } },\n"
-        "{ \"Class\" : \"fxSVG\", \"Properties\" : { \"File\" : \"Data\\\\svg\\\\a.svg\", \"Name\" : \"x\" } } ] }\n";
+        "{ \"Class\" : \"fxSVG\", \"Properties\" : { \"File\" : \"Data\\\\svg\\\\a.svg\", \"Name\" : \"x\" } "
+        "} ] }\n";
     // The nested timeline includes itself (the player refuses that) and names two files.
-    const std::string part =
-        "{ \"Items\" : [ { \"Class\" : \"fxSequence\", \"Properties\" : { \"Sequence File\" : \"Data/seq/part.seq\" } },\r\n"
-        "{ \"Class\" : \"fxImage\", \"Properties\" : { \"Image\" : \"Data/img/b.png\", \"Cloud\" : \"Data/pts.data\" } } ] }\r\n";
+    const std::string part = "{ \"Items\" : [ { \"Class\" : \"fxSequence\", \"Properties\" : { \"Sequence "
+                             "File\" : \"Data/seq/part.seq\" } },\r\n"
+                             "{ \"Class\" : \"fxImage\", \"Properties\" : { \"Image\" : \"Data/img/b.png\", "
+                             "\"Cloud\" : \"Data/pts.data\" } } ] }\r\n";
     dir.WriteFile("Data/seq/_DemoFull_.seq", demo);
     dir.WriteFile("Data/seq/part.seq", part);
     dir.WriteFile("Data/svg/a.svg", std::string(100, 's'));
@@ -63,7 +64,9 @@ TEST(PackData, EncryptsEveryEntryAndCountsTheStartupReads)
     for (std::string line; std::getline(names, line);)
         entries.push_back(line);
     ASSERT_EQ(entries.size(), 6u);
-    EXPECT_EQ(Count(Output("unzip -Z -v " + archive), "file security status:                           encrypted"), 6);
+    EXPECT_EQ(
+        Count(Output("unzip -Z -v " + archive), "file security status:                           encrypted"),
+        6);
 
     // The reader mounts it: without the password suffix nothing opens, with it everything reads.
     rvDataPack* reader = rvDataPack::GetInstance();
@@ -73,8 +76,7 @@ TEST(PackData, EncryptsEveryEntryAndCountsTheStartupReads)
         EXPECT_EQ(PHYSFS_openRead(name.c_str()), nullptr) << name;
         std::vector<char> v;
         EXPECT_TRUE(reader->ReadInto(name, v)) << name;
-        if (name == "Data/seq/part.seq")
-            EXPECT_EQ(std::string(v.begin(), v.end()), part);
+        if (name == "Data/seq/part.seq") EXPECT_EQ(std::string(v.begin(), v.end()), part);
     }
     FILE* table = reader->OpenAsFILE("Data/csv/zq4out.csv");
     ASSERT_TRUE(table);

@@ -28,7 +28,8 @@ TEST(NestedSequence, PlaysTheInnerTimelineAtItsOffset)
     RegisterTestClasses();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(
-        dir, {{"Data/seq/main.seq", SeqJson({NestedJson("part", "Data\\\\seq\\\\inner.seq", 60, 300), ProbeJson("keep", 0, 600)})},
+        dir, {{"Data/seq/main.seq",
+               SeqJson({NestedJson("part", "Data\\\\seq\\\\inner.seq", 60, 300), ProbeJson("keep", 0, 600)})},
               {"Data/seq/inner.seq", SeqJson({ProbeJson("inner", 30, 90)})}}));
     MainTimeline main("Data/seq/main.seq");
     fxSequence* part = main.Nested(0);
@@ -82,9 +83,11 @@ TEST(NestedSequence, ATimelineIncludingItselfIsRefused)
     RegisterTestClasses();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(
-        dir, {{"Data/seq/self.seq", SeqJson({NestedJson("me", "./Data/seq/self.seq", 0, 60), ProbeJson("p", 0, 60)})},
-              {"Data/seq/a.seq", SeqJson({NestedJson("to-b", "Data/seq/b.seq", 0, 60)})},
-              {"Data/seq/b.seq", SeqJson({NestedJson("to-a", "Data/seq/a.seq", 0, 60), ProbeJson("p", 0, 60)})}}));
+        dir,
+        {{"Data/seq/self.seq",
+          SeqJson({NestedJson("me", "./Data/seq/self.seq", 0, 60), ProbeJson("p", 0, 60)})},
+         {"Data/seq/a.seq", SeqJson({NestedJson("to-b", "Data/seq/b.seq", 0, 60)})},
+         {"Data/seq/b.seq", SeqJson({NestedJson("to-a", "Data/seq/a.seq", 0, 60), ProbeJson("p", 0, 60)})}}));
     {
         MainTimeline main("Data/seq/self.seq"); // directly
         EXPECT_EQ(main.Nested(0)->_Sequence.ItemCount(), 0);

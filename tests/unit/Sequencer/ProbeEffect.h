@@ -12,8 +12,7 @@ public:
     explicit fxProbe(fxDescriptor* d) : fxBase(d) {}
     ~fxProbe() override
     {
-        if (_pDeleted)
-            ++*_pDeleted;
+        if (_pDeleted) ++*_pDeleted;
     }
     void Init() override { _asLog.push_back("Init"); }
     void Kill() override { _asLog.push_back("Kill"); }

@@ -11,9 +11,10 @@ namespace
 std::map<std::string, std::string> Files()
 {
     return {
-        {"Data/seq/crlf.seq", SeqJson({ProbeJson("one", 0, 60), "{ \"Class\" : \"fxNoSuchClass\", \"Properties\" : {} }",
-                                       ProbeJson("two", 30, 120), ProbeJson("one", 10, 20)},
-                                      "\r\n")},
+        {"Data/seq/crlf.seq",
+         SeqJson({ProbeJson("one", 0, 60), "{ \"Class\" : \"fxNoSuchClass\", \"Properties\" : {} }",
+                  ProbeJson("two", 30, 120), ProbeJson("one", 10, 20)},
+                 "\r\n")},
         {"Data/seq/bad.seq", "{ \"Items\" : [ " + ProbeJson("x", 0, 10) + ", { \"Class\" : "},
         {"Data/seq/array.seq", "[ 1, 2 ]"},
         {"Data/seq/empty.seq", ""},
@@ -46,7 +47,8 @@ TEST(SequenceFile, LoadsCrlfFilesSkipsUnknownClassesAndFailsWithoutChanges)
 
     // Missing, empty, unparsable or not an object: the loaded timeline and its file name stay.
     const std::vector<fxBase*> before = seq._apEffects;
-    for (const char* path : {"Data/seq/missing.seq", "Data/seq/empty.seq", "Data/seq/bad.seq", "Data/seq/array.seq"})
+    for (const char* path :
+         {"Data/seq/missing.seq", "Data/seq/empty.seq", "Data/seq/bad.seq", "Data/seq/array.seq"})
     {
         EXPECT_FALSE(seq.LoadSequence(path, true)) << path;
         EXPECT_EQ(seq._apEffects, before) << path;

@@ -49,8 +49,13 @@ TEST(Sequence, WindowIsStartIncludedEndExcluded)
         float t;
         bool inside;
     } cases[] = {
-        {std::nextafter(1.f, 0.f), false}, {60 / 60.0f, true}, {1.5f, true}, {std::nextafter(2.f, 0.f), true},
-        {120 / 60.0f, false}, {0.f, false}, {5.f, false},
+        {std::nextafter(1.f, 0.f), false},
+        {60 / 60.0f, true},
+        {1.5f, true},
+        {std::nextafter(2.f, 0.f), true},
+        {120 / 60.0f, false},
+        {0.f, false},
+        {5.f, false},
     };
     for (const auto& c : cases)
     {
@@ -151,8 +156,7 @@ TEST(Sequence, TimeScaleLandsExactlyOnItsTarget)
         for (int frame = 0; frame < 300; ++frame)
         {
             tl.seq.Update(1.f / 60.f);
-            if (fx->_eState != State_EffectStarted)
-                continue;
+            if (fx->_eState != State_EffectStarted) continue;
             const float start = 30 / 60.0f;
             const float want = std::min(std::max((tl.seq._fTime - start) * scale, 0.f), fx->GetDuration());
             ASSERT_EQ(fx->_fTime, want) << "scale " << scale << " frame " << frame;

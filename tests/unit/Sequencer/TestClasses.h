@@ -7,25 +7,24 @@
 inline void RegisterTestClasses()
 {
     static bool s_bDone = false;
-    if (s_bDone)
-        return;
+    if (s_bDone) return;
     s_bDone = true;
-    if (!Factory::_pInstance)
-        new Factory();
+    if (!Factory::_pInstance) new Factory();
     Factory::_pInstance->RegisterAll();
     Factory::_pInstance->Register(fxProbe::GetDescriptor());
 }
 
 inline std::string ProbeJson(const std::string& name, int start, int end)
 {
-    return "{ \"Class\" : \"fxProbe\", \"Properties\" : { \"Name\" : \"" + name + "\", \"Start\" : " +
-           std::to_string(start) + ", \"End\" : " + std::to_string(end) + " } }";
+    return "{ \"Class\" : \"fxProbe\", \"Properties\" : { \"Name\" : \"" + name +
+           "\", \"Start\" : " + std::to_string(start) + ", \"End\" : " + std::to_string(end) + " } }";
 }
 
 inline std::string NestedJson(const std::string& name, const std::string& file, int start, int end)
 {
-    return "{ \"Class\" : \"fxSequence\", \"Properties\" : { \"Name\" : \"" + name + "\", \"Sequence File\" : \"" +
-           file + "\", \"Start\" : " + std::to_string(start) + ", \"End\" : " + std::to_string(end) + " } }";
+    return "{ \"Class\" : \"fxSequence\", \"Properties\" : { \"Name\" : \"" + name +
+           "\", \"Sequence File\" : \"" + file + "\", \"Start\" : " + std::to_string(start) +
+           ", \"End\" : " + std::to_string(end) + " } }";
 }
 
 inline std::string SeqJson(const std::vector<std::string>& items, const char* eol = "\n")
