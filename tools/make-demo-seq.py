@@ -214,7 +214,7 @@ def ignition():
     s, e = bar(0), bar(8)
     d = (e - s) / FPS
     items = [
-        look("LookIgnition", s, e, steps=28.0, initial=0.55, final=0.04, factor=1.0, intensity=1.2),
+        look("LookIgnition", s, e, steps=16.0, initial=0.55, final=0.05, factor=1.0, intensity=1.2),
         grid("GridIgnition", s, e, back=(0.0, 0.03, 0.02), line=GREEN, alphas=(0.06, 0.08, 0.3), drivers=[
             keys("ColorGrid1.a", [(0.0, 0.0), (3.84, 0.0), (7.68, 0.06)]),
             keys("ColorGrid2.a", [(0.0, 0.0), (1.92, 0.0), (7.68, 0.08)]),
@@ -309,7 +309,7 @@ def scope():
     items = [
         # Everything up to "BackToDefault" draws into the buffer "Scope" (square, the screen's height).
         effect("fxBufferDisplay", "Scope", s, e, **buffer_props),
-        look("LookScope", s, e, steps=32.0, initial=0.6, final=0.08, factor=1.3, intensity=1.3),
+        look("LookScope", s, e, steps=16.0, initial=0.6, final=0.1, factor=1.3, intensity=1.3),
         grid("GridScope", s, e, back=(0.0, 0.04, 0.02), line=GREEN, alphas=(0.05, 0.1, 0.35)),
         camera("CamScope", s, e, pos=(0.0, 0.0, -100.0)),
     ]
@@ -333,9 +333,9 @@ def scope():
              drivers=[expr("UvPos.x", "x*0.12"), noise("UvPos.y", -0.3, 0.3, 4.0)]),
         image_of("ScopeWall", bar(20), e, "Scope", size=0.5, mul=(0.25, 0.16, 0.05), fullscreen=True, repeat=True,
                  fade_in=1.92, fade_out=1.0),
-        image_of("ScopeLeft", s, e, "Scope", pos=(-0.48, 0.0), size=0.75, mul=(0.7, 1.0, 0.75), glow=True,
+        image_of("ScopeLeft", s, e, "Scope", pos=(-0.48, 0.0), size=0.75, mul=(0.7, 1.0, 0.75),
                  fade_in=1.0, fade_out=1.0, drivers=[expr("ScreenSize", kick(s, 0.74, 0.06, 6.0))]),
-        image_of("ScopeRight", bar(18), e, "Scope", pos=(0.48, 0.0), size=0.75, mul=AMBER, glow=True,
+        image_of("ScopeRight", bar(18), e, "Scope", pos=(0.48, 0.0), size=0.75, mul=AMBER,
                  fade_in=1.0, fade_out=1.0, drivers=[expr("ScreenSize", kick(bar(18), 0.74, 0.06, 6.0, 0.5)),
                                                       keys("ScreenPos.y", [(0.0, 0.6), (1.92, 0.0)], EASEOUT)]),
         look("LookComposite", s, e, fade_in=0.5, steps=8.0, initial=0.3, final=0.1, factor=1.2, intensity=1.2),

@@ -211,26 +211,27 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     for (fxBase* e : _Sequence._apEffects)
         e->SetState(State_SequenceStarted);
 
-    // Frames checked (and kept) on the way, by frame number.
-    const int kIgnition = 600, kTunnel = 1440, kScope = 2250, kSphere = 3300;
+    // A fixed step of two frames of the 60 fps timeline. Steps checked (and kept) on the way.
+    const int kStepsPerSecond = 30;
+    const int kIgnition = 10 * 30, kTunnel = 24 * 30, kScope = 37 * 30 + 15, kSphere = 55 * 30;
     RenderTarget shot(kW, kH);
-    const float dt = 1.f / 60.f;
-    int frame = 0;
+    const float dt = 1.f / kStepsPerSecond;
+    int step = 0;
     bool tunnelRan = false;
-    for (; _Sequence._bPlaying && frame < 4000; ++frame)
+    for (; _Sequence._bPlaying && step < 4000; ++step)
     {
         rvSceneDisplay::BeginFrame(_window);
         _Sequence.Update(dt);
         rvSceneDisplay::PresentFrame(!_Sequence._bPlaying);
         tunnelRan |= tunnel->_eState == State_EffectStarted;
-        // The update that played frame f ran at time (f + 1) / 60.
-        const int at = frame + 1;
+        // The update of step n ran at time (n + 1) / 30.
+        const int at = step + 1;
         if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere) continue;
 
         Grab(shot);
         const std::vector<RGBA> px = shot.Read();
-        EXPECT_TRUE(shot.SavePNG(rvTest::BinaryPath("demo_" + std::to_string(at / 60) + ".png")));
-        SCOPED_TRACE("frame " + std::to_string(at));
+        EXPECT_TRUE(shot.SavePNG(rvTest::BinaryPath("demo_" + std::to_string(at / kStepsPerSecond) + ".png")));
+        SCOPED_TRACE("time " + std::to_string(at / float(kStepsPerSecond)));
         if (at == kIgnition)
         {
             // The core ring (radius 12 by now, the kick's pulse nearly gone) is lit on its
@@ -284,7 +285,7 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     // Past its end the timeline stops on its last frame with every effect back to loaded.
     EXPECT_TRUE(tunnelRan);
     EXPECT_FALSE(_Sequence._bPlaying);
-    EXPECT_NEAR(frame, 3687, 1);
+    EXPECT_NEAR(step, 1844, 1);
     EXPECT_FLOAT_EQ(_Sequence._fTime, 3686.f / 60.f);
     for (fxBase* e : _Sequence._apEffects)
         EXPECT_EQ(e->_eState, State_DemoStarted) << e->_sName;
