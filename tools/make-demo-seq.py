@@ -300,7 +300,6 @@ def tunnel_part():
 def scope():
     """Bars 16-24: a radar scope in an off-screen buffer, composited back into "Default"."""
     s, e = bar(16), bar(24)
-    d = (e - s) / FPS
     buffer_props = {"KeepRatio": False, "RepeatUV": True, "Clear": True, "Debug Color": 0, "Debug Alpha": 0,
                     "Debug Depth": 0}
     buffer_props.update(vec("SizePixel", (0.0, 0.0)))
@@ -346,7 +345,7 @@ def scope():
         st = (s, bar(18))[i]
         items.append(circle("Bezel%d" % i, st, e, (x, 0.0, 0.0), 41.0, AMBER, 1.0, 1.0, drivers=[
             expr("Radius", kick(st, 41.0, 1.5, 6.0, 0.5 * i))]))
-    return items, d
+    return items
 
 
 def sphere():
@@ -414,8 +413,7 @@ def demo():
     ]
     items += ignition()
     items.append(effect("fxSequence", "Tunnel", bar(8), bar(16), **{"Sequence File": TUNNEL, "Time Seek": 0.0}))
-    scope_items, _ = scope()
-    items += scope_items
+    items += scope()
     items += sphere()
     return items
 
