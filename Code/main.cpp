@@ -206,6 +206,10 @@ static void LoadDemo(rvSequence& timeline)
 // ---------------------------------------------------------------------------------------
 // Editor windows
 
+// The effect tester lives while "EffectTester" is on: created on the first frame the toggle
+// is set, its window run with dt, destroyed (its effect driven down first) on the first frame
+// it is clear. The tester class is not part of the program yet, so the toggle has nothing
+// to create and this step does nothing.
 static void UpdateEffectTester(float dt) {}
 
 // The demo camera of "Default": the camera used while "Freecam" is off.
@@ -394,8 +398,9 @@ int main(int argc, char** argv)
     // Destroyed on return, after GLFW ended: its effects are neither driven down nor deleted.
     rvSequence timeline(true);
     TestWindow = BrelTestWindow();
+    // The first frame's raw delta spans the loading pass (the timeline gets at most 0.1 s).
     const double timeOrigin = glfwGetTime();
-    ImGui::GetIO().IniFilename = nullptr;
+    ImGui::GetIO().IniFilename = nullptr; // no "imgui.ini" is read or written
     glfwSetInputMode(pWindow, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
     LoadDemo(timeline);
     bSequencer = true;

@@ -25,6 +25,7 @@ PASSWORD = "Nine grey herons wait beside the river."
 TITLE = "Convoxa - Morvane - ZQ4"
 DEMO = "Data/seq/_DemoFull_.seq"
 TABLE = "Data/csv/zq4out.csv"
+MUSIC = "Data/Audio/e2e.mp3"  # read from the disk, not from the archive
 
 
 # ------------------------------------------------------------------------------ fixtures
@@ -41,11 +42,13 @@ def timeline(*items):
 
 
 def demo_lasting(seconds):
-    """A demo timeline whose length is `seconds`: one plain effect spans it, and a nested
-    timeline plays through its first half (so shutdown leaves effects of both levels alive)."""
+    """A demo timeline whose length is `seconds`: one plain effect spans it, music plays
+    through it, and a nested timeline plays through its first half (so shutdown leaves
+    effects of both levels alive)."""
     frames = int(seconds * 60)
     return {
         DEMO: timeline(effect("fxBase", 0, frames),
+                       effect("fxMusic", 0, frames, **{"MP3 File": MUSIC}),
                        effect("fxSequence", 0, frames // 2, **{"Sequence File": "Data/seq/part.seq"})),
         "Data/seq/part.seq": timeline(effect("fxBase", 0, frames // 4)),
     }
@@ -71,6 +74,16 @@ def with_progress_table(files):
     return files
 
 
+def write_music(path, seconds=3):
+    """A short tone as MP3 (sox and lame)."""
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    wav = path + ".wav"
+    subprocess.run(["sox", "-q", "-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth", str(seconds),
+                    "sine", "440"], check=True)
+    subprocess.run(["lame", "--silent", wav, path], check=True)
+    os.remove(wav)
+
+
 def build_archive(workdir, files):
     stage = os.path.join(workdir, "stage")
     for rel, content in files.items():
@@ -79,6 +92,7 @@ def build_archive(workdir, files):
         with open(path, "w") as f:
             f.write(content)
     os.makedirs(os.path.join(workdir, "Data"), exist_ok=True)
+    write_music(os.path.join(workdir, MUSIC))
     archive = os.path.join(workdir, "Data", "Morvane-ZQ4.sts")
     subprocess.run(["zip", "-q", "-X", "-D", "-r", "-P", PASSWORD, archive, "Data"], cwd=stage, check=True)
     shutil.rmtree(stage)
@@ -196,8 +210,8 @@ def escape_ends_early(morvane):
 
 
 def close_during_loading(morvane):
-    # Each read of the loading pass draws one frame of the bar; a few hundred keep it on screen.
-    run = Run(morvane, with_progress_table(slow_loading_demo(400)))
+    # Each read of the loading pass draws one frame of the bar; a few thousand keep it on screen for seconds.
+    run = Run(morvane, with_progress_table(slow_loading_demo(2000)))
     window = find_window(run.proc)
     request_close(window)
     rc = run.finish(timeout=90)

@@ -7,7 +7,6 @@
 #include "vector_display/vector_display_shaders.h"
 
 #include <glm/gtc/matrix_transform.hpp>
-#include <imgui.h>
 
 #include <algorithm>
 #include <cmath>
@@ -495,16 +494,30 @@ TEST_F(VectorDisplayFrame, EmptyFlushComposesNothingAndEmptiesTheCurrentStep)
     EXPECT_EQ(_vd->settings.decay_steps, 32.f);
 }
 
-TEST_F(VectorDisplayFrame, SettingsPanelBuildsAndResets)
+TEST_F(VectorDisplayFrame, DecayCameraKeepsOldStepsWhereTheyWereDrawn)
 {
-    rvTest::ImGuiHeadless imgui;
-    imgui.NewFrame();
-    _vd->settings.decay_steps = 3.f;
-    ImGui::Begin("Global config");
-    vector_display_settings_panel(_vd);
-    ImGui::End();
-    imgui.EndFrame();
-    vector_display_settings defaults;
-    vector_display_settings_defaults(&defaults);
-    EXPECT_EQ(_vd->settings.decay_steps, 3.f); // untouched without input
+    const glm::mat4 still = g_testCamera.view_projection;
+    const glm::mat4 moved = still * glm::translate(glm::mat4(1.f), glm::vec3(0.f, 10.f, 0.f));
+    for (bool decayCamera : {false, true})
+    {
+        _vd->settings.decay_camera = decayCamera;
+        g_testCamera.view_projection = still;
+        Frame([&] { HLine(20.5f); });
+        g_testCamera.view_projection = moved; // everything now shows 10 pixels higher
+        Frame([] {});
+        const int atOld = R(48, 20), atMoved = R(48, 30);
+        if (decayCamera)
+        {
+            EXPECT_NEAR(atOld, 0.2f * Beam(0.f), 2);
+            EXPECT_EQ(atMoved, 0);
+        }
+        else
+        {
+            EXPECT_EQ(atOld, 0);
+            EXPECT_NEAR(atMoved, 0.2f * Beam(0.f), 2);
+        }
+        Frame([] {}); // let the line age out of sight before the next round
+        for (int i = 0; i < 10; ++i)
+            Frame([] {});
+    }
 }

@@ -1,9 +1,11 @@
 // The vector display's geometry collection, without a GL context.
 #include "vector_display/vector_display.h"
 #include "vector_display/vector_font_simplex.h"
+#include "TestSupport.h"
 #include "rvMath.h"
 
 #include <gtest/gtest.h>
+#include <imgui.h>
 
 #include <cmath>
 #include <vector>
@@ -419,4 +421,53 @@ TEST(VectorDisplayTransform, PointGoesThroughTheMatrixWithoutPerspectiveDivision
     m._mMatrix[0][3] = 7.f;
     m._mMatrix[3] = glm::vec4(1.f, 2.f, 3.f, 9.f);
     EXPECT_EQ(vector_display_transform_point(&m, glm::vec3(1.f, 1.f, 1.f)), glm::vec3(2.f, 3.f, 4.f));
+}
+
+TEST_F(VectorDisplayGeometry, SettingsPanelResetsEverySettingToItsDefault)
+{
+    rvTest::ImGuiHeadless imgui;
+    vector_display_settings& s = _vd->settings;
+    s.decay_steps = 3.f;
+    s.fog_zmax = 20.f;
+    s.thickness = 4.f;
+    s.color[0] = 0.1f;
+    s.import_color = 1;
+    s.import_depth = 1;
+    s.export_color = 0;
+    s.export_depth = 1;
+    s.triangle_culling = false;
+    ImVec2 lo, hi;
+    auto frame = [&](bool down, ImVec2 mouse)
+    {
+        ImGuiIO& io = ImGui::GetIO();
+        io.MousePos = mouse;
+        io.MouseDown[0] = down;
+        imgui.NewFrame();
+        ImGui::SetNextWindowPos(ImVec2(0.f, 0.f));
+        ImGui::SetNextWindowSize(ImVec2(600.f, 700.f));
+        ImGui::Begin("Global config");
+        vector_display_settings_panel(_vd);
+        lo = ImGui::GetItemRectMin(); // the last item: "Reset to default"
+        hi = ImGui::GetItemRectMax();
+        ImGui::End();
+        imgui.EndFrame();
+    };
+    frame(false, ImVec2(-1.f, -1.f));
+    EXPECT_EQ(s.decay_steps, 3.f); // drawing changes nothing
+    ImVec2 c((lo.x + hi.x) * 0.5f, (lo.y + hi.y) * 0.5f);
+    frame(false, c);
+    frame(true, c);
+    frame(false, c);
+
+    vector_display_settings d;
+    vector_display_settings_defaults(&d);
+    EXPECT_EQ(s.decay_steps, d.decay_steps);
+    EXPECT_EQ(s.fog_zmax, d.fog_zmax);
+    EXPECT_EQ(s.thickness, 0.5f);
+    EXPECT_EQ(s.color[0], 1.f);
+    EXPECT_EQ(s.import_color, 0);
+    EXPECT_EQ(s.import_depth, 0);
+    EXPECT_EQ(s.export_color, 1);
+    EXPECT_EQ(s.export_depth, 0);
+    EXPECT_TRUE(s.triangle_culling);
 }

@@ -63,7 +63,9 @@ public:
     // Called by every read with its byte count (0 when nothing was read).
     static void Progress(int bytes);
     // Disarms the bar (also when Begin found no table: loading then simply went on
-    // without a bar).
+    // without a bar). In a recording run (environment variable MORVANE_RECORD_LOADING
+    // naming a file) it writes every read of the pass there, "path;bytes;archive|disk" per
+    // line, and ends the process with 0 (1 when the file cannot be written).
     static void End();
 
     // Releases the bar's GL program; call while the context still exists.

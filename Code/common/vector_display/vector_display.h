@@ -164,9 +164,14 @@ extern vector_display_point (&vector_display_cube_points)[8];
 extern const int g_cube_faces[6][4];
 
 // Set-up and life.
+// Allocates the record and its arrays; makes no GL call. Always 0.
 int vector_display_create(vector_display** out, int width, int height);
+// Makes the GL objects (programs, step buffers, mapped-quad buffer, dot sprite, glow targets)
+// and sets the target; -1 when a shader does not compile, a program does not link or a
+// framebuffer is incomplete.
 int vector_display_setup(vector_display* self, unsigned framebuffer, unsigned texture);
 int vector_display_set_target(vector_display* self, unsigned framebuffer, unsigned texture);
+// Deletes the GL objects (only those of a display that was set up) and frees the record.
 void vector_display_destroy(vector_display* self);
 // A resize of the render buffer: the glow targets are remade at the new size and the target
 // set again, the resize counter is incremented (the ring drops its history at the next flush)

@@ -31,6 +31,17 @@ TEST_F(GLTest, LoadingBarAtHalf)
     EXPECT_TRUE(white(600, 490)) << "bottom frame";
     EXPECT_TRUE(black(100, 500)) << "outside";
     EXPECT_TRUE(black(500, 700)) << "outside";
+
+    // Empty (a total of 0 gives no fill) and full: the fill ends one pixel inside the black rim.
+    glClear(GL_COLOR_BUFFER_BIT);
+    rvLoader::DrawBar(0.f);
+    EXPECT_TRUE(black(253, 500)) << "no fill";
+    EXPECT_TRUE(white(250, 500)) << "frame drawn";
+    glClear(GL_COLOR_BUFFER_BIT);
+    rvLoader::DrawBar(1.f);
+    EXPECT_TRUE(white(747, 500)) << "fill reaches 0.748";
+    EXPECT_TRUE(black(748, 500)) << "black rim";
+    EXPECT_TRUE(white(749, 500)) << "right frame";
     rvLoader::Release();
 }
 
@@ -95,5 +106,38 @@ TEST_F(GLTest, ClosingTheWindowDuringLoadingExitsWithMinusOne)
     EXPECT_EXIT(rvLoader::Progress(1), ::testing::ExitedWithCode(255), "");
     glfwSetWindowShouldClose(_window, GLFW_FALSE);
     rvLoader::End();
+    rvSceneDisplay::Shutdown();
+}
+
+// A recording run keeps every read of the armed pass (without a table too), writes them at
+// End and ends the process with 0.
+TEST_F(GLTest, RecordingRunWritesTheReadsAndExits)
+{
+    rvTest::TempWorkDir dir;
+    ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/txt/a.txt", std::string(150, 'a')}}));
+    dir.WriteFile("Data/x.data", "disk");
+    const std::string record = rvTest::BinaryPath("recorded-reads.csv");
+    std::remove(record.c_str());
+    SetUpDefaultBuffer(_window);
+    setenv("MORVANE_RECORD_LOADING", record.c_str(), 1);
+    rvLoader::Begin(_window);
+    ASSERT_TRUE(rvLoader::IsArmed());
+    std::vector<uint8_t> v;
+    rvDataPack* pack = rvDataPack::GetInstance();
+    ASSERT_TRUE(pack->ReadInto("./Data/txt/a.txt", v));
+    EXPECT_FALSE(pack->ReadInto("Data/txt/missing.txt", v));
+    int size = 0;
+    delete[] pack->ReadAll("Data/x.data", size, true);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(rvLoader::End(), ::testing::ExitedWithCode(0), "");
+    unsetenv("MORVANE_RECORD_LOADING");
+    rvLoader::End();
+
+    std::FILE* f = std::fopen(record.c_str(), "rb");
+    ASSERT_TRUE(f);
+    std::string text(256, '\0');
+    text.resize(std::fread(text.data(), 1, text.size(), f));
+    std::fclose(f);
+    EXPECT_EQ(text, "./Data/txt/a.txt;150;archive\nData/x.data;4;disk\n");
     rvSceneDisplay::Shutdown();
 }

@@ -15,6 +15,8 @@
 #include "effects/shEffectProgram.h"
 #include "effects/shRegistry.h"
 #include "effects/shUniformList.h"
+#include "Factory/fxBase.h"
+#include "Sequencer/rvSequence.h"
 #include "rvShaderProgram.h"
 
 using rvTest::GLTest;
@@ -76,8 +78,8 @@ TEST(ShRegistry, EveryShClassInTheSourcesHasARow)
 namespace
 {
 // A small program in the sh pattern: one switch, one asserted and one optional uniform.
-// The fragment writes COLOR in mode 1, green (plus COLOR.b in red) otherwise, and
-// fragCoord / iResolution in blue.
+// The fragment writes COLOR in mode 1, iTime / 10 in red in mode 3, green (plus COLOR.b in red)
+// otherwise, and fragCoord / iResolution in blue.
 struct shProbe : rvProgram2D
 {
     bool Build() override
@@ -125,6 +127,7 @@ struct shProbe : rvProgram2D
         "SHADER_MAIN\n"
         "{\n"
         "    vec4 c = PROBE_MODE == 1 ? COLOR : vec4(COLOR.b, 1.0, 0.0, 1.0);\n"
+        "    if (PROBE_MODE == 3) c = vec4(iTime / 10.0, COLOR.b, 0.0, 1.0);\n"
         "    fragColor = vec4(c.rg, fragCoord.x / iResolution.x, 1.0);\n"
         "}\n";
 
@@ -207,4 +210,28 @@ TEST_F(GLTest, ShFadeBlendState)
     EXPECT_TRUE(mask[0] && mask[1] && mask[2]);
     EXPECT_FALSE(mask[3]);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
+
+TEST_F(GLTest, ShTimelineTimeReplacesTheEffectTimeForBackgrounds)
+{
+    RenderTarget target(8, 8);
+    target.Bind();
+    rvSequence sequence(false);
+    sequence._fTime = 5.0f;
+    fxBase effect(fxBase::GetDescriptor());
+    effect._pSequence = &sequence;
+    effect._fTime = 1.0f;
+    shProbe probe;
+    probe._nMode = 3;
+    probe._vColor = glm::vec4(0.0f);
+
+    fxBase::_pCurrentEffect = &effect;
+    DrawOnce(probe); // iTime is the effect's local time
+    EXPECT_NEAR(target.Pixel(4, 4).r, 0.1f * 255.0f, 1.0f);
+    probe.Use();
+    shEffectProgram::UploadTimelineTime(probe); // the timeline's time instead
+    probe.Draw(0);
+    probe.Unuse();
+    fxBase::_pCurrentEffect = nullptr;
+    EXPECT_NEAR(target.Pixel(4, 4).r, 0.5f * 255.0f, 1.0f);
 }

@@ -407,3 +407,30 @@ TEST_F(fxRenderEffectsTest, ImageInitLoadsTheArchivePngUnlessABufferIsNamed)
     EXPECT_FALSE(img->_bValidImg);
     Destroy(img);
 }
+
+TEST_F(fxRenderEffectsTest, ImageSpriteIsPlacedByScreenPosAndSizedByTheTargetHeight)
+{
+    // A 2:1 picture, ScreenSize 0.5, KeepRatioY: 0.5 of the height (18 px) and 2 x 18 = 36 px wide.
+    struct Case
+    {
+        glm::vec2 pos;
+        int cx, cyFromTop; // centre in pixels
+    };
+    for (Case c : {Case{{0.f, 0.f}, kW / 2, kH / 2}, Case{{-0.5f, -0.5f}, kW / 4, kH / 4}})
+    {
+        fxImage* img = MakeImage(2, 1, std::vector<RGBA>(2, RGBA{255, 255, 255, 255}));
+        img->_vScreenPos = c.pos;
+        img->_eColorBlend = fxImage::ColorBlend_Copy;
+        img->_fFadeIn = img->_fFadeOut = 0.f;
+        ClearCurrent(0.f, 0.f, 0.f);
+        img->Render();
+        auto lit = [&](int x, int yFromTop) { return ReadPixel(Default(), x, kH - 1 - yFromTop).r > 128; };
+        EXPECT_TRUE(lit(c.cx, c.cyFromTop));
+        EXPECT_TRUE(lit(c.cx + 16, c.cyFromTop + 7));
+        EXPECT_TRUE(lit(c.cx - 16, c.cyFromTop - 7));
+        EXPECT_FALSE(lit(c.cx + 20, c.cyFromTop));
+        EXPECT_FALSE(lit(c.cx, c.cyFromTop + 11));
+        img->Kill();
+        delete img;
+    }
+}

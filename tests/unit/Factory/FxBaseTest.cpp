@@ -219,6 +219,7 @@ TEST(fxBase, EvaluateAt)
     k->AddKey(4.0f, 8.0f);
     VectorScene* scene = reinterpret_cast<VectorScene*>(e.get()); // only compared, never used
     e->_pVectorScene = scene;
+    auto previousHook = fxBase::_pfnUpdateVectorScene;
     fxBase::_pfnUpdateVectorScene = &CountSceneUpdate;
     g_sceneUpdates = 0;
     e->_fTime = 1.0f;
@@ -237,7 +238,7 @@ TEST(fxBase, EvaluateAt)
     e->SetState(State_EffectStarted); // Update refreshes the scene too
     e->Update();
     EXPECT_EQ(g_sceneUpdates, 2);
-    fxBase::_pfnUpdateVectorScene = nullptr;
+    fxBase::_pfnUpdateVectorScene = previousHook;
     e->_pVectorScene = nullptr;
 }
 

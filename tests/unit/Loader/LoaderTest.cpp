@@ -6,13 +6,7 @@ namespace
 {
 int TotalOf(const std::string& text)
 {
-    FILE* f = std::tmpfile();
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::rewind(f);
-    rvLoader::_nTotal = 0;
-    rvLoader::AddTable(f);
-    std::fclose(f);
-    return rvLoader::_nTotal;
+    return rvTest::ProgressTotalOf(text);
 }
 } // namespace
 

@@ -1,5 +1,6 @@
 // The data packer (tools/pack-data) run on a small Data tree: every entry encrypted,
 // readable by the player's reader, and a progress table that counts the start-up reads.
+#include "ArchiveFixture.h"
 #include "Loader/rvLoader.h"
 #include "TestSupport.h"
 
@@ -23,6 +24,43 @@ std::string Output(const std::string& cmd)
     return out;
 }
 
+// A demo timeline with a nested one that includes itself (the player refuses that) and
+// names two files, a disk file read with forceOS, and a file nothing reads.
+struct DataTree
+{
+    const std::string demo =
+        "{ \"Items\" : [ { \"Class\" : \"fxSequence\", \"Properties\" : { \"Name\" : \"part\", "
+        "\"Sequence File\" : \"./Data/seq/part.seq\" } },\n"
+        "{ \"Class\" : \"fxSVG\", \"Properties\" : { \"File\" : \"Data\\\\svg\\\\a.svg\", \"Name\" : \"x\" } "
+        "} ] }\n";
+    const std::string part = "{ \"Items\" : [ { \"Class\" : \"fxSequence\", \"Properties\" : { \"Sequence "
+                             "File\" : \"Data/seq/part.seq\" } },\r\n"
+                             "{ \"Class\" : \"fxImage\", \"Properties\" : { \"Image\" : \"Data/img/b.png\", "
+                             "\"Cloud\" : \"Data/pts.data\" } } ] }\r\n";
+
+    explicit DataTree(const rvTest::TempWorkDir& dir)
+    {
+        dir.WriteFile("Data/seq/_DemoFull_.seq", demo);
+        dir.WriteFile("Data/seq/part.seq", part);
+        dir.WriteFile("Data/svg/a.svg", std::string(100, 's'));
+        dir.WriteFile("Data/img/b.png", std::string(50, 'p'));
+        dir.WriteFile("Data/pts.data", std::string(30, 'd'));
+        dir.WriteFile("Data/txt/unused.txt", std::string(1000, 'u'));
+    }
+    // The bytes of the files the timelines name.
+    int NamedTotal() const { return static_cast<int>(demo.size() + part.size()) + 100 + 50 + 30; }
+};
+
+const std::string kPack = "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets";
+
+// The progress table's total, read with unzip.
+int TableTotal()
+{
+    const std::string table = Output(
+        "unzip -p -P 'Nine grey herons wait beside the river.' Data/Morvane-ZQ4.sts Data/csv/zq4out.csv");
+    return rvTest::ProgressTotalOf(table);
+}
+
 int Count(const std::string& text, const std::string& what)
 {
     int n = 0;
@@ -35,25 +73,10 @@ int Count(const std::string& text, const std::string& what)
 TEST(PackData, EncryptsEveryEntryAndCountsTheStartupReads)
 {
     rvTest::TempWorkDir dir;
-    const std::string demo =
-        "{ \"Items\" : [ { \"Class\" : \"fxSequence\", \"Properties\" : { \"Name\" : \"part\", "
-        "\"Sequence File\" : \"./Data/seq/part.seq\" } },\n"
-        "{ \"Class\" : \"fxSVG\", \"Properties\" : { \"File\" : \"Data\\\\svg\\\\a.svg\", \"Name\" : \"x\" } "
-        "} ] }\n";
-    // The nested timeline includes itself (the player refuses that) and names two files.
-    const std::string part = "{ \"Items\" : [ { \"Class\" : \"fxSequence\", \"Properties\" : { \"Sequence "
-                             "File\" : \"Data/seq/part.seq\" } },\r\n"
-                             "{ \"Class\" : \"fxImage\", \"Properties\" : { \"Image\" : \"Data/img/b.png\", "
-                             "\"Cloud\" : \"Data/pts.data\" } } ] }\r\n";
-    dir.WriteFile("Data/seq/_DemoFull_.seq", demo);
-    dir.WriteFile("Data/seq/part.seq", part);
-    dir.WriteFile("Data/svg/a.svg", std::string(100, 's'));
-    dir.WriteFile("Data/img/b.png", std::string(50, 'p'));
-    dir.WriteFile("Data/pts.data", std::string(30, 'd'));
-    dir.WriteFile("Data/txt/unused.txt", std::string(1000, 'u'));
-    const int expected = static_cast<int>(demo.size() + part.size()) + 100 + 50 + 30;
+    const DataTree tree(dir);
+    const int expected = tree.NamedTotal();
 
-    const std::string pack = "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets";
+    const std::string& pack = kPack;
     ASSERT_EQ(std::system(pack.c_str()), 0);
     const std::string archive = "Data/Morvane-ZQ4.sts";
     ASSERT_TRUE(std::filesystem::exists(archive));
@@ -76,7 +99,7 @@ TEST(PackData, EncryptsEveryEntryAndCountsTheStartupReads)
         EXPECT_EQ(PHYSFS_openRead(name.c_str()), nullptr) << name;
         std::vector<char> v;
         EXPECT_TRUE(reader->ReadInto(name, v)) << name;
-        if (name == "Data/seq/part.seq") EXPECT_EQ(std::string(v.begin(), v.end()), part);
+        if (name == "Data/seq/part.seq") EXPECT_EQ(std::string(v.begin(), v.end()), tree.part);
     }
     FILE* table = reader->OpenAsFILE("Data/csv/zq4out.csv");
     ASSERT_TRUE(table);
@@ -84,6 +107,7 @@ TEST(PackData, EncryptsEveryEntryAndCountsTheStartupReads)
     rvLoader::AddTable(table);
     std::fclose(table);
     EXPECT_EQ(rvLoader::_nTotal, expected);
+    EXPECT_EQ(TableTotal(), expected);
 
     // Nothing changed: the archive is left alone. Rebuilt from scratch: the same bytes.
     const auto stamp = std::filesystem::last_write_time(archive);
@@ -93,4 +117,27 @@ TEST(PackData, EncryptsEveryEntryAndCountsTheStartupReads)
     std::filesystem::remove(archive);
     ASSERT_EQ(std::system(pack.c_str()), 0);
     EXPECT_EQ(dir.ReadFile(archive), bytes);
+}
+
+// A recording of a real loading pass counts what the player read, at the files' current
+// sizes, while the timelines stay as they were recorded; then the named files count again.
+TEST(PackData, RecordedReadsMakeTheTableWhileTheTimelinesMatch)
+{
+    rvTest::TempWorkDir dir;
+    const DataTree tree(dir);
+    std::string digest = Output(kPack + " --timeline-digest");
+    digest.erase(digest.find_last_not_of("\n") + 1);
+    ASSERT_EQ(digest.size(), 64u);
+    dir.WriteFile("Data/csv/startup-reads.csv", "# timelines " + digest +
+                                                    "\n./Data/seq/_DemoFull_.seq;1;archive\n"
+                                                    "Data\\svg\\a.svg;1;archive\n"
+                                                    "Data/pts.data;1;disk\n"
+                                                    "Data/txt/gone.txt;7;archive\n");
+    ASSERT_EQ(std::system(kPack.c_str()), 0);
+    EXPECT_EQ(TableTotal(), static_cast<int>(tree.demo.size()) + 100 + 30);
+    EXPECT_EQ(Output("unzip -Z1 Data/Morvane-ZQ4.sts").find("startup-reads"), std::string::npos);
+
+    dir.WriteFile("Data/seq/part.seq", tree.part + " ");
+    ASSERT_EQ(std::system(kPack.c_str()), 0);
+    EXPECT_EQ(TableTotal(), tree.NamedTotal() + 1);
 }

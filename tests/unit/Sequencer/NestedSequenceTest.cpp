@@ -47,6 +47,13 @@ TEST(NestedSequence, PlaysTheInnerTimelineAtItsOffset)
     EXPECT_EQ(inner->_eState, State_EffectStarted);
     EXPECT_FLOAT_EQ(inner->_fRenderedAt, 0.25f);
 
+    main.seq._bPlaying = false; // paused: the nested timeline still renders, without advancing
+    const int renders = inner->_nRenders;
+    main.seq.Update(0.5f);
+    EXPECT_EQ(inner->_nRenders, renders + 1);
+    EXPECT_FLOAT_EQ(part->_Sequence._fTime, 0.75f);
+    main.seq._bPlaying = true;
+
     main.seq.Update(1.f); // nested 1.75 s: past its end, it stops and rests
     EXPECT_FALSE(part->_Sequence._bPlaying);
     EXPECT_EQ(inner->_eState, State_DemoStarted);
@@ -110,4 +117,23 @@ TEST(NestedSequence, ATimelineIncludingItselfIsRefused)
         alone->SetState(State_DemoStoped);
         delete alone;
     }
+}
+
+// The outer effect's TimeScale speeds its nested timeline up: nested time = scaled local time.
+TEST(NestedSequence, TimeScaleSpeedsTheNestedTimeline)
+{
+    RegisterTestClasses();
+    rvTest::TempWorkDir dir;
+    ASSERT_TRUE(rvTest::BuildArchive(
+        dir, {{"Data/seq/main.seq", SeqJson({NestedJson("part", "Data/seq/inner.seq", 0, 600)})},
+              {"Data/seq/inner.seq", SeqJson({ProbeJson("inner", 0, 900)})}}));
+    MainTimeline main("Data/seq/main.seq");
+    fxSequence* part = main.Nested(0);
+    part->_fTimeScale = 3.f;
+    for (int frame = 0; frame < 120; ++frame)
+    {
+        main.seq.Update(1.f / 60.f);
+        ASSERT_EQ(part->_Sequence._fTime, part->_fTime) << frame;
+    }
+    EXPECT_NEAR(part->_Sequence._fTime, 6.f, 1e-3);
 }
