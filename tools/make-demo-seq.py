@@ -303,12 +303,13 @@ def scope():
     buffer_props = {"KeepRatio": False, "RepeatUV": True, "Clear": True, "Debug Color": 0, "Debug Alpha": 0,
                     "Debug Depth": 0}
     buffer_props.update(vec("SizePixel", (0.0, 0.0)))
-    buffer_props.update(vec("SizeUnit", (1.0, 1.0)))
+    # Square, three quarters of the screen's height: the size at which the screens show it.
+    buffer_props.update(vec("SizeUnit", (0.75, 0.75)))
     buffer_props.update(rgba("BackColor", (0.0, 0.02, 0.01, 1.0)))
     items = [
-        # Everything up to "BackToDefault" draws into the buffer "Scope" (square, the screen's height).
+        # Everything up to "BackToDefault" draws into the buffer "Scope".
         effect("fxBufferDisplay", "Scope", s, e, **buffer_props),
-        look("LookScope", s, e, steps=16.0, initial=0.6, final=0.1, factor=1.3, intensity=1.3),
+        look("LookScope", s, e, steps=16.0, initial=0.6, final=0.1, factor=1.3, intensity=1.3, brightness=0.75),
         grid("GridScope", s, e, back=(0.0, 0.04, 0.02), line=GREEN, alphas=(0.05, 0.1, 0.35)),
         camera("CamScope", s, e, pos=(0.0, 0.0, -100.0)),
     ]
