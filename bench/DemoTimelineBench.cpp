@@ -116,8 +116,8 @@ void PrintRow(const Row& r)
 }
 
 // Per item of one timeline: the cost between its two probes in the frames where it ran.
-void Collect(const std::vector<fxBase*>& items, const std::vector<fxTimingProbe*>& probes, std::vector<Row>& rows,
-             const std::string& indent)
+void Collect(const std::vector<fxBase*>& items, const std::vector<fxTimingProbe*>& probes,
+             std::vector<Row>& rows, const std::string& indent)
 {
     for (size_t i = 0; i < items.size(); ++i)
     {
@@ -152,7 +152,8 @@ static void BM_DemoTimeline(benchmark::State& state)
         }
         closedir(d);
     }
-    const std::string pack = "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets >/dev/null";
+    const std::string pack =
+        "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets >/dev/null";
     if (std::system(pack.c_str()) != 0)
     {
         state.SkipWithError("tools/pack-data failed");
@@ -213,7 +214,8 @@ static void BM_DemoTimeline(benchmark::State& state)
         }
 
     std::vector<Row> rows(items.size());
-    Row begin{"[frame begin]", {}}, present{"[present: flush, glow, composite]", {}}, total{"[whole frame]", {}};
+    Row begin{"[frame begin]", {}}, present{"[present: flush, glow, composite]", {}},
+        total{"[whole frame]", {}};
     const float dt = 1.f / float(stepsPerSecond);
     for (auto _ : state)
     {
@@ -249,8 +251,9 @@ static void BM_DemoTimeline(benchmark::State& state)
         }
     }
 
-    std::printf("\nDemo frame costs at %dx%d, fixed step 1/%d s, %zu frames (ms: median, worst, frames run)\n", kW,
-                kH, stepsPerSecond, total.ms.size());
+    std::printf(
+        "\nDemo frame costs at %dx%d, fixed step 1/%d s, %zu frames (ms: median, worst, frames run)\n", kW,
+        kH, stepsPerSecond, total.ms.size());
     PrintRow(begin);
     for (size_t i = 0; i < items.size(); ++i)
     {
