@@ -3,6 +3,7 @@
 #include "Factory/Factory.h"
 #include "Factory/fxBase.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvJson.h"
 #include "Loader/rvLoader.h"
 #include "rvAssert.h"
 
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <fstream>
 #include <memory>
+#include <sstream>
 
 bool rvSequence::_bLocalKeys = true;
 
@@ -151,15 +153,11 @@ bool rvSequence::LoadSequence(const std::string& path, bool reset)
     if (!rvDataPack::GetInstance()->ReadInto(path, bytes, false) || bytes.empty()) return false;
     bytes.erase(std::remove(bytes.begin(), bytes.end(), '\r'), bytes.end());
 
-    Json::CharReaderBuilder builder;
-    builder["collectComments"] = false;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    Json::Value root;
-    std::string errors;
     // A file that does not parse (or is not an object) changes nothing: a later save must not
     // overwrite it with a half-read timeline.
-    if (!reader->parse(bytes.data(), bytes.data() + bytes.size(), &root, &errors) || !root.isObject())
-        return false;
+    std::istringstream text(std::string(bytes.begin(), bytes.end()));
+    Json::Value root;
+    if (!rvJson::Parse(text, &root) || !root.isObject()) return false;
 
     if (path != _sFile) _sFile = path;
     LoadItems(root, reset);

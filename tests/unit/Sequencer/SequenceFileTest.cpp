@@ -18,6 +18,7 @@ std::map<std::string, std::string> Files()
         {"Data/seq/bad.seq", "{ \"Items\" : [ " + ProbeJson("x", 0, 10) + ", { \"Class\" : "},
         {"Data/seq/array.seq", "[ 1, 2 ]"},
         {"Data/seq/empty.seq", ""},
+        {"Data/seq/deep.seq", std::string(5000, '[')}, // past the JSON reader's nesting limit
     };
 }
 } // namespace
@@ -47,8 +48,8 @@ TEST(SequenceFile, LoadsCrlfFilesSkipsUnknownClassesAndFailsWithoutChanges)
 
     // Missing, empty, unparsable or not an object: the loaded timeline and its file name stay.
     const std::vector<fxBase*> before = seq._apEffects;
-    for (const char* path :
-         {"Data/seq/missing.seq", "Data/seq/empty.seq", "Data/seq/bad.seq", "Data/seq/array.seq"})
+    for (const char* path : {"Data/seq/missing.seq", "Data/seq/empty.seq", "Data/seq/bad.seq",
+                             "Data/seq/array.seq", "Data/seq/deep.seq"})
     {
         EXPECT_FALSE(seq.LoadSequence(path, true)) << path;
         EXPECT_EQ(seq._apEffects, before) << path;
