@@ -102,6 +102,18 @@ public:
     void SetString(fxBase* pEffect, const std::string& s) const;
     AttribButtonFn GetButton(const fxBase* pEffect) const;
 
+    // Attribute editor: one row of an effect's property panel, drawn inside the panel's two
+    // columns (label, value) with the cursor in the label column, leaving it in the label
+    // column of the next row. Every change made through a widget is followed at once by the
+    // effect's OnAttribChanged with the attribute.
+    // A node with children is drawn as a composite row, any other as a leaf row.
+    void DrawUI(fxBase* pEffect);
+    void DrawLeaf(fxBase* pEffect);
+    void DrawComposite(fxBase* pEffect);
+    // The one-letter driver button of a drivable leaf row and its popup; leaves the cursor on
+    // its line for the label. Draws nothing for attributes that cannot carry a driver.
+    void DrawDriverButton(fxBase* pEffect);
+
     // Address of the value inside an effect object.
     void* ValuePtr(fxBase* pEffect) const { return reinterpret_cast<char*>(pEffect) + _nOffset; }
     const void* ValuePtr(const fxBase* pEffect) const

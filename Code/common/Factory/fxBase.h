@@ -74,8 +74,9 @@ public:
     void LoadDrivers(const Json::Value& properties);
     static void SaveValue(fxBase* pEffect, Json::Value& properties, AttribDesc* pAttrib);
 
-    // Editor functions: the action buttons and property rows of the descriptor and its
-    // ancestors. They come with the attribute editor; until then they draw nothing.
+    // Editor functions (inside an ImGui window): the action buttons of the descriptor and its
+    // ancestors as one row (base class first; shortcut keys act while the window has focus),
+    // and their property rows under one collapsing header per class, grouped by tree nodes.
     static void DrawButtons(fxBase* pEffect, fxDescriptor* pDescriptor);
     static void DrawProperties(fxBase* pEffect, fxDescriptor* pDescriptor);
 

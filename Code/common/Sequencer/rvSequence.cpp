@@ -39,7 +39,8 @@ rvSequence::rvSequence(bool showEditor) : _bShowEditor(showEditor) {}
 rvSequence::~rvSequence()
 {
     // The effects are neither driven down nor deleted here: an owner that must release them
-    // calls Clear first.
+    // calls Clear first. File browsers the editor window still has open go with it.
+    CloseBrowsers();
 }
 
 void rvSequence::Clear()

@@ -4,6 +4,7 @@
 // writes timeline files (".seq": {"Items": [effect objects]}) and is the model of the timeline
 // widget.
 #include "Sequencer/ImSequencer.h"
+#include "Sequencer/rvCurveEdit.h"
 
 #include <json/json.h>
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 class fxBase;
+class rvFileBrowser;
 
 class rvSequence : public ImSequencer::SequenceInterface
 {
@@ -82,6 +84,36 @@ public:
     float _fSavedTimer = 0.f;
     std::vector<fxBase*> _apEffects;
     fxBase* _pParentEffect = nullptr; // the nested timeline effect that owns this timeline
+
+    // Editor (rvSequenceEditor.cpp): the widget's drawing slots and the window's commands.
+    int ExtraHeight(int index) override;
+    void ItemDoubleClicked(int index) override;
+    void DrawExpandedRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
+                         const ImRect& legend, const ImRect& clip, const ImRect& legendClip) override;
+    void DrawPlainRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
+                      const ImRect& clip) override;
+    void DrawFades(fxBase* fx, const ImRect& bar, ImDrawList* draw);
+    enum Placement
+    {
+        Placement_MoveLeft,
+        Placement_MoveRight,
+        Placement_SnapLeft,
+        Placement_SnapRight
+    };
+    void JumpToKey(bool next);                           // "K<" / ">K"
+    void PlaceSelection(int ePlacement);                 // "<-Move", "Move->", "<-Snap", "Snap->"
+    void CloneSelection();                               // "CloneFxs"
+    void ImportEffect(fxBase* pEffect);                  // "ImportFx" with a loaded preset
+    void AddKeysToSelection();                           // "AddKeys", K
+    void DeleteSelection();                              // Delete
+    void MoveSelection(int direction, bool moveEffects); // Up (-1) / Down (+1), Ctrl moves effects
+    void CloseBrowsers();                                // deletes the open file browsers
+    rvFileBrowser* _pLoadBrowser = nullptr;
+    rvFileBrowser* _pSaveAsBrowser = nullptr;
+    rvFileBrowser* _pImportBrowser = nullptr;
+    rvFileBrowser* _pExportBrowser = nullptr;
+    rvCurveEdit _CurveEdit;
+    ImVector<ImCurveEdit::CurvePointRef> _aSelectedPoints;
 
     // Key times stay relative to their effect's Start (true) or keep their timeline time (false).
     static bool _bLocalKeys;

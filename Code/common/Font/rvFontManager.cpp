@@ -1,0 +1,334 @@
+#include "Font/rvFontManager.h"
+
+#include "Loader/rvLoader.h"
+#include "rvAssert.h"
+
+#include <stb_truetype.h>
+
+#include <cstring>
+#include <vector>
+
+// Structural checks of a TrueType file before stb_truetype sees it. stb_truetype trusts the
+// offsets and counts it reads, so a truncated or hostile file would make it read outside the
+// buffer (or recurse without end through composite glyphs). Everything the text builders reach
+// is checked here: the table directory, "head", "hhea", "hmtx", "maxp", the character map that
+// stb_truetype selects, "loca" and every glyph record of "glyf".
+
+namespace
+{
+struct FontBytes
+{
+    const uint8_t* _p;
+    size_t _n;
+
+    bool Has(size_t off, size_t len) const { return off <= _n && len <= _n - off; }
+    uint16_t U16(size_t off) const { return uint16_t((_p[off] << 8) | _p[off + 1]); }
+    int16_t I16(size_t off) const { return int16_t(U16(off)); }
+    uint32_t U32(size_t off) const
+    {
+        return (uint32_t(_p[off]) << 24) | (uint32_t(_p[off + 1]) << 16) | (uint32_t(_p[off + 2]) << 8) |
+               uint32_t(_p[off + 3]);
+    }
+};
+
+struct FontTable
+{
+    size_t _nOff = 0, _nLen = 0;
+    bool _bFound = false;
+};
+
+bool CheckCmapSubtable(const FontBytes& f, const FontTable& cmap, size_t sub)
+{
+    const size_t end = cmap._nOff + cmap._nLen;
+    auto inside = [&](size_t off, size_t len) { return off >= sub && off <= end && len <= end - off; };
+    if (!inside(sub, 4)) return false;
+    switch (f.U16(sub))
+    {
+    case 0:
+    {
+        if (!inside(sub, 6)) return false;
+        const size_t bytes = f.U16(sub + 2);
+        return bytes <= 6 || inside(sub, bytes);
+    }
+    case 6:
+    {
+        if (!inside(sub, 10)) return false;
+        return inside(sub + 10, size_t(f.U16(sub + 8)) * 2);
+    }
+    case 4:
+    {
+        if (!inside(sub, 14)) return false;
+        const size_t segcount = f.U16(sub + 6) >> 1;
+        const size_t searchRange = f.U16(sub + 8) >> 1;
+        const size_t entrySelector = f.U16(sub + 10);
+        const size_t rangeShift = f.U16(sub + 12) >> 1;
+        if (segcount == 0 || !inside(sub + 14, segcount * 8 + 2)) return false;
+        // The binary search of stb_truetype stays in the table only with the standard header.
+        size_t power = 1, log2 = 0;
+        while (power * 2 <= segcount)
+        {
+            power *= 2;
+            ++log2;
+        }
+        if (searchRange != power || entrySelector != log2 || rangeShift != segcount - power) return false;
+        const size_t endCount = sub + 14, startCount = endCount + segcount * 2 + 2;
+        const size_t idRangeOffset = startCount + segcount * 4;
+        for (size_t i = 0; i < segcount; ++i)
+        {
+            const size_t last = f.U16(endCount + 2 * i), first = f.U16(startCount + 2 * i);
+            const size_t offset = f.U16(idRangeOffset + 2 * i);
+            if (offset == 0 || first > last) continue;
+            if (!inside(idRangeOffset + 2 * i + offset, (last - first + 1) * 2)) return false;
+        }
+        return true;
+    }
+    case 12:
+    case 13:
+    {
+        if (!inside(sub, 16)) return false;
+        const size_t groups = f.U32(sub + 12);
+        return groups <= cmap._nLen / 12 && inside(sub + 16, groups * 12);
+    }
+    default:
+        return false; // formats stb_truetype does not map (or asserts on)
+    }
+}
+
+// Points a glyph expands to (components included); 0 on a fault. states: 0 new, 1 open, 2 done.
+size_t CheckGlyph(const FontBytes& f, const FontTable& glyf, const std::vector<size_t>& loca, int glyph,
+                  std::vector<uint8_t>& states, std::vector<size_t>& points, int depth);
+
+constexpr size_t kMaxGlyphPoints = 1000000;
+constexpr int kMaxComponentDepth = 16;
+
+size_t CheckGlyph(const FontBytes& f, const FontTable& glyf, const std::vector<size_t>& loca, int glyph,
+                  std::vector<uint8_t>& states, std::vector<size_t>& points, int depth)
+{
+    if (states[glyph] == 2) return points[glyph];
+    if (states[glyph] == 1 || depth > kMaxComponentDepth) return 0; // a loop, or nested too deep
+    states[glyph] = 1;
+    const size_t g1 = loca[glyph], g2 = loca[glyph + 1];
+    size_t total = 1; // an empty glyph counts as valid
+    if (g1 != g2)
+    {
+        // stb_truetype reads a glyph from its first offset on; when the next offset lies before
+        // it, the record may run to the end of "glyf".
+        const size_t base = glyf._nOff + g1, len = g2 > g1 ? g2 - g1 : glyf._nLen - g1;
+        auto has = [&](size_t pos, size_t n) { return pos <= len && n <= len - pos; };
+        if (!has(0, 10)) return 0;
+        const int contours = f.I16(base);
+        if (contours > 0)
+        {
+            const size_t nc = size_t(contours);
+            if (!has(10, nc * 2 + 2)) return 0;
+            const size_t n = size_t(f.U16(base + 10 + (nc - 1) * 2)) + 1;
+            size_t pos = 10 + nc * 2;
+            pos += 2 + f.U16(base + pos); // instructions
+            std::vector<uint8_t> flags(n);
+            int flagcount = 0;
+            uint8_t flag = 0;
+            for (size_t i = 0; i < n; ++i)
+            {
+                if (flagcount == 0)
+                {
+                    if (!has(pos, 1)) return 0;
+                    flag = f._p[base + pos++];
+                    if (flag & 8)
+                    {
+                        if (!has(pos, 1)) return 0;
+                        flagcount = f._p[base + pos++];
+                    }
+                }
+                else
+                    --flagcount;
+                flags[i] = flag;
+            }
+            size_t coordBytes = 0;
+            for (uint8_t fl : flags)
+            {
+                coordBytes += (fl & 2) ? 1 : ((fl & 16) ? 0 : 2);
+                coordBytes += (fl & 4) ? 1 : ((fl & 32) ? 0 : 2);
+            }
+            if (!has(pos, coordBytes)) return 0;
+            total = n + 1;
+        }
+        else if (contours < 0)
+        {
+            size_t pos = 10;
+            total = 0;
+            bool more = true;
+            while (more)
+            {
+                if (!has(pos, 4)) return 0;
+                const uint16_t flags = f.U16(base + pos);
+                const int child = f.U16(base + pos + 2);
+                pos += 4;
+                // Components placed by matching points are not supported by stb_truetype, and it
+                // reads the component's glyph index as a signed number.
+                if (!(flags & 2) || child >= 0x8000) return 0;
+                pos += (flags & 1) ? 4 : 2;
+                if (flags & 8)
+                    pos += 2;
+                else if (flags & 64)
+                    pos += 4;
+                else if (flags & 128)
+                    pos += 8;
+                if (pos > len) return 0;
+                if (child >= int(states.size())) return 0;
+                const size_t childPoints = CheckGlyph(f, glyf, loca, child, states, points, depth + 1);
+                if (childPoints == 0) return 0;
+                total += childPoints;
+                if (total > kMaxGlyphPoints) return 0;
+                more = (flags & 32) != 0;
+            }
+        }
+    }
+    states[glyph] = 2;
+    points[glyph] = total;
+    return total;
+}
+} // namespace
+
+bool rvFontManager::IsFontDataSafe(const uint8_t* pData, int nSize)
+{
+    if (!pData || nSize < 12) return false;
+    const FontBytes f{pData, size_t(nSize)};
+    size_t base = 0;
+    if (std::memcmp(pData, "ttcf", 4) == 0)
+    {
+        if (!f.Has(0, 16)) return false;
+        base = f.U32(12);
+    }
+    if (!f.Has(base, 12)) return false;
+    const uint32_t version = f.U32(base);
+    if (version != 0x00010000u && std::memcmp(pData + base, "true", 4) != 0) return false;
+
+    // Table directory: every table inside the file; the first of a tag counts, as in stb_truetype.
+    const size_t numTables = f.U16(base + 4);
+    if (!f.Has(base + 12, numTables * 16)) return false;
+    const char* tags[] = {"cmap", "head", "hhea", "hmtx", "maxp", "loca", "glyf"};
+    FontTable tables[7];
+    for (size_t i = 0; i < numTables; ++i)
+    {
+        const size_t rec = base + 12 + 16 * i;
+        const size_t off = f.U32(rec + 8), len = f.U32(rec + 12);
+        if (!f.Has(off, len)) return false;
+        for (int t = 0; t < 7; ++t)
+            if (!tables[t]._bFound && std::memcmp(pData + rec, tags[t], 4) == 0)
+            {
+                tables[t]._nOff = off;
+                tables[t]._nLen = len;
+                tables[t]._bFound = true;
+            }
+    }
+    const FontTable &cmap = tables[0], &head = tables[1], &hhea = tables[2], &hmtx = tables[3];
+    const FontTable &maxp = tables[4], &loca = tables[5], &glyf = tables[6];
+    for (const FontTable& t : tables)
+        if (!t._bFound) return false;
+    if (head._nLen < 54 || hhea._nLen < 36 || maxp._nLen < 6 || cmap._nLen < 4) return false;
+
+    const size_t numGlyphs = f.U16(maxp._nOff + 4);
+    const size_t numLong = f.U16(hhea._nOff + 34);
+    if (numGlyphs == 0 || numLong == 0) return false;
+    const size_t hmtxNeed = 4 * numLong + (numGlyphs > numLong ? 2 * (numGlyphs - numLong) : 0);
+    if (hmtx._nLen < hmtxNeed) return false;
+
+    // Character maps of the platforms stb_truetype reads (Unicode, Microsoft BMP and full).
+    const size_t numMaps = f.U16(cmap._nOff + 2);
+    if (cmap._nLen < 4 + numMaps * 8) return false;
+    bool anyMap = false;
+    for (size_t i = 0; i < numMaps; ++i)
+    {
+        const size_t rec = cmap._nOff + 4 + 8 * i;
+        const uint16_t platform = f.U16(rec), encoding = f.U16(rec + 2);
+        const bool used = platform == 0 || (platform == 3 && (encoding == 1 || encoding == 10));
+        if (!used) continue;
+        if (!CheckCmapSubtable(f, cmap, cmap._nOff + f.U32(rec + 4))) return false;
+        anyMap = true;
+    }
+    if (!anyMap) return false;
+
+    // Glyph locations and records.
+    const int locaFormat = f.I16(head._nOff + 50);
+    if (locaFormat != 0 && locaFormat != 1) return false;
+    const size_t entry = locaFormat ? 4 : 2;
+    if (loca._nLen < (numGlyphs + 1) * entry) return false;
+    std::vector<size_t> offsets(numGlyphs + 1);
+    for (size_t i = 0; i <= numGlyphs; ++i)
+    {
+        const size_t pos = loca._nOff + i * entry;
+        offsets[i] = locaFormat ? f.U32(pos) : size_t(f.U16(pos)) * 2;
+        if (offsets[i] > glyf._nLen) return false;
+    }
+    std::vector<uint8_t> states(numGlyphs, 0);
+    std::vector<size_t> points(numGlyphs, 0);
+    for (size_t g = 0; g < numGlyphs; ++g)
+        if (CheckGlyph(f, glyf, offsets, int(g), states, points, 0) == 0) return false;
+    return true;
+}
+
+rvFontManager* rvFontManager::GetInstance()
+{
+    static rvFontManager* s_pInstance = []
+    {
+        rvFontManager* manager = new rvFontManager();
+        rvFont* simplex = manager->AddFont("Simplex", nullptr);
+        simplex->_bSimplex = true;
+        return manager;
+    }();
+    return s_pInstance;
+}
+
+rvFont* rvFontManager::GetDefaultFont()
+{
+    // clang-format off
+    rvAssert(_aFonts.size()>0);
+    rvAssert(_aFonts[0]->_sFile=="Simplex" && _aFonts[0]->_bSimplex==true);
+    // clang-format on
+    return _aFonts[0];
+}
+
+rvFont* rvFontManager::Find(const std::string& sFile)
+{
+    for (rvFont* font : _aFonts)
+        if (font->_sFile == sFile) return font;
+    return nullptr;
+}
+
+rvFont* rvFontManager::GetFont(const std::string& sFile)
+{
+    if (rvFont* font = Find(sFile)) return font;
+
+    int size = 0;
+    uint8_t* data = rvDataPack::GetInstance()->ReadAll(sFile, size);
+    if (!data) return nullptr;
+    if (!IsFontDataSafe(data, size))
+    {
+        delete[] data;
+        return nullptr;
+    }
+    stbtt_fontinfo* info = new stbtt_fontinfo();
+    const int offset = stbtt_GetFontOffsetForIndex(data, 0);
+    if (offset < 0 || !stbtt_InitFont(info, data, offset))
+    {
+        delete info;
+        delete[] data;
+        return nullptr;
+    }
+    rvFont* font = AddFont(sFile, info);
+    font->_pData = data;
+    font->_nDataSize = size;
+    return font;
+}
+
+rvFont* rvFontManager::AddFont(const std::string& sFile, stbtt_fontinfo* pFontInfo)
+{
+    // clang-format off
+    rvAssert(Find(sFile)==nullptr);
+    // clang-format on
+    rvFont* font = new rvFont();
+    font->_sFile = sFile;
+    font->_pFontInfo = pFontInfo;
+    _aFonts.push_back(font);
+    return font;
+}
