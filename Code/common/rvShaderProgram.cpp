@@ -96,28 +96,6 @@ void Report(const std::string& message)
     rvPlatform::DebugOutput(text.c_str());
 }
 
-std::string ShaderLog(GLuint shader)
-{
-    GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-    if (length <= 0) return std::string();
-    std::string log(size_t(length), '\0');
-    glGetShaderInfoLog(shader, length, nullptr, &log[0]);
-    log.resize(std::strlen(log.c_str()));
-    return log;
-}
-
-std::string ProgramLog(GLuint program)
-{
-    GLint length = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    if (length <= 0) return std::string();
-    std::string log(size_t(length), '\0');
-    glGetProgramInfoLog(program, length, nullptr, &log[0]);
-    log.resize(std::strlen(log.c_str()));
-    return log;
-}
-
 // Compiles one stage; on failure reports "<STAGE> shader ..." and returns 0.
 GLuint CompileStage(rvProgram& program, GLenum type, const char* stageName, const char* source)
 {
@@ -140,7 +118,7 @@ GLuint CompileStage(rvProgram& program, GLenum type, const char* stageName, cons
     glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
     if (!status)
     {
-        Report(std::string(stageName) + " shader compilation failed\n" + ShaderLog(shader));
+        Report(std::string(stageName) + " shader compilation failed\n" + rvGLInfoLog(shader));
         glDeleteShader(shader);
         return 0;
     }
@@ -154,6 +132,24 @@ bool IsExtensionLine(const char* p)
     return std::strncmp(p, "#extension", 10) == 0;
 }
 } // namespace
+
+std::string rvGLInfoLog(GLuint shaderOrProgram)
+{
+    const bool bShader = glIsShader(shaderOrProgram) == GL_TRUE;
+    GLint length = 0;
+    if (bShader)
+        glGetShaderiv(shaderOrProgram, GL_INFO_LOG_LENGTH, &length);
+    else
+        glGetProgramiv(shaderOrProgram, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 0) return std::string();
+    std::string log(size_t(length), '\0');
+    if (bShader)
+        glGetShaderInfoLog(shaderOrProgram, length, nullptr, &log[0]);
+    else
+        glGetProgramInfoLog(shaderOrProgram, length, nullptr, &log[0]);
+    log.resize(std::strlen(log.c_str()));
+    return log;
+}
 
 // ---------------------------------------------------------------------------------------------
 // rvProgram
@@ -293,7 +289,7 @@ bool rvProgram::CompileAndLink(const char* vertex, const char* fragment, const c
     glGetProgramiv(programID, GL_LINK_STATUS, &status);
     if (!status)
     {
-        Report("PROGRAM link failed\n" + ProgramLog(programID));
+        Report("PROGRAM link failed\n" + rvGLInfoLog(programID));
         DeleteGLObjects();
         return false;
     }

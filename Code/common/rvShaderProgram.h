@@ -28,6 +28,9 @@ enum
     QUAD_EXTEND = 0x40,         // grow the quad over the whole target, texture kept in place
 };
 
+// The info log of a shader or of a program (the two share one name space); empty when there is none.
+std::string rvGLInfoLog(GLuint shaderOrProgram);
+
 // "iTime" clocks of rvProgram2D::_eTimeMode.
 enum
 {

@@ -30,18 +30,19 @@ void SetCommandLine(int argc, char** argv)
     g_commandLine.clear();
     for (int i = 0; i < argc; ++i)
     {
-        if (i)
-            g_commandLine += ' ';
+        if (i) g_commandLine += ' ';
         g_commandLine += argv[i];
     }
 }
 
-const std::string& GetCommandLine() { return g_commandLine; }
+const std::string& GetCommandLine()
+{
+    return g_commandLine;
+}
 
 void DebugOutput(const char* text)
 {
-    if (!text)
-        return;
+    if (!text) return;
     std::fputs(text, stderr);
     std::fflush(stderr);
 }
@@ -64,5 +65,8 @@ bool OpenWebPage(const std::string& url)
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-int64_t NextUniqueId() { return ++g_uniqueId; }
+int64_t NextUniqueId()
+{
+    return ++g_uniqueId;
+}
 } // namespace rvPlatform

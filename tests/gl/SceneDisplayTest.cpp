@@ -1,4 +1,5 @@
 // Render buffers and the scene display on a real context.
+#include "DefaultBufferTest.h"
 #include "GLTestContext.h"
 #include "TestSupport.h"
 
@@ -15,39 +16,19 @@
 #include "rvShaderProgram.h"
 #include "vector_display/vector_display.h"
 
+using rvTest::BrightestInColumn;
+using rvTest::ReadPixel;
 using rvTest::RGBA;
 
 namespace
 {
 const int kW = 64, kH = 36;
 
-class SceneDisplayTest : public rvTest::GLTest
+class SceneDisplayTest : public rvTest::DefaultBufferTest
 {
 protected:
-    void SetUp() override
-    {
-        rvTest::GLTest::SetUp();
-        if (!_window) return;
-        rvSceneDisplay::ResizeDefaultBuffer(kW, kH);
-        rvSceneDisplay::SetCurrentBuffer(nullptr);
-    }
-    void TearDown() override
-    {
-        if (_window) rvSceneDisplay::Shutdown();
-        rvTest::GLTest::TearDown();
-    }
+    SceneDisplayTest() : DefaultBufferTest(kW, kH) {}
 };
-
-RGBA ReadPixel(const rvBufferDisplay& b, int x, int y)
-{
-    RGBA p{};
-    GLint previous = 0;
-    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, b._glFrameBuffer);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &p);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, previous);
-    return p;
-}
 
 void ClearBuffer(const rvBufferDisplay& b, float r, float g, float bl)
 {
@@ -341,14 +322,6 @@ TEST_F(SceneDisplayTest, FreeCameraPanelEditsDefault)
 
 namespace
 {
-int BrightestInColumn(const rvBufferDisplay& b, int x)
-{
-    int best = 0;
-    for (int y = 0; y < b._nHeight; ++y)
-        best = std::max(best, int(ReadPixel(b, x, y).r));
-    return best;
-}
-
 void AddHorizontalLine(vector_display* d)
 {
     vector_display_set_rgb(d, 1.f, 1.f, 1.f);

@@ -13,6 +13,7 @@
 #include <stb_image_write.h>
 
 #include "../unit/Loader/ArchiveFixture.h"
+#include "DataPackGuard.h"
 #include "Factory/fxBase.h"
 #include "Sequencer/rvSequence.h"
 #include "rvShaderProgram.h"
@@ -494,6 +495,7 @@ TEST_F(GLTest, TimeClocksFollowTheEffectAndItsTimelines)
 
 TEST_F(GLTest, ImagesComeFromTheDataArchive)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     std::vector<unsigned char> png = EncodePNG(3, 2, std::vector<RGBA>(6, RGBA{10, 20, 30, 255}));
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/img/tile.png", std::string(png.begin(), png.end())}}));

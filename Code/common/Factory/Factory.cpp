@@ -65,8 +65,8 @@ fxDescriptor* RegisterMusicReference()
 {
     fxDescriptor* d = fxMusicReference::GetDescriptor();
     if (d->_apAttribs.empty())
-        d->Add(TYPE_FILE, "Sequence File", rvOffsetOf<fxMusicReference>(&fxMusicReference::_sSequenceFile))->_sFilter =
-            ".seq";
+        d->Add(TYPE_FILE, "Sequence File", rvOffsetOf<fxMusicReference>(&fxMusicReference::_sSequenceFile))
+            ->_sFilter = ".seq";
     return d;
 }
 

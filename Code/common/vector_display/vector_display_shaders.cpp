@@ -66,16 +66,20 @@ void main()
     "    gl_Position = vec4(inPosition, 1.0);\n"                                                             \
     "}\n"
 
+// The point flags seen by the geometry stages: the same values as the PTF_ enum of vector_display.h.
+#define VECTOR_DISPLAY_POINT_FLAGS                                                                           \
+    "\n"                                                                                                     \
+    "const int PTF_LINE_STRIPSTART = 1;\n"                                                                   \
+    "const int PTF_LINE_STRIPEND = 2;\n"                                                                     \
+    "const int PTF_TRIANGLE_DISCARDLINE = 4;\n"                                                              \
+    "const int PTF_TEXTURE_MAPPING = 8;\n"
+
 constexpr const char* kTriangleVS = "#version 150" VECTOR_DISPLAY_PASS_THROUGH_VS;
 
 constexpr const char* kTriangleGS = R"(#version 150
 layout(triangles) in;
 layout(triangle_strip, max_vertices = 3) out;
-
-const int PTF_LINE_STRIPSTART = 1;
-const int PTF_LINE_STRIPEND = 2;
-const int PTF_TRIANGLE_DISCARDLINE = 4;
-const int PTF_TEXTURE_MAPPING = 8;
+)" VECTOR_DISPLAY_POINT_FLAGS R"(
 
 uniform mat4 MVP;
 uniform float DECALZ;
@@ -185,11 +189,7 @@ constexpr const char* kLineVS = "#version 150 core" VECTOR_DISPLAY_PASS_THROUGH_
 constexpr const char* kLineGS = R"(#version 150 core
 layout(lines_adjacency) in;
 layout(triangle_strip, max_vertices = 12) out;
-
-const int PTF_LINE_STRIPSTART = 1;
-const int PTF_LINE_STRIPEND = 2;
-const int PTF_TRIANGLE_DISCARDLINE = 4;
-const int PTF_TEXTURE_MAPPING = 8;
+)" VECTOR_DISPLAY_POINT_FLAGS R"(
 const float NEAR_W = 1e-4;
 
 uniform mat4 MVP;

@@ -5,6 +5,7 @@
 #include "vector_display.h"
 
 #include "rvMath.h"
+#include "rvShaderProgram.h"
 
 #include <cmath>
 #include <cstdarg>
@@ -74,18 +75,11 @@ unsigned vector_display_compile_shader(unsigned type, const char* source)
     glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
     if (status == GL_TRUE) return shader;
     // A source that does not compile is reported and the caller fails its set-up.
-    GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-    if (length > 1)
-    {
-        std::vector<char> log(size_t(length) + 1, '\0');
-        glGetShaderInfoLog(shader, length, nullptr, log.data());
-        vector_display_log("Error compiling shader:\n%s\n", log.data());
-    }
+    const std::string log = rvGLInfoLog(shader);
+    if (!log.empty())
+        vector_display_log("Error compiling shader:\n%s\n", log.c_str());
     else
-    {
         vector_display_log("Error compiling shader (no log)\n");
-    }
     glDeleteShader(shader);
     return 0;
 }
@@ -95,14 +89,8 @@ int vector_display_check_link(unsigned program)
     GLint status = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &status);
     if (status == GL_TRUE) return 0;
-    GLint length = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    if (length > 1)
-    {
-        std::vector<char> log(size_t(length) + 1, '\0');
-        glGetProgramInfoLog(program, length, nullptr, log.data());
-        vector_display_log("Error linking program:\n%s\n", log.data());
-    }
+    const std::string log = rvGLInfoLog(program);
+    if (!log.empty()) vector_display_log("Error linking program:\n%s\n", log.c_str());
     glDeleteProgram(program);
     return -1;
 }

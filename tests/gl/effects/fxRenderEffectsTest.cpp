@@ -1,8 +1,10 @@
 // The buffer, vector-display and image effects on a real context, checked by their pixels.
+#include "../DefaultBufferTest.h"
 #include "GLTestContext.h"
 #include "TestSupport.h"
 
 #include "../../unit/Loader/ArchiveFixture.h"
+#include "DataPackGuard.h"
 #include "Sequencer/rvSequence.h"
 #include "effects/fxBufferDefault/fxBufferDefault.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
@@ -18,6 +20,8 @@
 #include <string>
 #include <vector>
 
+using rvTest::BrightestInColumn;
+using rvTest::ReadPixel;
 using rvTest::RGBA;
 
 namespace
@@ -34,25 +38,6 @@ void Destroy(fxBase* p)
 {
     p->SetState(State_DemoStoped);
     delete p;
-}
-
-RGBA ReadPixel(const rvBufferDisplay& b, int x, int y)
-{
-    RGBA p{};
-    GLint previous = 0;
-    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, b._glFrameBuffer);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &p);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, previous);
-    return p;
-}
-
-int BrightestInColumn(const rvBufferDisplay& b, int x)
-{
-    int best = 0;
-    for (int y = 0; y < b._nHeight; ++y)
-        best = std::max(best, int(ReadPixel(b, x, y).r));
-    return best;
 }
 
 void ClearCurrent(float r, float g, float b)
@@ -95,21 +80,14 @@ fxImage* MakeImage(int w, int h, const std::vector<RGBA>& topDown)
     return p;
 }
 
-class fxRenderEffectsTest : public rvTest::GLTest
+class fxRenderEffectsTest : public rvTest::DefaultBufferTest
 {
 protected:
+    fxRenderEffectsTest() : DefaultBufferTest(kW, kH) {}
     void SetUp() override
     {
-        rvTest::GLTest::SetUp();
-        if (!_window) return;
-        rvSceneDisplay::ResizeDefaultBuffer(kW, kH);
-        rvSceneDisplay::SetCurrentBuffer(nullptr);
-        rvSceneDisplay::BeginFrame(_window);
-    }
-    void TearDown() override
-    {
-        if (_window) rvSceneDisplay::Shutdown();
-        rvTest::GLTest::TearDown();
+        DefaultBufferTest::SetUp();
+        if (_window) rvSceneDisplay::BeginFrame(_window);
     }
     rvBufferDisplay& Default() { return rvSceneDisplay::_DefaultBuffer; }
 };
@@ -376,6 +354,7 @@ TEST_F(fxRenderEffectsTest, ImageOfABufferEffectIsFoundAgainEveryFrame)
 
 TEST_F(fxRenderEffectsTest, ImageInitLoadsTheArchivePngUnlessABufferIsNamed)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     std::vector<unsigned char> png = EncodePNG(4, 2, std::vector<RGBA>(8, RGBA{0, 0, 255, 255}));
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/img/pic.png", std::string(png.begin(), png.end())}}));

@@ -124,11 +124,11 @@ TEST(Factory, UnknownOrUnavailableClassesGiveNoEffect)
     // file naming it is skipped like one naming an unknown class.
     for (fxDescriptor* d : f->_apDescriptors)
     {
-        if (d->_pfnCreate)
-            continue;
+        if (d->_pfnCreate) continue;
         EXPECT_EQ(f->CreateEffect(d->_nId), nullptr) << d->_sClassName;
-        EXPECT_EQ(Factory::EffectFromJson(Parse("{\"Class\": \"" + d->_sClassName + "\", \"Properties\": {}}")),
-                  nullptr)
+        EXPECT_EQ(
+            Factory::EffectFromJson(Parse("{\"Class\": \"" + d->_sClassName + "\", \"Properties\": {}}")),
+            nullptr)
             << d->_sClassName;
     }
     std::unique_ptr<fxBase> base(f->CreateEffect(0));

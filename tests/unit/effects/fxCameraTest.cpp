@@ -40,6 +40,7 @@ struct fxCameraTest : ::testing::Test
 {
     rvBufferDisplay buffer;
     rvBufferDisplay* pSavedBuffer = nullptr;
+    bool bSavedFreeCam = false;
     rvSequence seq{false};
     fxCamera* pCam = nullptr;
     FakeGamepad pad;
@@ -49,6 +50,7 @@ struct fxCameraTest : ::testing::Test
         buffer._nWidth = 1920;
         buffer._nHeight = 1080;
         pSavedBuffer = rvSceneDisplay::_pCurrentBuffer;
+        bSavedFreeCam = rvSceneDisplay::_DefaultBuffer._bFreeCam;
         rvSceneDisplay::_pCurrentBuffer = &buffer;
         rvSceneDisplay::_DefaultBuffer._bFreeCam = false;
         fxCamera::RegisterAttributes();
@@ -64,6 +66,7 @@ struct fxCameraTest : ::testing::Test
         delete pCam;
         fxCamera::_pInput = nullptr;
         rvSceneDisplay::_pCurrentBuffer = pSavedBuffer;
+        rvSceneDisplay::_DefaultBuffer._bFreeCam = bSavedFreeCam;
     }
     // One frame of dt seconds of the gamepad clock.
     void Frame(double dt = 1.0 / 60.0)

@@ -1,5 +1,6 @@
 // The reference music: finding the part in the full-demo timeline and the music under it.
 #include "../Loader/ArchiveFixture.h"
+#include "DataPackGuard.h"
 #include "../Sequencer/TestClasses.h"
 #include "RecordingAudio.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
@@ -157,6 +158,7 @@ TEST(MusicReference, MovingItsStartShiftsTheOffset)
 
 TEST(MusicReference, InitFindsThePartInTheDemoArchiveButNotInsideANestedTimeline)
 {
+    RV_SKIP_IF_DATA_PACK_IN_USE();
     RegisterTestClasses();
     rvTest::RecordingAudio audio;
     rvTest::TempWorkDir dir;
