@@ -55,8 +55,7 @@ static void OnGlfwError(int error, const char* description)
 // Installed before the ImGui backend, which calls it from its own key callback.
 static void OnGlfwKey(GLFWwindow*, int key, int, int action, int)
 {
-    if (key == GLFW_KEY_ESCAPE && action == GLFW_PRESS)
-        bEscapePressed = true;
+    if (key == GLFW_KEY_ESCAPE && action == GLFW_PRESS) bEscapePressed = true;
 }
 
 static void ApplyWindowMode()
@@ -94,8 +93,7 @@ static bool OpenWindow()
     SetWindowHints();
     rvMain::WindowSizeForCommandLine(rvPlatform::GetCommandLine(), nWindowSizeX, nWindowSizeY);
     pWindow = glfwCreateWindow(nWindowSizeX, nWindowSizeY, "Convoxa - Morvane - ZQ4", nullptr, nullptr);
-    if (!pWindow)
-        return false;
+    if (!pWindow) return false;
     if (nWindowPosX != rvMain::UnsetWindowPosition && nWindowPosY != rvMain::UnsetWindowPosition)
         glfwSetWindowPos(pWindow, nWindowPosX, nWindowPosY);
     ApplyWindowMode();
@@ -109,8 +107,7 @@ static bool OpenWindow()
 // While windowed, the window's place and size are kept for the next switch of mode.
 static void RememberWindowedPlacement()
 {
-    if (bFullScreen)
-        return;
+    if (bFullScreen) return;
     glfwGetWindowPos(pWindow, &nWindowPosX, &nWindowPosY);
     nWindowSizeX = nFrameBufferSizeX;
     nWindowSizeY = nFrameBufferSizeY;
@@ -140,12 +137,10 @@ static void StartImGuiFrame()
 static void EndImGuiFrame()
 {
     ImGui::EndFrame();
-    if (!bRenderImGui)
-        return;
+    if (!bRenderImGui) return;
     ImGui::Render();
     ImDrawData* drawData = ImGui::GetDrawData();
-    if (drawData && drawData->Valid)
-        ImGui_ImplOpenGL3_RenderDrawData(drawData);
+    if (drawData && drawData->Valid) ImGui_ImplOpenGL3_RenderDrawData(drawData);
 }
 
 static void ShutdownImGui()
@@ -175,7 +170,8 @@ static void ResizeDefaultBufferToFramebuffer()
     const rvBufferDisplay* current = rvSceneDisplay::BindedBuffer();
     const rvBufferDisplay& byDefault = rvSceneDisplay::_DefaultBuffer;
     const bool changed = nFrameBufferSizeX != current->_nWidth || nFrameBufferSizeY != current->_nHeight;
-    const bool sameAsDefault = nFrameBufferSizeX == byDefault._nWidth && nFrameBufferSizeY == byDefault._nHeight;
+    const bool sameAsDefault =
+        nFrameBufferSizeX == byDefault._nWidth && nFrameBufferSizeY == byDefault._nHeight;
     if (changed && nFrameBufferSizeX != 0 && nFrameBufferSizeY != 0 && !sameAsDefault)
         rvSceneDisplay::ResizeDefaultBuffer(nFrameBufferSizeX, nFrameBufferSizeY);
 }
@@ -215,8 +211,7 @@ static void UpdateEffectTester(float dt) {}
 // The demo camera of "Default": the camera used while "Freecam" is off.
 static void DrawDemoCameraNode(rvBufferDisplay& buffer)
 {
-    if (!ImGui::TreeNode("Demo Camera"))
-        return;
+    if (!ImGui::TreeNode("Demo Camera")) return;
     ImGui::SliderFloat("Fov (rad)", &buffer._fFov, 0.01f, 10.f, "%.3f");
     ImGui::SliderFloat("Pos x", &buffer._vPosition.x, -100.f, 100.f, "%.3f");
     ImGui::SliderFloat("Pos y", &buffer._vPosition.y, -100.f, 100.f, "%.3f");
@@ -234,10 +229,8 @@ static void DrawGlobalConfigWindow(float rawDelta)
     bool open = false;
     ImGui::Begin("Global config", &open, 0);
     ImGui::BulletText("%.2f fps", 1.f / rawDelta);
-    if (ImGui::Checkbox("VSync", &bVSync))
-        glfwSwapInterval(bVSync ? 1 : 0);
-    if (ImGui::Checkbox("Full Screen", &bFullScreen))
-        ApplyWindowMode();
+    if (ImGui::Checkbox("VSync", &bVSync)) glfwSwapInterval(bVSync ? 1 : 0);
+    if (ImGui::Checkbox("Full Screen", &bFullScreen)) ApplyWindowMode();
     ImGui::Checkbox("Freecam", &byDefault._bFreeCam);
     ImGui::Separator();
     ImGui::Checkbox("ImguiDemo", &bImguiDemo);
@@ -254,8 +247,7 @@ static void DrawGlobalConfigWindow(float rawDelta)
 static fxBase* CreateStarField()
 {
     fxDescriptor* descriptor = Factory::_pInstance->FindDescriptor("fxStarField");
-    if (!descriptor || !descriptor->_pfnCreate)
-        return nullptr;
+    if (!descriptor || !descriptor->_pfnCreate) return nullptr;
     return descriptor->_pfnCreate(descriptor);
 }
 
@@ -277,18 +269,15 @@ void BrelTestWindow::Draw(float dt)
     if (!bCreated)
     {
         pEffect = CreateStarField();
-        if (pEffect)
-            pEffect->SetState(State_EffectStarted);
+        if (pEffect) pEffect->SetState(State_EffectStarted);
         bCreated = true;
     }
-    if (!pEffect)
-        return;
+    if (!pEffect) return;
     bool open = true;
     if (ImGui::Begin("Brel Test", &open, 0))
     {
         ImGui::Checkbox("Pause", &bPause);
-        if (ImGui::Button("Restart"))
-            pEffect->_fTime = 0.f;
+        if (ImGui::Button("Restart")) pEffect->_fTime = 0.f;
         ImGui::Separator();
         fxBase::DrawButtons(pEffect, pEffect->_pDescriptor);
         const int oldStart = pEffect->_nStart;
@@ -308,8 +297,7 @@ void BrelTestWindow::Draw(float dt)
 // Its Kill releases the effect's GPU resources: call while the context exists.
 void BrelTestWindow::Destroy()
 {
-    if (!pEffect)
-        return;
+    if (!pEffect) return;
     pEffect->SetState(State_DemoStoped);
     delete pEffect;
     pEffect = nullptr;
@@ -317,10 +305,8 @@ void BrelTestWindow::Destroy()
 
 static void DrawToggledWindows(float dt)
 {
-    if (bImguiDemo)
-        ImGui::ShowDemoWindow(&bImguiDemo);
-    if (bBrel3dTest)
-        TestWindow.Draw(dt);
+    if (bImguiDemo) ImGui::ShowDemoWindow(&bImguiDemo);
+    if (bBrel3dTest) TestWindow.Draw(dt);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -347,8 +333,7 @@ static void RunFrames(rvSequence& timeline, double previous)
         ResizeDefaultBufferToFramebuffer();
         rvSceneDisplay::BeginFrame(pWindow);
         DrawToggledWindows(dt);
-        if (bSequencer)
-            timeline.Update(dt);
+        if (bSequencer) timeline.Update(dt);
         UpdateEffectTester(dt);
         DrawGlobalConfigWindow(rawDelta);
         MouseCamera.Apply(ImGui::GetIO(), *rvSceneDisplay::BindedBuffer());
@@ -357,10 +342,8 @@ static void RunFrames(rvSequence& timeline, double previous)
         EndImGuiFrame();
         glfwSwapBuffers(pWindow);
 
-        if (ExitRequested(timeline))
-            glfwSetWindowShouldClose(pWindow, GLFW_TRUE);
-        if (glfwWindowShouldClose(pWindow))
-            return;
+        if (ExitRequested(timeline)) glfwSetWindowShouldClose(pWindow, GLFW_TRUE);
+        if (glfwWindowShouldClose(pWindow)) return;
         previous = now;
     }
 }
@@ -384,8 +367,7 @@ int main(int argc, char** argv)
     rvPlatform::SetCommandLine(argc, argv);
 
     glfwSetErrorCallback(OnGlfwError);
-    if (!glfwInit())
-        return -1;
+    if (!glfwInit()) return -1;
     if (!OpenWindow())
     {
         glfwTerminate();
@@ -406,8 +388,7 @@ int main(int argc, char** argv)
     bSequencer = true;
     bRenderImGui = false;
 
-    if (!glfwWindowShouldClose(pWindow))
-        RunFrames(timeline, timeOrigin);
+    if (!glfwWindowShouldClose(pWindow)) RunFrames(timeline, timeOrigin);
 
     Shutdown();
     return 0;

@@ -11,18 +11,30 @@ void WindowSizeForCommandLine(const std::string& commandLine, int& width, int& h
     height = small ? 720 : 1080;
 }
 
-float ClampFrameDelta(float rawDelta) { return rawDelta < MaxFrameDelta ? rawDelta : MaxFrameDelta; }
+float ClampFrameDelta(float rawDelta)
+{
+    return rawDelta < MaxFrameDelta ? rawDelta : MaxFrameDelta;
+}
 
-int WindowedPosition(int stored) { return stored == UnsetWindowPosition ? DefaultWindowedPosition : stored; }
+int WindowedPosition(int stored)
+{
+    return stored == UnsetWindowPosition ? DefaultWindowedPosition : stored;
+}
 
 bool PresentPaused(bool sequencerOn, bool timelinePlaying, float rawDelta)
 {
     return sequencerOn ? !timelinePlaying : rawDelta == 0.f;
 }
 
-bool TimelineReachedEnd(float time, int frameMax) { return time >= frameMax / 60.0; }
+bool TimelineReachedEnd(float time, int frameMax)
+{
+    return time >= frameMax / 60.0;
+}
 
-bool EscapeDownDurationIsZero() { return ImGui::GetIO().KeysDownDuration[EscapeKey] == 0.0f; }
+bool EscapeDownDurationIsZero()
+{
+    return ImGui::GetIO().KeysDownDuration[EscapeKey] == 0.0f;
+}
 
 bool ShouldCloseWindow(bool escapeWentDown, bool timelineReachedEnd, bool editorDrawn)
 {

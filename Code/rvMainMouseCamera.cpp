@@ -18,17 +18,13 @@ void rvMainMouseCamera::Apply(const ImGuiIO& io, rvBufferDisplay& buffer)
 {
     // Far away the wheel moves ten times faster. The distance has no bounds.
     float wheel = io.MouseWheel;
-    if (buffer._fDist > 10.f)
-        wheel *= 10.f;
+    if (buffer._fDist > 10.f) wheel *= 10.f;
     buffer._fDist -= wheel;
 
     const ImVec2 mouse = io.MousePos;
-    if (io.MouseClicked[LeftButton])
-        _vLastLeftDrag = mouse;
-    if (io.MouseClicked[MiddleButton])
-        _vLastMiddleDrag = mouse;
-    if (io.WantCaptureMouse)
-        return;
+    if (io.MouseClicked[LeftButton]) _vLastLeftDrag = mouse;
+    if (io.MouseClicked[MiddleButton]) _vLastMiddleDrag = mouse;
+    if (io.WantCaptureMouse) return;
 
     if (io.MouseDown[LeftButton])
     {
@@ -41,8 +37,7 @@ void rvMainMouseCamera::Apply(const ImGuiIO& io, rvBufferDisplay& buffer)
         buffer._fYaw += (mouse.y - _vLastLeftDrag.y) * DegreesPerPixel * RadiansPerDegree;
         _vLastLeftDrag = mouse;
     }
-    if (io.MouseReleased[LeftButton])
-        _vLastLeftDrag = ImVec2(0.f, 0.f);
+    if (io.MouseReleased[LeftButton]) _vLastLeftDrag = ImVec2(0.f, 0.f);
 
     if (io.MouseDown[MiddleButton])
     {
@@ -50,6 +45,5 @@ void rvMainMouseCamera::Apply(const ImGuiIO& io, rvBufferDisplay& buffer)
         buffer._fPanY += (mouse.y - _vLastMiddleDrag.y) / PanPixelsPerUnit;
         _vLastMiddleDrag = mouse;
     }
-    if (io.MouseReleased[MiddleButton])
-        _vLastMiddleDrag = ImVec2(0.f, 0.f);
+    if (io.MouseReleased[MiddleButton]) _vLastMiddleDrag = ImVec2(0.f, 0.f);
 }

@@ -1,0 +1,298 @@
+// Frame-time report of the demo: the committed timeline "Data/seq/_DemoFull_.seq" (packed from
+// the sources into a temporary directory) played with a fixed step on a 1280x720 "Default"
+// buffer, as the player plays it (frame begin, timeline update, present), under Xvfb.
+//
+//   build/morvane_bench --benchmark_filter=Demo
+//
+// The argument is the step in frames per second of timeline time (20: every third frame of the
+// 60 fps timeline, so the whole demo is sampled in a reasonable time on a software renderer).
+// Timing probes (effects that only call glFinish and read the clock) sit between the timeline's
+// items, and between those of the nested part, so each item's cost is the time from the probe
+// before it to the probe after it, its GPU work included. The report prints, per item and per
+// frame, the median and the worst over the frames in which the item ran.
+#include "GLTestContext.h"
+#include "TestSupport.h"
+
+#include "Factory/Factory.h"
+#include "Factory/fxBase.h"
+#include "Factory/fxDescriptor.h"
+#include "Loader/rvLoader.h"
+#include "Sequencer/rvSequence.h"
+#include "effects/fxSequence/fxSequence.h"
+#include "rvSceneDisplay.h"
+
+#include <GLFW/glfw3.h>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+using Clock = std::chrono::steady_clock;
+const int kW = 1280, kH = 720;
+
+// Costs in milliseconds, one per frame in which the item ran.
+struct Row
+{
+    std::string label;
+    std::vector<double> ms;
+};
+
+// A do-nothing effect whose Render waits for the GL work queued so far and reads the clock.
+class fxTimingProbe : public fxBase
+{
+public:
+    explicit fxTimingProbe(fxDescriptor* d) : fxBase(d) {}
+    static fxDescriptor* GetDescriptor()
+    {
+        static fxDescriptor s_Descriptor(fxBase::GetDescriptor(), "fxTimingProbe", &Create);
+        return &s_Descriptor;
+    }
+    static fxBase* Create(fxDescriptor* d) { return new fxTimingProbe(d); }
+    void Render() override
+    {
+        glFinish();
+        _Now = Clock::now();
+        _bRan = true;
+    }
+    Clock::time_point _Now;
+    bool _bRan = false;
+};
+
+// Puts a probe before every item of a timeline and one after the last; returns them in order.
+std::vector<fxTimingProbe*> InsertProbes(rvSequence& seq, int endFrame)
+{
+    std::vector<fxBase*> items = seq._apEffects;
+    std::vector<fxBase*> withProbes;
+    std::vector<fxTimingProbe*> probes;
+    for (size_t i = 0; i <= items.size(); ++i)
+    {
+        auto* probe = static_cast<fxTimingProbe*>(fxTimingProbe::Create(fxTimingProbe::GetDescriptor()));
+        probe->_nStart = 0;
+        probe->_nEnd = endFrame; // the timeline keeps its length
+        probe->_pSequence = &seq;
+        probe->SetState(State_DemoStarted);
+        probes.push_back(probe);
+        withProbes.push_back(probe);
+        if (i < items.size()) withProbes.push_back(items[i]);
+    }
+    seq._apEffects = withProbes;
+    return probes;
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+double Ms(Clock::time_point a, Clock::time_point b)
+{
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+void PrintRow(const Row& r)
+{
+    if (r.ms.empty())
+    {
+        std::printf("  %-34s %8s %8s %6s\n", r.label.c_str(), "-", "-", "0");
+        return;
+    }
+    std::vector<double> v = r.ms;
+    std::sort(v.begin(), v.end());
+    std::printf("  %-34s %8.2f %8.2f %6zu\n", r.label.c_str(), v[v.size() / 2], v.back(), v.size());
+}
+
+// Per item of one timeline: the cost between its two probes in the frames where it ran.
+void Collect(const std::vector<fxBase*>& items, const std::vector<fxTimingProbe*>& probes,
+             std::vector<Row>& rows, const std::string& indent)
+{
+    for (size_t i = 0; i < items.size(); ++i)
+    {
+        Row& row = rows[i];
+        if (row.label.empty())
+            row.label = indent + items[i]->_sName + " (" + items[i]->_pDescriptor->_sClassName + ")";
+        if (items[i]->_eState == State_EffectStarted && probes[i]->_bRan && probes[i + 1]->_bRan)
+            row.ms.push_back(Ms(probes[i]->_Now, probes[i + 1]->_Now));
+    }
+}
+} // namespace
+
+static void BM_DemoTimeline(benchmark::State& state)
+{
+    if (!rvTest::SharedWindow())
+    {
+        state.SkipWithError("no display");
+        return;
+    }
+    GLFWwindow* window = rvTest::SharedWindow();
+    const int stepsPerSecond = int(state.range(0));
+
+    // The committed timelines, packed as the player reads them.
+    rvTest::TempWorkDir dir;
+    if (DIR* d = opendir(rvTest::SourcePath("Data/seq").c_str()))
+    {
+        while (dirent* e = readdir(d))
+        {
+            const std::string name = e->d_name;
+            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".seq") == 0)
+                dir.WriteFile("Data/seq/" + name, ReadText(rvTest::SourcePath("Data/seq/" + name)));
+        }
+        closedir(d);
+    }
+    const std::string pack =
+        "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets >/dev/null";
+    if (std::system(pack.c_str()) != 0)
+    {
+        state.SkipWithError("tools/pack-data failed");
+        return;
+    }
+    // The music plays (on SDL's silent driver) when it was generated, as in the player.
+    const std::string music = rvTest::SourcePath("Data/Audio/Morvane.mp3");
+    if (access(music.c_str(), R_OK) == 0)
+    {
+        mkdir("Data/Audio", 0755);
+        if (symlink(music.c_str(), "Data/Audio/Morvane.mp3") != 0) std::perror("symlink");
+    }
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+
+    glfwSetWindowSize(window, kW, kH); // the loading bar keeps "Default" at the window's size
+    for (int i = 0; i < 200; ++i)
+    {
+        int w = 0, h = 0;
+        glfwPollEvents();
+        glfwGetFramebufferSize(window, &w, &h);
+        if (w == kW && h == kH) break;
+        usleep(5000);
+    }
+    rvSceneDisplay::ResizeDefaultBuffer(kW, kH);
+    rvSceneDisplay::SetCurrentBuffer(nullptr, true);
+    if (!Factory::_pInstance) new Factory();
+    Factory::_pInstance->RegisterAll();
+
+    rvSequence seq(false);
+    rvLoader::Begin(window);
+    const bool loaded = seq.LoadSequence("Data/seq/_DemoFull_.seq", true);
+    rvLoader::End();
+    if (!loaded)
+    {
+        state.SkipWithError("the demo timeline did not load");
+        return;
+    }
+    const int endFrame = seq.LastFrame();
+    const std::vector<fxBase*> items = seq._apEffects;
+    const std::vector<fxTimingProbe*> probes = InsertProbes(seq, endFrame);
+    // The nested parts get their own probes.
+    struct Part
+    {
+        fxSequence* pPart;
+        std::vector<fxBase*> items;
+        std::vector<fxTimingProbe*> probes;
+        std::vector<Row> rows;
+    };
+    std::vector<Part> parts;
+    for (fxBase* e : items)
+        if (e->_pDescriptor->_sClassName == "fxSequence")
+        {
+            auto* part = static_cast<fxSequence*>(e);
+            Part p{part, part->_Sequence._apEffects, {}, {}};
+            p.probes = InsertProbes(part->_Sequence, part->_Sequence.LastFrame());
+            p.rows.resize(p.items.size());
+            parts.push_back(p);
+        }
+
+    std::vector<Row> rows(items.size());
+    Row begin{"[frame begin]", {}}, present{"[present: flush, glow, composite]", {}},
+        total{"[whole frame]", {}};
+    const float dt = 1.f / float(stepsPerSecond);
+    for (auto _ : state)
+    {
+        seq._fTime = 0.f;
+        seq._bPlaying = true;
+        for (fxBase* e : seq._apEffects)
+            e->SetState(State_SequenceStarted);
+        while (seq._bPlaying)
+        {
+            for (fxTimingProbe* p : probes)
+                p->_bRan = false;
+            for (Part& p : parts)
+                for (fxTimingProbe* q : p.probes)
+                    q->_bRan = false;
+            glFinish();
+            const Clock::time_point t0 = Clock::now();
+            rvSceneDisplay::BeginFrame(window);
+            glFinish();
+            const Clock::time_point t1 = Clock::now();
+            seq.Update(dt);
+            glFinish();
+            const Clock::time_point t2 = Clock::now();
+            rvSceneDisplay::PresentFrame(!seq._bPlaying);
+            glFinish();
+            const Clock::time_point t3 = Clock::now();
+            if (!seq._bPlaying) break; // the update that ended the timeline drew nothing
+            begin.ms.push_back(Ms(t0, t1));
+            present.ms.push_back(Ms(t2, t3));
+            total.ms.push_back(Ms(t0, t3));
+            Collect(items, probes, rows, "");
+            for (Part& p : parts)
+                Collect(p.items, p.probes, p.rows, "  | ");
+        }
+    }
+
+    std::printf(
+        "\nDemo frame costs at %dx%d, fixed step 1/%d s, %zu frames (ms: median, worst, frames run)\n", kW,
+        kH, stepsPerSecond, total.ms.size());
+    PrintRow(begin);
+    for (size_t i = 0; i < items.size(); ++i)
+    {
+        PrintRow(rows[i]);
+        for (Part& p : parts)
+            if (p.pPart == items[i])
+                for (const Row& r : p.rows)
+                    PrintRow(r);
+    }
+    PrintRow(present);
+    PrintRow(total);
+    std::fflush(stdout);
+    if (!total.ms.empty())
+    {
+        std::vector<double> v = total.ms;
+        std::sort(v.begin(), v.end());
+        state.counters["frame_median_ms"] = v[v.size() / 2];
+        state.counters["frame_worst_ms"] = v.back();
+        state.counters["frames"] = double(v.size());
+    }
+
+    // Probes out (they are not the timelines' to delete), then everything down.
+    for (Part& p : parts)
+        p.pPart->_Sequence._apEffects = p.items;
+    seq._apEffects = items;
+    for (fxTimingProbe* p : probes)
+    {
+        p->SetState(State_DemoStoped);
+        delete p;
+    }
+    for (Part& p : parts)
+        for (fxTimingProbe* q : p.probes)
+        {
+            q->SetState(State_DemoStoped);
+            delete q;
+        }
+    seq.Clear();
+    rvLoader::Release();
+    rvSceneDisplay::Shutdown();
+    glfwSetWindowSize(window, 64, 64);
+}
+BENCHMARK(BM_DemoTimeline)->Arg(20)->Iterations(1)->Unit(benchmark::kSecond);

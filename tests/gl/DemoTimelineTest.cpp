@@ -1,0 +1,316 @@
+// The demo itself, end to end: the committed timeline "Data/seq/_DemoFull_.seq" (with its nested
+// part) packed into an archive, loaded with the loading bar and played with a fixed time step at
+// 640x360 through the frame path the player uses (frame begin, timeline update, present), without
+// the window loop. Chosen frames are checked where the timeline puts things; screenshots
+// "demo_<seconds>.png" are left in the build directory. A second test runs the real program on
+// its own virtual display and expects it to play the demo to its end and exit with 0.
+#include "GLTestContext.h"
+#include "TestSupport.h"
+
+#include "Factory/Factory.h"
+#include "Factory/fxBase.h"
+#include "Factory/fxDescriptor.h"
+#include "Loader/rvLoader.h"
+#include "Sequencer/rvSequence.h"
+#include "effects/fxCircle/fxCircle.h"
+#include "rvSceneDisplay.h"
+
+#include <GLFW/glfw3.h>
+#include <glm/glm.hpp>
+
+#include <cmath>
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using rvTest::RenderTarget;
+using rvTest::RGBA;
+
+namespace
+{
+const char* const kDemo = "Data/seq/_DemoFull_.seq";
+const int kW = 640, kH = 360;
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+// The working directory of a run: the committed timelines packed into an archive, the music
+// linked in when it was generated, audio on SDL's silent driver.
+void PrepareDataDir(const rvTest::TempWorkDir& dir)
+{
+    DIR* d = opendir(rvTest::SourcePath("Data/seq").c_str());
+    ASSERT_NE(d, nullptr);
+    while (dirent* e = readdir(d))
+    {
+        const std::string name = e->d_name;
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".seq") == 0)
+            dir.WriteFile("Data/seq/" + name, ReadText(rvTest::SourcePath("Data/seq/" + name)));
+    }
+    closedir(d);
+    const std::string pack = "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets";
+    ASSERT_EQ(std::system(pack.c_str()), 0);
+    const std::string music = rvTest::SourcePath("Data/Audio/Morvane.mp3");
+    if (access(music.c_str(), R_OK) == 0)
+    {
+        mkdir("Data/Audio", 0755);
+        ASSERT_EQ(symlink(music.c_str(), "Data/Audio/Morvane.mp3"), 0);
+    }
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+}
+
+// Mean colour of a rectangle of a picture (x, y from the bottom left, inclusive).
+glm::vec3 Mean(const std::vector<RGBA>& px, int x0, int y0, int x1, int y1)
+{
+    glm::vec3 sum(0.f);
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x)
+        {
+            const RGBA& p = px[y * kW + x];
+            sum += glm::vec3(p.r, p.g, p.b);
+        }
+    return sum / float((x1 - x0 + 1) * (y1 - y0 + 1));
+}
+
+// Pixels whose colour passes a test.
+int Count(const std::vector<RGBA>& px, const std::function<bool(const RGBA&)>& pred)
+{
+    int n = 0;
+    for (const RGBA& p : px)
+        n += pred(p) ? 1 : 0;
+    return n;
+}
+
+class DemoTimelineTest : public rvTest::GLTest
+{
+protected:
+    void TearDown() override
+    {
+        if (_window)
+        {
+            ResizeWindow(64, 64);
+            _Sequence.Clear();
+            rvLoader::Release();
+            rvSceneDisplay::Shutdown();
+        }
+        GLTest::TearDown();
+    }
+
+    // Resizes the hidden window and waits (a little) until its framebuffer follows.
+    bool ResizeWindow(int w, int h)
+    {
+        glfwSetWindowSize(_window, w, h);
+        for (int i = 0; i < 200; ++i)
+        {
+            int fw = 0, fh = 0;
+            glfwPollEvents();
+            glfwGetFramebufferSize(_window, &fw, &fh);
+            if (fw == w && fh == h) return true;
+            usleep(5000);
+        }
+        return false;
+    }
+
+    // "Default"'s picture of the frame just presented.
+    void Grab(RenderTarget& shot)
+    {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, rvSceneDisplay::_DefaultBuffer._glFrameBuffer);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, shot.Framebuffer());
+        glBlitFramebuffer(0, 0, kW, kH, 0, 0, kW, kH, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    }
+
+    // Where a point of the scene lands in "Default", in pixels from the bottom left.
+    static glm::vec2 Project(const glm::vec3& p)
+    {
+        const glm::vec4 c = rvSceneDisplay::_DefaultBuffer._mViewProjection * glm::vec4(p, 1.0f);
+        return glm::vec2((c.x / c.w * 0.5f + 0.5f) * kW, (c.y / c.w * 0.5f + 0.5f) * kH);
+    }
+
+    fxCircle* Circle(const std::string& name)
+    {
+        fxBase* e = _Sequence.FindEffect(name);
+        return e && e->_pDescriptor->_sClassName == "fxCircle" ? static_cast<fxCircle*>(e) : nullptr;
+    }
+
+    rvSequence _Sequence{false};
+};
+
+RGBA Brightest(const RenderTarget& t, glm::vec2 at, int r)
+{
+    RGBA best{0, 0, 0, 0};
+    for (int y = int(at.y) - r; y <= int(at.y) + r; ++y)
+        for (int x = int(at.x) - r; x <= int(at.x) + r; ++x)
+        {
+            const RGBA p = t.Pixel(x, y);
+            if (p.r + p.g + p.b > best.r + best.g + best.b) best = p;
+        }
+    return best;
+}
+
+// Along a column: the grid's lines stand out of its background by a margin in one channel.
+int ColumnContrast(const std::vector<RGBA>& px, int x, int channel)
+{
+    int lo = 255, hi = 0;
+    for (int y = 0; y < kH; ++y)
+    {
+        const RGBA& p = px[y * kW + x];
+        const int v = channel == 0 ? p.r : channel == 1 ? p.g : p.b;
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    }
+    return hi - lo;
+}
+} // namespace
+
+TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
+{
+    rvTest::TempWorkDir dir;
+    PrepareDataDir(dir);
+    if (!Factory::_pInstance) new Factory();
+    Factory::_pInstance->RegisterAll();
+
+    // The loading bar keeps "Default" at the window's size, as the player's frames do.
+    ASSERT_TRUE(ResizeWindow(kW, kH));
+    rvSceneDisplay::ResizeDefaultBuffer(kW, kH);
+    rvSceneDisplay::SetCurrentBuffer(nullptr, true);
+
+    // Loading pass: the packer's table counts exactly what the timeline reads.
+    rvLoader::Begin(_window);
+    ASSERT_TRUE(rvLoader::IsArmed());
+    ASSERT_TRUE(_Sequence.LoadSequence(kDemo, true));
+    rvLoader::End();
+    EXPECT_GT(rvLoader::_nTotal, 0);
+    EXPECT_EQ(rvLoader::_nLoaded, rvLoader::_nTotal);
+
+    // The demo uses every class built so far and lasts 32 bars at 125 BPM.
+    EXPECT_EQ(_Sequence.LastFrame(), 3686);
+    std::map<std::string, int> classes;
+    for (fxBase* e : _Sequence._apEffects)
+        ++classes[e->_pDescriptor->_sClassName];
+    for (const char* cls : {"fxMusic", "fxDemoGlobalParams", "fxVectorDisplay", "fxBackGrid", "fxCamera",
+                            "fxCircle", "fxSequence", "fxBufferDisplay", "fxBufferDefault", "fxImage"})
+        EXPECT_GT(classes[cls], 0) << cls;
+    fxBase* tunnel = _Sequence.FindEffect("Tunnel");
+    ASSERT_NE(tunnel, nullptr);
+
+    _Sequence._fTime = 0.f;
+    _Sequence._bPlaying = true;
+    for (fxBase* e : _Sequence._apEffects)
+        e->SetState(State_SequenceStarted);
+
+    // A fixed step of two frames of the 60 fps timeline. Steps checked (and kept) on the way.
+    const int kStepsPerSecond = 30;
+    const int kIgnition = 10 * 30, kTunnel = 24 * 30, kScope = 37 * 30 + 15, kSphere = 55 * 30;
+    RenderTarget shot(kW, kH);
+    const float dt = 1.f / kStepsPerSecond;
+    int step = 0;
+    bool tunnelRan = false;
+    for (; _Sequence._bPlaying && step < 4000; ++step)
+    {
+        rvSceneDisplay::BeginFrame(_window);
+        _Sequence.Update(dt);
+        rvSceneDisplay::PresentFrame(!_Sequence._bPlaying);
+        tunnelRan |= tunnel->_eState == State_EffectStarted;
+        // The update of step n ran at time (n + 1) / 30.
+        const int at = step + 1;
+        if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere) continue;
+
+        Grab(shot);
+        const std::vector<RGBA> px = shot.Read();
+        EXPECT_TRUE(
+            shot.SavePNG(rvTest::BinaryPath("demo_" + std::to_string(at / kStepsPerSecond) + ".png")));
+        SCOPED_TRACE("time " + std::to_string(at / float(kStepsPerSecond)));
+        if (at == kIgnition)
+        {
+            // The core ring (radius 12 by now, the kick's pulse nearly gone) is lit on its
+            // outline, dark at its centre; the green grid shows lines along a column clear of
+            // the rings.
+            fxCircle* core = Circle("Core");
+            ASSERT_NE(core, nullptr);
+            EXPECT_NEAR(core->_fRadius, 12.f, 0.05f);
+            for (glm::vec3 p :
+                 {glm::vec3(0, 12, 0), glm::vec3(0, -12, 0), glm::vec3(12, 0, 0), glm::vec3(-12, 0, 0)})
+            {
+                const RGBA lit = Brightest(shot, Project(p), 2);
+                EXPECT_GT(lit.r, 150);
+                EXPECT_GT(lit.g, 150);
+            }
+            const glm::vec2 c = Project(glm::vec3(0.f));
+            EXPECT_LT(shot.Pixel(int(c.x), int(c.y)).r, 100);
+            EXPECT_GT(ColumnContrast(px, 8, 1), 25);
+        }
+        else if (at == kTunnel)
+        {
+            // Inside the nested part: cyan and magenta rings on a dark blue grid.
+            EXPECT_EQ(tunnel->_eState, State_EffectStarted);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.b > 150 && p.g > 120 && p.r < p.b; }), 200);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 150 && p.b > 120 && p.g < p.r; }), 200);
+            EXPECT_GT(ColumnContrast(px, 4, 2), 15);
+        }
+        else if (at == kScope)
+        {
+            // The radar scope drawn off-screen comes back twice: green on the left, amber on the
+            // right, both brighter than the bare grid above them.
+            const glm::vec3 left = Mean(px, 100, 120, 200, 240);
+            const glm::vec3 right = Mean(px, 440, 120, 540, 240);
+            const glm::vec3 top = Mean(px, 280, 340, 360, 355);
+            EXPECT_GT(left.g, left.r);
+            EXPECT_GT(left.g, left.b);
+            EXPECT_GT(right.r, right.g);
+            EXPECT_GT(right.g, right.b);
+            EXPECT_GT(left.g, top.g + 10.f);
+            EXPECT_GT(right.r, top.r + 10.f);
+        }
+        else if (at == kSphere)
+        {
+            // The sphere's rings: many lit pixels around the centre, the corners dim.
+            const glm::vec3 centre = Mean(px, 220, 80, 420, 280);
+            const glm::vec3 corner = Mean(px, 0, 0, 60, 40);
+            EXPECT_GT(centre.r + centre.g + centre.b, corner.r + corner.g + corner.b + 20.f);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.r + p.g + p.b > 450; }), 500);
+        }
+    }
+
+    // Past its end the timeline stops on its last frame with every effect back to loaded.
+    EXPECT_TRUE(tunnelRan);
+    EXPECT_FALSE(_Sequence._bPlaying);
+    EXPECT_NEAR(step, 1844, 1);
+    EXPECT_FLOAT_EQ(_Sequence._fTime, 3686.f / 60.f);
+    for (fxBase* e : _Sequence._apEffects)
+        EXPECT_EQ(e->_eState, State_DemoStarted) << e->_sName;
+}
+
+// The program itself, on a private virtual display of 1280x720 so that no other test's keys reach
+// it: it loads the demo, plays it with its music (SDL's silent driver) and ends by itself with 0.
+TEST(DemoProgramTest, PlaysTheDemoToItsEndAndExitsZero)
+{
+    const std::string program = rvTest::BinaryPath("morvane");
+    if (access(program.c_str(), X_OK) != 0 || std::system("command -v Xvfb >/dev/null") != 0)
+        GTEST_SKIP() << "needs the built program and Xvfb";
+    rvTest::TempWorkDir dir;
+    PrepareDataDir(dir);
+    // Xvfb picks a free display itself (-displayfd), so runs in parallel never race for one.
+    const std::string cmd = "bash -c 'Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>xvfb.display "
+                            "2>/dev/null & xvfb=$!; "
+                            "for i in $(seq 100); do [ -s xvfb.display ] && break; sleep 0.1; done; "
+                            "DISPLAY=:$(cat xvfb.display) timeout 280 \"" +
+                            program +
+                            "\" 720p > run.log 2>&1; rc=$?; kill $xvfb; wait $xvfb 2>/dev/null; exit $rc'";
+    const int status = std::system(cmd.c_str());
+    const std::string log = ReadText("run.log");
+    ASSERT_TRUE(WIFEXITED(status)) << log;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << log;
+    if (access("Data/Audio/Morvane.mp3", R_OK) == 0)
+        EXPECT_EQ(log.find("Can't play file"), std::string::npos) << log;
+}

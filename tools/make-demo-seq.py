@@ -1,0 +1,438 @@
+#!/usr/bin/env python3
+"""Writes the demo timeline Data/seq/_DemoFull_.seq and its nested part Data/seq/tunnel.seq.
+
+Run by hand after editing the direction below; the .seq files it writes are committed and are
+the source of truth (the timeline editor saves the same format, so later edits may be made
+there instead of here).
+
+The music ("Night Vector", Data/Audio/Morvane.mp3) runs at 125 BPM: one beat is 0.48 s
+(28.8 frames at 60 per second) and one bar 1.92 s (115.2 frames). Cuts fall on bars, rounded
+to the nearest frame. The demo covers the first 32 bars (61.44 s):
+
+  bars  0- 8  Ignition  pad and arpeggio, kick and hats from bar 4: a core ring lights up on
+                        a green grid, two sparks orbit it leaving phosphor trails, a ring of
+                        eight circles chases the kick.
+  bars  8-16  Tunnel    (nested part tunnel.seq) the bass enters: rings rush towards the
+                        camera, one per beat, through a bending, rolling tunnel.
+  bars 16-24  Scope     a radar scope drawn into an off-screen buffer, composited back twice
+                        (and tiled as a wall) over an amber grid, pulsing with the kick.
+  bars 24-32  Sphere    the chorus: a sphere of latitude rings builds up beat by beat, the
+                        camera orbits it, shock rings on the snare, then everything fades.
+
+Usage: tools/make-demo-seq.py [--out DIR]   (default: Data/seq of the repository)
+"""
+import argparse
+import json
+import math
+import os
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+FPS = 60
+BEAT_S = 0.48        # seconds per beat at 125 BPM
+BAR_F = 115.2        # frames per bar
+MUSIC = "Data/Audio/Morvane.mp3"
+DEMO = "Data/seq/_DemoFull_.seq"
+TUNNEL = "Data/seq/tunnel.seq"
+
+
+def bar(n):
+    """First frame of bar n."""
+    return int(round(n * BAR_F))
+
+
+def beat(n):
+    """First frame of beat n."""
+    return int(round(n * BAR_F / 4))
+
+
+def snap(t):
+    """A key time in seconds on a whole frame, as the key-frame driver stores it."""
+    return round(t * FPS) / FPS
+
+
+# ------------------------------------------------------------------------------ drivers
+# Each returns the driver object as the effect JSON stores it ("_apAttribDrivers" element).
+
+def _driver(kind, attr, mn=0.0, mx=1.0, period=2.0, phase=0.0, **own):
+    d = {"_eType": kind, "_attribName": attr, "_fMin": float(mn), "_fMax": float(mx),
+         "_fPeriod": float(period), "_fPhase": float(phase)}
+    d.update(own)
+    return d
+
+
+LINEAR, SPLINE, SMOOTH, EASEIN, EASEOUT, EASEINOUT = 1, 2, 3, 5, 6, 7
+
+
+def keys(attr, points, interp=SMOOTH, power=0.0):
+    """Key frames: points are (seconds from the effect's Start, value)."""
+    return _driver(1, attr, _eInterpolation=interp, _fParams=[float(power), 0.0],
+                   _aKeys=[{"x": snap(t), "y": float(v), "z": float(i + 1)} for i, (t, v) in enumerate(points)])
+
+
+def sine(attr, mn, mx, period, phase=0.0):
+    """One sine between mn and mx."""
+    return _driver(2, attr, mn, mx, _Count=1, _Period=[float(period), 2.0, 2.0, 2.0],
+                   _Phase=[float(phase), 0.0, 0.0, 0.0], _AmplitudeFactor=[1.0, 1.0, 1.0, 1.0])
+
+
+def noise(attr, mn, mx, period, offset=0.0, octaves=3, persistence=0.5):
+    return _driver(4, attr, mn, mx, period, offset, _nOctaves=octaves, _fPersistence=float(persistence))
+
+
+def expr(attr, text, **variables):
+    """A formula of x (the local time); other names are the driver's own variables."""
+    return _driver(5, attr, _sExpression=text, nVarCount=len(variables),
+                   Vars=[{"name": k, "value": float(v)} for k, v in variables.items()])
+
+
+def level(attr, mn, mx):
+    """The music's level (both channels)."""
+    return _driver(6, attr, mn, mx, _bLeftChan=True, _bRightChan=True)
+
+
+def variable(attr, name):
+    """A value published by another effect under name (the attribute keeps its own until then)."""
+    return _driver(7, attr, _sVarName=name)
+
+
+# Music time of an effect's local time x, for an effect starting at frame `start` of the demo
+# (or of a part placed on a bar: the beats keep their phase).
+def music_time(start):
+    return "(x + %g)" % (start / FPS) if start else "x"
+
+
+# A decaying pulse on every kick (every beat), `shift` beats late.
+def kick(start, base, amount, sharp=8.0, shift=0.0):
+    phase = "%s/%g" % (music_time(start), BEAT_S) + (" - %g" % shift if shift else "")
+    return "%g + %g*exp(-%g*fract(%s))" % (base, amount, sharp, phase)
+
+
+# Phase (0 to 1) of the snare's half-bar cycle: it hits on beats 2 and 4 of each bar.
+def snare_phase(start):
+    return "fract((%s - %g)/%g)" % (music_time(start), BEAT_S, 2 * BEAT_S)
+
+
+def snare(start, base, amount, sharp=8.0):
+    return "%g + %g*exp(-%g*%s)" % (base, amount, sharp, snare_phase(start))
+
+
+# ------------------------------------------------------------------------------ effects
+
+def effect(cls, name, start, end, fade_in=0.0, fade_out=0.0, drivers=(), **props):
+    p = {"Name": name, "Start": int(start), "End": int(end), "FadeIn": float(fade_in),
+         "FadeOut": float(fade_out), "TimeScale": 1.0, "Debug": False}
+    p.update(props)
+    drivers = list(drivers)
+    driven = {d["_attribName"] for d in drivers}
+    for k in list(p):
+        if k in driven:
+            del p[k]  # a driver with data stands for the value
+    if drivers:
+        p["_apAttribDrivers"] = drivers
+    return {"Class": cls, "Properties": p}
+
+
+def vec(name, values, comps="xyzw"):
+    return {"%s.%s" % (name, c): float(v) for c, v in zip(comps, values)}
+
+
+def rgba(name, values):
+    return vec(name, values, "rgba")
+
+
+def circle(name, start, end, pos, radius, color, fade_in=0.5, fade_out=0.5, drivers=()):
+    props = {}
+    props.update(vec("Pos", pos))
+    props.update(rgba("Color", list(color) + [1.0][: 4 - len(color)]))
+    props["Radius"] = float(radius)
+    props["Array.size"] = 0
+    return effect("fxCircle", name, start, end, fade_in, fade_out, drivers, **props)
+
+
+def grid(name, start, end, back, line, alphas=(0.1, 0.1, 0.4), scale=(1.0, 1.0), size=(1.0, 1.0),
+         widths=(2.0, 2.0, 2.0), drivers=()):
+    props = {}
+    props.update(vec("UvPos", (0.0, 0.0)))
+    props.update(vec("UvScale", scale))
+    props.update(rgba("ColorBack", list(back) + [1.0]))
+    for i, a in enumerate(alphas):
+        props.update(rgba("ColorGrid%d" % (i + 1), list(line) + [a]))
+        props.update(vec("GridWidth%d" % (i + 1), (widths[i], widths[i])))
+    props.update(vec("GridSize", size))
+    return effect("fxBackGrid", name, start, end, drivers=drivers, **props)
+
+
+def camera(name, start, end, pos=(0.0, 0.0, -100.0), quat=(0.0, 0.0, 0.0, 1.0), fov=60.0, drivers=()):
+    props = {}
+    props.update(vec("CamPosition", pos))
+    props.update(vec("CamQuaternion", quat))
+    props.update({"CamFov": float(fov), "CamFar": 1000.0, "Speed": 0.5, "ControlMode": 0})
+    return effect("fxCamera", name, start, end, drivers=drivers, **props)
+
+
+def look(name, start, end, fade_in=0.0, steps=10.0, initial=0.2, final=0.2, thick=(0.1, 2.0), factor=1.0,
+         intensity=1.0, brightness=1.0, fog=(500.0, 1000.0), fog_power=3.0, drivers=()):
+    """Vector-display settings; the fade-in is the transition from the look before."""
+    props = {"Decay Camera": False, "Decay Steps": float(steps), "Decay Initial": float(initial),
+             "Decay Final": float(final), "Thickness Factor": float(factor), "Color Intensity": float(intensity),
+             "Color Brightness": float(brightness), "Fog Power": float(fog_power), "Triangle Culling": True,
+             "Import Color": 0, "Import Depth": 0, "Export Color": 1, "Export Depth": 0,
+             "Debug Color": 0, "Debug Alpha": 0, "Debug Glow": 0, "Debug Depth": 0}
+    props.update(vec("Thickness Min|Max", thick))
+    props.update(vec("Fog Zmin|Zmax", fog))
+    return effect("fxVectorDisplay", name, start, end, fade_in, 0.0, drivers, **props)
+
+
+def image_of(name, start, end, buffer, pos=(0.0, 0.0), size=0.5, mul=(1.0, 1.0, 1.0), blend=2, glow=False,
+             fullscreen=False, repeat=False, fade_in=1.0, fade_out=1.0, drivers=()):
+    props = {"PNG File": "Data/img/", "FX Buffer": buffer, "ScreenSize": float(size), "KeepRatioX": False,
+             "KeepRatioY": True, "Fullscreen": fullscreen, "RepeatUV": repeat, "ColorBlend": blend, "Glow": glow}
+    props.update(vec("ScreenPos", pos))
+    props.update(rgba("ColorMul", list(mul) + [1.0]))
+    props.update(rgba("ColorAdd", (0.0, 0.0, 0.0, 1.0)))
+    return effect("fxImage", name, start, end, fade_in, fade_out, drivers, **props)
+
+
+# ------------------------------------------------------------------------------ palette
+
+GREEN = (0.35, 1.0, 0.45)
+CYAN = (0.2, 0.85, 1.0)
+MAGENTA = (1.0, 0.3, 0.85)
+AMBER = (1.0, 0.62, 0.15)
+WHITE = (1.0, 1.0, 1.0)
+YELLOW = (1.0, 1.0, 0.2)
+
+
+def mix(a, b, t):
+    return tuple(x + (y - x) * t for x, y in zip(a, b))
+
+
+# ------------------------------------------------------------------------------ sections
+
+def ignition():
+    """Bars 0-8 (pad and arpeggio; kick and hats from bar 4)."""
+    s, e = bar(0), bar(8)
+    d = (e - s) / FPS
+    items = [
+        look("LookIgnition", s, e, steps=16.0, initial=0.55, final=0.05, factor=1.0, intensity=1.2),
+        grid("GridIgnition", s, e, back=(0.0, 0.03, 0.02), line=GREEN, alphas=(0.06, 0.08, 0.3), drivers=[
+            keys("ColorGrid1.a", [(0.0, 0.0), (3.84, 0.0), (7.68, 0.06)]),
+            keys("ColorGrid2.a", [(0.0, 0.0), (1.92, 0.0), (7.68, 0.08)]),
+            keys("ColorGrid3.a", [(0.0, 0.0), (3.84, 0.3), (7.68, 0.25), (d, 0.45)]),
+            keys("UvScale.x", [(0.0, 0.55), (d, 1.25)], EASEINOUT, 0.2),
+            keys("UvScale.y", [(0.0, 0.55), (d, 1.25)], EASEINOUT, 0.2),
+            sine("UvPos.y", -0.08, 0.08, 7.68),
+        ]),
+        camera("CamIgnition", s, e, drivers=[
+            keys("CamPosition.z", [(0.0, -150.0), (7.68, -100.0), (d, -85.0)], SPLINE),
+            sine("CamQuaternion.z", -0.06, 0.06, 15.36, 0.25),
+        ]),
+        # The core: grows with the pad, then beats with the kick.
+        circle("Core", s, e, (0.0, 0.0, 0.0), 12.0, YELLOW, fade_in=1.5, fade_out=0.3, drivers=[
+            expr("Radius", "12*smoothstep(0, 3.84, x) + step(7.68, x)*a*exp(-k*fract(x/0.48))", a=4.0, k=7.0),
+            keys("Color.b", [(0.0, 0.2), (7.68, 0.2), (d, 1.0)], LINEAR),
+        ]),
+        # A halo that breathes with the pad.
+        circle("Halo", bar(2), e, (0.0, 0.0, 0.0), 18.0, GREEN, fade_in=2.0, fade_out=0.3, drivers=[
+            sine("Radius", 16.0, 20.0, 3.84),
+        ]),
+    ]
+    # Two sparks orbit the core (sines a quarter period apart) and draw trails.
+    for i, (col, phase, period) in enumerate(((CYAN, 0.0, 3.84), (MAGENTA, 0.5, 3.84))):
+        st = bar(1 + i)
+        items.append(circle("Spark%d" % i, st, e, (0.0, 0.0, 0.0), 2.5, col, fade_in=1.0, fade_out=0.3, drivers=[
+            sine("Pos.x", -34.0, 34.0, period, phase),
+            sine("Pos.y", -34.0, 34.0, period, phase + 0.25),
+            noise("Pos.z", -8.0, 8.0, 1.5, 3.7 * i),
+        ]))
+    # From bar 4 the kick: a ring of eight circles, a pulse running round it once a beat.
+    for k in range(8):
+        a = 2 * math.pi * k / 8
+        st = bar(4) + int(round(k * BAR_F / 8))  # one more every half beat
+        items.append(circle("Beat%d" % k, st, e, (26.0 * math.cos(a), 26.0 * math.sin(a), 0.0), 3.0,
+                            mix(GREEN, CYAN, k / 7), fade_in=0.4, fade_out=0.3, drivers=[
+                                expr("Radius", kick(st, 2.5, 4.0, 6.0, k / 8)),
+                            ]))
+    return items
+
+
+def tunnel_part():
+    """The nested part (local frames; placed at bars 8-16): rings rush at the camera, one per beat."""
+    at = bar(8)  # where the demo places the part: its local time is music time minus this
+    e = bar(16) - at
+    d = e / FPS
+    items = [
+        # Plays the full demo's music from this part's place when the part is edited alone.
+        effect("fxMusicReference", "MusicRef", 0, e, **{
+            "MP3 File": MUSIC, "Sequence File": DEMO, "Volume": 1.0, "Radius Left": 1.0, "Radius Right": 0.0,
+            "TempoBpm": 125.0, "TempoShift": 0.0, "TempoMesures": 4, "TempoMarkers": True}),
+        look("LookTunnel", 0, e, fade_in=1.0, steps=5.0, initial=0.3, final=0.1, factor=1.5, intensity=1.4,
+             brightness=1.2, fog=(30.0, 135.0), fog_power=1.6),
+        grid("GridTunnel", 0, e, back=(0.0, 0.015, 0.05), line=CYAN, alphas=(0.05, 0.08, 0.25), scale=(2.0, 2.0),
+             drivers=[
+                 expr("UvPos.y", "x*0.35"),
+                 expr("ColorGrid3.a", kick(at, 0.12, 0.35, 5.0)),
+                 keys("ColorBack.b", [(0.0, 0.0), (1.0, 0.05), (d - 1.0, 0.05), (d, 0.0)]),
+             ]),
+        camera("CamTunnel", 0, e, pos=(0.0, 0.0, -70.0), fov=70.0, drivers=[
+            sine("CamQuaternion.z", -0.22, 0.22, 7.68),
+            noise("CamPosition.x", -6.0, 6.0, 2.0, 1.3),
+            noise("CamPosition.y", -4.0, 4.0, 2.5, 7.1),
+        ]),
+        # The light at the end of the tunnel answers the music's level.
+        circle("EndLight", 0, e, (0.0, 0.0, -60.0), 4.0, WHITE, fade_in=1.0, fade_out=0.5, drivers=[
+            level("Radius", 2.0, 18.0),
+            variable("Pos.y", "JellyFish.y"),
+        ]),
+    ]
+    n = 12
+    for k in range(n):
+        col = CYAN if k % 2 == 0 else MAGENTA
+        items.append(circle("Ring%02d" % k, 0, e, (0.0, 0.0, 0.0), 20.0, col, fade_in=0.6, fade_out=0.5, drivers=[
+            # Twelve slots ten units apart; every ring moves one slot per beat and wraps to the far end.
+            expr("Pos.z", "fmod(%s/%g + %d, %d)*10 - 60" % (music_time(at), BEAT_S, k, n)),
+            noise("Pos.x", -14.0, 14.0, 3.0, 0.35 * k),
+            noise("Pos.y", -10.0, 10.0, 3.5, 5.0 + 0.35 * k),
+        ]))
+    return items
+
+
+def scope():
+    """Bars 16-24: a radar scope in an off-screen buffer, composited back into "Default"."""
+    s, e = bar(16), bar(24)
+    buffer_props = {"KeepRatio": False, "RepeatUV": True, "Clear": True, "Debug Color": 0, "Debug Alpha": 0,
+                    "Debug Depth": 0}
+    buffer_props.update(vec("SizePixel", (0.0, 0.0)))
+    # Square, three quarters of the screen's height: the size at which the screens show it.
+    buffer_props.update(vec("SizeUnit", (0.75, 0.75)))
+    buffer_props.update(rgba("BackColor", (0.0, 0.02, 0.01, 1.0)))
+    items = [
+        # Everything up to "BackToDefault" draws into the buffer "Scope".
+        effect("fxBufferDisplay", "Scope", s, e, **buffer_props),
+        look("LookScope", s, e, steps=16.0, initial=0.6, final=0.1, factor=1.3, intensity=1.3, brightness=0.75),
+        grid("GridScope", s, e, back=(0.0, 0.04, 0.02), line=GREEN, alphas=(0.05, 0.1, 0.35)),
+        camera("CamScope", s, e, pos=(0.0, 0.0, -100.0)),
+    ]
+    ping = "fract(%s/%g)" % (music_time(s), 2 * BEAT_S)
+    for i, r in enumerate((14.0, 28.0, 42.0)):
+        items.append(circle("Range%d" % i, s + beat(i), e, (0.0, 0.0, 0.0), r, mix(GREEN, WHITE, 0.2), 0.5, 0.5))
+    items += [
+        # The sweep: a blip round the 28 ring, once a bar, leaving its long trail.
+        circle("Blip", s, e, (0.0, 0.0, 0.0), 3.0, WHITE, 0.5, 0.5, drivers=[
+            sine("Pos.x", -28.0, 28.0, 1.92), sine("Pos.y", -28.0, 28.0, 1.92, 0.25)]),
+        # A ping every half bar, growing out of the centre and dying away.
+        circle("Ping", s, e, (0.0, 0.0, 0.0), 0.0, GREEN, 0.5, 0.5, drivers=[
+            expr("Radius", "%s*50" % ping),
+            expr("Color.g", "1 - %s" % ping),
+            expr("Color.r", "0.35*(1 - %s)" % ping),
+            expr("Color.b", "0.45*(1 - %s)" % ping),
+        ]),
+        effect("fxBufferDefault", "BackToDefault", s, e, **{"Debug Color": 0, "Debug Alpha": 0, "Debug Depth": 0}),
+        # "Default": an amber grid drifting sideways, the scope tiled faintly, then twice as screens.
+        grid("GridAmber", s, e, back=(0.05, 0.025, 0.0), line=AMBER, alphas=(0.05, 0.08, 0.3), scale=(1.5, 1.5),
+             drivers=[expr("UvPos.x", "x*0.12"), noise("UvPos.y", -0.3, 0.3, 4.0)]),
+        image_of("ScopeWall", bar(20), e, "Scope", size=0.5, mul=(0.25, 0.16, 0.05), fullscreen=True, repeat=True,
+                 fade_in=1.92, fade_out=1.0),
+        image_of("ScopeLeft", s, e, "Scope", pos=(-0.48, 0.0), size=0.75, mul=(0.7, 1.0, 0.75),
+                 fade_in=1.0, fade_out=1.0, drivers=[expr("ScreenSize", kick(s, 0.74, 0.06, 6.0))]),
+        image_of("ScopeRight", bar(18), e, "Scope", pos=(0.48, 0.0), size=0.75, mul=AMBER,
+                 fade_in=1.0, fade_out=1.0, drivers=[expr("ScreenSize", kick(bar(18), 0.74, 0.06, 6.0, 0.5)),
+                                                      keys("ScreenPos.y", [(0.0, 0.6), (1.92, 0.0)], EASEOUT)]),
+        look("LookComposite", s, e, fade_in=0.5, steps=8.0, initial=0.3, final=0.1, factor=1.2, intensity=1.2),
+        camera("CamComposite", s, e, pos=(0.0, 0.0, -100.0)),
+    ]
+    # Frames round the two screens, drawn on "Default"'s own display.
+    for i, x in enumerate((-49.0, 49.0)):
+        st = (s, bar(18))[i]
+        items.append(circle("Bezel%d" % i, st, e, (x, 0.0, 0.0), 41.0, AMBER, 1.0, 1.0, drivers=[
+            expr("Radius", kick(st, 41.0, 1.5, 6.0, 0.5 * i))]))
+    return items
+
+
+def sphere():
+    """Bars 24-32, the chorus: a sphere of latitude rings, the camera orbiting it."""
+    s, e = bar(24), bar(32)
+    d = (e - s) / FPS
+    items = [
+        look("LookChorus", s, e, fade_in=0.5, steps=12.0, initial=0.35, final=0.05, factor=1.3, intensity=1.0,
+             brightness=0.8, fog=(120.0, 260.0), fog_power=2.0),
+        grid("GridChorus", s, e, back=(0.04, 0.0, 0.06), line=MAGENTA, alphas=(0.05, 0.08, 0.2), drivers=[
+            keys("UvScale.x", [(0.0, 1.0), (d, 3.0)], EASEIN, 0.1),
+            keys("UvScale.y", [(0.0, 1.0), (d, 3.0)], EASEIN, 0.1),
+            expr("ColorGrid3.a", "(%s)*(1 - smoothstep(%g, %g, x))" % (snare(s, 0.15, 0.5), d - 1.92, d)),
+            keys("ColorBack.r", [(0.0, 0.04), (d - 1.92, 0.04), (d, 0.0)], LINEAR),
+            keys("ColorBack.b", [(0.0, 0.06), (d - 1.92, 0.06), (d, 0.0)], LINEAR),
+            keys("ColorGrid1.a", [(0.0, 0.05), (d - 1.92, 0.05), (d, 0.0)], LINEAR),
+            keys("ColorGrid2.a", [(0.0, 0.08), (d - 1.92, 0.08), (d, 0.0)], LINEAR),
+        ]),
+        # Orbit: the view turns about the vertical axis by w*x while the eye circles at distance R.
+        camera("CamChorus", s, e, drivers=[
+            expr("CamPosition.x", "R*sin(w*x)", R=95.0, w=0.4),
+            expr("CamPosition.z", "-R*cos(w*x)", R=95.0, w=0.4),
+            expr("CamQuaternion.y", "sin(w*x/2)", w=0.4),
+            expr("CamQuaternion.w", "cos(w*x/2)", w=0.4),
+            sine("CamPosition.y", -12.0, 12.0, 7.68),
+        ]),
+    ]
+    # Nine latitude rings of a sphere of radius 30 appear one per beat, from the south pole up.
+    for k in range(9):
+        phi = math.radians(-80 + 20 * k)
+        z, r = 30.0 * math.sin(phi), 30.0 * math.cos(phi)
+        st = s + beat(k)
+        items.append(circle("Lat%d" % k, st, e, (0.0, 0.0, z), r, mix(CYAN, MAGENTA, k / 8), 0.3, 1.5,
+                            drivers=[expr("Radius", "r*(%s)" % kick(st, 1.0, 0.1, 7.0), r=r)]))
+    # Two moons on tilted orbits with trails; one listens for a position published by another effect.
+    for i in range(2):
+        items.append(circle("Moon%d" % i, s + bar(2 + 2 * i), e, (0.0, 0.0, 0.0), 3.0, (YELLOW, WHITE)[i], 1.0, 1.5,
+                            drivers=[sine("Pos.x", -48.0, 48.0, 3.84, 0.5 * i),
+                                     sine("Pos.z", -48.0, 48.0, 3.84, 0.5 * i + 0.25),
+                                     noise("Pos.y", -10.0, 10.0, 2.0, 11.0 * i) if i == 0
+                                     else variable("Pos.y", "JellyFish.y")]))
+    # Shock rings on the snare.
+    st = s + bar(1)
+    hit = snare_phase(st)
+    items.append(circle("Shock", st, e, (0.0, 0.0, 0.0), 30.0, WHITE, 0.5, 1.5, drivers=[
+        expr("Radius", "32 + 40*%s" % hit),
+        expr("Color.r", "exp(-3*%s)" % hit),
+        expr("Color.g", "exp(-3*%s)" % hit),
+        expr("Color.b", "exp(-2*%s)" % hit),
+    ]))
+    return items
+
+
+def demo():
+    end = bar(32)
+    items = [
+        effect("fxMusic", "Music", 0, end, **{
+            "MP3 File": MUSIC, "Volume": 1.0, "Radius Left": 1.0, "Radius Right": 0.0, "TempoBpm": 125.0,
+            "TempoShift": 0.0, "TempoMesures": 4, "TempoMarkers": True}),
+        # The demo's tint (read by the post effects): green, cyan, amber, then white for the chorus.
+        effect("fxDemoGlobalParams", "GlobalParams", 0, end, **rgba("MonochromeColor", (1.0, 1.0, 1.0, 1.0)),
+               drivers=[keys("MonochromeColor.%s" % c, [(bar(b) / FPS, col[j]) for b, col in
+                                                         ((0, GREEN), (8, CYAN), (16, AMBER), (24, WHITE))],
+                             0) for j, c in enumerate("rgb")]),
+    ]
+    items += ignition()
+    items.append(effect("fxSequence", "Tunnel", bar(8), bar(16), **{"Sequence File": TUNNEL, "Time Seek": 0.0}))
+    items += scope()
+    items += sphere()
+    return items
+
+
+def write(path, items):
+    with open(path, "w") as f:
+        json.dump({"Items": items}, f, indent="\t", sort_keys=True)
+        f.write("\n")
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap.add_argument("--out", default=os.path.join(ROOT, "Data", "seq"))
+    args = ap.parse_args()
+    os.makedirs(args.out, exist_ok=True)
+    write(os.path.join(args.out, "_DemoFull_.seq"), demo())
+    write(os.path.join(args.out, "tunnel.seq"), tunnel_part())
+
+
+if __name__ == "__main__":
+    main()
