@@ -5,7 +5,7 @@
 // Use: bind the variables the formula reads (by address), then Compile the text once and
 // Evaluate as often as needed; changing a bound variable changes the result without
 // compiling again. The constants "pi", "epsilon" and "inf" and the functions listed in
-// docs/expressions.md are always defined.
+// the README ("Expression driver: formula syntax") are always defined.
 #include <memory>
 #include <string>
 #include <vector>
