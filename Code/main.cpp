@@ -13,6 +13,7 @@
 #include "Factory/fxDescriptor.h"
 #include "Loader/rvLoader.h"
 #include "Sequencer/rvSequence.h"
+#include "Tester/EffectTester.h"
 #include "rvAssert.h"
 #include "rvMain.h"
 #include "rvMainMouseCamera.h"
@@ -203,10 +204,21 @@ static void LoadDemo(rvSequence& timeline)
 // Editor windows
 
 // The effect tester lives while "EffectTester" is on: created on the first frame the toggle
-// is set, its window run with dt, destroyed (its effect driven down first) on the first frame
-// it is clear. The tester class is not part of the program yet, so the toggle has nothing
-// to create and this step does nothing.
-static void UpdateEffectTester(float dt) {}
+// is set, destroyed (its effect driven down and deleted) on the first frame it is clear.
+// One still open at exit is left as it is, like the timeline's effects.
+static EffectTester* pEffectTester = nullptr;
+
+static void UpdateEffectTester(float dt)
+{
+    if (bEffectTester)
+    {
+        if (!pEffectTester) pEffectTester = new EffectTester();
+        pEffectTester->DrawWindow(dt);
+        return;
+    }
+    delete pEffectTester;
+    pEffectTester = nullptr;
+}
 
 // The demo camera of "Default": the camera used while "Freecam" is off.
 static void DrawDemoCameraNode(rvBufferDisplay& buffer)
