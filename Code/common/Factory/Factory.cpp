@@ -17,6 +17,7 @@
 #include "effects/fxCircle/fxCircle.h"
 #include "effects/fxDemoGlobalParams/fxDemoGlobalParams.h"
 #include "effects/fxImage/fxImage.h"
+#include "effects/fxLorenz/fxLorenz.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
 #include "effects/fxSequence/fxSequence.h"
@@ -99,7 +100,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 15 */ {"fxMorph", nullptr},
     /* 16 */ {"rvEyesUniverse", nullptr},
     /* 17 */ {"fxMusic", &fxMusic::RegisterAttributes},
-    /* 18 */ {"fxLorenz", nullptr},
+    /* 18 */ {"fxLorenz", &fxLorenz::RegisterAttributes},
     /* 19 */ {"fxBBC", nullptr},
     /* 20 */ {"fxMantaRay", nullptr},
     /* 21 */ {"fxLiveSpec", nullptr},      // descriptor made here
