@@ -16,6 +16,7 @@
 #include "effects/fxCamera/fxCamera.h"
 #include "effects/fxCircle/fxCircle.h"
 #include "effects/fxDemoGlobalParams/fxDemoGlobalParams.h"
+#include "effects/fxECG/fxECG.h"
 #include "effects/fxImage/fxImage.h"
 #include "effects/fxLorenz/fxLorenz.h"
 #include "effects/fxMusic/fxMusic.h"
@@ -133,7 +134,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 48 */ {"fxAnimation", nullptr},
     /* 49 */ {"fxExtruder", nullptr},
     /* 50 */ {"fxDepthLine", nullptr}, // descriptor made here
-    /* 51 */ {"fxECG", nullptr},
+    /* 51 */ {"fxECG", &fxECG::RegisterAttributes},
     /* 52 */ {"fxObjLoader", nullptr},
     /* 53 */ {"fxGLTFLoader", nullptr}, // GetDescriptor + "GLTF"
     /* 54 */ {"fxTextStash", nullptr},
