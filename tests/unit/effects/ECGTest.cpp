@@ -8,6 +8,7 @@
 #include "Display/rvBufferDisplay.h"
 #include "Factory/Drivers/Noise.h"
 #include "Factory/fxDescriptor.h"
+#include "VectorScene/VectorSceneLine.h"
 #include "effects/fxECG/fxECG.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
@@ -153,4 +154,35 @@ TEST_F(ECGTest, RenderWithoutADisplayOrBufferStops)
     rvSceneDisplay::_pCurrentBuffer = nullptr;
     EXPECT_DEATH(e->Render(), "_pCurrentBuffer");
     rvSceneDisplay::_pCurrentBuffer = &_Buffer;
+}
+
+TEST_F(ECGTest, AboveAlpha07TheTraceFollowsTheReferenceOutlineAndTheSceneIsDrawn)
+{
+    auto e = NewECG();
+    // The reference outline: 200 points from x 100 down to -99 at height 7, inside [S, E] only.
+    VectorScene* child = e->_VectorScene.AddChild();
+    VectorSceneLine* shape = child->AddLine();
+    shape->AddPoint(0, 0, 0);
+    shape->AddPoint(1, 1, 0);
+    VectorSceneLine* ref = child->AddLine();
+    for (int i = 0; i < 200; ++i)
+        ref->AddPoint(100.0f - float(i), 7.0f, 0.0f);
+    e->_fAlpha = 0.9f;
+    RenderAt(*e, 2.0f);
+    // p[62].x = 38, p[156].x = -56: samples strictly between take 7, the others 0.
+    for (const fxECG::Sample& s : fxECG::_aSamples)
+    {
+        if (s._fX == 0.0f) continue; // the first sample is never bent
+        const float x = s._fX - 100.0f;
+        EXPECT_EQ(s._fValue, (x < 38.0f && x > -56.0f) ? 7.0f : 0.0f) << x;
+    }
+    EXPECT_NEAR(shape->_vColor.g, fxECG::TRACE_COLOR.g * 0.09f, 1e-5f);
+    EXPECT_EQ(_pDisplay->points[1].y, 0.0f); // the scene is drawn first
+
+    // A range past the outline's end leaves the trace unbent instead of reading past the list.
+    e->_nEndVectorScene = 250;
+    RenderAt(*e, 2.5f);
+    for (const fxECG::Sample& s : fxECG::_aSamples)
+        EXPECT_NE(s._fValue, 7.0f);
+    e->SetState(State_DemoStoped);
 }
