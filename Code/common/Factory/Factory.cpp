@@ -16,7 +16,9 @@
 #include "effects/fxCamera/fxCamera.h"
 #include "effects/fxCircle/fxCircle.h"
 #include "effects/fxDemoGlobalParams/fxDemoGlobalParams.h"
+#include "effects/fxECG/fxECG.h"
 #include "effects/fxImage/fxImage.h"
+#include "effects/fxLorenz/fxLorenz.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
 #include "effects/fxSequence/fxSequence.h"
@@ -99,7 +101,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 15 */ {"fxMorph", nullptr},
     /* 16 */ {"rvEyesUniverse", nullptr},
     /* 17 */ {"fxMusic", &fxMusic::RegisterAttributes},
-    /* 18 */ {"fxLorenz", nullptr},
+    /* 18 */ {"fxLorenz", &fxLorenz::RegisterAttributes},
     /* 19 */ {"fxBBC", nullptr},
     /* 20 */ {"fxMantaRay", nullptr},
     /* 21 */ {"fxLiveSpec", nullptr},      // descriptor made here
@@ -132,7 +134,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 48 */ {"fxAnimation", nullptr},
     /* 49 */ {"fxExtruder", nullptr},
     /* 50 */ {"fxDepthLine", nullptr}, // descriptor made here
-    /* 51 */ {"fxECG", nullptr},
+    /* 51 */ {"fxECG", &fxECG::RegisterAttributes},
     /* 52 */ {"fxObjLoader", nullptr},
     /* 53 */ {"fxGLTFLoader", nullptr}, // GetDescriptor + "GLTF"
     /* 54 */ {"fxTextStash", nullptr},

@@ -1,0 +1,188 @@
+// The ECG trace on a vector display that only collects geometry (no GL needed): the heartbeat
+// generator's phases, the sweep ring, and the brightness ramp under "Alpha" and "DrawLine".
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "../Factory/EffectTestSupport.h"
+#include "Display/rvBufferDisplay.h"
+#include "Factory/Drivers/Noise.h"
+#include "Factory/fxDescriptor.h"
+#include "VectorScene/VectorSceneLine.h"
+#include "effects/fxECG/fxECG.h"
+#include "rvSceneDisplay.h"
+#include "vector_display/vector_display.h"
+
+namespace
+{
+class ECGTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        rvTest::TheFactory();
+        vector_display_create(&_pDisplay, 640, 360);
+        rvSceneDisplay::_pCurrentDisplay = _pDisplay;
+        _pSavedBuffer = rvSceneDisplay::_pCurrentBuffer;
+        rvSceneDisplay::_pCurrentBuffer = &_Buffer;
+    }
+    void TearDown() override
+    {
+        rvSceneDisplay::_pCurrentDisplay = nullptr;
+        rvSceneDisplay::_pCurrentBuffer = _pSavedBuffer;
+        vector_display_destroy(_pDisplay);
+    }
+    std::unique_ptr<fxECG> NewECG()
+    {
+        return std::unique_ptr<fxECG>(static_cast<fxECG*>(fxECG::Create(fxECG::RegisterAttributes())));
+    }
+    // Renders the effect at local time t (a seek from 0, so the delta is not 0).
+    void RenderAt(fxECG& e, float t)
+    {
+        _pDisplay->npoints = 0;
+        e.SetState(State_EffectStarted);
+        e._fSeekTime = t;
+        e.Update();
+    }
+
+    vector_display* _pDisplay = nullptr;
+    rvBufferDisplay _Buffer;
+    rvBufferDisplay* _pSavedBuffer = nullptr;
+};
+} // namespace
+
+TEST_F(ECGTest, HeartBeatPhasesFollowTheWaveform)
+{
+    fxECG::_aSamples.clear();
+    fxECG::HeartBeat h;
+    h._fBeatTime = 0.0f;
+    h.Step(0.05f); // P wave, c = 0.05
+    h.Step(0.10f); // P wave, c = 0.15
+    const float n1 = noise1D(0.05f * 5.0f, 0, 0.0f), n2 = noise1D(0.15f * 5.0f, 0, 0.0f);
+    ASSERT_EQ(fxECG::_aSamples.size(), 2u);
+    EXPECT_NEAR(fxECG::_aSamples[0]._fValue, 5.2531610f + n1, 1e-4f);
+    EXPECT_NEAR(fxECG::_aSamples[1]._fValue, -0.8506322f + n2, 1e-4f);
+    EXPECT_EQ(fxECG::_aSamples[1]._fX, 1.0f);
+    EXPECT_NEAR(fxECG::Normal(70.0f, 2.0f), 70.506325f, 1e-4f);
+
+    // Past the beat length plus the pause the next beat starts at exactly 0.
+    h._fPause = 0.0f;
+    h._fBeatTime = 0.52f;
+    h.Step(0.016f);
+    EXPECT_EQ(h._fBeatTime, 0.0f);
+
+    // The ring keeps the newest 200 samples; positions wrap from 199 to 0.
+    fxECG::_aSamples.clear();
+    for (int k = 0; k < 250; ++k)
+        h.AddSample(float(k), glm::vec3(1.0f));
+    ASSERT_EQ(fxECG::_aSamples.size(), 200u);
+    EXPECT_EQ(fxECG::_aSamples.front()._fValue, 50.0f);
+    EXPECT_EQ(fxECG::_aSamples.back()._fX, 249.0f - 200.0f);
+}
+
+TEST_F(ECGTest, TraceIsAFunctionOfTimeAndItsRampFollowsAlpha)
+{
+    auto e = NewECG();
+    struct Case
+    {
+        float alpha;
+        bool drawLine;
+        float factor; // brightness of the newest segment relative to the trace colour
+    } cases[] = {{0.0f, false, 1.0f},
+                 {0.5f, false, 0.5f},
+                 {0.699f, false, 0.8f},
+                 {1.0f, false, 0.0f},
+                 {0.5f, true, 1.0f}};
+    for (const Case& k : cases)
+    {
+        e->_fAlpha = k.alpha;
+        e->_bDrawLine = k.drawLine;
+        RenderAt(*e, 2.0f);
+        const int count = int(fxECG::_aSamples.size());
+        EXPECT_EQ(count, int(2.0f / 0.016f) + 1); // the 16 ms steps and the frame's own step
+        // The last point added is the head of the strip, after the white dot.
+        const vector_display_point& last = _pDisplay->points[_pDisplay->npoints - 2];
+        const float r = float(count - 1) / float(count);
+        EXPECT_NEAR(last.g, r * r * k.factor * fxECG::TRACE_COLOR.g, 1e-4f) << k.alpha;
+        EXPECT_NEAR(last.x, fxECG::_aSamples.back()._fX - 100.0f, 1e-4f);
+    }
+    // The same time gives the same trace whatever came before.
+    e->_fAlpha = 0.0f;
+    e->_bDrawLine = false;
+    RenderAt(*e, 5.0f);
+    std::vector<fxECG::Sample> first = fxECG::_aSamples;
+    RenderAt(*e, 1.0f);
+    RenderAt(*e, 5.0f);
+    ASSERT_EQ(first.size(), fxECG::_aSamples.size());
+    for (size_t i = 0; i < first.size(); ++i)
+        EXPECT_EQ(first[i]._fValue, fxECG::_aSamples[i]._fValue);
+    // A paused frame draws the last trace again.
+    e->_fPendingDelta = 0.0f;
+    _pDisplay->npoints = 0;
+    e->Update();
+    EXPECT_GT(_pDisplay->npoints, 0);
+    EXPECT_EQ(fxECG::_aSamples.size(), first.size());
+    // Alpha 2 draws no trace (the scene is empty without the data file).
+    e->_fAlpha = 2.0f;
+    RenderAt(*e, 3.0f);
+    EXPECT_EQ(_pDisplay->npoints, 0);
+    e->SetState(State_DemoStoped);
+}
+
+TEST_F(ECGTest, StartAttributeYieldsToTheBaseStart)
+{
+    fxDescriptor* d = fxECG::RegisterAttributes();
+    ASSERT_EQ(d->_apAttribs.size(), 4u);
+    EXPECT_EQ(d->_apAttribs[3]->_sName, "Start");
+    auto e = NewECG();
+    EXPECT_EQ(e->_HeartBeat._fStart, 0.967f);
+    Json::Value props(Json::objectValue);
+    props["Start"] = 120;
+    props["InterBeat"] = 0.3;
+    e->LoadValues(props);
+    EXPECT_EQ(e->_nStart, 120);
+    EXPECT_EQ(e->_HeartBeat._fStart, 0.967f);
+    EXPECT_FLOAT_EQ(e->_fInterBeat, 0.3f);
+}
+
+TEST_F(ECGTest, RenderWithoutADisplayOrBufferStops)
+{
+    auto e = NewECG();
+    rvSceneDisplay::_pCurrentDisplay = nullptr;
+    EXPECT_DEATH(e->Render(), "_pCurrentDisplay");
+    rvSceneDisplay::_pCurrentDisplay = _pDisplay;
+    rvSceneDisplay::_pCurrentBuffer = nullptr;
+    EXPECT_DEATH(e->Render(), "_pCurrentBuffer");
+    rvSceneDisplay::_pCurrentBuffer = &_Buffer;
+}
+
+TEST_F(ECGTest, AboveAlpha07TheTraceFollowsTheReferenceOutlineAndTheSceneIsDrawn)
+{
+    auto e = NewECG();
+    // The reference outline: 200 points from x 100 down to -99 at height 7, inside [S, E] only.
+    VectorScene* child = e->_VectorScene.AddChild();
+    VectorSceneLine* shape = child->AddLine();
+    shape->AddPoint(0, 0, 0);
+    shape->AddPoint(1, 1, 0);
+    VectorSceneLine* ref = child->AddLine();
+    for (int i = 0; i < 200; ++i)
+        ref->AddPoint(100.0f - float(i), 7.0f, 0.0f);
+    e->_fAlpha = 0.9f;
+    RenderAt(*e, 2.0f);
+    // p[62].x = 38, p[156].x = -56: samples strictly between take 7, the others 0.
+    for (const fxECG::Sample& s : fxECG::_aSamples)
+    {
+        if (s._fX == 0.0f) continue; // the first sample is never bent
+        const float x = s._fX - 100.0f;
+        EXPECT_EQ(s._fValue, (x < 38.0f && x > -56.0f) ? 7.0f : 0.0f) << x;
+    }
+    EXPECT_NEAR(shape->_vColor.g, fxECG::TRACE_COLOR.g * 0.09f, 1e-5f);
+    EXPECT_EQ(_pDisplay->points[1].y, 0.0f); // the scene is drawn first
+
+    // A range past the outline's end leaves the trace unbent instead of reading past the list.
+    e->_nEndVectorScene = 250;
+    RenderAt(*e, 2.5f);
+    for (const fxECG::Sample& s : fxECG::_aSamples)
+        EXPECT_NE(s._fValue, 7.0f);
+    e->SetState(State_DemoStoped);
+}
