@@ -17,6 +17,7 @@
 #include "effects/fxCircle/fxCircle.h"
 #include "effects/fxDemoGlobalParams/fxDemoGlobalParams.h"
 #include "effects/fxImage/fxImage.h"
+#include "effects/fxJoyDivision/fxJoyDivision.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
 #include "effects/fxSequence/fxSequence.h"
@@ -118,7 +119,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 34 */ {"fxBootText", nullptr},
     /* 35 */ {"fxBufferDisplay", &fxBufferDisplay::RegisterAttributes},
     /* 36 */ {"fxBufferDefault", &fxBufferDefault::RegisterAttributes},
-    /* 37 */ {"fxJoyDivision", nullptr},
+    /* 37 */ {"fxJoyDivision", &fxJoyDivision::RegisterAttributes},
     /* 38 */ {"fxStarField", nullptr},
     /* 39 */ {"fxDemoGlobalParams", &fxDemoGlobalParams::RegisterAttributes},
     /* 40 */ {"fxMusicReference", &RegisterMusicReference}, // GetDescriptor + "Sequence File"
