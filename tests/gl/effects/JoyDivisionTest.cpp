@@ -284,3 +284,33 @@ TEST_F(JoyDivisionTest, AttributesAreTheProgramValues)
         EXPECT_EQ(*r.value, 0.625f) << r.name;
     }
 }
+
+TEST_F(JoyDivisionTest, FullPolarMappingTurnsFlatLinesIntoRingsAroundTheCentre)
+{
+    // With flat lines the picture depends only on the mapped height "POLARY" / radius: pixels at
+    // the same distance from the centre match (mirrored and swapped offsets), and it varies along
+    // the radius.
+    auto fx = NewLines();
+    shJoyDivision& p = fx->_shProgram;
+    p._fWavesHeight = 0.0f;
+    p._fPolar = 1.0f;
+    p._fLineCount = 20.0f;
+    p._vLineAlphas = glm::vec4(1.0f);
+    p._fWavesOcclusion = 0.0f;
+    p._vBackColor = glm::vec4(0.0f, 0.0f, 0.0f, 1.0f);
+    RenderOnce(*fx);
+    const std::vector<RGBA> px = ReadDefault();
+    auto at = [&](int ox, int oy) { return int(px[size_t(kH / 2 + oy) * kW + kW / 2 + ox].g); };
+    int worst = 0, lo = 255, hi = 0;
+    for (int a = 0; a < 30; ++a)
+        for (int b = 0; b < 30; ++b)
+        {
+            const int v = at(a, b);
+            for (int w : {at(-1 - a, b), at(a, -1 - b), at(-1 - a, -1 - b), at(b, a)})
+                worst = std::max(worst, std::abs(v - w));
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        }
+    EXPECT_LE(worst, 3);
+    EXPECT_GT(hi - lo, 100);
+}
