@@ -6,6 +6,7 @@
 
 // One include and one row per sh class.
 #include "effects/fxBackGrid/shBackGrid.h"
+#include "effects/fxJoyDivision/shJoyDivision.h"
 #include "shBasicShader3d.h"
 #include "shOccludingShader.h"
 
@@ -13,6 +14,7 @@ const std::vector<shRegistryRow>& shRegistry::All()
 {
     static const std::vector<shRegistryRow> s_aRows = {
         Row<shBackGrid>("shBackGrid"),
+        Row<shJoyDivision>("shJoyDivision"),
         Row<shBasicShader3d>("shBasicShader3d"),
         Row<shOccludingShader>("shOccludingShader"),
     };

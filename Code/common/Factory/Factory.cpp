@@ -18,6 +18,7 @@
 #include "effects/fxDemoGlobalParams/fxDemoGlobalParams.h"
 #include "effects/fxECG/fxECG.h"
 #include "effects/fxImage/fxImage.h"
+#include "effects/fxJoyDivision/fxJoyDivision.h"
 #include "effects/fxLorenz/fxLorenz.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
@@ -120,7 +121,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 34 */ {"fxBootText", nullptr},
     /* 35 */ {"fxBufferDisplay", &fxBufferDisplay::RegisterAttributes},
     /* 36 */ {"fxBufferDefault", &fxBufferDefault::RegisterAttributes},
-    /* 37 */ {"fxJoyDivision", nullptr},
+    /* 37 */ {"fxJoyDivision", &fxJoyDivision::RegisterAttributes},
     /* 38 */ {"fxStarField", nullptr},
     /* 39 */ {"fxDemoGlobalParams", &fxDemoGlobalParams::RegisterAttributes},
     /* 40 */ {"fxMusicReference", &RegisterMusicReference}, // GetDescriptor + "Sequence File"
