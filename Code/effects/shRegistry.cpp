@@ -6,6 +6,8 @@
 
 // One include and one row per sh class.
 #include "effects/fxBackGrid/shBackGrid.h"
+#include "effects/fxHorizonBorealis/shHorizonBorealis.h"
+#include "effects/fxStarField/shStarField.h"
 #include "shBasicShader3d.h"
 #include "shOccludingShader.h"
 
@@ -14,7 +16,9 @@ const std::vector<shRegistryRow>& shRegistry::All()
     static const std::vector<shRegistryRow> s_aRows = {
         Row<shBackGrid>("shBackGrid"),
         Row<shBasicShader3d>("shBasicShader3d"),
+        Row<shHorizonBorealis>("shHorizonBorealis"),
         Row<shOccludingShader>("shOccludingShader"),
+        Row<shStarField>("shStarField"),
     };
     return s_aRows;
 }

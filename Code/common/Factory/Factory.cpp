@@ -11,6 +11,8 @@
 
 // Effect class headers, one per registered class, as the classes become part of the program.
 #include "effects/fxBackGrid/fxBackGrid.h"
+#include "effects/fxHorizonBorealis/fxHorizonBorealis.h"
+#include "effects/fxStarField/fxStarField.h"
 #include "effects/fxBufferDefault/fxBufferDefault.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
 #include "effects/fxCamera/fxCamera.h"
@@ -119,12 +121,12 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 35 */ {"fxBufferDisplay", &fxBufferDisplay::RegisterAttributes},
     /* 36 */ {"fxBufferDefault", &fxBufferDefault::RegisterAttributes},
     /* 37 */ {"fxJoyDivision", nullptr},
-    /* 38 */ {"fxStarField", nullptr},
+    /* 38 */ {"fxStarField", &fxStarField::RegisterAttributes},
     /* 39 */ {"fxDemoGlobalParams", &fxDemoGlobalParams::RegisterAttributes},
     /* 40 */ {"fxMusicReference", &RegisterMusicReference}, // GetDescriptor + "Sequence File"
     /* 41 */ {"fxCamera", &fxCamera::RegisterAttributes},
     /* 42 */ {"fxOcean", nullptr},
-    /* 43 */ {"fxHorizonBorealis", nullptr},
+    /* 43 */ {"fxHorizonBorealis", &fxHorizonBorealis::RegisterAttributes},
     /* 44 */ {"fxTextNeon", nullptr},
     /* 45 */ {"fxObjVectrex", nullptr},
     /* 46 */ {"fxObjVectrexCard", nullptr},
