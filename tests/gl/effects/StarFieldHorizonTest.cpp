@@ -6,6 +6,9 @@
 #include <memory>
 #include <vector>
 
+#include <json/json.h>
+
+#include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
 #include "effects/fxHorizonBorealis/fxHorizonBorealis.h"
 #include "effects/fxStarField/fxStarField.h"
@@ -150,5 +153,27 @@ TEST_F(StarFieldHorizonTest, HorizonGroundIsBlackAndTheBandFollowsTheOffset)
         else
             EXPECT_LT(nTopLit, kW / 4); // only stars above the band
     }
+}
+// Position and roll share one program value; the hole's two attributes live in the effect.
+TEST_F(StarFieldHorizonTest, StarFieldValuesSurviveAJsonRoundTrip)
+{
+    auto a = New<fxStarField>();
+    a->_shProgram._vMainTransform = glm::vec3(0.25f, -0.5f, 45.0f);
+    a->_shProgram._nFractalIter1 = 12;
+    a->_shProgram._vColorMul = glm::vec3(0.1f, 0.2f, -0.3f);
+    a->_shProgram._vSpiralColor = glm::vec4(0.5f, 0.25f, 1.0f, 0.75f);
+    a->_fHoleOpacity = 0.6f;
+    a->_bHoleDebug = true;
+    Json::Value props(Json::objectValue);
+    for (AttribDesc* pAttrib : fxStarField::RegisterAttributes()->_apAttribs)
+        fxBase::SaveValue(a.get(), props, pAttrib);
+    auto b = New<fxStarField>();
+    b->LoadValues(props);
+    EXPECT_EQ(b->_shProgram._vMainTransform, a->_shProgram._vMainTransform);
+    EXPECT_EQ(b->_shProgram._nFractalIter1, 12);
+    EXPECT_EQ(b->_shProgram._vColorMul, a->_shProgram._vColorMul);
+    EXPECT_EQ(b->_shProgram._vSpiralColor, a->_shProgram._vSpiralColor);
+    EXPECT_FLOAT_EQ(b->_fHoleOpacity, 0.6f);
+    EXPECT_TRUE(b->_bHoleDebug);
 }
 } // namespace
