@@ -6,7 +6,9 @@
 
 // One include and one row per sh class.
 #include "effects/fxBackGrid/shBackGrid.h"
+#include "effects/fxHorizonBorealis/shHorizonBorealis.h"
 #include "effects/fxJoyDivision/shJoyDivision.h"
+#include "effects/fxStarField/shStarField.h"
 #include "shBasicShader3d.h"
 #include "shOccludingShader.h"
 
@@ -16,7 +18,9 @@ const std::vector<shRegistryRow>& shRegistry::All()
         Row<shBackGrid>("shBackGrid"),
         Row<shJoyDivision>("shJoyDivision"),
         Row<shBasicShader3d>("shBasicShader3d"),
+        Row<shHorizonBorealis>("shHorizonBorealis"),
         Row<shOccludingShader>("shOccludingShader"),
+        Row<shStarField>("shStarField"),
     };
     return s_aRows;
 }

@@ -17,12 +17,14 @@
 #include "effects/fxCircle/fxCircle.h"
 #include "effects/fxDemoGlobalParams/fxDemoGlobalParams.h"
 #include "effects/fxECG/fxECG.h"
+#include "effects/fxHorizonBorealis/fxHorizonBorealis.h"
 #include "effects/fxImage/fxImage.h"
 #include "effects/fxJoyDivision/fxJoyDivision.h"
 #include "effects/fxLorenz/fxLorenz.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
 #include "effects/fxSequence/fxSequence.h"
+#include "effects/fxStarField/fxStarField.h"
 #include "effects/fxVectorDisplay/fxVectorDisplay.h"
 
 Factory* Factory::_pInstance = nullptr;
@@ -122,12 +124,12 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 35 */ {"fxBufferDisplay", &fxBufferDisplay::RegisterAttributes},
     /* 36 */ {"fxBufferDefault", &fxBufferDefault::RegisterAttributes},
     /* 37 */ {"fxJoyDivision", &fxJoyDivision::RegisterAttributes},
-    /* 38 */ {"fxStarField", nullptr},
+    /* 38 */ {"fxStarField", &fxStarField::RegisterAttributes},
     /* 39 */ {"fxDemoGlobalParams", &fxDemoGlobalParams::RegisterAttributes},
     /* 40 */ {"fxMusicReference", &RegisterMusicReference}, // GetDescriptor + "Sequence File"
     /* 41 */ {"fxCamera", &fxCamera::RegisterAttributes},
     /* 42 */ {"fxOcean", nullptr},
-    /* 43 */ {"fxHorizonBorealis", nullptr},
+    /* 43 */ {"fxHorizonBorealis", &fxHorizonBorealis::RegisterAttributes},
     /* 44 */ {"fxTextNeon", nullptr},
     /* 45 */ {"fxObjVectrex", nullptr},
     /* 46 */ {"fxObjVectrexCard", nullptr},
