@@ -961,12 +961,14 @@ void vector_display_glow(vector_display* self, unsigned targetFramebuffer)
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, self->target_texture);
 
+    // Each pass covers its whole target, so it is written without blending instead of being
+    // cleared and added onto: the same result (the sum onto 0) without a clear per pass.
     const int passes = int(s.color_brightness * 8.f);
     self->glow_passes = passes;
+    glDisable(GL_BLEND);
     for (int i = 0; i < passes; ++i)
     {
         glBindFramebuffer(GL_FRAMEBUFFER, self->glow_framebuffers[i % 2]);
-        glClear(GL_COLOR_BUFFER_BIT);
         glDrawArrays(GL_TRIANGLES, 0, 6);
         glBindTexture(GL_TEXTURE_2D, self->glow_textures[i % 2]);
     }
