@@ -24,7 +24,8 @@
 // per-frame values; Use; timeline "iTime" (UploadTimelineTime) for backgrounds that run on
 // timeline time; colour mask and blending (SetFadeBlend); Draw(0); Unuse.
 
-struct rvProgram2D;
+#include "effects/shUniformList.h"
+#include "rvShaderProgram.h"
 
 // The cached copy of a switch before the first Use: no switch takes this value, so the first
 // Use always writes the constant.
@@ -47,4 +48,29 @@ public:
     // Colour writes for red, green and blue on. Below 1: alpha writes on and alpha blending
     // (src alpha, one minus src alpha, add); otherwise alpha writes and blending off.
     static void SetFadeBlend(float fFade);
+
+    // The Build and Use steps above, for the full-screen 2D classes. pszFile and nLine name the
+    // caller in the message of an asserted uniform that the compiler dropped.
+    template <class Program> static bool BuildFullScreen(Program& program, const char* pszFragmentSource)
+    {
+        if (!program._pVertexSource) program._pVertexSource = FullScreenVertexSource;
+        if (!program._pFragmentSource) program._pFragmentSource = pszFragmentSource;
+        const bool bOk = program.rvProgram2D::Build();
+        shUniformList list;
+        program.ListUniforms(list);
+        list.Lookup(program.programID);
+        return bOk;
+    }
+    template <class Program> static void UploadUniforms(Program& program, const char* pszFile, int nLine)
+    {
+        shUniformList list;
+        program.ListUniforms(list);
+        list.Upload(pszFile, nLine);
+    }
+    template <class Program> static void UseFullScreen(Program& program, const char* pszFile, int nLine)
+    {
+        program.ApplySwitches();
+        program.rvProgram2D::Use();
+        UploadUniforms(program, pszFile, nLine);
+    }
 };

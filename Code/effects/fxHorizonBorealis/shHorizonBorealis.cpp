@@ -86,12 +86,7 @@ void shHorizonBorealis::LoadImages()
 bool shHorizonBorealis::Build()
 {
     LoadImages();
-    if (!_pVertexSource) _pVertexSource = shEffectProgram::FullScreenVertexSource;
-    if (!_pFragmentSource) _pFragmentSource = FragmentSource;
-    const bool bOk = rvProgram2D::Build();
-    shUniformList list;
-    ListUniforms(list);
-    list.Lookup(programID);
+    const bool bOk = shEffectProgram::BuildFullScreen(*this, FragmentSource);
     if (programID)
     {
         const GLint channel0 = glGetUniformLocation(programID, "iChannel0");
@@ -107,9 +102,7 @@ void shHorizonBorealis::Use()
     ApplySwitches();
     rvProgram2D::Use();
     if (rvSceneDisplay::_pCurrentBuffer) _mMVP = rvSceneDisplay::_pCurrentBuffer->_mView;
-    shUniformList list;
-    ListUniforms(list);
-    list.Upload(__FILE__, __LINE__);
+    shEffectProgram::UploadUniforms(*this, __FILE__, __LINE__);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, _imgPebbles._glTextureBuffer);
     glActiveTexture(GL_TEXTURE1);

@@ -176,20 +176,10 @@ void shJoyDivision::ListUniforms(shUniformList& list)
 
 bool shJoyDivision::Build()
 {
-    if (!_pVertexSource) _pVertexSource = shEffectProgram::FullScreenVertexSource;
-    if (!_pFragmentSource) _pFragmentSource = FragmentSource;
-    const bool bOk = rvProgram2D::Build();
-    shUniformList list;
-    ListUniforms(list);
-    list.Lookup(programID);
-    return bOk;
+    return shEffectProgram::BuildFullScreen(*this, FragmentSource);
 }
 
 void shJoyDivision::Use()
 {
-    ApplySwitches();
-    rvProgram2D::Use();
-    shUniformList list;
-    ListUniforms(list);
-    list.Upload(__FILE__, __LINE__);
+    shEffectProgram::UseFullScreen(*this, __FILE__, __LINE__);
 }
