@@ -25,6 +25,8 @@
 #include "effects/fxMusicReference/fxMusicReference.h"
 #include "effects/fxSequence/fxSequence.h"
 #include "effects/fxStarField/fxStarField.h"
+#include "effects/fxText/fxText.h"
+#include "effects/fxTextNeon/fxTextNeon.h"
 #include "effects/fxVectorDisplay/fxVectorDisplay.h"
 
 Factory* Factory::_pInstance = nullptr;
@@ -88,7 +90,7 @@ struct RegistrationRow
 const RegistrationRow s_aRegistrationTable[] = {
     /*  0 */ {"fxBase", &fxBase::RegisterAttributes},
     /*  1 */ {"fxCircle", &fxCircle::RegisterAttributes},
-    /*  2 */ {"fxText", nullptr},
+    /*  2 */ {"fxText", &fxText::RegisterAttributes},
     /*  3 */ {"fxFractal", nullptr},
     /*  4 */ {"fxJellyFish", nullptr},
     /*  5 */ {"fxSwarm", nullptr},
@@ -130,7 +132,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 41 */ {"fxCamera", &fxCamera::RegisterAttributes},
     /* 42 */ {"fxOcean", nullptr},
     /* 43 */ {"fxHorizonBorealis", &fxHorizonBorealis::RegisterAttributes},
-    /* 44 */ {"fxTextNeon", nullptr},
+    /* 44 */ {"fxTextNeon", &fxTextNeon::RegisterAttributes},
     /* 45 */ {"fxObjVectrex", nullptr},
     /* 46 */ {"fxObjVectrexCard", nullptr},
     /* 47 */ {"fxObjArrow", nullptr},
