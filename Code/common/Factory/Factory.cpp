@@ -21,9 +21,11 @@
 #include "effects/fxImage/fxImage.h"
 #include "effects/fxJoyDivision/fxJoyDivision.h"
 #include "effects/fxLorenz/fxLorenz.h"
+#include "effects/fxMorph/fxMorph.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
 #include "effects/fxSequence/fxSequence.h"
+#include "effects/fxSVG/fxSVG.h"
 #include "effects/fxStarField/fxStarField.h"
 #include "effects/fxText/fxText.h"
 #include "effects/fxTextNeon/fxTextNeon.h"
@@ -98,12 +100,12 @@ const RegistrationRow s_aRegistrationTable[] = {
     /*  7 */ {"fxParticleEmitter", nullptr},
     /*  8 */ {"fxMetaBallSystem", nullptr},
     /*  9 */ {"fxSequence", &fxSequence::RegisterAttributes},
-    /* 10 */ {"fxSVG", nullptr},
+    /* 10 */ {"fxSVG", &fxSVG::RegisterAttributes},
     /* 11 */ {"fxSea", nullptr},
     /* 12 */ {"fxAsteroid", nullptr},
     /* 13 */ {"rvCardoid", nullptr},
     /* 14 */ {"nanoSVGScene", nullptr},
-    /* 15 */ {"fxMorph", nullptr},
+    /* 15 */ {"fxMorph", &fxMorph::RegisterAttributes},
     /* 16 */ {"rvEyesUniverse", nullptr},
     /* 17 */ {"fxMusic", &fxMusic::RegisterAttributes},
     /* 18 */ {"fxLorenz", &fxLorenz::RegisterAttributes},
