@@ -10,6 +10,7 @@
 #include <fstream>
 
 // Effect class headers, one per registered class, as the classes become part of the program.
+#include "effects/fxBBC/fxBBC.h"
 #include "effects/fxBackGrid/fxBackGrid.h"
 #include "effects/fxBufferDefault/fxBufferDefault.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
@@ -21,11 +22,13 @@
 #include "effects/fxImage/fxImage.h"
 #include "effects/fxJoyDivision/fxJoyDivision.h"
 #include "effects/fxLorenz/fxLorenz.h"
+#include "effects/fxMantaRay/fxMantaRay.h"
 #include "effects/fxMorph/fxMorph.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
 #include "effects/fxSequence/fxSequence.h"
 #include "effects/fxSVG/fxSVG.h"
+#include "effects/rvEyesUniverse/rvEyesUniverse.h"
 #include "effects/fxStarField/fxStarField.h"
 #include "effects/fxText/fxText.h"
 #include "effects/fxTextNeon/fxTextNeon.h"
@@ -106,11 +109,11 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 13 */ {"rvCardoid", nullptr},
     /* 14 */ {"nanoSVGScene", nullptr},
     /* 15 */ {"fxMorph", &fxMorph::RegisterAttributes},
-    /* 16 */ {"rvEyesUniverse", nullptr},
+    /* 16 */ {"rvEyesUniverse", &rvEyesUniverse::RegisterAttributes},
     /* 17 */ {"fxMusic", &fxMusic::RegisterAttributes},
     /* 18 */ {"fxLorenz", &fxLorenz::RegisterAttributes},
-    /* 19 */ {"fxBBC", nullptr},
-    /* 20 */ {"fxMantaRay", nullptr},
+    /* 19 */ {"fxBBC", &fxBBC::RegisterAttributes},
+    /* 20 */ {"fxMantaRay", &fxMantaRay::RegisterAttributes},
     /* 21 */ {"fxLiveSpec", nullptr},      // descriptor made here
     /* 22 */ {"fxBasicShader2d", nullptr}, // descriptor made here
     /* 23 */ {"fxBasicShader3d", nullptr}, // descriptor made here
