@@ -28,6 +28,7 @@
 #include "effects/fxMusicReference/fxMusicReference.h"
 #include "effects/fxSequence/fxSequence.h"
 #include "effects/fxSVG/fxSVG.h"
+#include "effects/nanoSVGScene/nanoSVGScene.h"
 #include "effects/rvEyesUniverse/rvEyesUniverse.h"
 #include "effects/fxStarField/fxStarField.h"
 #include "effects/fxText/fxText.h"
@@ -107,7 +108,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 11 */ {"fxSea", nullptr},
     /* 12 */ {"fxAsteroid", nullptr},
     /* 13 */ {"rvCardoid", nullptr},
-    /* 14 */ {"nanoSVGScene", nullptr},
+    /* 14 */ {"nanoSVGScene", &nanoSVGScene::RegisterAttributes},
     /* 15 */ {"fxMorph", &fxMorph::RegisterAttributes},
     /* 16 */ {"rvEyesUniverse", &rvEyesUniverse::RegisterAttributes},
     /* 17 */ {"fxMusic", &fxMusic::RegisterAttributes},
