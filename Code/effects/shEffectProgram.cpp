@@ -48,14 +48,17 @@ const char* shEffectProgram::ExpandUniforms(const char* pszSource, void (*pfnDec
     if (!pszSource ||
         (!std::strstr(pszSource, "SHADER_UNIFORMS") && !std::strstr(pszSource, "SHADER_FULL_SCREEN")))
         return pszSource;
-    // Node-based: a text stays where it is while others are added.
-    static std::map<std::pair<const char*, void (*)(shUniformDeclarations&)>, std::string> s_texts;
-    auto it = s_texts.find({pszSource, pfnDeclare});
+    // Keyed by the text itself, so a source that is not a static text cannot be mistaken for
+    // another one; node-based, so a text stays where it is while others are added.
+    using Key = std::pair<std::string, void (*)(shUniformDeclarations&)>;
+    static std::map<Key, std::string> s_texts;
+    Key key(pszSource, pfnDeclare);
+    auto it = s_texts.find(key);
     if (it == s_texts.end())
     {
         shUniformDeclarations declarations;
         pfnDeclare(declarations);
-        it = s_texts.emplace(std::make_pair(pszSource, pfnDeclare), declarations.Expand(pszSource)).first;
+        it = s_texts.emplace(std::move(key), declarations.Expand(pszSource)).first;
     }
     return it->second.c_str();
 }

@@ -15,12 +15,13 @@
 //   Use:         ApplySwitches() (SetConstant per switch, before any program is in use);
 //                base Use (rebuilds when needed); ListUniforms + Upload(__FILE__, __LINE__).
 //
-// Fragment sources of the 2D classes begin with "SHADER_HEADER", then two halves chosen by
-// "#ifdef MORVANE": the program's half (SHADER_MAIN is "void main()", "in vec2 fragCoord;",
-// "out vec4 fragColor;") and a stand-alone half (SHADER_MAIN is the image-shader entry
-// "mainImage") so that the text also runs in an image-shader host; then the line SHADER_UNIFORMS,
-// which the table's declarations replace ("uniform" lines for the program, plain globals with
-// their stand-alone values otherwise). Constants, functions and SHADER_MAIN with the body follow.
+// Fragment sources of the 2D classes begin with "SHADER_HEADER" and the line SHADER_FULL_SCREEN,
+// which becomes two halves chosen by "#ifdef MORVANE": the program's half (SHADER_MAIN is
+// "void main()", "in vec2 fragCoord;", "out vec4 fragColor;", one "uniform" per table line) and
+// a stand-alone half (SHADER_MAIN is the image-shader entry "mainImage", every uniform a plain
+// global with its stand-alone value) so that the text also runs in an image-shader host.
+// Constants, functions and SHADER_MAIN with the body follow. Other sources (3D stages, a class
+// with halves of its own) take the declarations alone with the line SHADER_UNIFORMS.
 //
 // The Render of a shader effect, in this order: fade into the program's fade value; other
 // per-frame values; Use; timeline "iTime" (UploadTimelineTime) for backgrounds that run on
@@ -55,8 +56,9 @@ public:
     static void SetFadeBlend(float fFade);
 
     // The source with its line SHADER_UNIFORMS replaced by the declarations of Program's uniform
-    // table (shUniformTable.h); a source without that line comes back as it is. The text is made
-    // once per source and class and kept for the life of the process.
+    // table (shUniformTable.h), SHADER_FULL_SCREEN by the same with the entry points; a source
+    // without either comes back as it is. Each text is made once per source text and class and
+    // kept for the life of the process.
     template <class Program> static const char* WithUniforms(const char* pszSource)
     {
         return ExpandUniforms(pszSource, &Program::DeclareUniforms);
