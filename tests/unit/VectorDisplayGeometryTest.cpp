@@ -307,9 +307,9 @@ TEST_F(VectorDisplayGeometry, StringDrawsGlyphStrokesAndMovesThePen)
         EXPECT_EQ(strips[strips.size() - 3][0], c.firstOfLastGlyph) << c.text;
     }
 
-    // The argument order of the effects' call (scale before text) draws the same.
+    // The pen starts at x.
     _vd->npoints = 0;
-    vector_display_draw_string(_vd, 5, 0, 1.f, "1");
+    vector_display_draw_string(_vd, 5, 0, "1", 1.f);
     strips = Strips();
     ASSERT_EQ(strips.size(), 1u);
     EXPECT_EQ(strips[0].front(), glm::vec2(11, 17));
