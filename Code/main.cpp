@@ -49,11 +49,6 @@ static bool bEscapePressed = false;
 // ---------------------------------------------------------------------------------------
 // Window
 
-static void OnGlfwError(int error, const char* description)
-{
-    std::fprintf(stderr, "Glfw Error %d: %s\n", error, description);
-}
-
 // Installed before the ImGui backend, which calls it from its own key callback.
 static void OnGlfwKey(GLFWwindow*, int key, int, int action, int)
 {

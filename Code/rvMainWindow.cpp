@@ -1,5 +1,7 @@
 #include "rvMainWindow.h"
 
+#include "rvMessage.h"
+
 #include <GLFW/glfw3.h>
 
 namespace rvMain
@@ -17,3 +19,8 @@ void ApplyWindowHints()
     glfwWindowHint(GLFW_REFRESH_RATE, 60);
 }
 } // namespace rvMain
+
+void OnGlfwError(int error, const char* description)
+{
+    rvReport(rvMessageKind::Error, "Glfw Error %d: %s\n", error, description);
+}

@@ -9,3 +9,11 @@ namespace rvMain
 // 60 Hz when full screen. Needs glfwInit first.
 void ApplyWindowHints();
 } // namespace rvMain
+
+// The GLFW error callback of the program and of the tests' window: reports
+// "Glfw Error <code>: <description>" as an error.
+void OnGlfwError(int error, const char* description);
+
+namespace rvMain
+{
+} // namespace rvMain

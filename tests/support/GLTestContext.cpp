@@ -18,7 +18,7 @@ GLFWwindow* SharedWindow()
     if (tried)
         return window;
     tried = true;
-    glfwSetErrorCallback([](int code, const char* text) { std::fprintf(stderr, "Glfw Error %d: %s\n", code, text); });
+    glfwSetErrorCallback(OnGlfwError);
     if (!glfwInit())
         return nullptr;
     // The program's own hints, and hidden.
