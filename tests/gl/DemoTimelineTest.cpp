@@ -2,7 +2,8 @@
 // part) packed into an archive, loaded with the loading bar and played with a fixed time step at
 // 640x360 through the frame path the player uses (frame begin, timeline update, present), without
 // the window loop. Chosen frames are checked where the timeline puts things; screenshots
-// "demo_<seconds>.png" are left in the build directory. A second test runs the real program on
+// "demo_<seconds>.png" are left in the build directory (tools/update-readme-frames makes the
+// README's frames from three of them). A second test runs the real program on
 // its own virtual display and expects it to play the demo to its end and exit with 0.
 #include "GLTestContext.h"
 #include "RenderHelpers.h"
