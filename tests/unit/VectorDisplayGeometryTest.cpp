@@ -407,7 +407,8 @@ TEST(VectorDisplayTransform, PointGoesThroughTheMatrixWithoutPerspectiveDivision
     rvTransform m; // a w row that is not (0, 0, 0, 1) is ignored
     m._mMatrix[0][3] = 7.f;
     m._mMatrix[3] = glm::vec4(1.f, 2.f, 3.f, 9.f);
-    EXPECT_EQ(vector_display_transform_point(&m, glm::vec3(1.f, 1.f, 1.f)), glm::vec3(2.f, 3.f, 4.f));
+    const glm::vec3 ones(1.f, 1.f, 1.f);
+    EXPECT_EQ(*vector_display_transform_point(&out, &m, &ones), glm::vec3(2.f, 3.f, 4.f));
 }
 
 TEST_F(VectorDisplayGeometry, SettingsPanelResetsEverySettingToItsDefault)

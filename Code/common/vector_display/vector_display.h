@@ -207,7 +207,6 @@ int vector_display_draw_circle(vector_display* self, float x, float y, float z, 
 int vector_display_draw_rect(vector_display* self, float x, float y, float w, float h);
 int vector_display_draw_string(vector_display* self, float x, float y, const char* text, float scale);
 glm::vec3* vector_display_transform_point(glm::vec3* out, const rvTransform* transform, const glm::vec3* in);
-glm::vec3 vector_display_transform_point(const rvTransform* transform, const glm::vec3& in);
 
 // The frame.
 unsigned vector_display_begin_frame(vector_display* self, bool clear);

@@ -153,10 +153,3 @@ glm::vec3* vector_display_transform_point(glm::vec3* out, const rvTransform* tra
     *out = glm::vec3(p);
     return out;
 }
-
-glm::vec3 vector_display_transform_point(const rvTransform* transform, const glm::vec3& in)
-{
-    glm::vec3 out;
-    vector_display_transform_point(&out, transform, &in);
-    return out;
-}
