@@ -52,6 +52,7 @@ void PrepareDataDir(const rvTest::TempWorkDir& dir)
             dir.WriteFile("Data/seq/" + name, rvTest::ReadFileBytes(rvTest::SourcePath("Data/seq/" + name)));
     }
     closedir(d);
+    rvTest::LinkGeneratedAssets();
     const std::string pack = "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets";
     ASSERT_EQ(std::system(pack.c_str()), 0);
     const std::string music = rvTest::SourcePath("Data/Audio/Morvane.mp3");
@@ -168,13 +169,14 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     EXPECT_GT(rvLoader::_nTotal, 0);
     EXPECT_EQ(rvLoader::_nLoaded, rvLoader::_nTotal);
 
-    // The demo uses every class built so far and lasts 32 bars at 125 BPM.
-    EXPECT_EQ(_Sequence.LastFrame(), 3686);
+    // The demo uses every class built so far and lasts 48 bars at 125 BPM.
+    EXPECT_EQ(_Sequence.LastFrame(), 5530);
     std::map<std::string, int> classes;
     for (fxBase* e : _Sequence._apEffects)
         ++classes[e->_pDescriptor->_sClassName];
     for (const char* cls : {"fxMusic", "fxDemoGlobalParams", "fxVectorDisplay", "fxBackGrid", "fxCamera",
-                            "fxCircle", "fxSequence", "fxBufferDisplay", "fxBufferDefault", "fxImage"})
+                            "fxCircle", "fxSequence", "fxBufferDisplay", "fxBufferDefault", "fxImage", "fxText",
+                            "fxTextNeon", "fxSVG", "nanoSVGScene", "rvEyesUniverse", "fxMorph", "fxBBC", "fxMantaRay"})
         EXPECT_GT(classes[cls], 0) << cls;
     fxBase* tunnel = _Sequence.FindEffect("Tunnel");
     ASSERT_NE(tunnel, nullptr);
@@ -187,6 +189,7 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     // A fixed step of two frames of the 60 fps timeline. Steps checked (and kept) on the way.
     const int kStepsPerSecond = 30;
     const int kIgnition = 10 * 30, kTunnel = 24 * 30, kScope = 37 * 30 + 15, kSphere = 55 * 30;
+    const int kTitle = 79 * 30, kMachine = 83 * 30, kLogo = 89 * 30;
     RenderTarget shot(kW, kH);
     const float dt = 1.f / kStepsPerSecond;
     int step = 0;
@@ -199,7 +202,9 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
         tunnelRan |= tunnel->_eState == State_EffectStarted;
         // The update of step n ran at time (n + 1) / 30.
         const int at = step + 1;
-        if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere) continue;
+        if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere && at != kTitle && at != kMachine &&
+            at != kLogo)
+            continue;
 
         Grab(shot);
         const std::vector<RGBA> px = shot.Read();
@@ -247,6 +252,17 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_GT(left.g, top.g + 10.f);
             EXPECT_GT(right.r, top.r + 10.f);
         }
+        else if (at == kTitle || at == kMachine || at == kLogo)
+        {
+            // The break: the title over the clockwork, the eye machine, the logo. Lines fill the
+            // middle of the picture; the edges stay dark.
+            const glm::vec3 middle = Mean(px, 200, 110, 440, 250);
+            const glm::vec3 edge = Mean(px, 0, 0, 40, 360 - 1);
+            EXPECT_GT(middle.r + middle.g + middle.b, edge.r + edge.g + edge.b + 12.f);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.r + p.g + p.b > 240; }), 400);
+            if (at == kTitle) // the warm title
+                EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 150 && p.r > p.b; }), 100);
+        }
         else if (at == kSphere)
         {
             // The sphere's rings: many lit pixels around the centre, the corners dim.
@@ -260,8 +276,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     // Past its end the timeline stops on its last frame with every effect back to loaded.
     EXPECT_TRUE(tunnelRan);
     EXPECT_FALSE(_Sequence._bPlaying);
-    EXPECT_NEAR(step, 1844, 1);
-    EXPECT_FLOAT_EQ(_Sequence._fTime, 3686.f / 60.f);
+    EXPECT_NEAR(step, 2765, 1);
+    EXPECT_FLOAT_EQ(_Sequence._fTime, 5530.f / 60.f);
     for (fxBase* e : _Sequence._apEffects)
         EXPECT_EQ(e->_eState, State_DemoStarted) << e->_sName;
 }

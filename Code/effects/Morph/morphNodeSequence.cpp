@@ -6,6 +6,7 @@
 
 #include <glm/geometric.hpp>
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -281,7 +282,11 @@ void morphNodeSequence::DrawRow(int row)
 
 void morphNodeSequence::Render()
 {
-    if (ImGui::Begin("Current Seq", &_bShowWindow))
+    // The window is built inside an ImGui frame (always so in the player); a frame rendered
+    // without one (tests, benchmarks) draws the rows only.
+    ImGuiContext* pContext = ImGui::GetCurrentContext();
+    const bool bWindow = pContext && pContext->WithinFrameScope;
+    if (bWindow && ImGui::Begin("Current Seq", &_bShowWindow))
     {
         auto stats = [](const char* sLabel, const char* sShapes, int nShapes, int nNodes, int nEdges)
         {
@@ -303,7 +308,7 @@ void morphNodeSequence::Render()
         if (ImGui::Button("Display Source")) _bDisplaySource = !_bDisplaySource;
         if (ImGui::Button("Display Dest")) _bDisplayDest = !_bDisplayDest;
     }
-    ImGui::End();
+    if (bWindow) ImGui::End();
 
     vector_display* display = rvSceneDisplay::BindedDisplay();
     if (_bDisplaySource)

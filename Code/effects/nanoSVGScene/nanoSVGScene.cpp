@@ -4,13 +4,13 @@
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
 #include "rvAssert.h"
+#include "rvMessage.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
 
 #include <epoxy/gl.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 bool nanoSVGScene::_bProcessSettingsDone = false;
@@ -57,8 +57,8 @@ void nanoSVGScene::ApplyGearSettings()
     // "Gears" holds GEARS_MAX elements: the parts beyond them keep their own settings.
     if (nParts > GEARS_MAX && !_bGearOverflowReported)
     {
-        std::fprintf(stderr, "%s: %d gears, only the first %d follow \"Gears\"\n", _sFile.c_str(), nParts,
-                     GEARS_MAX);
+        rvReport(rvMessageKind::Warning, "%s: %d gears, only the first %d follow \"Gears\"", _sFile.c_str(), nParts,
+                 GEARS_MAX);
         _bGearOverflowReported = true;
     }
     _nGears = std::min(nParts, GEARS_MAX);
