@@ -167,25 +167,32 @@ TEST_F(LayeredEffectsTest, MantaRayFollowsThePathOfItsDrivers)
 TEST_F(LayeredEffectsTest, MantaRayWingsWaveAndIgnoreDriversWithoutAValue)
 {
     ASSERT_TRUE(Archive({{"Data/svg/custom/mantaray.svg", kManta}}));
-    auto m = New<fxMantaRay>();
-    m->_fWindHeight = 2.f;
-    m->_fWindPeriod = 0.f;
-    m->_fFadeIn = 0.f;
-    m->_Transform._vPosition = glm::vec3(3.f, 4.f, 5.f);
-    // A driver that gives no value: +inf is "no value", so the coordinate keeps its own.
-    NoneDriver* d = m->SetDriver(m->_pDescriptor->FindAttrib("Transform.Pos.y"), 6 /* level */);
+    // A formula that gives +inf ("no value") on Pos.y: the coordinate keeps its own value.
+    const Json::Value stored = rvTest::ParseJson(R"({"Class": "fxMantaRay", "Properties": {
+        "Name": "Manta", "FadeIn": 0.0, "WindHeight": 2.0, "WindPeriod": 0.0,
+        "Transform.Pos.x": 3.0, "Transform.Pos.y": 4.0, "Transform.Pos.z": 5.0,
+        "_apAttribDrivers": [{"_eType": 5, "_attribName": "Transform.Pos.y", "_fMin": 0.0, "_fMax": 1.0,
+            "_fPeriod": 2.0, "_fPhase": 0.0, "_sExpression": "inf", "nVarCount": 0, "Vars": []}]}})");
+    EffectPtr<fxBase> loaded(Factory::EffectFromJson(stored));
+    ASSERT_NE(loaded, nullptr);
+    fxMantaRay* m = static_cast<fxMantaRay*>(loaded.get());
     m->SetState(State_DemoStarted);
+    ASSERT_NE(m->_apSpineDrivers[1], nullptr);
     FrameAt(*m, 1.f);
-    if (d) EXPECT_TRUE(std::isfinite(m->_aSpine[0]._vPosition.y));
     for (const fxMantaRay::SpineSample& s : m->_aSpine)
-        EXPECT_EQ(s._vPosition.x, 3.f); // without drivers all samples share the position
+    {
+        EXPECT_EQ(s._vPosition, glm::vec3(3.f, 4.f, 5.f)); // no path: all samples share the position
+        EXPECT_EQ(s._vUp, glm::vec3(0.f, 2.f, 0.f));
+    }
     // "WindHeight" 2, "WindPeriod" 0: every point moved by 2 cos(t) along y.
     for (const fxMantaRay::OutlinePoint& o : m->_aOutline)
-        EXPECT_NEAR(o._Point.y - m->_aSpine[0]._vPosition.y, 2.f * std::cos(1.f), 1e-4f);
-    m->_bDebugSpine = true;
+        EXPECT_NEAR(o._Point.y - 4.f, 2.f * std::cos(1.f), 1e-4f);
+    // The debug spine adds 99 stand-alone yellow segments.
     const int without = _pDisplay->npoints;
+    m->_bDebugSpine = true;
     FrameAt(*m, 1.f);
-    EXPECT_EQ(_pDisplay->npoints, without + 99 * (without / std::max(1, m->_SVG._nEdges)));
+    EXPECT_EQ(_pDisplay->npoints - without, 99 * (without / std::max(1, m->_SVG._nEdges)));
+    EXPECT_EQ(_pDisplay->points[0].b, 0.f);
 }
 
 TEST_F(LayeredEffectsTest, LogoCirclesGrowRetractAndMorphIntoTheLogo)
