@@ -1,7 +1,7 @@
 #include "OBJ_Loader.h"
 #include "DataPackGuard.h"
 
-#include "Loader/ArchiveFixture.h" // tests/unit/Loader
+#include "ArchiveFixture.h" // tests/unit/Loader
 
 #include <gtest/gtest.h>
 

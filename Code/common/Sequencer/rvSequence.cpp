@@ -4,7 +4,7 @@
 #include "Factory/fxBase.h"
 #include "Factory/fxDescriptor.h"
 #include "Factory/rvJson.h"
-#include "Loader/rvLoader.h"
+#include "Loader/rvDataPack.h"
 #include "rvAssert.h"
 
 #include <algorithm>
@@ -451,3 +451,57 @@ int rvSequence::GetLastSelected(const std::vector<int>& selection)
 void rvSequence::CopyItems() {}
 
 void rvSequence::PasteItems() {}
+
+// ---------------------------------------------------------------------------------------------
+// Rows of the timeline widget that need no drawing
+
+int rvSequence::ExtraHeight(int index)
+{
+    AssertIndex(index);
+    const fxBase* fx = _apEffects[index];
+    return fx->_bExpanded ? 100 + 14 * int(fx->_apAttribDrivers.size()) : 0;
+}
+
+void rvSequence::ItemDoubleClicked(int index)
+{
+    AssertIndex(index);
+    fxBase* fx = _apEffects[index];
+    if (fx->_bExpanded)
+    {
+        fx->_bExpanded = false;
+        return;
+    }
+    for (fxBase* other : _apEffects)
+        other->_bExpanded = false;
+    fx->_bExpanded = true;
+    _CurveEdit._pEffect = fx;
+    _CurveEdit.ComputeValueRange();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The editor half (rvSequenceEditor.cpp, editor library), reached through its hooks: without
+// an editor linked a timeline plays and draws nothing.
+
+const rvSequence::EditorHooks* rvSequence::_pEditorHooks = nullptr;
+
+void rvSequence::DrawWindow(float dt)
+{
+    if (_pEditorHooks) _pEditorHooks->pfnDrawWindow(*this, dt);
+}
+
+void rvSequence::CloseBrowsers()
+{
+    if (_pEditorHooks) _pEditorHooks->pfnCloseBrowsers(*this);
+}
+
+void rvSequence::DrawExpandedRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
+                                 const ImRect& legend, const ImRect& clip, const ImRect& legendClip)
+{
+    if (_pEditorHooks) _pEditorHooks->pfnDrawExpandedRow(*this, index, draw, bar, custom, legend, clip, legendClip);
+}
+
+void rvSequence::DrawPlainRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
+                              const ImRect& clip)
+{
+    if (_pEditorHooks) _pEditorHooks->pfnDrawPlainRow(*this, index, draw, bar, custom, clip);
+}

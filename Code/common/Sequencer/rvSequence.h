@@ -108,6 +108,24 @@ public:
     void DeleteSelection();                              // Delete
     void MoveSelection(int direction, bool moveEffects); // Up (-1) / Down (+1), Ctrl moves effects
     void CloseBrowsers();                                // deletes the open file browsers
+    // The bodies of DrawWindow, CloseBrowsers, DrawExpandedRow and DrawPlainRow, defined in the
+    // editor library and reached through _pEditorHooks.
+    void EditorDrawWindow(float dt);
+    void EditorCloseBrowsers();
+    void EditorDrawExpandedRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
+                               const ImRect& legend, const ImRect& clip, const ImRect& legendClip);
+    void EditorDrawPlainRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
+                            const ImRect& clip);
+    struct EditorHooks
+    {
+        void (*pfnDrawWindow)(rvSequence&, float);
+        void (*pfnCloseBrowsers)(rvSequence&);
+        void (*pfnDrawExpandedRow)(rvSequence&, int, ImDrawList*, const ImRect&, const ImRect&, const ImRect&,
+                                   const ImRect&, const ImRect&);
+        void (*pfnDrawPlainRow)(rvSequence&, int, ImDrawList*, const ImRect&, const ImRect&, const ImRect&);
+    };
+    // Set by the editor library when the program starts; null without an editor.
+    static const EditorHooks* _pEditorHooks;
     rvFileBrowser* _pLoadBrowser = nullptr;
     rvFileBrowser* _pSaveAsBrowser = nullptr;
     rvFileBrowser* _pImportBrowser = nullptr;

@@ -43,7 +43,7 @@ void Tooltip(const char* text)
 // ---------------------------------------------------------------------------------------------
 // Window
 
-void rvSequence::DrawWindow(float dt)
+void rvSequence::EditorDrawWindow(float dt)
 {
     ImGuiIO& io = ImGui::GetIO();
     int frame = int(std::round(_fTime * 60.f));
@@ -435,7 +435,7 @@ void rvSequence::MoveSelection(int direction, bool moveEffects)
         s += direction;
 }
 
-void rvSequence::CloseBrowsers()
+void rvSequence::EditorCloseBrowsers()
 {
     for (rvFileBrowser** slot : {&_pLoadBrowser, &_pSaveAsBrowser, &_pImportBrowser, &_pExportBrowser})
     {
@@ -448,30 +448,9 @@ void rvSequence::CloseBrowsers()
 // ---------------------------------------------------------------------------------------------
 // Rows
 
-int rvSequence::ExtraHeight(int index)
-{
-    AssertIndex(index);
-    const fxBase* fx = _apEffects[index];
-    return fx->_bExpanded ? 100 + 14 * int(fx->_apAttribDrivers.size()) : 0;
-}
 
-void rvSequence::ItemDoubleClicked(int index)
-{
-    AssertIndex(index);
-    fxBase* fx = _apEffects[index];
-    if (fx->_bExpanded)
-    {
-        fx->_bExpanded = false;
-        return;
-    }
-    for (fxBase* other : _apEffects)
-        other->_bExpanded = false;
-    fx->_bExpanded = true;
-    _CurveEdit._pEffect = fx;
-    _CurveEdit.ComputeValueRange();
-}
 
-void rvSequence::DrawExpandedRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
+void rvSequence::EditorDrawExpandedRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
                                  const ImRect& legend, const ImRect& clip, const ImRect& legendClip)
 {
     AssertIndex(index);
@@ -504,7 +483,7 @@ void rvSequence::DrawExpandedRow(int index, ImDrawList* draw, const ImRect& bar,
         _CurveEdit.ComputeValueRange();
 }
 
-void rvSequence::DrawPlainRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
+void rvSequence::EditorDrawPlainRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
                               const ImRect& clip)
 {
     AssertIndex(index);
@@ -554,3 +533,20 @@ void rvSequence::DrawFades(fxBase* fx, const ImRect& bar, ImDrawList* draw)
         draw->AddTriangleFilled(ImVec2(x(a), bottom), ImVec2(x(b), top), ImVec2(x(b), bottom), 0x80FFFFFF);
     }
 }
+
+// ---------------------------------------------------------------------------------------------
+// The timeline's editor half, handed to the model when the program starts.
+
+namespace
+{
+const rvSequence::EditorHooks s_Hooks = {
+    [](rvSequence& s, float dt) { s.EditorDrawWindow(dt); },
+    [](rvSequence& s) { s.EditorCloseBrowsers(); },
+    [](rvSequence& s, int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom, const ImRect& legend,
+       const ImRect& clip, const ImRect& legendClip)
+    { s.EditorDrawExpandedRow(index, draw, bar, custom, legend, clip, legendClip); },
+    [](rvSequence& s, int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom, const ImRect& clip)
+    { s.EditorDrawPlainRow(index, draw, bar, custom, clip); },
+};
+const bool s_bInstalled = (rvSequence::_pEditorHooks = &s_Hooks, true);
+} // namespace

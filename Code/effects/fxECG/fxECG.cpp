@@ -5,7 +5,7 @@
 #include "Factory/Drivers/NoneDriver.h"
 #include "Factory/Drivers/Noise.h"
 #include "Factory/fxDescriptor.h"
-#include "Loader/rvLoader.h"
+#include "Loader/rvDataPack.h"
 #include "VectorScene/VectorSceneLine.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
