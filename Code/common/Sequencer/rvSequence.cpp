@@ -1,5 +1,7 @@
 #include "Sequencer/rvSequence.h"
 
+#include "Factory/rvEditorHook.h"
+
 #include "Factory/Factory.h"
 #include "Factory/fxBase.h"
 #include "Factory/fxDescriptor.h"
@@ -462,46 +464,34 @@ int rvSequence::ExtraHeight(int index)
     return fx->_bExpanded ? 100 + 14 * int(fx->_apAttribDrivers.size()) : 0;
 }
 
-void rvSequence::ItemDoubleClicked(int index)
-{
-    AssertIndex(index);
-    fxBase* fx = _apEffects[index];
-    if (fx->_bExpanded)
-    {
-        fx->_bExpanded = false;
-        return;
-    }
-    for (fxBase* other : _apEffects)
-        other->_bExpanded = false;
-    fx->_bExpanded = true;
-    _CurveEdit._pEffect = fx;
-    _CurveEdit.ComputeValueRange();
-}
 
 // ---------------------------------------------------------------------------------------------
 // The editor half (rvSequenceEditor.cpp, editor library), reached through its hooks: without
 // an editor linked a timeline plays and draws nothing.
 
-const rvSequence::EditorHooks* rvSequence::_pEditorHooks = nullptr;
-
 void rvSequence::DrawWindow(float dt)
 {
-    if (_pEditorHooks) _pEditorHooks->pfnDrawWindow(*this, dt);
+    rvEditorHook<&rvSequence::DrawWindow>::Call(*this, dt);
 }
 
 void rvSequence::CloseBrowsers()
 {
-    if (_pEditorHooks) _pEditorHooks->pfnCloseBrowsers(*this);
+    rvEditorHook<&rvSequence::CloseBrowsers>::Call(*this);
+}
+
+void rvSequence::ItemDoubleClicked(int index)
+{
+    rvEditorHook<&rvSequence::ItemDoubleClicked>::Call(*this, index);
 }
 
 void rvSequence::DrawExpandedRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
                                  const ImRect& legend, const ImRect& clip, const ImRect& legendClip)
 {
-    if (_pEditorHooks) _pEditorHooks->pfnDrawExpandedRow(*this, index, draw, bar, custom, legend, clip, legendClip);
+    rvEditorHook<&rvSequence::DrawExpandedRow>::Call(*this, index, draw, bar, custom, legend, clip, legendClip);
 }
 
 void rvSequence::DrawPlainRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
                               const ImRect& clip)
 {
-    if (_pEditorHooks) _pEditorHooks->pfnDrawPlainRow(*this, index, draw, bar, custom, clip);
+    rvEditorHook<&rvSequence::DrawPlainRow>::Call(*this, index, draw, bar, custom, clip);
 }

@@ -3,15 +3,17 @@
 // and the per-frame pass that moves every effect in and out of its running state. It reads and
 // writes timeline files (".seq": {"Items": [effect objects]}) and is the model of the timeline
 // widget.
-#include "Sequencer/ImSequencer.h"
-#include "Sequencer/rvCurveEdit.h"
+#include "Sequencer/ImCurveEditPoint.h"
+#include "Sequencer/ImSequencerInterface.h"
 
 #include <json/json.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 class fxBase;
+class rvCurveEdit;
 class rvFileBrowser;
 
 class rvSequence : public ImSequencer::SequenceInterface
@@ -108,30 +110,24 @@ public:
     void DeleteSelection();                              // Delete
     void MoveSelection(int direction, bool moveEffects); // Up (-1) / Down (+1), Ctrl moves effects
     void CloseBrowsers();                                // deletes the open file browsers
-    // The bodies of DrawWindow, CloseBrowsers, DrawExpandedRow and DrawPlainRow, defined in the
-    // editor library and reached through _pEditorHooks.
+    // The bodies of the editor members above, in the editor library (rvSequenceEditor.cpp): the
+    // members themselves forward to them through rvEditorHook, so a timeline without an editor
+    // linked plays and draws nothing.
     void EditorDrawWindow(float dt);
     void EditorCloseBrowsers();
+    void EditorItemDoubleClicked(int index);
     void EditorDrawExpandedRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
                                const ImRect& legend, const ImRect& clip, const ImRect& legendClip);
     void EditorDrawPlainRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
                             const ImRect& clip);
-    struct EditorHooks
-    {
-        void (*pfnDrawWindow)(rvSequence&, float);
-        void (*pfnCloseBrowsers)(rvSequence&);
-        void (*pfnDrawExpandedRow)(rvSequence&, int, ImDrawList*, const ImRect&, const ImRect&, const ImRect&,
-                                   const ImRect&, const ImRect&);
-        void (*pfnDrawPlainRow)(rvSequence&, int, ImDrawList*, const ImRect&, const ImRect&, const ImRect&);
-    };
-    // Set by the editor library when the program starts; null without an editor.
-    static const EditorHooks* _pEditorHooks;
+    // The curve delegate of the expanded rows, made by the editor when it first needs it.
+    rvCurveEdit& CurveEdit();
     rvFileBrowser* _pLoadBrowser = nullptr;
     rvFileBrowser* _pSaveAsBrowser = nullptr;
     rvFileBrowser* _pImportBrowser = nullptr;
     rvFileBrowser* _pExportBrowser = nullptr;
-    rvCurveEdit _CurveEdit;
-    ImVector<ImCurveEdit::CurvePointRef> _aSelectedPoints;
+    std::unique_ptr<rvCurveEdit, void (*)(rvCurveEdit*)> _CurveEdit{nullptr, nullptr};
+    std::vector<ImCurveEdit::CurvePointRef> _aSelectedPoints;
 
     // Key times stay relative to their effect's Start (true) or keep their timeline time (false).
     static bool _bLocalKeys;
