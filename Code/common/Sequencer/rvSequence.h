@@ -87,7 +87,9 @@ public:
     std::vector<fxBase*> _apEffects;
     fxBase* _pParentEffect = nullptr; // the nested timeline effect that owns this timeline
 
-    // Editor (rvSequenceEditor.cpp): the widget's drawing slots and the window's commands.
+    // The widget's slots and the editor window's commands. ExtraHeight is answered here
+    // (rvSequence.cpp); the rest are defined in the editor library (rvSequenceEditor.cpp), the
+    // slots and CloseBrowsers through the Editor* bodies below.
     int ExtraHeight(int index) override;
     void ItemDoubleClicked(int index) override;
     void DrawExpandedRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
@@ -110,9 +112,9 @@ public:
     void DeleteSelection();                              // Delete
     void MoveSelection(int direction, bool moveEffects); // Up (-1) / Down (+1), Ctrl moves effects
     void CloseBrowsers();                                // deletes the open file browsers
-    // The bodies of the editor members above, in the editor library (rvSequenceEditor.cpp): the
-    // members themselves forward to them through rvEditorHook, so a timeline without an editor
-    // linked plays and draws nothing.
+    // Bodies of DrawWindow, CloseBrowsers and the drawing slots, in the editor library: those
+    // members forward to them through rvEditorHook, so a timeline without an editor linked
+    // plays and draws nothing.
     void EditorDrawWindow(float dt);
     void EditorCloseBrowsers();
     void EditorItemDoubleClicked(int index);
