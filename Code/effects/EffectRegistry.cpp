@@ -1,14 +1,14 @@
-// The table of effect classes: one row per class, in the fixed order that gives each class its
-// id, and Factory::RegisterAll which walks it. It lives with the effects (render layer); the
-// Factory itself (core) knows effects only through their descriptors.
+// The table of effect classes: one row per class, in the order that gives each its id. Adding
+// an effect: docs/adding-an-effect.md.
+#include "Factory/AttribDesc.h"
 #include "Factory/Factory.h"
-
-#include "Factory/AttribDesc.h"
-#include "Factory/AttribDesc.h"
 #include "Factory/fxBase.h"
 #include "Factory/fxDescriptor.h"
+#include "rvAssert.h"
 
-// Effect class headers, one per registered class, as the classes become part of the program.
+#include <iterator>
+
+// One header per registered class.
 #include "effects/fxBackGrid/fxBackGrid.h"
 #include "effects/fxBufferDefault/fxBufferDefault.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
@@ -28,21 +28,13 @@
 
 namespace
 {
-// Descriptor of a class whose attributes Factory::RegisterAll supplies itself: created once
-// (thread-safe one-time initialisation through the caller's function-local static), parent
-// fxBase, no attributes.
-fxDescriptor* MadeHere(const char* pszClassName, fxCreateFn pfnCreate)
-{
-    return new fxDescriptor(fxBase::GetDescriptor(), pszClassName, pfnCreate);
-}
-
-// Registration functions of the classes whose descriptor Factory::RegisterAll makes or
-// completes itself. Each fills in when its class becomes part of the program; until then
-// the row keeps a descriptor without a create function.
+// Registration functions of the classes whose descriptor this file makes or completes
+// itself. Each fills in when its class becomes part of the program; until then the row keeps
+// a descriptor without a create function.
 //
-// fxLiveSpec, fxBasicShader2d, fxBasicShader3d, fxDepthLine: descriptor made here with the
-// class's create function, no attributes, e.g.
-//   static fxDescriptor* s = MadeHere("fxLiveSpec", &fxLiveSpec::Create); return s;
+// fxLiveSpec, fxBasicShader2d, fxBasicShader3d, fxDepthLine: a descriptor made here once
+// (function-local static), parent fxBase, the class's create function, no attributes, e.g.
+//   static fxDescriptor* s = new fxDescriptor(fxBase::GetDescriptor(), "fxLiveSpec", &fxLiveSpec::Create);
 // fxMusicReference: fxMusicReference::GetDescriptor(); while its list is empty, first
 //   "Sequence File" (TYPE_FILE, filter ".seq") on its sequence-path member.
 // fxGLTFLoader: fxGLTFLoader::GetDescriptor(); "GLTF" (TYPE_FILE, filter ".glb") on its
@@ -59,17 +51,10 @@ fxDescriptor* RegisterMusicReference()
     return d;
 }
 
-struct RegistrationRow
-{
-    const char* pszClassName;
-    // Returns the class's descriptor with its attributes; null = class not available yet.
-    fxDescriptor* (*pfnRegister)();
-};
-
-// The fixed registration order: the row number is the class id. One row per class; a
-// class becoming available replaces its null with its registration function
-// (<Class>::RegisterAttributes, or a function above).
-const RegistrationRow s_aRegistrationTable[] = {
+// The fixed registration order: the row number is the class id. One row per class; a class
+// becoming available replaces its null with its registration function (<Class>::RegisterAttributes,
+// or a function above).
+const fxRegistrationRow s_aRegistrationTable[] = {
     /*  0 */ {"fxBase", &fxBase::RegisterAttributes},
     /*  1 */ {"fxCircle", &fxCircle::RegisterAttributes},
     /*  2 */ {"fxText", nullptr},
@@ -127,8 +112,21 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 54 */ {"fxTextStash", nullptr},
     /* 55 */ {"fxStencilTest", nullptr}, // GetDescriptor + "Scale", "Color"
 };
-static_assert(sizeof(s_aRegistrationTable) / sizeof(s_aRegistrationTable[0]) == 56, "56 effect classes");
+static_assert(std::size(s_aRegistrationTable) == 56, "56 effect classes");
+} // namespace
 
+const fxRegistrationTable& EffectRegistrationTable()
+{
+    static const fxRegistrationTable s_table = {s_aRegistrationTable, int(std::size(s_aRegistrationTable))};
+    return s_table;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Registration walks the table here, with the effects (render layer): the Factory itself (core)
+// knows effect classes only through their descriptors.
+
+namespace
+{
 // Stand-in descriptor for a class that is not available: it keeps the class's id, name
 // and colour, but has no create function, so effects of that class are skipped like
 // effects of an unregistered class.
@@ -141,9 +139,10 @@ fxDescriptor* Unavailable(const char* pszClassName)
 void Factory::RegisterAll()
 {
     if (!_apDescriptors.empty()) return; // runs once; a second call (tools, tests) changes nothing
-    (void)&MadeHere;                     // used by rows as their classes arrive
-    for (const RegistrationRow& row : s_aRegistrationTable)
+    const fxRegistrationTable& table = EffectRegistrationTable();
+    for (int i = 0; i < table.nCount; ++i)
     {
+        const fxRegistrationRow& row = table.pRows[i];
         fxDescriptor* pDescriptor = row.pfnRegister ? row.pfnRegister() : Unavailable(row.pszClassName);
         rvAssert(pDescriptor && pDescriptor->_sClassName == row.pszClassName);
         Register(pDescriptor);
