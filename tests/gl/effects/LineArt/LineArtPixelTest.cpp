@@ -4,7 +4,7 @@
 #include "../EffectGLTest.h"
 #include "TestSupport.h"
 
-#include "../../../unit/Loader/ArchiveFixture.h"
+#include "ArchiveFixture.h"
 #include "effects/fxBBC/fxBBC.h"
 #include "effects/fxMantaRay/fxMantaRay.h"
 #include "effects/fxMorph/fxMorph.h"

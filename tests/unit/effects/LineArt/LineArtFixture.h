@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "../../Factory/EffectTestSupport.h"
-#include "../../Loader/ArchiveFixture.h"
+#include "ArchiveFixture.h"
 #include "DataPackGuard.h"
 #include "Display/rvBufferDisplay.h"
 #include "Factory/rvJson.h"
