@@ -261,7 +261,9 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_GT(middle.r + middle.g + middle.b, edge.r + edge.g + edge.b + 12.f);
             EXPECT_GT(Count(px, [](const RGBA& p) { return p.r + p.g + p.b > 240; }), 400);
             if (at == kTitle) // the warm title
+            {
                 EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 150 && p.r > p.b; }), 100);
+            }
         }
         else if (at == kSphere)
         {

@@ -3,6 +3,7 @@
 #include "Display/rvBufferDisplay.h"
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvEditorHook.h"
 #include "rvAssert.h"
 #include "rvMessage.h"
 #include "rvSceneDisplay.h"
@@ -109,6 +110,8 @@ void nanoSVGScene::Render()
 {
     // Faded, and kept inside 0..1 for the display's colour check.
     const glm::vec4 c = glm::clamp(_vColor * GetFade(), glm::vec4(0.f), glm::vec4(1.f));
+    // The "SVG Loader" window (nanoSVGSceneEditor.cpp): statistics and the occlusion switches.
+    if (_bDebug) rvEditorHook<&nanoSVGScene::Render>::Call(*this);
     ApplyGearSettings();
     UpdateMatrix(_Transform);
 

@@ -2,6 +2,7 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvEditorHook.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
@@ -59,6 +60,8 @@ void rvEyesUniverse::Render()
 {
     vector_display* _pCurrentDisplay = rvSceneDisplay::_pCurrentDisplay;
     rvAssert(_pCurrentDisplay);
+    // The "nanoSVG" window (rvEyesUniverseEditor.cpp): layer statistics and the two looks.
+    rvEditorHook<&rvEyesUniverse::Render>::Call(*this);
     vector_display_set_rgb(_pCurrentDisplay, 0.6f, 0.5f, 1.0f);
     vector_display_draw_circle(_pCurrentDisplay, 0.f, 0.f, 0.f, 0.f, 64);
     for (int i = 0; i < LAYERS; ++i)

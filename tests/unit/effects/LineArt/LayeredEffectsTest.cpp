@@ -4,6 +4,9 @@
 
 #include "TestSupport.h"
 
+#include <imgui.h>
+#include <imgui_internal.h>
+
 #include "Factory/Drivers/NoneDriver.h"
 #include "Factory/fxDescriptor.h"
 #include "effects/fxBBC/fxBBC.h"
@@ -144,8 +147,14 @@ TEST_F(LayeredEffectsTest, MantaRayFollowsThePathOfItsDrivers)
     // Head (v = 0) at the current position, tail (v = 1) 4.9 s back; the colour kept inside 0..1.
     for (const fxMantaRay::OutlinePoint& o : m._aOutline)
     {
-        if (o._fV == 0.f) EXPECT_NEAR(o._Point.x, 100.f, 0.1f); // up to the head node's u x 5
-        if (o._fV == 1.f) EXPECT_NEAR(o._Point.x, 51.f, 0.1f);
+        if (o._fV == 0.f)
+        {
+            EXPECT_NEAR(o._Point.x, 100.f, 0.1f); // up to the head node's u x 5
+        }
+        if (o._fV == 1.f)
+        {
+            EXPECT_NEAR(o._Point.x, 51.f, 0.1f);
+        }
         EXPECT_EQ(o._Point.r, 1.f);
     }
     // Across the body: the right vector is x scaled by half the body size, turned by Rot.z.
@@ -241,7 +250,10 @@ TEST_F(LayeredEffectsTest, LogoCirclesGrowRetractAndMorphIntoTheLogo)
     {
         Frame(*b, 0.1f);
         ++frames;
-        if (b->_nPhase == 1) EXPECT_EQ(b->_aMorphEdges.size() * 2, b->_aMorphNodes.size());
+        if (b->_nPhase == 1)
+        {
+            EXPECT_EQ(b->_aMorphEdges.size() * 2, b->_aMorphNodes.size());
+        }
     }
     EXPECT_EQ(b->_nPhase, 2);
     EXPECT_NEAR(b->_fLength, 10.f, 1.01f);
@@ -301,4 +313,29 @@ TEST_F(LayeredEffectsTest, MachineGearsFollowTheirElementsByPosition)
     EXPECT_EQ(s->_SVG._apParts.back()->_fSpeed, 0.f);
     s->Kill();
     EXPECT_TRUE(s->_SVG._apParts.empty());
+}
+
+TEST_F(LayeredEffectsTest, DebugWindowsAreBuiltInsideAnEditorFrame)
+{
+    ASSERT_TRUE(Archive({{rvEyesUniverse::LayerFiles[0], kLayer}, {"Data/svg/machine.svg", kLayer}}));
+    auto eyes = New<rvEyesUniverse>();
+    auto machine = New<nanoSVGScene>();
+    machine->_sFile = "Data/svg/machine.svg";
+    machine->_bDebug = true;
+    eyes->SetState(State_DemoStarted);
+    machine->Init();
+    rvTest::ImGuiHeadless ui;
+    ui.NewFrame(0.1f);
+    Frame(*eyes, 0.1f);
+    machine->_nRenderingMode = 1; // the window and the settings, no drawing (no GL here)
+    machine->Render();
+    ImGuiWindow* layers = ImGui::FindWindowByName("nanoSVG");
+    ImGuiWindow* loader = ImGui::FindWindowByName("SVG Loader");
+    ui.EndFrame();
+    EXPECT_NE(layers, nullptr);
+    EXPECT_NE(loader, nullptr);
+    // Outside an editor frame nothing is built and nothing stops.
+    Frame(*eyes, 0.1f);
+    machine->Render();
+    machine->Kill();
 }
