@@ -17,15 +17,21 @@
 #include "effects/fxCircle/fxCircle.h"
 #include "effects/fxDemoGlobalParams/fxDemoGlobalParams.h"
 #include "effects/fxECG/fxECG.h"
+#include "effects/fxFractal/fxFractal.h"
 #include "effects/fxHorizonBorealis/fxHorizonBorealis.h"
 #include "effects/fxImage/fxImage.h"
+#include "effects/fxJellyFish/fxJellyFish.h"
 #include "effects/fxJoyDivision/fxJoyDivision.h"
+#include "effects/fxLinePath/fxLinePath.h"
 #include "effects/fxLorenz/fxLorenz.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
+#include "effects/fxObjArrow/fxObjArrow.h"
+#include "effects/fxSea/fxSea.h"
 #include "effects/fxSequence/fxSequence.h"
 #include "effects/fxStarField/fxStarField.h"
 #include "effects/fxVectorDisplay/fxVectorDisplay.h"
+#include "effects/rvCardoid/rvCardoid.h"
 
 Factory* Factory::_pInstance = nullptr;
 
@@ -89,17 +95,17 @@ const RegistrationRow s_aRegistrationTable[] = {
     /*  0 */ {"fxBase", &fxBase::RegisterAttributes},
     /*  1 */ {"fxCircle", &fxCircle::RegisterAttributes},
     /*  2 */ {"fxText", nullptr},
-    /*  3 */ {"fxFractal", nullptr},
-    /*  4 */ {"fxJellyFish", nullptr},
+    /*  3 */ {"fxFractal", &fxFractal::RegisterAttributes},
+    /*  4 */ {"fxJellyFish", &fxJellyFish::RegisterAttributes},
     /*  5 */ {"fxSwarm", nullptr},
-    /*  6 */ {"fxLinePath", nullptr},
+    /*  6 */ {"fxLinePath", &fxLinePath::RegisterAttributes},
     /*  7 */ {"fxParticleEmitter", nullptr},
     /*  8 */ {"fxMetaBallSystem", nullptr},
     /*  9 */ {"fxSequence", &fxSequence::RegisterAttributes},
     /* 10 */ {"fxSVG", nullptr},
-    /* 11 */ {"fxSea", nullptr},
+    /* 11 */ {"fxSea", &fxSea::RegisterAttributes},
     /* 12 */ {"fxAsteroid", nullptr},
-    /* 13 */ {"rvCardoid", nullptr},
+    /* 13 */ {"rvCardoid", &rvCardoid::RegisterAttributes},
     /* 14 */ {"nanoSVGScene", nullptr},
     /* 15 */ {"fxMorph", nullptr},
     /* 16 */ {"rvEyesUniverse", nullptr},
@@ -133,7 +139,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 44 */ {"fxTextNeon", nullptr},
     /* 45 */ {"fxObjVectrex", nullptr},
     /* 46 */ {"fxObjVectrexCard", nullptr},
-    /* 47 */ {"fxObjArrow", nullptr},
+    /* 47 */ {"fxObjArrow", &fxObjArrow::RegisterAttributes},
     /* 48 */ {"fxAnimation", nullptr},
     /* 49 */ {"fxExtruder", nullptr},
     /* 50 */ {"fxDepthLine", nullptr}, // descriptor made here
