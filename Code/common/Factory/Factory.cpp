@@ -11,6 +11,7 @@
 
 // Effect class headers, one per registered class, as the classes become part of the program.
 #include "effects/fxBackGrid/fxBackGrid.h"
+#include "effects/fxBasicScene/fxBasicScene.h"
 #include "effects/fxBufferDefault/fxBufferDefault.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
 #include "effects/fxCamera/fxCamera.h"
@@ -23,6 +24,7 @@
 #include "effects/fxJellyFish/fxJellyFish.h"
 #include "effects/fxJoyDivision/fxJoyDivision.h"
 #include "effects/fxLinePath/fxLinePath.h"
+#include "effects/fxLiveSpec/fxLiveSpec.h"
 #include "effects/fxLorenz/fxLorenz.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
@@ -30,6 +32,7 @@
 #include "effects/fxSea/fxSea.h"
 #include "effects/fxSequence/fxSequence.h"
 #include "effects/fxStarField/fxStarField.h"
+#include "effects/fxTextStash/fxTextStash.h"
 #include "effects/fxVectorDisplay/fxVectorDisplay.h"
 #include "effects/rvCardoid/rvCardoid.h"
 
@@ -81,6 +84,12 @@ fxDescriptor* RegisterMusicReference()
     return d;
 }
 
+fxDescriptor* RegisterLiveSpec()
+{
+    static fxDescriptor* s = MadeHere("fxLiveSpec", &fxLiveSpec::Create);
+    return s;
+}
+
 struct RegistrationRow
 {
     const char* pszClassName;
@@ -113,10 +122,10 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 18 */ {"fxLorenz", &fxLorenz::RegisterAttributes},
     /* 19 */ {"fxBBC", nullptr},
     /* 20 */ {"fxMantaRay", nullptr},
-    /* 21 */ {"fxLiveSpec", nullptr},      // descriptor made here
+    /* 21 */ {"fxLiveSpec", &RegisterLiveSpec},      // descriptor made here
     /* 22 */ {"fxBasicShader2d", nullptr}, // descriptor made here
     /* 23 */ {"fxBasicShader3d", nullptr}, // descriptor made here
-    /* 24 */ {"fxBasicScene", nullptr},
+    /* 24 */ {"fxBasicScene", &fxBasicScene::RegisterAttributes},
     /* 25 */ {"fxAmbientParticles", nullptr},
     /* 26 */ {"fxTunnelPattern3d", nullptr},
     /* 27 */ {"fxBackCircuit", nullptr},
@@ -146,7 +155,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 51 */ {"fxECG", &fxECG::RegisterAttributes},
     /* 52 */ {"fxObjLoader", nullptr},
     /* 53 */ {"fxGLTFLoader", nullptr}, // GetDescriptor + "GLTF"
-    /* 54 */ {"fxTextStash", nullptr},
+    /* 54 */ {"fxTextStash", &fxTextStash::RegisterAttributes},
     /* 55 */ {"fxStencilTest", nullptr}, // GetDescriptor + "Scale", "Color"
 };
 static_assert(sizeof(s_aRegistrationTable) / sizeof(s_aRegistrationTable[0]) == 56, "56 effect classes");
