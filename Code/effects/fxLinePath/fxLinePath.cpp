@@ -78,7 +78,9 @@ void fxLinePath::Render()
         const Sample s = SampleAt(t);
         rvSetUnitRgb(_pCurrentDisplay, s.vColor * fFade);
         if (s.fThickness > 0.0f) _pCurrentDisplay->current_thickness = s.fThickness;
-        return vector_display_transform_point(nullptr, s.vPos);
+        glm::vec3 p;
+        vector_display_transform_point(&p, nullptr, &s.vPos);
+        return p;
     };
 
     const glm::vec3 pEnd = apply(T0);

@@ -40,7 +40,8 @@ void fxObjArrow::Render()
     Outline(aPoints);
     for (int i = 0; i < OUTLINE_POINTS; ++i)
     {
-        const glm::vec3 p = vector_display_transform_point(&_Transform, aPoints[i]);
+        glm::vec3 p;
+        vector_display_transform_point(&p, &_Transform, &aPoints[i]);
         if (i == 0)
             vector_display_strip_begin(_pCurrentDisplay, p.x, p.y, p.z);
         else

@@ -49,13 +49,20 @@ void rvCardoid::Render()
     auto blue = [](float zPrev) { return std::min(std::max(0.8f - zPrev / 20.0f, 0.0f), 1.0f); };
 
     vector_display_set_rgb(_pCurrentDisplay, 0.4f, 0.4f, 0.8f);
-    const glm::vec3 p0 = vector_display_transform_point(nullptr, PointAt(0.0f));
+    // Points go through the display's transform step without a transform: world coordinates.
+    auto world = [this](float t) {
+        const glm::vec3 c = PointAt(t);
+        glm::vec3 p;
+        vector_display_transform_point(&p, nullptr, &c);
+        return p;
+    };
+    const glm::vec3 p0 = world(0.0f);
     vector_display_strip_begin(_pCurrentDisplay, p0.x, p0.y, p0.z);
     float zPrev = 0.0f;
     for (float t = fStep; t < 6.2831855f; t += fStep)
     {
         vector_display_set_rgb(_pCurrentDisplay, 0.4f, 0.4f, blue(zPrev));
-        const glm::vec3 p = vector_display_transform_point(nullptr, PointAt(t));
+        const glm::vec3 p = world(t);
         vector_display_strip_to(_pCurrentDisplay, p.x, p.y, p.z);
         zPrev = p.z;
     }

@@ -12,6 +12,7 @@
 
 #include "../../unit/Loader/ArchiveFixture.h"
 #include "DataPackGuard.h"
+#include "RenderHelpers.h"
 #include "Factory/Drivers/ExpressionDriver.h"
 #include "Factory/Factory.h"
 #include "Factory/fxDescriptor.h"
@@ -28,8 +29,12 @@
 #include "rvAudio.h"
 #include "rvSceneDisplay.h"
 
+using rvTest::Brightest;
 using rvTest::RenderTarget;
 using rvTest::RGBA;
+
+// Where a point of the scene lands in "Default".
+const auto Project = rvTest::ProjectToDefault;
 
 namespace
 {
@@ -77,26 +82,8 @@ protected:
         EXPECT_TRUE(shot.SavePNG(rvTest::BinaryPath(std::string(name) + ".png")));
     }
 
-    static glm::vec2 Project(const glm::vec3& p)
-    {
-        const glm::vec4 c = rvSceneDisplay::_DefaultBuffer._mViewProjection * glm::vec4(p, 1.0f);
-        return glm::vec2((c.x / c.w * 0.5f + 0.5f) * kW, (c.y / c.w * 0.5f + 0.5f) * kH);
-    }
-
     std::vector<std::unique_ptr<fxBase>> _apEffects;
 };
-
-RGBA Brightest(const RenderTarget& t, glm::vec2 at, int r)
-{
-    RGBA best{0, 0, 0, 0};
-    for (int y = std::max(0, int(at.y) - r); y <= std::min(kH - 1, int(at.y) + r); ++y)
-        for (int x = std::max(0, int(at.x) - r); x <= std::min(kW - 1, int(at.x) + r); ++x)
-        {
-            const RGBA p = t.Pixel(x, y);
-            if (p.r + p.g + p.b > best.r + best.g + best.b) best = p;
-        }
-    return best;
-}
 
 int Sum(const RGBA& p)
 {
