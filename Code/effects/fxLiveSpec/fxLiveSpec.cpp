@@ -1,6 +1,7 @@
 #include "effects/fxLiveSpec/fxLiveSpec.h"
 
 #include "Display/rvBufferDisplay.h"
+#include "Factory/rvEditorHook.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "rvAssert.h"
 #include "rvAudio.h"
@@ -12,8 +13,6 @@
 #include <cstdio>
 #include <cstring>
 #include <glm/glm.hpp>
-
-void (*fxLiveSpec::_pfnDrawWindow)(fxLiveSpec& effect) = nullptr;
 
 namespace
 {
@@ -244,7 +243,7 @@ void fxLiveSpec::Render()
 {
     const uint32_t hSource = Source();
     ReadLevels(hSource);
-    if (_pfnDrawWindow) _pfnDrawWindow(*this);
+    rvEditorHook<&fxLiveSpec::Render>::Call(*this); // the "Live Spectr" window (fxLiveSpecEditor.cpp)
 
     rvBufferDisplay* pBuffer = rvSceneDisplay::_pCurrentBuffer;
     rvAssert(pBuffer);

@@ -4,8 +4,8 @@
 // channel rising from the bottom edge of the render buffer, right channel hanging from the top).
 // The sound comes from the capture device; where there is none (or only the silent stand-in
 // driver), from the music the timeline plays. While capturing, a long quiet spell makes
-// "Make some noise !!!!!!" blink. The editor window "Live Spectr" (built by the editor through
-// _pfnDrawWindow) shows levels, four sliders, the choice between file and capture and two looks.
+// "Make some noise !!!!!!" blink. The editor window "Live Spectr" (fxLiveSpecEditor.cpp, built
+// from Render) shows levels, four sliders, the choice between file and capture and two looks.
 //
 // The effect never closes the shared output device and never stops a stream it did not open:
 // the timeline's music plays on whatever the effect does.
@@ -43,9 +43,6 @@ public:
 
     // The class has no attributes of its own; the Factory makes its descriptor.
     static fxBase* Create(fxDescriptor* pDescriptor);
-
-    // Builds the "Live Spectr" window; set by the editor, null without it.
-    static void (*_pfnDrawWindow)(fxLiveSpec& effect);
 
     bool _bWindowOpen;
     int _nSilentFrames;

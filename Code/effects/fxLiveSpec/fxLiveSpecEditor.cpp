@@ -2,7 +2,10 @@
 // between the played file and the capture, and two looks of the vector display.
 #include "effects/fxLiveSpec/fxLiveSpec.h"
 
+#include "Factory/rvEditorHook.h"
+
 #include <imgui.h>
+#include <imgui_internal.h>
 
 namespace
 {
@@ -20,6 +23,8 @@ void LevelRows(const char* pszNode, uint32_t nCurrent, uint32_t nMin, uint32_t n
 
 void DrawLiveSpecWindow(fxLiveSpec& e)
 {
+    ImGuiContext* pContext = ImGui::GetCurrentContext();
+    if (!pContext || !pContext->WithinFrameScope) return; // no editor frame being built
     if (ImGui::Begin("Live Spectr", &e._bWindowOpen))
     {
         LevelRows("Chan Left", e._nLevelLeft, e._nPeakMinLeft, e._nPeakMaxLeft);
@@ -36,6 +41,5 @@ void DrawLiveSpecWindow(fxLiveSpec& e)
     ImGui::End(); // always paired with Begin, open or not
 }
 
-// The editor supplies the window when it is part of the program.
-const bool s_bRegistered = (fxLiveSpec::_pfnDrawWindow = &DrawLiveSpecWindow, true);
+const rvEditorHook<&fxLiveSpec::Render>::Install s_Install(&DrawLiveSpecWindow);
 } // namespace

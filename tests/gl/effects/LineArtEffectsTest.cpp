@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "../../unit/Loader/ArchiveFixture.h"
+#include "ArchiveFixture.h"
 #include "DataPackGuard.h"
 #include "RenderHelpers.h"
 #include "Factory/Drivers/ExpressionDriver.h"

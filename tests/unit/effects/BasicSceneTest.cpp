@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "../Loader/ArchiveFixture.h"
+#include "ArchiveFixture.h"
 #include "DataPackGuard.h"
 #include "effects/fxBasicScene/fxBasicScene.h"
 

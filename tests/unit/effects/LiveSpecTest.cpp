@@ -15,6 +15,9 @@
 #include "effects/fxMusic/fxMusic.h"
 #include "rvAudioSDL.h"
 
+#include <imgui.h>
+#include <imgui_internal.h>
+
 namespace
 {
 class LiveSpecTest : public rvTest::VectorEffectTest
@@ -46,7 +49,7 @@ class CapturingAudio : public rvTest::RecordingAudio
 public:
     Handle RecordStart(int, int) override { return 42; }
     const char* OutputDriver() override { return "alsa"; }
-    int GetSpectrum(Handle h, float* pOut) override
+    int GetSpectrum(Handle, float* pOut) override
     {
         for (int i = 0; i < rvAudio::SPECTRUM_FLOATS; ++i)
             pOut[i] = _fMagnitude;
@@ -244,4 +247,22 @@ TEST(LiveSpecAudio, TheMusicPlaysOnWhileTheEffectStartsAndStops)
     vector_display_destroy(pDisplay);
     fxMusic::_hMusicChannel = 0;
     rvAudio::Set(nullptr);
+}
+
+// The "Live Spectr" window is built from Render while an editor frame is open, and Render does
+// not touch ImGui outside one.
+TEST_F(LiveSpecTest, WindowIsBuiltInsideAnEditorFrameOnly)
+{
+    rvTest::RecordingAudio audio;
+    fxLiveSpec* e = NewSpec();
+    Frame(*e); // no ImGui context at all
+    rvTest::ImGuiHeadless imgui;
+    e->Render(); // a context, but no frame
+    imgui.NewFrame();
+    e->Render();
+    ImGuiWindow* w = ImGui::FindWindowByName("Live Spectr");
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->Active);
+    imgui.EndFrame();
+    EXPECT_TRUE(e->_bWindowOpen);
 }

@@ -113,7 +113,10 @@ TEST_F(SeaTest, WaveSamplesCrestAndWidth)
             EXPECT_NEAR(s[i].y, -40.0f + k * k * 4.0f, 1e-4f);
             EXPECT_NEAR(s[i].r, 0.4f * k * k * k, 1e-5f);
             EXPECT_NEAR(s[i].b, 1.0f * k * k * k, 1e-5f);
-            if (k > 1e-3f) EXPECT_NEAR(s[i].thickness, 0.8f * k, 1e-5f);
+            if (k > 1e-3f)
+            {
+                EXPECT_NEAR(s[i].thickness, 0.8f * k, 1e-5f);
+            }
         }
         // The width before the sea is restored afterwards.
         EXPECT_FLOAT_EQ(_pDisplay->current_thickness, 0.3f);
