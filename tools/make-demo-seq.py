@@ -522,7 +522,7 @@ def chorus_tail():
     buffer_props.update(rgba("BackColor", (0.0, 0.0, 0.02, 1.0)))
     items += [
         effect("fxBufferDisplay", "Spectrum", a, b, **buffer_props),
-        look("LookSpectrum", a, b, steps=6.0, initial=0.5, final=0.1, factor=1.6, intensity=1.4, brightness=0.7),
+        look("LookSpectrum", a, b, steps=8.0, initial=0.6, final=0.15, factor=2.4, intensity=2.0, brightness=0.7),
         camera("CamSpectrum", a, b, pos=(-512.0, -256.0, -443.4), fov=60.0),
         effect("fxLiveSpec", "LiveSpectrum", a, b, 0.0, 0.0),
         effect("fxBufferDefault", "SpectrumBack", a, b, **{"Debug Color": 0, "Debug Alpha": 0, "Debug Depth": 0}),
