@@ -7,7 +7,9 @@ there instead of here).
 
 The music ("Night Vector", Data/Audio/Morvane.mp3) runs at 125 BPM: one beat is 0.48 s
 (28.8 frames at 60 per second) and one bar 1.92 s (115.2 frames). Cuts fall on bars, rounded
-to the nearest frame. The demo covers the first 40 bars (76.8 s):
+to the nearest frame. The demo covers the first 53 bars (101.8 s); from bar 32 on, each section
+is written on bars of its own and placed by demo() at the end of the one before, an eight-bar
+section's last scene held 2.5 bars longer (10.5 bars, 20.16 s):
 
   bars  0- 8  Ignition  pad and arpeggio, kick and hats from bar 4: a core ring lights up on
                         a green grid, two sparks orbit it leaving phosphor trails, a ring of
@@ -18,10 +20,10 @@ to the nearest frame. The demo covers the first 40 bars (76.8 s):
                         (and tiled as a wall) over an amber grid, pulsing with the kick.
   bars 24-32  Sphere    the chorus: a sphere of latitude rings builds up beat by beat, the
                         camera orbits it, shock rings on the snare, then everything fades.
-  bars 32-40  Chorus    its second half: a sea with a jellyfish riding a swimmer's trail, a
+  bars 32-42.5 Chorus   its second half: a sea with a jellyfish riding a swimmer's trail, a
                         cardioid and a growing fractal, a hall with spinning arrows, the
                         music's spectrum under a glowing caption.
-  bars 40-48  Break     pad, arpeggio, hats and a soft lead: the title written letter by letter
+  bars 42.5-53 Break    pad, arpeggio, hats and a soft lead: the title written letter by letter
                         over a clockwork, a neon caption, an eye whose iris is a clockwork
                         turning behind the lids, a manta ray rising through orbiting layers, a
                         head turning into the ZQ4 logo, rays gathering into the logo.
@@ -650,6 +652,23 @@ def machine_break():
     return items
 
 
+def place(items, written_at, written_bars, at, bars):
+    """Moves a section written for bars written_at.. (written_bars long) to begin at bar `at` and
+    last `bars`: every item moves by the same number of frames, and what ends with the section
+    ends with it at its new length. `at - written_at` is a multiple of half a bar, so the beat
+    phase that the drivers compute from their start stays on the music (within the frame
+    rounding that every cut has)."""
+    shift = int(round((at - written_at) * BAR_F))
+    end = bar(written_at + written_bars)
+    for item in items:
+        props = item["Properties"]
+        if props["End"] == end:
+            props["End"] = bar(at + bars) - shift
+        props["Start"] += shift
+        props["End"] += shift
+    return items
+
+
 def demo():
     end = bar(32)
     items = [
@@ -666,8 +685,14 @@ def demo():
     items.append(effect("fxSequence", "Tunnel", bar(8), bar(16), **{"Sequence File": TUNNEL, "Time Seek": 0.0}))
     items += scope()
     items += sphere()
-    items += chorus_tail()
-    items += machine_break()
+    # From bar 32 on, each section was written on bars of its own and is placed here, in turn,
+    # where the one before ends; an eight-bar section's last scene is held 2.5 bars longer, so
+    # that every section lasts at least 20 s.
+    at = 32.0
+    for section, written_at, written_bars, bars in ((chorus_tail, 32, 8, 10.5),
+                                                   (machine_break, 40, 8, 10.5)):
+        items += place(section(), written_at, written_bars, at, bars)
+        at += bars
     # The music and the tint run to the end of the last section.
     last = max(item["Properties"]["End"] for item in items)
     for item in items[:2]:

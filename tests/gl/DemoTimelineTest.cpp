@@ -171,8 +171,9 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     EXPECT_GT(rvLoader::_nTotal, 0);
     EXPECT_EQ(rvLoader::_nLoaded, rvLoader::_nTotal);
 
-    // The demo uses every class built so far and lasts 48 bars at 125 BPM.
-    EXPECT_EQ(_Sequence.LastFrame(), 5530);
+    // The demo uses every class built so far and lasts 53 bars at 125 BPM (from bar 32 on, the
+    // sections last 10.5 bars each).
+    EXPECT_EQ(_Sequence.LastFrame(), 6106);
     std::map<std::string, int> classes;
     for (fxBase* e : _Sequence._apEffects)
         ++classes[e->_pDescriptor->_sClassName];
@@ -194,9 +195,11 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     const int kStepsPerSecond = 30;
     const int kIgnition = 10 * 30, kTunnel = 24 * 30, kScope = 37 * 30 + 15, kSphere = 55 * 30;
     // The chorus's second half: the sea (bar 33), the tree (bar 35.3), the hall (bar 37), the
-    // spectrum (bar 39.5). The break: the title (bar 41), the eye machine (bar 43), the logo (bar 46).
+    // spectrum (bar 39.5). The break, placed 2.5 bars (144 steps) after the bars it was written
+    // on: the title (bar 43.5), the eye machine (bar 45.5), the logo (bar 48.5).
     const int kSea = 63 * 30 + 12, kTree = 67 * 30 + 25, kHall = 71 * 30, kSpectrum = 75 * 30 + 25;
-    const int kTitle = 79 * 30, kMachine = 83 * 30, kLogo = 89 * 30;
+    const int kBreak = 144;
+    const int kTitle = 79 * 30 + kBreak, kMachine = 83 * 30 + kBreak, kLogo = 89 * 30 + kBreak;
     RenderTarget shot(kW, kH);
     const float dt = 1.f / kStepsPerSecond;
     int step = 0;
@@ -323,8 +326,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     // Past its end the timeline stops on its last frame with every effect back to loaded.
     EXPECT_TRUE(tunnelRan);
     EXPECT_FALSE(_Sequence._bPlaying);
-    EXPECT_NEAR(step, 2765, 1);
-    EXPECT_FLOAT_EQ(_Sequence._fTime, 5530.f / 60.f);
+    EXPECT_NEAR(step, 3053, 1);
+    EXPECT_FLOAT_EQ(_Sequence._fTime, 6106.f / 60.f);
     for (fxBase* e : _Sequence._apEffects)
         EXPECT_EQ(e->_eState, State_DemoStarted) << e->_sName;
 }
