@@ -24,6 +24,7 @@
 #include "effects/fxMusicReference/fxMusicReference.h"
 #include "effects/fxSequence/fxSequence.h"
 #include "effects/fxStarField/fxStarField.h"
+#include "effects/fxTunnelPattern3d/fxTunnelPattern3d.h"
 #include "effects/fxVectorDisplay/fxVectorDisplay.h"
 
 namespace
@@ -81,7 +82,7 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /* 23 */ {"fxBasicShader3d", nullptr}, // descriptor made here
     /* 24 */ {"fxBasicScene", nullptr},
     /* 25 */ {"fxAmbientParticles", nullptr},
-    /* 26 */ {"fxTunnelPattern3d", nullptr},
+    /* 26 */ {"fxTunnelPattern3d", &fxTunnelPattern3d::RegisterAttributes},
     /* 27 */ {"fxBackCircuit", nullptr},
     /* 28 */ {"fxBackGrid", &fxBackGrid::RegisterAttributes},
     /* 29 */ {"fxImage", &fxImage::RegisterAttributes},

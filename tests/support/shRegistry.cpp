@@ -9,6 +9,7 @@
 #include "effects/fxHorizonBorealis/shHorizonBorealis.h"
 #include "effects/fxJoyDivision/shJoyDivision.h"
 #include "effects/fxStarField/shStarField.h"
+#include "effects/fxTunnelPattern3d/shTunnelPattern3d.h"
 #include "effects/patterns/shPostTint.h"
 #include "effects/patterns/shWireBlock3d.h"
 #include "shBasicShader3d.h"
@@ -25,6 +26,7 @@ const std::vector<shRegistryRow>& shRegistry::All()
         Row<shStarField>("shStarField"),
         Row<shPostTint>("shPostTint"),
         Row<shWireBlock3d>("shWireBlock3d"),
+        Row<shTunnelPattern3d>("shTunnelPattern3d"),
     };
     return s_aRows;
 }
