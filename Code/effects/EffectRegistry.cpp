@@ -9,6 +9,7 @@
 #include <iterator>
 
 // One header per registered class.
+#include "effects/fxBackCircuit/fxBackCircuit.h"
 #include "effects/fxBackGrid/fxBackGrid.h"
 #include "effects/fxBufferDefault/fxBufferDefault.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
@@ -83,7 +84,7 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /* 24 */ {"fxBasicScene", nullptr},
     /* 25 */ {"fxAmbientParticles", nullptr},
     /* 26 */ {"fxTunnelPattern3d", &fxTunnelPattern3d::RegisterAttributes},
-    /* 27 */ {"fxBackCircuit", nullptr},
+    /* 27 */ {"fxBackCircuit", &fxBackCircuit::RegisterAttributes},
     /* 28 */ {"fxBackGrid", &fxBackGrid::RegisterAttributes},
     /* 29 */ {"fxImage", &fxImage::RegisterAttributes},
     /* 30 */ {"fxVectorDisplay", &fxVectorDisplay::RegisterAttributes},

@@ -5,6 +5,7 @@
 #include "effects/shUniformList.h"
 
 // One include and one row per sh class.
+#include "effects/fxBackCircuit/shBackCircuitObject.h"
 #include "effects/fxBackGrid/shBackGrid.h"
 #include "effects/fxHorizonBorealis/shHorizonBorealis.h"
 #include "effects/fxJoyDivision/shJoyDivision.h"
@@ -27,6 +28,8 @@ const std::vector<shRegistryRow>& shRegistry::All()
         Row<shPostTint>("shPostTint"),
         Row<shWireBlock3d>("shWireBlock3d"),
         Row<shTunnelPattern3d>("shTunnelPattern3d"),
+        Row<shBackCircuitObjectMapping>("shBackCircuitObjectMapping"),
+        Row<shBackCircuitObjectWireframe>("shBackCircuitObjectWireframe"),
     };
     return s_aRows;
 }

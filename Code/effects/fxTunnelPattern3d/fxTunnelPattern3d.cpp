@@ -5,6 +5,7 @@
 #include "Sequencer/rvSequence.h"
 #include "effects/shEffectProgram.h"
 #include "rvAssert.h"
+#include "rvMath.h"
 #include "rvSceneDisplay.h"
 
 #include <algorithm>
@@ -72,10 +73,10 @@ float SignOf(float v)
     return v > 0.0f ? 1.0f : (v < 0.0f ? -1.0f : 0.0f);
 }
 
-// Random value in [-a, a] from the C runtime generator.
+// Random value in [-a, a] from the C runtime generator (0 .. 32767).
 float RandomIn(float a)
 {
-    return float(rand()) * 2.0f * a / 32767.0f - a;
+    return float(rvRand15()) * 2.0f * a / 32767.0f - a;
 }
 
 fxTunnelPattern3d::PTS_CIRCLE* Ring(TLS_LIST_ELEMENT* p)
