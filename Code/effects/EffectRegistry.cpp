@@ -11,6 +11,8 @@
 // One header per registered class.
 #include "effects/fxBackCircuit/fxBackCircuit.h"
 #include "effects/fxBackGrid/fxBackGrid.h"
+#include "effects/fxBootSequence/fxBootSequence.h"
+#include "effects/fxBootText/fxBootText.h"
 #include "effects/fxBufferDefault/fxBufferDefault.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
 #include "effects/fxCamera/fxCamera.h"
@@ -23,6 +25,8 @@
 #include "effects/fxLorenz/fxLorenz.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
+#include "effects/fxObjVectrex/fxObjVectrex.h"
+#include "effects/fxObjVectrexCard/fxObjVectrexCard.h"
 #include "effects/fxSequence/fxSequence.h"
 #include "effects/fxStarField/fxStarField.h"
 #include "effects/fxTunnelPattern3d/fxTunnelPattern3d.h"
@@ -90,8 +94,8 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /* 30 */ {"fxVectorDisplay", &fxVectorDisplay::RegisterAttributes},
     /* 31 */ {"fxPostVHS", nullptr},
     /* 32 */ {"fxPostDistortion", nullptr},
-    /* 33 */ {"fxBootSequence", nullptr},
-    /* 34 */ {"fxBootText", nullptr},
+    /* 33 */ {"fxBootSequence", &fxBootSequence::RegisterAttributes},
+    /* 34 */ {"fxBootText", &fxBootText::RegisterAttributes},
     /* 35 */ {"fxBufferDisplay", &fxBufferDisplay::RegisterAttributes},
     /* 36 */ {"fxBufferDefault", &fxBufferDefault::RegisterAttributes},
     /* 37 */ {"fxJoyDivision", &fxJoyDivision::RegisterAttributes},
@@ -102,8 +106,8 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /* 42 */ {"fxOcean", nullptr},
     /* 43 */ {"fxHorizonBorealis", &fxHorizonBorealis::RegisterAttributes},
     /* 44 */ {"fxTextNeon", nullptr},
-    /* 45 */ {"fxObjVectrex", nullptr},
-    /* 46 */ {"fxObjVectrexCard", nullptr},
+    /* 45 */ {"fxObjVectrex", &fxObjVectrex::RegisterAttributes},
+    /* 46 */ {"fxObjVectrexCard", &fxObjVectrexCard::RegisterAttributes},
     /* 47 */ {"fxObjArrow", nullptr},
     /* 48 */ {"fxAnimation", nullptr},
     /* 49 */ {"fxExtruder", nullptr},
