@@ -11,6 +11,7 @@
 // One header per registered class.
 #include "effects/fxBackCircuit/fxBackCircuit.h"
 #include "effects/fxBackGrid/fxBackGrid.h"
+#include "effects/fxBasicScene/fxBasicScene.h"
 #include "effects/fxBootSequence/fxBootSequence.h"
 #include "effects/fxBootText/fxBootText.h"
 #include "effects/fxBufferDefault/fxBufferDefault.h"
@@ -19,18 +20,26 @@
 #include "effects/fxCircle/fxCircle.h"
 #include "effects/fxDemoGlobalParams/fxDemoGlobalParams.h"
 #include "effects/fxECG/fxECG.h"
+#include "effects/fxFractal/fxFractal.h"
 #include "effects/fxHorizonBorealis/fxHorizonBorealis.h"
 #include "effects/fxImage/fxImage.h"
+#include "effects/fxJellyFish/fxJellyFish.h"
 #include "effects/fxJoyDivision/fxJoyDivision.h"
+#include "effects/fxLinePath/fxLinePath.h"
+#include "effects/fxLiveSpec/fxLiveSpec.h"
 #include "effects/fxLorenz/fxLorenz.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
+#include "effects/fxObjArrow/fxObjArrow.h"
 #include "effects/fxObjVectrex/fxObjVectrex.h"
 #include "effects/fxObjVectrexCard/fxObjVectrexCard.h"
+#include "effects/fxSea/fxSea.h"
 #include "effects/fxSequence/fxSequence.h"
 #include "effects/fxStarField/fxStarField.h"
+#include "effects/fxTextStash/fxTextStash.h"
 #include "effects/fxTunnelPattern3d/fxTunnelPattern3d.h"
 #include "effects/fxVectorDisplay/fxVectorDisplay.h"
+#include "effects/rvCardoid/rvCardoid.h"
 
 namespace
 {
@@ -57,6 +66,12 @@ fxDescriptor* RegisterMusicReference()
     return d;
 }
 
+fxDescriptor* RegisterLiveSpec()
+{
+    static fxDescriptor* s = new fxDescriptor(fxBase::GetDescriptor(), "fxLiveSpec", &fxLiveSpec::Create);
+    return s;
+}
+
 // The fixed registration order: the row number is the class id. One row per class; a class
 // becoming available replaces its null with its registration function (<Class>::RegisterAttributes,
 // or a function above).
@@ -64,17 +79,17 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /*  0 */ {"fxBase", &fxBase::RegisterAttributes},
     /*  1 */ {"fxCircle", &fxCircle::RegisterAttributes},
     /*  2 */ {"fxText", nullptr},
-    /*  3 */ {"fxFractal", nullptr},
-    /*  4 */ {"fxJellyFish", nullptr},
+    /*  3 */ {"fxFractal", &fxFractal::RegisterAttributes},
+    /*  4 */ {"fxJellyFish", &fxJellyFish::RegisterAttributes},
     /*  5 */ {"fxSwarm", nullptr},
-    /*  6 */ {"fxLinePath", nullptr},
+    /*  6 */ {"fxLinePath", &fxLinePath::RegisterAttributes},
     /*  7 */ {"fxParticleEmitter", nullptr},
     /*  8 */ {"fxMetaBallSystem", nullptr},
     /*  9 */ {"fxSequence", &fxSequence::RegisterAttributes},
     /* 10 */ {"fxSVG", nullptr},
-    /* 11 */ {"fxSea", nullptr},
+    /* 11 */ {"fxSea", &fxSea::RegisterAttributes},
     /* 12 */ {"fxAsteroid", nullptr},
-    /* 13 */ {"rvCardoid", nullptr},
+    /* 13 */ {"rvCardoid", &rvCardoid::RegisterAttributes},
     /* 14 */ {"nanoSVGScene", nullptr},
     /* 15 */ {"fxMorph", nullptr},
     /* 16 */ {"rvEyesUniverse", nullptr},
@@ -82,10 +97,10 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /* 18 */ {"fxLorenz", &fxLorenz::RegisterAttributes},
     /* 19 */ {"fxBBC", nullptr},
     /* 20 */ {"fxMantaRay", nullptr},
-    /* 21 */ {"fxLiveSpec", nullptr},      // descriptor made here
+    /* 21 */ {"fxLiveSpec", &RegisterLiveSpec},      // descriptor made here
     /* 22 */ {"fxBasicShader2d", nullptr}, // descriptor made here
     /* 23 */ {"fxBasicShader3d", nullptr}, // descriptor made here
-    /* 24 */ {"fxBasicScene", nullptr},
+    /* 24 */ {"fxBasicScene", &fxBasicScene::RegisterAttributes},
     /* 25 */ {"fxAmbientParticles", nullptr},
     /* 26 */ {"fxTunnelPattern3d", &fxTunnelPattern3d::RegisterAttributes},
     /* 27 */ {"fxBackCircuit", &fxBackCircuit::RegisterAttributes},
@@ -108,14 +123,14 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /* 44 */ {"fxTextNeon", nullptr},
     /* 45 */ {"fxObjVectrex", &fxObjVectrex::RegisterAttributes},
     /* 46 */ {"fxObjVectrexCard", &fxObjVectrexCard::RegisterAttributes},
-    /* 47 */ {"fxObjArrow", nullptr},
+    /* 47 */ {"fxObjArrow", &fxObjArrow::RegisterAttributes},
     /* 48 */ {"fxAnimation", nullptr},
     /* 49 */ {"fxExtruder", nullptr},
     /* 50 */ {"fxDepthLine", nullptr}, // descriptor made here
     /* 51 */ {"fxECG", &fxECG::RegisterAttributes},
     /* 52 */ {"fxObjLoader", nullptr},
     /* 53 */ {"fxGLTFLoader", nullptr}, // GetDescriptor + "GLTF"
-    /* 54 */ {"fxTextStash", nullptr},
+    /* 54 */ {"fxTextStash", &fxTextStash::RegisterAttributes},
     /* 55 */ {"fxStencilTest", nullptr}, // GetDescriptor + "Scale", "Color"
 };
 static_assert(std::size(s_aRegistrationTable) == 56, "56 effect classes");
