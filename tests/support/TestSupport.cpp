@@ -58,4 +58,14 @@ std::string ReadFixture(const std::string& rel) { return ReadFileBytes(SourcePat
 
 std::string SourcePath(const std::string& rel) { return std::string(MORVANE_SOURCE_DIR) + "/" + rel; }
 std::string BinaryPath(const std::string& rel) { return std::string(MORVANE_BINARY_DIR) + "/" + rel; }
+void CopyFixedNameData(const TempWorkDir& dir)
+{
+    for (const char* pszFile : {"Data/img/ZQ4-Unit.png", "Data/img/ZQ4-UnitButton.png", "Data/img/ZQ4-EpromCart.png",
+                                "Data/img/circuitPath.png", "Data/img/circuitBack.png",
+                                "Data/txt/BootSequenceScreen.txt", "Data/Font/DroidSerif-Regular.ttf"})
+    {
+        const std::string bytes = ReadFileBytes(SourcePath(pszFile));
+        if (!bytes.empty()) dir.WriteFile(pszFile, bytes);
+    }
+}
 } // namespace rvTest

@@ -21,6 +21,8 @@ fxBootText::~fxBootText() = default;
 void fxBootText::Init()
 {
     _shText.LoadFont(_sFont.c_str());
+    // Read with the other files of the loading pass too; each start reads it again.
+    LoadText(_sTextFile);
 }
 
 void fxBootText::OnEffectStart()
