@@ -58,14 +58,16 @@ std::string ReadFixture(const std::string& rel) { return ReadFileBytes(SourcePat
 
 std::string SourcePath(const std::string& rel) { return std::string(MORVANE_SOURCE_DIR) + "/" + rel; }
 std::string BinaryPath(const std::string& rel) { return std::string(MORVANE_BINARY_DIR) + "/" + rel; }
-void CopyFixedNameData(const TempWorkDir& dir)
+
+void LinkGeneratedAssets()
 {
-    for (const char* pszFile : {"Data/img/ZQ4-Unit.png", "Data/img/ZQ4-UnitButton.png", "Data/img/ZQ4-EpromCart.png",
-                                "Data/img/circuitPath.png", "Data/img/circuitBack.png",
-                                "Data/txt/BootSequenceScreen.txt", "Data/Font/DroidSerif-Regular.ttf"})
+    std::filesystem::create_directories("Data");
+    for (const char* folder : {"svg", "Font", "img", "txt"})
     {
-        const std::string bytes = ReadFileBytes(SourcePath(pszFile));
-        if (!bytes.empty()) dir.WriteFile(pszFile, bytes);
+        const std::string source = SourcePath(std::string("Data/") + folder);
+        const std::string link = std::string("Data/") + folder;
+        if (std::filesystem::exists(source) && !std::filesystem::exists(link))
+            std::filesystem::create_directory_symlink(source, link);
     }
 }
 } // namespace rvTest

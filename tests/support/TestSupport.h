@@ -43,10 +43,9 @@ std::string SourcePath(const std::string& rel);
 std::string ReadFileBytes(const std::string& path);
 // A committed fixture's bytes (ReadFileBytes(SourcePath(rel))).
 std::string ReadFixture(const std::string& rel);
-// Copies into a working directory the data files that timeline effects read by a fixed name and
-// that the packer makes or keeps beside the timelines (pictures, boot text, fonts), where they
-// exist in the source tree; packed with the timelines, the demo then reads them as the player does.
-void CopyFixedNameData(const TempWorkDir& dir);
 // Path in the build directory (where tests leave screenshots and reports).
 std::string BinaryPath(const std::string& rel);
+// Links the generated asset folders of the source tree (drawings, fonts, pictures, texts) into
+// "Data/" of the working directory, so that a timeline packed there finds the files its effects read.
+void LinkGeneratedAssets();
 } // namespace rvTest
