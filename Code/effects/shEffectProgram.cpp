@@ -2,6 +2,10 @@
 
 #include "rvShaderProgram.h"
 
+#include <cstdio>
+#include <set>
+#include <string>
+
 const char* const shEffectProgram::FullScreenVertexSource =
     "SHADER_HEADER\n"
     "layout (location = 0) in vec2 aPos;\n"
@@ -34,4 +38,30 @@ void shEffectProgram::SetFadeBlend(float fFade)
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
         glDisable(GL_BLEND);
     }
+}
+
+bool shEffectProgram::LoadDataImage(rvTexColorProgram2D& holder, const char* pszPath)
+{
+    holder.LoadImage(pszPath, false);
+    if (holder.IsImageLoaded()) return true;
+    static std::set<std::string> s_asReported;
+    if (s_asReported.insert(pszPath).second)
+        std::fprintf(stderr, "Missing image %s: the effect is drawn without it.\n", pszPath);
+    return false;
+}
+
+GLuint shEffectProgram::NeutralNoiseTexture()
+{
+    static GLuint s_glTexture = 0;
+    if (!s_glTexture)
+    {
+        const unsigned char grey[4] = {128, 128, 128, 128};
+        glGenTextures(1, &s_glTexture);
+        glBindTexture(GL_TEXTURE_2D, s_glTexture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, grey);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    return s_glTexture;
 }

@@ -49,6 +49,13 @@ public:
     // (src alpha, one minus src alpha, add); otherwise alpha writes and blending off.
     static void SetFadeBlend(float fFade);
 
+    // Loads an image of the data archive into a texture holder (no mipmaps). An image that cannot
+    // be read or decoded is named once per process on stderr; the caller draws without it.
+    static bool LoadDataImage(rvTexColorProgram2D& holder, const char* pszPath);
+    // A 1x1 mid-grey texture (0.5 in every channel) that stands in for a missing noise picture;
+    // made on first use, kept for the life of the process.
+    static GLuint NeutralNoiseTexture();
+
     // The Build and Use steps above, for the full-screen 2D classes. pszFile and nLine name the
     // caller in the message of an asserted uniform that the compiler dropped.
     template <class Program> static bool BuildFullScreen(Program& program, const char* pszFragmentSource)

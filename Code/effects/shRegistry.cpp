@@ -6,8 +6,11 @@
 
 // One include and one row per sh class.
 #include "effects/fxBackGrid/shBackGrid.h"
+#include "effects/fxBasicShader2d/shBasicShader2d.h"
 #include "effects/fxHorizonBorealis/shHorizonBorealis.h"
 #include "effects/fxJoyDivision/shJoyDivision.h"
+#include "effects/fxPostDistortion/shPostDistortion.h"
+#include "effects/fxPostVHS/shPostVHS.h"
 #include "effects/fxStarField/shStarField.h"
 #include "shBasicShader3d.h"
 #include "shOccludingShader.h"
@@ -17,10 +20,13 @@ const std::vector<shRegistryRow>& shRegistry::All()
     static const std::vector<shRegistryRow> s_aRows = {
         Row<shBackGrid>("shBackGrid"),
         Row<shJoyDivision>("shJoyDivision"),
+        Row<shBasicShader2d>("shBasicShader2d"),
         Row<shBasicShader3d>("shBasicShader3d"),
         Row<shHorizonBorealis>("shHorizonBorealis"),
         Row<shOccludingShader>("shOccludingShader"),
         Row<shStarField>("shStarField"),
+        Row<shPostVHS>("shPostVHS"),
+        Row<shPostDistortion>("shPostDistortion"),
     };
     return s_aRows;
 }

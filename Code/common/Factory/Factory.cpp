@@ -11,6 +11,8 @@
 
 // Effect class headers, one per registered class, as the classes become part of the program.
 #include "effects/fxBackGrid/fxBackGrid.h"
+#include "effects/fxBasicShader2d/fxBasicShader2d.h"
+#include "effects/fxBasicShader3d/fxBasicShader3d.h"
 #include "effects/fxBufferDefault/fxBufferDefault.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
 #include "effects/fxCamera/fxCamera.h"
@@ -23,6 +25,8 @@
 #include "effects/fxLorenz/fxLorenz.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
+#include "effects/fxPostDistortion/fxPostDistortion.h"
+#include "effects/fxPostVHS/fxPostVHS.h"
 #include "effects/fxSequence/fxSequence.h"
 #include "effects/fxStarField/fxStarField.h"
 #include "effects/fxVectorDisplay/fxVectorDisplay.h"
@@ -66,6 +70,16 @@ fxDescriptor* MadeHere(const char* pszClassName, fxCreateFn pfnCreate)
 // fxStencilTest: fxStencilTest::GetDescriptor(); "Scale" (TYPE_FLOAT, range 0.1 to 2.0),
 //   then "Color" (TYPE_COLOR3).
 // (These appends happen only while the class's own list is empty.)
+fxDescriptor* RegisterBasicShader2d()
+{
+    static fxDescriptor* s = MadeHere("fxBasicShader2d", &fxBasicShader2d::Create);
+    return s;
+}
+fxDescriptor* RegisterBasicShader3d()
+{
+    static fxDescriptor* s = MadeHere("fxBasicShader3d", &fxBasicShader3d::Create);
+    return s;
+}
 fxDescriptor* RegisterMusicReference()
 {
     fxDescriptor* d = fxMusicReference::GetDescriptor();
@@ -108,8 +122,8 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 19 */ {"fxBBC", nullptr},
     /* 20 */ {"fxMantaRay", nullptr},
     /* 21 */ {"fxLiveSpec", nullptr},      // descriptor made here
-    /* 22 */ {"fxBasicShader2d", nullptr}, // descriptor made here
-    /* 23 */ {"fxBasicShader3d", nullptr}, // descriptor made here
+    /* 22 */ {"fxBasicShader2d", &RegisterBasicShader2d}, // descriptor made here
+    /* 23 */ {"fxBasicShader3d", &RegisterBasicShader3d}, // descriptor made here
     /* 24 */ {"fxBasicScene", nullptr},
     /* 25 */ {"fxAmbientParticles", nullptr},
     /* 26 */ {"fxTunnelPattern3d", nullptr},
@@ -117,8 +131,8 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 28 */ {"fxBackGrid", &fxBackGrid::RegisterAttributes},
     /* 29 */ {"fxImage", &fxImage::RegisterAttributes},
     /* 30 */ {"fxVectorDisplay", &fxVectorDisplay::RegisterAttributes},
-    /* 31 */ {"fxPostVHS", nullptr},
-    /* 32 */ {"fxPostDistortion", nullptr},
+    /* 31 */ {"fxPostVHS", &fxPostVHS::RegisterAttributes},
+    /* 32 */ {"fxPostDistortion", &fxPostDistortion::RegisterAttributes},
     /* 33 */ {"fxBootSequence", nullptr},
     /* 34 */ {"fxBootText", nullptr},
     /* 35 */ {"fxBufferDisplay", &fxBufferDisplay::RegisterAttributes},
@@ -170,7 +184,6 @@ int Factory::Register(fxDescriptor* pDescriptor)
 void Factory::RegisterAll()
 {
     if (!_apDescriptors.empty()) return; // runs once; a second call (tools, tests) changes nothing
-    (void)&MadeHere;                     // used by rows as their classes arrive
     for (const RegistrationRow& row : s_aRegistrationTable)
     {
         fxDescriptor* pDescriptor = row.pfnRegister ? row.pfnRegister() : Unavailable(row.pszClassName);
