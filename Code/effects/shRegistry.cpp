@@ -9,6 +9,7 @@
 #include "effects/fxBasicShader2d/shBasicShader2d.h"
 #include "effects/fxHorizonBorealis/shHorizonBorealis.h"
 #include "effects/fxJoyDivision/shJoyDivision.h"
+#include "effects/fxOcean/shOcean.h"
 #include "effects/fxPostDistortion/shPostDistortion.h"
 #include "effects/fxPostVHS/shPostVHS.h"
 #include "effects/fxStarField/shStarField.h"
@@ -26,6 +27,7 @@ const std::vector<shRegistryRow>& shRegistry::All()
         Row<shOccludingShader>("shOccludingShader"),
         Row<shStarField>("shStarField"),
         Row<shPostVHS>("shPostVHS"),
+        Row<shOcean>("shOcean"),
         Row<shPostDistortion>("shPostDistortion"),
     };
     return s_aRows;

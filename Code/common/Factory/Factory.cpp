@@ -25,6 +25,7 @@
 #include "effects/fxLorenz/fxLorenz.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
+#include "effects/fxOcean/fxOcean.h"
 #include "effects/fxPostDistortion/fxPostDistortion.h"
 #include "effects/fxPostVHS/fxPostVHS.h"
 #include "effects/fxSequence/fxSequence.h"
@@ -142,7 +143,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 39 */ {"fxDemoGlobalParams", &fxDemoGlobalParams::RegisterAttributes},
     /* 40 */ {"fxMusicReference", &RegisterMusicReference}, // GetDescriptor + "Sequence File"
     /* 41 */ {"fxCamera", &fxCamera::RegisterAttributes},
-    /* 42 */ {"fxOcean", nullptr},
+    /* 42 */ {"fxOcean", &fxOcean::RegisterAttributes},
     /* 43 */ {"fxHorizonBorealis", &fxHorizonBorealis::RegisterAttributes},
     /* 44 */ {"fxTextNeon", nullptr},
     /* 45 */ {"fxObjVectrex", nullptr},

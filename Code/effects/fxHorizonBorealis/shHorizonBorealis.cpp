@@ -79,8 +79,10 @@ void shHorizonBorealis::ListUniforms(shUniformList& list)
 void shHorizonBorealis::LoadImages()
 {
     // A holder whose image failed to load is tried again at the next build.
-    if (!_imgPebbles.IsImageLoaded()) _imgPebbles.LoadImage("Data\\img\\Shadertoy\\Pebbles512.png", false);
-    if (!_imgAbstract.IsImageLoaded()) _imgAbstract.LoadImage("Data\\img\\Shadertoy\\Abstract1024.jpg", false);
+    if (!_imgPebbles.IsImageLoaded())
+        shEffectProgram::LoadDataImage(_imgPebbles, "Data\\img\\Shadertoy\\Pebbles512.png");
+    if (!_imgAbstract.IsImageLoaded())
+        shEffectProgram::LoadDataImage(_imgAbstract, "Data\\img\\Shadertoy\\Abstract1024.jpg");
 }
 
 bool shHorizonBorealis::Build()
