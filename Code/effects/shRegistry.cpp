@@ -5,6 +5,7 @@
 #include "effects/shUniformList.h"
 
 // One include and one row per sh class.
+#include "effects/fxAmbientParticles/shAmbientParticles.h"
 #include "effects/fxBackGrid/shBackGrid.h"
 #include "effects/fxBasicShader2d/shBasicShader2d.h"
 #include "effects/fxHorizonBorealis/shHorizonBorealis.h"
@@ -28,6 +29,7 @@ const std::vector<shRegistryRow>& shRegistry::All()
         Row<shStarField>("shStarField"),
         Row<shPostVHS>("shPostVHS"),
         Row<shOcean>("shOcean"),
+        Row<shAmbientParticles>("shAmbientParticles"),
         Row<shPostDistortion>("shPostDistortion"),
     };
     return s_aRows;

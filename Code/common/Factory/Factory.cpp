@@ -10,6 +10,7 @@
 #include <fstream>
 
 // Effect class headers, one per registered class, as the classes become part of the program.
+#include "effects/fxAmbientParticles/fxAmbientParticles.h"
 #include "effects/fxBackGrid/fxBackGrid.h"
 #include "effects/fxBasicShader2d/fxBasicShader2d.h"
 #include "effects/fxBasicShader3d/fxBasicShader3d.h"
@@ -126,7 +127,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 22 */ {"fxBasicShader2d", &RegisterBasicShader2d}, // descriptor made here
     /* 23 */ {"fxBasicShader3d", &RegisterBasicShader3d}, // descriptor made here
     /* 24 */ {"fxBasicScene", nullptr},
-    /* 25 */ {"fxAmbientParticles", nullptr},
+    /* 25 */ {"fxAmbientParticles", &fxAmbientParticles::RegisterAttributes},
     /* 26 */ {"fxTunnelPattern3d", nullptr},
     /* 27 */ {"fxBackCircuit", nullptr},
     /* 28 */ {"fxBackGrid", &fxBackGrid::RegisterAttributes},
