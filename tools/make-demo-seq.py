@@ -18,6 +18,11 @@ to the nearest frame. The demo covers the first 32 bars (61.44 s):
                         (and tiled as a wall) over an amber grid, pulsing with the kick.
   bars 24-32  Sphere    the chorus: a sphere of latitude rings builds up beat by beat, the
                         camera orbits it, shock rings on the snare, then everything fades.
+  bars 56-64  Tape      end of the second verse: a dusk sea flown over towards a low sun, as
+                        if played from a worn video tape: a glowing grid on the water ahead,
+                        spray drifting past, a wire cube half sunk in the waves; the picture
+                        swells on every snare, the storm rises, and in the last bar's fill the
+                        tape rolls over a turning test spiral.
 
 Usage: tools/make-demo-seq.py [--out DIR]   (default: Data/seq of the repository)
 """
@@ -400,8 +405,84 @@ def sphere():
     return items
 
 
+def tape():
+    """Bars 56-64, the second verse's end: the sea through a video tape."""
+    s, e = bar(56), bar(64)
+    d = (e - s) / FPS
+    fill = bar(63) - s  # the last bar, with the snare fill
+    # The sea is marched in a small buffer (a quarter of the screen's height) and scaled up: the
+    # ray march is the costly part, and the tape hides the softness.
+    sea_props = {"KeepRatio": True, "RepeatUV": False, "Clear": True, "Debug Color": 0, "Debug Alpha": 0,
+                 "Debug Depth": 0}
+    sea_props.update(vec("SizePixel", (0.0, 0.0)))
+    sea_props.update(vec("SizeUnit", (0.0, 0.25)))
+    sea_props.update(rgba("BackColor", (0.0, 0.0, 0.0, 1.0)))
+    # Flying towards the sun (+z), pitched down by 0.1 rad, 14 units above the mean level, 12 units
+    # a second: over the wire cube at the origin a little after bar 61.
+    pitch = 0.1
+    ocean = {"TimeSeek": 0.0, "TimeSpeed": 1.0, "Weather": 0.55, "Height": 0.0, "Scale": 25.0, "Waves": 1.0,
+             "FarClip": 900.0, "MaxSteps": 64.0, "ColorRadius": 0.0, "VectorRadius": 70.0, "VectorWidth": 6.0,
+             "VectorThickness": 0.12, "VectorAlpha": 1.6}
+    ocean.update(vec("WindXZ", (0.02, 0.01)))
+    ocean.update({"ColorSky.r": 0.32, "ColorSky.g": 0.2, "ColorSky.b": 0.55})
+    ocean.update({"ColorSun.r": 1.0, "ColorSun.g": 0.6, "ColorSun.b": 0.75})
+    ocean.update({"ColorFog.r": 0.85, "ColorFog.g": 0.45, "ColorFog.b": 0.6})
+    ocean.update({"ColorDeep.r": 0.0, "ColorDeep.g": 0.06, "ColorDeep.b": 0.12})
+    ocean.update({"ColorValue.r": 1.0, "ColorValue.g": 1.0, "ColorValue.b": 1.0})
+    ocean.update(vec("SpotPosition", (0.0, 0.0, 0.0)))
+    spray = {"Enabled": True, "BlendMode": 2, "Shape": 0, "Seed": 3, "NoiseMotion": 0.6, "LightRotZ": 0.7,
+             "LightAperture": 0.15, "LightFallback": 0.15, "LightDistance": 0.25, "Scale": 0.45, "Size": 0.12,
+             "Blur": 0.85, "Density": 5, "zScale": 0.8, "zAlpha": 0.75, "Spotlight": 0.0, "DebugGrid": False,
+             "DebugLight": False}
+    spray.update(vec("GlobalMotion", (0.25, 0.35, 1.5)))
+    spray.update(vec("CameraMotionScale", (1.0, 1.0, 1.0, 1.0)))
+    spray.update(vec("LightPosXY", (1.5, 0.8)))
+    spray.update(rgba("Color0", (0.35, 0.6, 0.9, 1.0)))
+    spray.update(rgba("Color1", (1.0, 0.7, 0.85, 1.0)))
+    vhs = {">>ScreenDistortion": 0.15, ">>Vignette": 0.35, "  VignetteAperture": 3.0, "  VignetteOscillation": 0.3,
+           ">>Noise": 0.25, "  NoiseScale": 4.0, ">>HblLines": 0.18, "  HblLinesHeight": 0.5, "  HblLinesSpeed": 1.0,
+           ">>JumpsV": 0.0, "  JumpsFreqV": 1.0, ">>JumpsH": 0.05, "  JumpsFreqH": 1.0, ">>WhiteLines": 0.12,
+           "  WhiteLinesStart": 0.2, "  WhiteLinesEnd": 0.3, "  WhiteLinesHeight": 1.0, ">>NoiseLines": 0.4,
+           "  NoiseLinesFreq": 0.6, ">>Wobble": 0.25, "  WobbleBand": 0.3, ">>Monochrome": 0.0}
+    last = snap(fill / FPS)
+    return [
+        # Everything up to "BackFromSea" draws into the small buffer "Sea".
+        effect("fxBufferDisplay", "Sea", s, e, **sea_props),
+        # Turned half round (towards +z), then pitched down.
+        camera("CamSea", s, e, quat=(0.0, math.cos(pitch / 2), math.sin(pitch / 2), 0.0), fov=70.0, drivers=[
+            expr("CamPosition.z", "-(z0 + v*x)", z0=-120.0, v=12.0),
+            sine("CamPosition.y", -15.5, -12.5, 3.84),
+        ]),
+        effect("fxOcean", "Ocean", s, e, drivers=[
+            # Calm dusk, the storm rising over the last bars: rougher, greyer, the waves quicker.
+            keys("Weather", [(0.0, 0.55), (7.68, 0.55), (last, 0.85), (d, 0.9)], SMOOTH),
+            keys("TimeSpeed", [(0.0, 1.0), (7.68, 1.0), (d, 2.2)], SMOOTH),
+            # The glowing grid runs ahead of the camera and pulses with the kick.
+            expr("SpotPosition.z", "z0 + v*x + 50", z0=-120.0, v=12.0),
+            expr("VectorAlpha", kick(s, 1.1, 0.9, 6.0)),
+        ], **ocean),
+        # Half sunk in the waves: the sea's depth hides what lies under the water.
+        effect("fxBasicShader3d", "WireCube", s + bar(3), e),
+        effect("fxBufferDefault", "BackFromSea", s, e, **{"Debug Color": 0, "Debug Alpha": 0, "Debug Depth": 0}),
+        image_of("SeaOnScreen", s, e, "Sea", size=1.0, blend=0, fullscreen=True, fade_in=0.96, fade_out=1.92),
+        effect("fxAmbientParticles", "Spray", s + beat(2), e, fade_in=1.92, fade_out=0.96, **spray),
+        # The test spiral flashes through the tape on the fill's last two sixteenths.
+        effect("fxBasicShader2d", "TestSpiral", s + fill + int(round(14 * BAR_F / 16)), e),
+        # On every snare the picture swells and rings.
+        effect("fxPostDistortion", "SnareBump", s, e, drivers=[
+            expr("  BumpStart", "x - %s*%g" % (snare_phase(s), 2 * BEAT_S)),
+        ], **{">.BumpHeight": 0.05, "  BumpSpeed": 38.0, "  BumpDuration": 0.45, "  BumpAttenuation": 2.0}),
+        effect("fxPostVHS", "Tape", s, e, drivers=[
+            expr(">>JumpsH", snare(s, 0.03, 0.5, 10.0)),
+            keys(">>JumpsV", [(0.0, 0.0), (last + 2 * BEAT_S, 0.0), (last + 2 * BEAT_S + 0.05, 0.7)], LINEAR),
+            keys(">>Monochrome", [(0.0, 0.0), (7.68, 0.0), (d, 0.45)], LINEAR),
+            keys(">>Noise", [(0.0, 0.25), (last, 0.25), (d, 0.6)], LINEAR),
+        ], **vhs),
+    ]
+
+
 def demo():
-    end = bar(32)
+    end = bar(64)
     items = [
         effect("fxMusic", "Music", 0, end, **{
             "MP3 File": MUSIC, "Volume": 1.0, "Radius Left": 1.0, "Radius Right": 0.0, "TempoBpm": 125.0,
@@ -416,6 +497,7 @@ def demo():
     items.append(effect("fxSequence", "Tunnel", bar(8), bar(16), **{"Sequence File": TUNNEL, "Time Seek": 0.0}))
     items += scope()
     items += sphere()
+    items += tape()
     return items
 
 

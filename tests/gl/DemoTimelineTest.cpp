@@ -193,13 +193,15 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     EXPECT_GT(rvLoader::_nTotal, 0);
     EXPECT_EQ(rvLoader::_nLoaded, rvLoader::_nTotal);
 
-    // The demo uses every class built so far and lasts 32 bars at 125 BPM.
-    EXPECT_EQ(_Sequence.LastFrame(), 3686);
+    // The demo uses every class built so far and lasts 64 bars at 125 BPM.
+    EXPECT_EQ(_Sequence.LastFrame(), 7373);
     std::map<std::string, int> classes;
     for (fxBase* e : _Sequence._apEffects)
         ++classes[e->_pDescriptor->_sClassName];
     for (const char* cls : {"fxMusic", "fxDemoGlobalParams", "fxVectorDisplay", "fxBackGrid", "fxCamera",
-                            "fxCircle", "fxSequence", "fxBufferDisplay", "fxBufferDefault", "fxImage"})
+                            "fxCircle", "fxSequence", "fxBufferDisplay", "fxBufferDefault", "fxImage", "fxOcean",
+                            "fxPostVHS", "fxPostDistortion", "fxAmbientParticles", "fxBasicShader2d",
+                            "fxBasicShader3d"})
         EXPECT_GT(classes[cls], 0) << cls;
     fxBase* tunnel = _Sequence.FindEffect("Tunnel");
     ASSERT_NE(tunnel, nullptr);
@@ -212,11 +214,13 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     // A fixed step of two frames of the 60 fps timeline. Steps checked (and kept) on the way.
     const int kStepsPerSecond = 30;
     const int kIgnition = 10 * 30, kTunnel = 24 * 30, kScope = 37 * 30 + 15, kSphere = 55 * 30;
+    // The tape: bar 58.5, bar 60.25 (the wire cube ahead), bar 63.75 (the fill).
+    const int kTapeSea = 3370, kTapeCube = 3470, kTapeFill = 3684;
     RenderTarget shot(kW, kH);
     const float dt = 1.f / kStepsPerSecond;
     int step = 0;
     bool tunnelRan = false;
-    for (; _Sequence._bPlaying && step < 4000; ++step)
+    for (; _Sequence._bPlaying && step < 8000; ++step)
     {
         rvSceneDisplay::BeginFrame(_window);
         _Sequence.Update(dt);
@@ -224,7 +228,9 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
         tunnelRan |= tunnel->_eState == State_EffectStarted;
         // The update of step n ran at time (n + 1) / 30.
         const int at = step + 1;
-        if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere) continue;
+        if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere && at != kTapeSea && at != kTapeCube &&
+            at != kTapeFill)
+            continue;
 
         Grab(shot);
         const std::vector<RGBA> px = shot.Read();
@@ -280,13 +286,36 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_GT(centre.r + centre.g + centre.b, corner.r + corner.g + corner.b + 20.f);
             EXPECT_GT(Count(px, [](const RGBA& p) { return p.r + p.g + p.b > 450; }), 500);
         }
+        else if (at == kTapeSea || at == kTapeCube)
+        {
+            // The sea through the tape: a pink dusk sky over dark water (the data images are not
+            // in this archive: both effects play without them).
+            EXPECT_EQ(_Sequence.FindEffect("Ocean")->_eState, State_EffectStarted);
+            const glm::vec3 sky = Mean(px, 40, 250, 600, 330);
+            const glm::vec3 water = Mean(px, 40, 10, 600, 90);
+            EXPECT_GT(sky.r, sky.g + 30.f);
+            EXPECT_GT(sky.b, sky.g + 10.f);
+            EXPECT_GT(sky.r + sky.g + sky.b, water.r + water.g + water.b + 150.f);
+            if (at == kTapeCube)
+            {
+                // The wire cube ahead: its black faces fill the middle of the lower half.
+                const glm::vec3 face = Mean(px, 260, 40, 380, 140);
+                EXPECT_LT(face.r + face.g + face.b, 60.f);
+            }
+        }
+        else if (at == kTapeFill)
+        {
+            // The test spiral flashes through the tape: white arms over the faded-out sea.
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.r + p.g + p.b > 450; }), kW * kH / 10);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.r + p.g + p.b < 60; }), kW * kH / 10);
+        }
     }
 
     // Past its end the timeline stops on its last frame with every effect back to loaded.
     EXPECT_TRUE(tunnelRan);
     EXPECT_FALSE(_Sequence._bPlaying);
-    EXPECT_NEAR(step, 1844, 1);
-    EXPECT_FLOAT_EQ(_Sequence._fTime, 3686.f / 60.f);
+    EXPECT_NEAR(step, 3687, 1);
+    EXPECT_FLOAT_EQ(_Sequence._fTime, 7373.f / 60.f);
     for (fxBase* e : _Sequence._apEffects)
         EXPECT_EQ(e->_eState, State_DemoStarted) << e->_sName;
 }

@@ -144,3 +144,18 @@ TEST(PackData, RecordedReadsMakeTheTableWhileTheTimelinesMatch)
     ASSERT_EQ(std::system(kPack.c_str()), 0);
     EXPECT_EQ(TableTotal(), tree.NamedTotal() + 1);
 }
+
+// An ocean reads its detail image at Init without naming it: counted once per ocean, and only
+// while the archive holds it.
+TEST(PackData, CountsTheImagesAnEffectClassReadsByItself)
+{
+    rvTest::TempWorkDir dir;
+    const std::string ocean = "{ \"Class\" : \"fxOcean\", \"Properties\" : { \"Name\" : \"sea\" } }";
+    const std::string demo = "{ \"Items\" : [ " + ocean + ", " + ocean + " ] }\n";
+    dir.WriteFile("Data/seq/_DemoFull_.seq", demo);
+    ASSERT_EQ(std::system(kPack.c_str()), 0);
+    EXPECT_EQ(TableTotal(), static_cast<int>(demo.size()));
+    dir.WriteFile("Data/img/Shadertoy/Pebbles512.png", std::string(70, 'p'));
+    ASSERT_EQ(std::system(kPack.c_str()), 0);
+    EXPECT_EQ(TableTotal(), static_cast<int>(demo.size()) + 2 * 70);
+}
