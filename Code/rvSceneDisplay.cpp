@@ -1,7 +1,6 @@
 #include "rvSceneDisplay.h"
 
 #include <GLFW/glfw3.h>
-#include <imgui.h>
 
 #include "vector_display/vector_display.h"
 
@@ -10,8 +9,6 @@ rvBufferDisplay* rvSceneDisplay::_pCurrentBuffer = nullptr;
 vector_display* rvSceneDisplay::_pCurrentDisplay = nullptr;
 GLFWwindow* rvSceneDisplay::_pWindow = nullptr;
 rvTexColorProgram2D rvSceneDisplay::_PresentProgram;
-rvTexAlphaProgram2D rvSceneDisplay::_AlphaProgram;
-rvTexDepthProgram2D rvSceneDisplay::_DepthProgram;
 
 namespace
 {
@@ -93,20 +90,6 @@ void rvSceneDisplay::SetupOccluderStencil()
     glDepthMask(GL_FALSE);
 }
 
-void rvSceneDisplay::DrawFreeCameraPanel()
-{
-    if (!ImGui::TreeNodeEx("Free Camera", ImGuiTreeNodeFlags_DefaultOpen)) return;
-    rvBufferDisplay& b = _DefaultBuffer;
-    ImGui::DragFloat("dist", &b._fDist, 1.0f, 0.f, 0.f, "%.3f");
-    ImGui::DragFloat("pitch", &b._fPitch, 1.0f, 0.f, 0.f, "%.3f");
-    ImGui::DragFloat("yaw", &b._fYaw, 1.0f, 0.f, 0.f, "%.3f");
-    ImGui::DragFloat("panX", &b._fPanX, 1.0f, 0.f, 0.f, "%.3f");
-    ImGui::DragFloat("panY", &b._fPanY, 1.0f, 0.f, 0.f, "%.3f");
-    ImGui::DragFloat("zNear", &b._fNear, 1.0f, 0.f, 0.f, "%.3f");
-    ImGui::DragFloat("zFar", &b._fFar, 1.0f, 0.f, 0.f, "%.3f");
-    ImGui::TreePop();
-}
-
 void rvSceneDisplay::Shutdown()
 {
     if (rvProgram::_currentProgramUsed) rvProgram::_currentProgramUsed->Unuse();
@@ -115,6 +98,4 @@ void rvSceneDisplay::Shutdown()
     _DefaultBuffer.Release(true);
     _PresentProgram.Release();
     rvBufferDisplay::_CopyProgram.Release();
-    _AlphaProgram.Release();
-    _DepthProgram.Release();
 }

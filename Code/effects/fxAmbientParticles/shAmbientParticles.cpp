@@ -1,35 +1,12 @@
 #include "effects/fxAmbientParticles/shAmbientParticles.h"
 
-#include "effects/shUniformList.h"
+#include "effects/shEffectProgram.h"
 
 const char* const shAmbientParticles::FragmentSource = R"GLSL(SHADER_HEADER
-#ifdef MORVANE
-in vec2 fragCoord;
-out vec4 fragColor;
+SHADER_FULL_SCREEN
+#ifndef MORVANE
+const int CONST_PARTICLE_SHAPE = 0;
 #endif
-uniform int SEED;
-uniform float FADE;
-uniform vec4 COLOR0;
-uniform vec4 COLOR1;
-uniform vec3 GLOBAL_MOTION;
-uniform vec3 CAMERA_POSITION;
-uniform vec3 CAMERA_ROTATION;
-uniform int ENABLED;
-uniform float BLUR;
-uniform float NOISE_MOTION;
-uniform int DENSITY;
-uniform float SCALE;
-uniform float DEPTH_SCALE;
-uniform float SIZE;
-uniform float DEPTH_ALPHA;
-uniform float SPOTLIGHT;
-uniform vec2 LIGHT_POSXY;
-uniform float LIGHT_ROTZ;
-uniform float LIGHT_APERTURE;
-uniform float LIGHT_FALLBACK;
-uniform float LIGHT_DISTANCE;
-uniform int DEBUG_GRID;
-uniform int DEBUG_SPOTLIGHT;
 
 float hash12(vec2 x)
 {
@@ -90,11 +67,7 @@ float shape(vec2 g)
     return 0.0;
 }
 
-#ifdef MORVANE
-void main()
-#else
-void mainImage( out vec4 fragColor, in vec2 fragCoord )
-#endif
+SHADER_MAIN
 {
     vec2 u = (2.0 * fragCoord - iResolution) / iResolution.x;
     float T = iTime;
@@ -143,33 +116,6 @@ void mainImage( out vec4 fragColor, in vec2 fragCoord )
         fragColor.r = raw;
 }
 )GLSL";
-
-void shAmbientParticles::ListUniforms(shUniformList& list)
-{
-    SH_UNIFORM(list, 1i, SEED, _nSeed);
-    SH_UNIFORM(list, 1f, FADE, _fFade);
-    SH_UNIFORM(list, 4f, COLOR0, _vColor0);
-    SH_UNIFORM(list, 4f, COLOR1, _vColor1);
-    SH_UNIFORM(list, 3f, GLOBAL_MOTION, _vGlobalMotion);
-    SH_UNIFORM(list, 3f, CAMERA_POSITION, _vCameraPosition);
-    SH_UNIFORM(list, 3f, CAMERA_ROTATION, _vCameraRotation);
-    SH_UNIFORM(list, 1i, ENABLED, _nEnabled);
-    SH_UNIFORM(list, 1f, BLUR, _fBlur);
-    SH_UNIFORM(list, 1f, NOISE_MOTION, _fNoiseMotion);
-    SH_UNIFORM(list, 1i, DENSITY, _nDensity);
-    SH_UNIFORM(list, 1f, SCALE, _fScale);
-    SH_UNIFORM(list, 1f, DEPTH_SCALE, _fDepthScale);
-    SH_UNIFORM(list, 1f, SIZE, _fSize);
-    SH_UNIFORM(list, 1f, DEPTH_ALPHA, _fDepthAlpha);
-    SH_UNIFORM(list, 1f, SPOTLIGHT, _fSpotlight);
-    SH_UNIFORM(list, 2f, LIGHT_POSXY, _vLightPosXY);
-    SH_UNIFORM(list, 1f, LIGHT_ROTZ, _fLightRotZ);
-    SH_UNIFORM(list, 1f, LIGHT_APERTURE, _fLightAperture);
-    SH_UNIFORM(list, 1f, LIGHT_FALLBACK, _fLightFallback);
-    SH_UNIFORM(list, 1f, LIGHT_DISTANCE, _fLightDistance);
-    SH_UNIFORM(list, 1i, DEBUG_GRID, _nDebugGrid);
-    SH_UNIFORM(list, 1i, DEBUG_SPOTLIGHT, _nDebugSpotlight);
-}
 
 bool shAmbientParticles::Build()
 {

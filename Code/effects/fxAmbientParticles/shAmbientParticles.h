@@ -5,13 +5,35 @@
 // "CONST_PARTICLE_SHAPE" (0 Sphere, 1 Square, 2 Bubble, 3 Diamond, 4 Cross, 5 Circle); every uniform
 // is asserted at Use. A shape outside that list draws nothing: it is built as a sphere with the
 // particles switched off, so that no uniform is dropped by the compiler.
+#include "effects/shEffectProgram.h"
+#include "effects/shUniformTable.h"
 #include "rvShaderProgram.h"
 
-#include <glm/glm.hpp>
-
-#include "effects/shEffectProgram.h"
-
-class shUniformList;
+// kind, GLSL name, value member, default, stand-alone value, role
+#define SH_AMBIENTPARTICLES_UNIFORMS(U)                                                                      \
+    U(1i, SEED, _nSeed, (0), SH_SAME, SH_ASSERTED)                                                           \
+    U(1f, FADE, _fFade, (0.0f), (1.0f), SH_ASSERTED)                                                         \
+    U(4f, COLOR0, _vColor0, (0.0f, 0.0f, 0.0f, 1.0f), SH_SAME, SH_ASSERTED)                                  \
+    U(4f, COLOR1, _vColor1, (1.0f, 1.0f, 1.0f, 1.0f), SH_SAME, SH_ASSERTED)                                  \
+    U(3f, GLOBAL_MOTION, _vGlobalMotion, (0.0f), SH_SAME, SH_ASSERTED)                                       \
+    U(3f, CAMERA_POSITION, _vCameraPosition, (0.0f), SH_SAME, SH_ASSERTED)                                   \
+    U(3f, CAMERA_ROTATION, _vCameraRotation, (0.0f), SH_SAME, SH_ASSERTED)                                   \
+    U(1i, ENABLED, _nEnabled, (1), SH_SAME, SH_ASSERTED)                                                     \
+    U(1f, BLUR, _fBlur, (0.75f), SH_SAME, SH_ASSERTED)                                                       \
+    U(1f, NOISE_MOTION, _fNoiseMotion, (1.0f), SH_SAME, SH_ASSERTED)                                         \
+    U(1i, DENSITY, _nDensity, (10), SH_SAME, SH_ASSERTED)                                                    \
+    U(1f, SCALE, _fScale, (0.5f), SH_SAME, SH_ASSERTED)                                                      \
+    U(1f, DEPTH_SCALE, _fDepthScale, (0.8f), SH_SAME, SH_ASSERTED)                                           \
+    U(1f, SIZE, _fSize, (0.25f), SH_SAME, SH_ASSERTED)                                                       \
+    U(1f, DEPTH_ALPHA, _fDepthAlpha, (0.8f), SH_SAME, SH_ASSERTED)                                           \
+    U(1f, SPOTLIGHT, _fSpotlight, (0.0f), SH_SAME, SH_ASSERTED)                                              \
+    U(2f, LIGHT_POSXY, _vLightPosXY, (1.5f, 0.8f), SH_SAME, SH_ASSERTED)                                     \
+    U(1f, LIGHT_ROTZ, _fLightRotZ, (0.7f), SH_SAME, SH_ASSERTED)                                             \
+    U(1f, LIGHT_APERTURE, _fLightAperture, (0.15f), SH_SAME, SH_ASSERTED)                                    \
+    U(1f, LIGHT_FALLBACK, _fLightFallback, (0.15f), SH_SAME, SH_ASSERTED)                                    \
+    U(1f, LIGHT_DISTANCE, _fLightDistance, (0.25f), SH_SAME, SH_ASSERTED)                                    \
+    U(1i, DEBUG_GRID, _nDebugGrid, (0), SH_SAME, SH_ASSERTED)                                                \
+    U(1i, DEBUG_SPOTLIGHT, _nDebugSpotlight, (0), SH_SAME, SH_ASSERTED)
 
 struct shAmbientParticles : rvProgram2D
 {
@@ -23,7 +45,6 @@ struct shAmbientParticles : rvProgram2D
     static const int SHAPE_COUNT = 6;
     bool HasShape() const { return _nShape >= 0 && _nShape < SHAPE_COUNT; }
     void ApplySwitches() { SetConstant("CONST_PARTICLE_SHAPE", _nShapeBuilt, HasShape() ? _nShape : 0); }
-    void ListUniforms(shUniformList& list);
 
     static const char* const FragmentSource;
 
@@ -33,50 +54,5 @@ struct shAmbientParticles : rvProgram2D
     bool _bDebugLight = false;
     bool _bDebugGrid = false;
 
-    int _location1i_SEED = -1;
-    int _nSeed = 0;
-    int _location1f_FADE = -1;
-    float _fFade = 0.0f;
-    int _location4f_COLOR0 = -1;
-    glm::vec4 _vColor0{0.0f, 0.0f, 0.0f, 1.0f};
-    int _location4f_COLOR1 = -1;
-    glm::vec4 _vColor1{1.0f, 1.0f, 1.0f, 1.0f};
-    int _location3f_GLOBAL_MOTION = -1;
-    glm::vec3 _vGlobalMotion{0.0f};
-    int _location3f_CAMERA_POSITION = -1;
-    glm::vec3 _vCameraPosition{0.0f};
-    int _location3f_CAMERA_ROTATION = -1;
-    glm::vec3 _vCameraRotation{0.0f};
-    int _location1i_ENABLED = -1;
-    int _nEnabled = 1;
-    int _location1f_BLUR = -1;
-    float _fBlur = 0.75f;
-    int _location1f_NOISE_MOTION = -1;
-    float _fNoiseMotion = 1.0f;
-    int _location1i_DENSITY = -1;
-    int _nDensity = 10;
-    int _location1f_SCALE = -1;
-    float _fScale = 0.5f;
-    int _location1f_DEPTH_SCALE = -1;
-    float _fDepthScale = 0.8f;
-    int _location1f_SIZE = -1;
-    float _fSize = 0.25f;
-    int _location1f_DEPTH_ALPHA = -1;
-    float _fDepthAlpha = 0.8f;
-    int _location1f_SPOTLIGHT = -1;
-    float _fSpotlight = 0.0f;
-    int _location2f_LIGHT_POSXY = -1;
-    glm::vec2 _vLightPosXY{1.5f, 0.8f};
-    int _location1f_LIGHT_ROTZ = -1;
-    float _fLightRotZ = 0.7f;
-    int _location1f_LIGHT_APERTURE = -1;
-    float _fLightAperture = 0.15f;
-    int _location1f_LIGHT_FALLBACK = -1;
-    float _fLightFallback = 0.15f;
-    int _location1f_LIGHT_DISTANCE = -1;
-    float _fLightDistance = 0.25f;
-    int _location1i_DEBUG_GRID = -1;
-    int _nDebugGrid = 0;
-    int _location1i_DEBUG_SPOTLIGHT = -1;
-    int _nDebugSpotlight = 0;
+    SH_UNIFORM_TABLE(SH_AMBIENTPARTICLES_UNIFORMS)
 };

@@ -1,13 +1,11 @@
 #include "effects/fxBasicShader2d/shBasicShader2d.h"
 
 #include "effects/shEffectProgram.h"
-#include "effects/shUniformList.h"
 
 const char* const shBasicShader2d::FragmentSource = R"GLSL(SHADER_HEADER
 in vec2 fragCoord;
 out vec4 fragColor;
-uniform vec4 BACK_COLOR;
-uniform vec4 FRONT_COLOR;
+SHADER_UNIFORMS
 void main()
 {
     // Centred, aspect corrected, height from -0.5 to 0.5.
@@ -17,12 +15,6 @@ void main()
     fragColor = mix(BACK_COLOR, FRONT_COLOR, c);
 }
 )GLSL";
-
-void shBasicShader2d::ListUniforms(shUniformList& list)
-{
-    SH_UNIFORM(list, 4f, BACK_COLOR, _vBackColor);
-    SH_UNIFORM(list, 4f, FRONT_COLOR, _vFrontColor);
-}
 
 bool shBasicShader2d::Build()
 {

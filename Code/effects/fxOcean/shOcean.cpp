@@ -2,48 +2,16 @@
 
 #include "Display/rvBufferDisplay.h"
 #include "effects/shEffectProgram.h"
-#include "effects/shUniformList.h"
 #include "rvSceneDisplay.h"
 
 const char* const shOcean::ImagePath = "Data\\img\\Shadertoy\\Pebbles512.png";
 
 const char* const shOcean::FragmentSource = R"GLSL(SHADER_HEADER
-#ifdef MORVANE
-#define SHADER_MAIN void main()
-in vec2 fragCoord;
-out vec4 fragColor;
-uniform sampler2D iChannel0;
-uniform float MAIN_FADE;
-uniform float MAIN_WEATHER;
-uniform float MAIN_HEIGHT;
-uniform float MAIN_WAVES;
-uniform float MAIN_SCALE;
-uniform vec4 MAIN_TIMEPERIOD1;
-uniform vec4 MAIN_TIMEPERIOD2;
-uniform mat4 MAT_MVP;
-uniform mat4 MAT_VIEWINV;
-uniform mat4 MAT_PROJINV;
-uniform float MAIN_NEARCLIP;
-uniform float MAIN_FARCLIP;
-uniform float MAIN_MAXSTEPS;
-uniform vec2 MAIN_WINDXZ;
-uniform vec3 COLOR_SKY;
-uniform vec3 COLOR_SUN;
-uniform vec3 COLOR_FOG;
-uniform vec3 COLOR_DEEP;
-uniform vec3 SPOT_POSITION;
-uniform vec4 SPOT_RADIUSCOLOR;
-uniform vec4 SPOT_RADIUSVECTOR;
-#else
-#define SHADER_MAIN void mainImage( out vec4 fragColor, in vec2 fragCoord )
-float MAIN_FADE = 1.0;
-float MAIN_WEATHER = 0.6;
-float MAIN_HEIGHT = 0.0;
-float MAIN_WAVES = 1.0;
-float MAIN_SCALE = 50.0;
+SHADER_FULL_SCREEN
+#ifndef MORVANE
+// In an image-shader host: the wave times run on the clock, and the camera is the mouse's.
 #define MAIN_TIMEPERIOD1 (iTime * 10.0 * vec4(1.0, 0.471, 0.221841, 0.104487))
 #define MAIN_TIMEPERIOD2 (iTime * 10.0 * vec4(0.0492134, 0.0231795, 0.0, 0.0))
-// A camera at the origin looking along z, turned by the mouse.
 mat4 mouseCamera()
 {
     vec2 m = iMouse.xy / iResolution.xy - 0.5;
@@ -53,19 +21,6 @@ mat4 mouseCamera()
     return yaw * pitch * mat4(-1.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 0.0, -1.0, 0.0, 0.0, 10.0, 0.0, 1.0);
 }
 #define MAT_VIEWINV mouseCamera()
-mat4 MAT_PROJINV = mat4(0.7, 0.0, 0.0, 0.0, 0.0, 0.4, 0.0, 0.0, 0.0, 0.0, 0.0, -49.995, 0.0, 0.0, -1.0, 50.005);
-mat4 MAT_MVP = mat4(1.0);
-float MAIN_NEARCLIP = 0.01;
-float MAIN_FARCLIP = 1800.0;
-float MAIN_MAXSTEPS = 200.0;
-vec2 MAIN_WINDXZ = vec2(0.01, 0.01);
-vec3 COLOR_SKY = vec3(108.0, 155.0, 255.0) / 255.0;
-vec3 COLOR_SUN = vec3(1.0, 1.0, 1.0);
-vec3 COLOR_FOG = vec3(5.0, 44.0, 44.0) / 255.0;
-vec3 COLOR_DEEP = vec3(0.0, 0.1, 0.2);
-vec3 SPOT_POSITION = vec3(0.0, 0.0, 0.0);
-vec4 SPOT_RADIUSCOLOR = vec4(0.0, 0.0, 0.2, 0.5);
-vec4 SPOT_RADIUSVECTOR = vec4(0.0, 5.0, 0.05, 2.0);
 #endif
 
 // Points down and away: the sun lies in direction -L.
@@ -257,31 +212,6 @@ SHADER_MAIN
     fragColor = vec4(clamp(col * MAIN_FADE, 0.0, 1.0), 1.0);
 }
 )GLSL";
-
-void shOcean::ListUniforms(shUniformList& list)
-{
-    SH_UNIFORM_OPTIONAL(list, 1f, MAIN_FADE, _fFade);
-    SH_UNIFORM(list, 1f, MAIN_WEATHER, _fWeather);
-    SH_UNIFORM(list, 1f, MAIN_HEIGHT, _fHeight);
-    SH_UNIFORM(list, 1f, MAIN_WAVES, _fWaves);
-    SH_UNIFORM(list, 1f, MAIN_SCALE, _fScale);
-    SH_UNIFORM(list, 4f, MAIN_TIMEPERIOD1, _vTimePeriod1);
-    SH_UNIFORM(list, 4f, MAIN_TIMEPERIOD2, _vTimePeriod2);
-    SH_UNIFORM_OPTIONAL(list, m4, MAT_MVP, _mMVP);
-    SH_UNIFORM_OPTIONAL(list, m4, MAT_VIEWINV, _mViewInv);
-    SH_UNIFORM_OPTIONAL(list, m4, MAT_PROJINV, _mProjInv);
-    SH_UNIFORM(list, 1f, MAIN_NEARCLIP, _fNearClip);
-    SH_UNIFORM(list, 1f, MAIN_FARCLIP, _fFarClip);
-    SH_UNIFORM(list, 1f, MAIN_MAXSTEPS, _fMaxSteps);
-    SH_UNIFORM(list, 2f, MAIN_WINDXZ, _vWindXZ);
-    SH_UNIFORM(list, 3f, COLOR_SKY, _vColorSky);
-    SH_UNIFORM(list, 3f, COLOR_SUN, _vColorSun);
-    SH_UNIFORM(list, 3f, COLOR_FOG, _vColorFog);
-    SH_UNIFORM(list, 3f, COLOR_DEEP, _vColorDeep);
-    SH_UNIFORM(list, 3f, SPOT_POSITION, _vSpotPosition);
-    SH_UNIFORM(list, 4f, SPOT_RADIUSCOLOR, _vSpotRadiusColor);
-    SH_UNIFORM(list, 4f, SPOT_RADIUSVECTOR, _vSpotRadiusVector);
-}
 
 bool shOcean::Build()
 {

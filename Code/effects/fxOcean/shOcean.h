@@ -5,11 +5,33 @@
 // depth of every hit is written. Its own texture ("Data\img\Shadertoy\Pebbles512.png", unit 0) is
 // declared as "iChannel0" but not sampled: a player without the image draws the sea all the same.
 // "MAIN_FADE" and the three matrices are optional; every other uniform is asserted at Use.
+#include "effects/shUniformTable.h"
 #include "rvShaderProgram.h"
 
-#include <glm/glm.hpp>
-
-class shUniformList;
+// kind, GLSL name, value member, default, stand-alone value, role
+#define SH_OCEAN_UNIFORMS(U)                                                                                 \
+    U(1f, MAIN_FADE, _fFade, (1.0f), SH_SAME, SH_OPTIONAL)                                                   \
+    U(1f, MAIN_WEATHER, _fWeather, (0.1f), (0.6f), SH_ASSERTED)                                              \
+    U(1f, MAIN_HEIGHT, _fHeight, (0.0f), SH_SAME, SH_ASSERTED)                                               \
+    U(1f, MAIN_WAVES, _fWaves, (1.0f), SH_SAME, SH_ASSERTED)                                                 \
+    U(1f, MAIN_SCALE, _fScale, (25.0f), (50.0f), SH_ASSERTED)                                                \
+    U(4f, MAIN_TIMEPERIOD1, _vTimePeriod1, (0.0f), SH_SAME, SH_ASSERTED)                                     \
+    U(4f, MAIN_TIMEPERIOD2, _vTimePeriod2, (0.0f), SH_SAME, SH_ASSERTED)                                     \
+    U(m4, MAT_MVP, _mMVP, (1.0f), SH_SAME, SH_OPTIONAL)                                                      \
+    U(m4, MAT_VIEWINV, _mViewInv, (1.0f), SH_SAME, SH_OPTIONAL)                                              \
+    U(m4, MAT_PROJINV, _mProjInv, (1.0f), SH_SAME, SH_OPTIONAL)                                              \
+    U(1f, MAIN_NEARCLIP, _fNearClip, (0.01f), SH_SAME, SH_ASSERTED)                                          \
+    U(1f, MAIN_FARCLIP, _fFarClip, (1800.0f), SH_SAME, SH_ASSERTED)                                          \
+    U(1f, MAIN_MAXSTEPS, _fMaxSteps, (200.0f), SH_SAME, SH_ASSERTED)                                         \
+    U(2f, MAIN_WINDXZ, _vWindXZ, (0.01f, 0.01f), SH_SAME, SH_ASSERTED)                                       \
+    U(3f, COLOR_SKY, _vColorSky, (108.0f / 255.0f, 155.0f / 255.0f, 1.0f), SH_SAME, SH_ASSERTED)             \
+    U(3f, COLOR_SUN, _vColorSun, (1.0f, 1.0f, 1.0f), SH_SAME, SH_ASSERTED)                                   \
+    U(3f, COLOR_FOG, _vColorFog, (0.6f, 0.8f, 0.8f), (5.0f / 255.0f, 44.0f / 255.0f, 44.0f / 255.0f), SH_ASSERTED) \
+    U(3f, COLOR_DEEP, _vColorDeep, (0.0f, 0.1f, 0.2f), SH_SAME, SH_ASSERTED)                                 \
+    U(3f, SPOT_POSITION, _vSpotPosition, (0.0f), SH_SAME, SH_ASSERTED)                                       \
+    U(4f, SPOT_RADIUSCOLOR, _vSpotRadiusColor, (0.0f, 1.0f, 1.0f, 1.0f), (0.0f, 0.0f, 0.2f, 0.5f), SH_ASSERTED) \
+    U(4f, SPOT_RADIUSVECTOR, _vSpotRadiusVector, (0.0f, 5.0f, 0.5f, 1.0f), (0.0f, 5.0f, 0.05f, 2.0f), SH_ASSERTED) \
+    U(1i, iChannel0, _nChannel0, (0), SH_SAME, SH_SAMPLER)
 
 struct shOcean : rvTexColorProgram2D
 {
@@ -21,51 +43,9 @@ struct shOcean : rvTexColorProgram2D
     void Draw(int flags) override;
 
     void ApplySwitches() {}
-    void ListUniforms(shUniformList& list);
 
     static const char* const FragmentSource;
     static const char* const ImagePath;
 
-    int _location1f_MAIN_FADE = -1;
-    float _fFade = 1.0f;
-    int _location1f_MAIN_WEATHER = -1;
-    float _fWeather = 0.1f;
-    int _location1f_MAIN_HEIGHT = -1;
-    float _fHeight = 0.0f;
-    int _location1f_MAIN_WAVES = -1;
-    float _fWaves = 1.0f;
-    int _location1f_MAIN_SCALE = -1;
-    float _fScale = 25.0f;
-    int _location4f_MAIN_TIMEPERIOD1 = -1;
-    glm::vec4 _vTimePeriod1{0.0f};
-    int _location4f_MAIN_TIMEPERIOD2 = -1;
-    glm::vec4 _vTimePeriod2{0.0f};
-    int _locationm4_MAT_MVP = -1;
-    glm::mat4 _mMVP{1.0f};
-    int _locationm4_MAT_VIEWINV = -1;
-    glm::mat4 _mViewInv{1.0f};
-    int _locationm4_MAT_PROJINV = -1;
-    glm::mat4 _mProjInv{1.0f};
-    int _location1f_MAIN_NEARCLIP = -1;
-    float _fNearClip = 0.01f;
-    int _location1f_MAIN_FARCLIP = -1;
-    float _fFarClip = 1800.0f;
-    int _location1f_MAIN_MAXSTEPS = -1;
-    float _fMaxSteps = 200.0f;
-    int _location2f_MAIN_WINDXZ = -1;
-    glm::vec2 _vWindXZ{0.01f, 0.01f};
-    int _location3f_COLOR_SKY = -1;
-    glm::vec3 _vColorSky{108.0f / 255.0f, 155.0f / 255.0f, 1.0f};
-    int _location3f_COLOR_SUN = -1;
-    glm::vec3 _vColorSun{1.0f, 1.0f, 1.0f};
-    int _location3f_COLOR_FOG = -1;
-    glm::vec3 _vColorFog{0.6f, 0.8f, 0.8f};
-    int _location3f_COLOR_DEEP = -1;
-    glm::vec3 _vColorDeep{0.0f, 0.1f, 0.2f};
-    int _location3f_SPOT_POSITION = -1;
-    glm::vec3 _vSpotPosition{0.0f};
-    int _location4f_SPOT_RADIUSCOLOR = -1;
-    glm::vec4 _vSpotRadiusColor{0.0f, 1.0f, 1.0f, 1.0f};
-    int _location4f_SPOT_RADIUSVECTOR = -1;
-    glm::vec4 _vSpotRadiusVector{0.0f, 5.0f, 0.5f, 1.0f};
+    SH_UNIFORM_TABLE(SH_OCEAN_UNIFORMS)
 };

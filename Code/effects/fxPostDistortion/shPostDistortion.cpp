@@ -1,33 +1,15 @@
 #include "effects/fxPostDistortion/shPostDistortion.h"
 
 #include "effects/fxPostVHS/shPostVHS.h"
-#include "effects/shUniformList.h"
 
 #include <string>
 
 namespace
 {
 const char* const kHead = R"GLSL(SHADER_HEADER
-#ifdef MORVANE
-#define SHADER_MAIN void main()
-in vec2 fragCoord;
-out vec4 fragColor;
-uniform sampler2D iChannel0;
-uniform vec4 iRegionUV;
-uniform float BUMP_HEIGHT;
-uniform float BUMP_SPEED;
-uniform float BUMP_DURATION;
-uniform float BUMP_ATTENUATION;
-uniform float BUMP_START;
-#else
-#define SHADER_MAIN void mainImage( out vec4 fragColor, in vec2 fragCoord )
+SHADER_FULL_SCREEN
+#ifndef MORVANE
 const int BUMP_ENABLED = 1;
-vec4 iRegionUV = vec4(0.0, 0.0, 1.0, 1.0);
-float BUMP_HEIGHT = 0.25;
-float BUMP_SPEED = 20.0;
-float BUMP_DURATION = 3.0;
-float BUMP_ATTENUATION = 8.0;
-float BUMP_START;
 #endif
 )GLSL";
 
@@ -70,17 +52,6 @@ int shPostDistortion::BumpEnabled() const
     return _fBumpHeight > 0.0f && _fBumpSpeed != 0.0f && _fBumpDuration > 0.0f ? 1 : 0;
 }
 
-void shPostDistortion::ListUniforms(shUniformList& list)
-{
-    SH_UNIFORM_OPTIONAL(list, 1i, iChannel0, _nChannel0);
-    SH_UNIFORM(list, 4f, iRegionUV, _vRegionUV);
-    SH_UNIFORM_OPTIONAL(list, 1f, BUMP_HEIGHT, _fBumpHeight);
-    SH_UNIFORM_OPTIONAL(list, 1f, BUMP_SPEED, _fBumpSpeed);
-    SH_UNIFORM_OPTIONAL(list, 1f, BUMP_DURATION, _fBumpDuration);
-    SH_UNIFORM_OPTIONAL(list, 1f, BUMP_ATTENUATION, _fBumpAttenuation);
-    SH_UNIFORM_OPTIONAL(list, 1f, BUMP_START, _fBumpStart);
-}
-
 bool shPostDistortion::Build()
 {
     return shEffectProgram::BuildFullScreen(*this, FragmentSource());
@@ -89,7 +60,7 @@ bool shPostDistortion::Build()
 void shPostDistortion::Use()
 {
     ApplySwitches();
-    UseTexture(shPostEffect::CopyCurrentBuffer());
+    UseTexture(shEffectProgram::CopyOfCurrentBuffer());
     _nChannel0 = 0;
     _vRegionUV = glm::vec4(0.0f, 0.0f, 1.0f, 1.0f);
     shEffectProgram::UploadUniforms(*this, __FILE__, __LINE__);
@@ -97,5 +68,5 @@ void shPostDistortion::Use()
 
 void shPostDistortion::DrawQuad(int flags, float x, float y, float w, float h)
 {
-    shPostEffect::DrawRegionQuad(*this, _location4f_iRegionUV, _vRegionUV, __FILE__, __LINE__, flags, x, y, w, h);
+    shEffectProgram::DrawRegionQuad(*this, flags, x, y, w, h);
 }

@@ -5,13 +5,19 @@
 // away from the centre. The bump is compiled in only while BUMP_ENABLED (height above 0, speed not 0,
 // duration above 0); otherwise the pass is a plain copy. "iRegionUV" is asserted at Use and DrawQuad,
 // the other uniforms are optional.
+#include "effects/shEffectProgram.h"
+#include "effects/shUniformTable.h"
 #include "rvShaderProgram.h"
 
-#include <glm/glm.hpp>
-
-#include "effects/shEffectProgram.h"
-
-class shUniformList;
+// kind, GLSL name, value member, default, stand-alone value, role
+#define SH_POSTDISTORTION_UNIFORMS(U)                                                                        \
+    U(1i, iChannel0, _nChannel0, (0), SH_SAME, SH_SAMPLER)                                                   \
+    U(4f, iRegionUV, _vRegionUV, (0.0f, 0.0f, 1.0f, 1.0f), SH_SAME, SH_ASSERTED)                             \
+    U(1f, BUMP_HEIGHT, _fBumpHeight, (0.25f), SH_SAME, SH_OPTIONAL)                                          \
+    U(1f, BUMP_SPEED, _fBumpSpeed, (20.0f), SH_SAME, SH_OPTIONAL)                                            \
+    U(1f, BUMP_DURATION, _fBumpDuration, (3.0f), SH_SAME, SH_OPTIONAL)                                       \
+    U(1f, BUMP_ATTENUATION, _fBumpAttenuation, (8.0f), SH_SAME, SH_OPTIONAL)                                 \
+    U(1f, BUMP_START, _fBumpStart, (0.0f), SH_SAME, SH_OPTIONAL)
 
 struct shPostDistortion : rvTexColorProgram2D
 {
@@ -24,24 +30,10 @@ struct shPostDistortion : rvTexColorProgram2D
     // 1 when the bump can move anything: height above 0, speed not 0, duration above 0.
     int BumpEnabled() const;
     void ApplySwitches() { SetConstant("BUMP_ENABLED", _nBumpEnabledBuilt, BumpEnabled()); }
-    void ListUniforms(shUniformList& list);
 
     static const char* FragmentSource();
 
-    int _location1i_iChannel0 = -1;
-    int _nChannel0 = 0;
-    int _location4f_iRegionUV = -1;
-    glm::vec4 _vRegionUV{0.0f, 0.0f, 1.0f, 1.0f};
-    int _location1f_BUMP_HEIGHT = -1;
-    float _fBumpHeight = 0.25f;
-    int _location1f_BUMP_SPEED = -1;
-    float _fBumpSpeed = 20.0f;
-    int _location1f_BUMP_DURATION = -1;
-    float _fBumpDuration = 3.0f;
-    int _location1f_BUMP_ATTENUATION = -1;
-    float _fBumpAttenuation = 8.0f;
-    int _location1f_BUMP_START = -1;
-    float _fBumpStart = 0.0f;
+    SH_UNIFORM_TABLE(SH_POSTDISTORTION_UNIFORMS)
 
     int _nBumpEnabledBuilt = SH_SWITCH_UNSET;
 };

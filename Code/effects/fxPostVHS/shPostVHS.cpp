@@ -1,9 +1,7 @@
 #include "effects/fxPostVHS/shPostVHS.h"
 
-#include "Display/rvBufferDisplay.h"
 #include "effects/fxDemoGlobalParams/fxDemoGlobalParams.h"
 #include "effects/shEffectProgram.h"
-#include "effects/shUniformList.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
 
@@ -19,38 +17,8 @@ const char* const shPostVHS::SwitchNames[SWITCH_COUNT] = {
 namespace
 {
 const char* const kHead = R"GLSL(SHADER_HEADER
-#ifdef MORVANE
-#define SHADER_MAIN void main()
-in vec2 fragCoord;
-out vec4 fragColor;
-uniform sampler2D iChannel0;
-uniform sampler2D iChannel1;
-uniform vec4 iRegionUV;
-uniform float SCREEN_DISTORTION;
-uniform float VIGNETTE;
-uniform float VIGNETTE_APERTURE;
-uniform float VIGNETTE_OSCILLATION;
-uniform float MONOCHROME;
-uniform vec4 MONOCHROME_COLOR;
-uniform float NOISE;
-uniform float NOISE_SCALE;
-uniform float HBL_LINES;
-uniform float HBL_LINES_HEIGHT;
-uniform float HBL_LINES_SPEED;
-uniform float JUMP_VERTICAL;
-uniform float JUMP_VERTICAL_FREQ;
-uniform float JUMP_HORIZONTAL;
-uniform float JUMP_HORIZONTAL_FREQ;
-uniform float WHITE_LINES;
-uniform float WHITE_LINES_START;
-uniform float WHITE_LINES_END;
-uniform float WHITE_LINES_HEIGHT;
-uniform float NOISE_LINES;
-uniform float NOISE_LINES_FREQ;
-uniform float WOBBLE;
-uniform float WOBBLE_BAND;
-#else
-#define SHADER_MAIN void mainImage( out vec4 fragColor, in vec2 fragCoord )
+SHADER_FULL_SCREEN
+#ifndef MORVANE
 const int ENABLE_SCREEN_DISTORTION = 1;
 const int ENABLE_VIGNETTE = 1;
 const int ENABLE_MONOCHROME = 1;
@@ -60,30 +28,6 @@ const int ENABLE_JUMPS = 1;
 const int ENABLE_WHITE_LINES = 1;
 const int ENABLE_NOISE_LINES = 1;
 const int ENABLE_WOBBLE = 1;
-vec4 iRegionUV = vec4(0.0, 0.0, 1.0, 1.0);
-float SCREEN_DISTORTION = 0.2;
-float VIGNETTE = 0.2;
-float VIGNETTE_APERTURE = 3.0;
-float VIGNETTE_OSCILLATION = 0.3;
-float MONOCHROME = 0.0;
-vec4 MONOCHROME_COLOR = vec4(1.0, 1.0, 1.0, 1.0);
-float NOISE = 0.5;
-float NOISE_SCALE = 4.0;
-float HBL_LINES = 0.1;
-float HBL_LINES_HEIGHT = 0.5;
-float HBL_LINES_SPEED = 1.0;
-float JUMP_VERTICAL = 0.0;
-float JUMP_VERTICAL_FREQ = 0.01;
-float JUMP_HORIZONTAL = 0.1;
-float JUMP_HORIZONTAL_FREQ = 0.01;
-float WHITE_LINES = 0.1;
-float WHITE_LINES_START = 0.2;
-float WHITE_LINES_END = 0.3;
-float WHITE_LINES_HEIGHT = 1.0;
-float NOISE_LINES = 1.0;
-float NOISE_LINES_FREQ = 1.0;
-float WOBBLE = 0.3;
-float WOBBLE_BAND = 0.0;
 #endif
 )GLSL";
 
@@ -257,36 +201,6 @@ void shPostVHS::ApplySwitches()
         SetConstant(SwitchNames[i], _anSwitchBuilt[i], anValues[i]);
 }
 
-void shPostVHS::ListUniforms(shUniformList& list)
-{
-    SH_UNIFORM_OPTIONAL(list, 1i, iChannel0, _nChannel0);
-    SH_UNIFORM_OPTIONAL(list, 1i, iChannel1, _nChannel1);
-    SH_UNIFORM(list, 4f, iRegionUV, _vRegionUV);
-    SH_UNIFORM_OPTIONAL(list, 1f, SCREEN_DISTORTION, _fScreenDistortion);
-    SH_UNIFORM_OPTIONAL(list, 1f, VIGNETTE, _fVignette);
-    SH_UNIFORM_OPTIONAL(list, 1f, VIGNETTE_APERTURE, _fVignetteAperture);
-    SH_UNIFORM_OPTIONAL(list, 1f, VIGNETTE_OSCILLATION, _fVignetteOscillation);
-    SH_UNIFORM_OPTIONAL(list, 1f, MONOCHROME, _fMonochrome);
-    SH_UNIFORM_OPTIONAL(list, 4f, MONOCHROME_COLOR, _vMonochromeColor);
-    SH_UNIFORM_OPTIONAL(list, 1f, NOISE, _fNoise);
-    SH_UNIFORM_OPTIONAL(list, 1f, NOISE_SCALE, _fNoiseScale);
-    SH_UNIFORM_OPTIONAL(list, 1f, HBL_LINES, _fHblLines);
-    SH_UNIFORM_OPTIONAL(list, 1f, HBL_LINES_HEIGHT, _fHblLinesHeight);
-    SH_UNIFORM_OPTIONAL(list, 1f, HBL_LINES_SPEED, _fHblLinesSpeed);
-    SH_UNIFORM_OPTIONAL(list, 1f, JUMP_VERTICAL, _fJumpVertical);
-    SH_UNIFORM_OPTIONAL(list, 1f, JUMP_VERTICAL_FREQ, _fJumpVerticalFreq);
-    SH_UNIFORM_OPTIONAL(list, 1f, JUMP_HORIZONTAL, _fJumpHorizontal);
-    SH_UNIFORM_OPTIONAL(list, 1f, JUMP_HORIZONTAL_FREQ, _fJumpHorizontalFreq);
-    SH_UNIFORM_OPTIONAL(list, 1f, WHITE_LINES, _fWhiteLines);
-    SH_UNIFORM_OPTIONAL(list, 1f, WHITE_LINES_START, _fWhiteLinesStart);
-    SH_UNIFORM_OPTIONAL(list, 1f, WHITE_LINES_END, _fWhiteLinesEnd);
-    SH_UNIFORM_OPTIONAL(list, 1f, WHITE_LINES_HEIGHT, _fWhiteLinesHeight);
-    SH_UNIFORM_OPTIONAL(list, 1f, NOISE_LINES, _fNoiseLines);
-    SH_UNIFORM_OPTIONAL(list, 1f, NOISE_LINES_FREQ, _fNoiseLinesFreq);
-    SH_UNIFORM_OPTIONAL(list, 1f, WOBBLE, _fWobble);
-    SH_UNIFORM_OPTIONAL(list, 1f, WOBBLE_BAND, _fWobbleBand);
-}
-
 bool shPostVHS::Build()
 {
     if (!_imgNoise.IsImageLoaded())
@@ -297,7 +211,7 @@ bool shPostVHS::Build()
 void shPostVHS::Use()
 {
     ApplySwitches();
-    UseTexture(shPostEffect::CopyCurrentBuffer());
+    UseTexture(shEffectProgram::CopyOfCurrentBuffer());
     // Without its noise picture the tape is drawn over a flat mid-grey: no grain, faint lines.
     glActiveTexture(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D,
@@ -312,18 +226,11 @@ void shPostVHS::Use()
 
 void shPostVHS::DrawQuad(int flags, float x, float y, float w, float h)
 {
-    shPostEffect::DrawRegionQuad(*this, _location4f_iRegionUV, _vRegionUV, __FILE__, __LINE__, flags, x, y, w, h);
+    shEffectProgram::DrawRegionQuad(*this, flags, x, y, w, h);
 }
 
 // ---------------------------------------------------------------------------------------------
 // What the post effects share
-
-GLuint shPostEffect::CopyCurrentBuffer()
-{
-    rvBufferDisplay* pBuffer = rvSceneDisplay::_pCurrentBuffer;
-    rvAssert(pBuffer);
-    return pBuffer->Copy();
-}
 
 void shPostEffect::Render(rvTexColorProgram2D& program)
 {
@@ -334,15 +241,4 @@ void shPostEffect::Render(rvTexColorProgram2D& program)
     glDisable(GL_DEPTH_TEST);
     program.Draw(0);
     program.Unuse();
-}
-
-void shPostEffect::DrawRegionQuad(rvProgram2D& program, int nLocation, glm::vec4& vRegion, const char* pszFile,
-                                  int nLine, int flags, float x, float y, float w, float h)
-{
-    const float fLeft = (flags & QUAD_LEFT) ? x : (flags & QUAD_RIGHT) ? x - w : x - w * 0.5f;
-    const float fTop = (flags & QUAD_TOP) ? y : (flags & QUAD_BOTTOM) ? y - h : y - h * 0.5f;
-    vRegion = glm::vec4(fLeft, fTop, w, h);
-    if (nLocation < 0) rvPlatform::AssertFailed("_location4f_iRegionUV>=0", pszFile, nLine);
-    glUniform4f(nLocation, vRegion.x, vRegion.y, vRegion.z, vRegion.w);
-    program.rvProgram2D::DrawQuad(QUAD_LEFT | QUAD_TOP, 0.0f, 0.0f, 1.0f, 1.0f);
 }

@@ -6,11 +6,40 @@
 // "iRegionUV" (x, y, w, h, y from the top) limits the treatment to a rectangle; every pixel outside
 // it is passed through. "iRegionUV" is asserted at Use and DrawQuad; every other uniform is
 // optional (a switched-off feature's uniforms are dropped by the compiler).
+#include "effects/shEffectProgram.h"
+#include "effects/shUniformTable.h"
 #include "rvShaderProgram.h"
 
 #include <glm/glm.hpp>
 
-class shUniformList;
+// kind, GLSL name, value member, default, stand-alone value, role
+#define SH_POSTVHS_UNIFORMS(U)                                                                               \
+    U(1i, iChannel0, _nChannel0, (0), SH_SAME, SH_SAMPLER)                                                   \
+    U(1i, iChannel1, _nChannel1, (1), SH_SAME, SH_SAMPLER)                                                   \
+    U(4f, iRegionUV, _vRegionUV, (0.0f, 0.0f, 1.0f, 1.0f), SH_SAME, SH_ASSERTED)                             \
+    U(1f, SCREEN_DISTORTION, _fScreenDistortion, (0.2f), SH_SAME, SH_OPTIONAL)                               \
+    U(1f, VIGNETTE, _fVignette, (0.2f), SH_SAME, SH_OPTIONAL)                                                \
+    U(1f, VIGNETTE_APERTURE, _fVignetteAperture, (3.0f), SH_SAME, SH_OPTIONAL)                               \
+    U(1f, VIGNETTE_OSCILLATION, _fVignetteOscillation, (0.3f), SH_SAME, SH_OPTIONAL)                         \
+    U(1f, MONOCHROME, _fMonochrome, (0.0f), SH_SAME, SH_OPTIONAL)                                            \
+    U(4f, MONOCHROME_COLOR, _vMonochromeColor, (1.0f, 1.0f, 1.0f, 1.0f), SH_SAME, SH_OPTIONAL)               \
+    U(1f, NOISE, _fNoise, (0.5f), SH_SAME, SH_OPTIONAL)                                                      \
+    U(1f, NOISE_SCALE, _fNoiseScale, (4.0f), SH_SAME, SH_OPTIONAL)                                           \
+    U(1f, HBL_LINES, _fHblLines, (0.1f), SH_SAME, SH_OPTIONAL)                                               \
+    U(1f, HBL_LINES_HEIGHT, _fHblLinesHeight, (0.5f), SH_SAME, SH_OPTIONAL)                                  \
+    U(1f, HBL_LINES_SPEED, _fHblLinesSpeed, (1.0f), SH_SAME, SH_OPTIONAL)                                    \
+    U(1f, JUMP_VERTICAL, _fJumpVertical, (0.0f), SH_SAME, SH_OPTIONAL)                                       \
+    U(1f, JUMP_VERTICAL_FREQ, _fJumpVerticalFreq, (0.01f), SH_SAME, SH_OPTIONAL)                             \
+    U(1f, JUMP_HORIZONTAL, _fJumpHorizontal, (0.1f), SH_SAME, SH_OPTIONAL)                                   \
+    U(1f, JUMP_HORIZONTAL_FREQ, _fJumpHorizontalFreq, (0.01f), SH_SAME, SH_OPTIONAL)                         \
+    U(1f, WHITE_LINES, _fWhiteLines, (0.1f), SH_SAME, SH_OPTIONAL)                                           \
+    U(1f, WHITE_LINES_START, _fWhiteLinesStart, (0.2f), SH_SAME, SH_OPTIONAL)                                \
+    U(1f, WHITE_LINES_END, _fWhiteLinesEnd, (0.3f), SH_SAME, SH_OPTIONAL)                                    \
+    U(1f, WHITE_LINES_HEIGHT, _fWhiteLinesHeight, (1.0f), SH_SAME, SH_OPTIONAL)                              \
+    U(1f, NOISE_LINES, _fNoiseLines, (1.0f), SH_SAME, SH_OPTIONAL)                                           \
+    U(1f, NOISE_LINES_FREQ, _fNoiseLinesFreq, (1.0f), SH_SAME, SH_OPTIONAL)                                  \
+    U(1f, WOBBLE, _fWobble, (0.3f), SH_SAME, SH_OPTIONAL)                                                    \
+    U(1f, WOBBLE_BAND, _fWobbleBand, (0.0f), SH_SAME, SH_OPTIONAL)
 
 struct shPostVHS : rvTexColorProgram2D
 {
@@ -39,7 +68,6 @@ struct shPostVHS : rvTexColorProgram2D
     void SwitchValues(int (&anValues)[SWITCH_COUNT]) const;
 
     void ApplySwitches();
-    void ListUniforms(shUniformList& list);
 
     // The noise texture "Data\img\Shadertoy\RGBANoiseMedium256.png", shared by every instance: a
     // holder that is never built as a program, loaded by a Build while it has no image, kept for the
@@ -48,58 +76,7 @@ struct shPostVHS : rvTexColorProgram2D
 
     static const char* FragmentSource();
 
-    int _location1i_iChannel0 = -1;
-    int _nChannel0 = 0;
-    int _location1i_iChannel1 = -1;
-    int _nChannel1 = 1;
-    int _location4f_iRegionUV = -1;
-    glm::vec4 _vRegionUV{0.0f, 0.0f, 1.0f, 1.0f};
-    int _location1f_SCREEN_DISTORTION = -1;
-    float _fScreenDistortion = 0.2f;
-    int _location1f_VIGNETTE = -1;
-    float _fVignette = 0.2f;
-    int _location1f_VIGNETTE_APERTURE = -1;
-    float _fVignetteAperture = 3.0f;
-    int _location1f_VIGNETTE_OSCILLATION = -1;
-    float _fVignetteOscillation = 0.3f;
-    int _location1f_MONOCHROME = -1;
-    float _fMonochrome = 0.0f;
-    int _location4f_MONOCHROME_COLOR = -1;
-    glm::vec4 _vMonochromeColor{1.0f, 1.0f, 1.0f, 1.0f};
-    int _location1f_NOISE = -1;
-    float _fNoise = 0.5f;
-    int _location1f_NOISE_SCALE = -1;
-    float _fNoiseScale = 4.0f;
-    int _location1f_HBL_LINES = -1;
-    float _fHblLines = 0.1f;
-    int _location1f_HBL_LINES_HEIGHT = -1;
-    float _fHblLinesHeight = 0.5f;
-    int _location1f_HBL_LINES_SPEED = -1;
-    float _fHblLinesSpeed = 1.0f;
-    int _location1f_JUMP_VERTICAL = -1;
-    float _fJumpVertical = 0.0f;
-    int _location1f_JUMP_VERTICAL_FREQ = -1;
-    float _fJumpVerticalFreq = 0.01f;
-    int _location1f_JUMP_HORIZONTAL = -1;
-    float _fJumpHorizontal = 0.1f;
-    int _location1f_JUMP_HORIZONTAL_FREQ = -1;
-    float _fJumpHorizontalFreq = 0.01f;
-    int _location1f_WHITE_LINES = -1;
-    float _fWhiteLines = 0.1f;
-    int _location1f_WHITE_LINES_START = -1;
-    float _fWhiteLinesStart = 0.2f;
-    int _location1f_WHITE_LINES_END = -1;
-    float _fWhiteLinesEnd = 0.3f;
-    int _location1f_WHITE_LINES_HEIGHT = -1;
-    float _fWhiteLinesHeight = 1.0f;
-    int _location1f_NOISE_LINES = -1;
-    float _fNoiseLines = 1.0f;
-    int _location1f_NOISE_LINES_FREQ = -1;
-    float _fNoiseLinesFreq = 1.0f;
-    int _location1f_WOBBLE = -1;
-    float _fWobble = 0.3f;
-    int _location1f_WOBBLE_BAND = -1;
-    float _fWobbleBand = 0.0f;
+    SH_UNIFORM_TABLE(SH_POSTVHS_UNIFORMS)
 
     // Cached switch values (SH_SWITCH_UNSET until the first Use writes them).
     int _anSwitchBuilt[SWITCH_COUNT];
@@ -112,14 +89,7 @@ namespace shPostEffect
 // colour writes for red, green and blue only (left so on return), blending and depth test off, Draw
 // over the whole buffer, Unuse. No fade: a post effect acts at full strength in its whole window.
 void Render(rvTexColorProgram2D& program);
-// DrawQuad of the post programs: the rectangle that rvProgram2D::DrawQuad would cover for these
-// arguments becomes "iRegionUV" (left, top, w, h; asserted, then uploaded), and the quad covers the
-// whole target so that the fragment source passes the pixels outside the region through.
-void DrawRegionQuad(rvProgram2D& program, int nLocation, glm::vec4& vRegion, const char* pszFile, int nLine,
-                    int flags, float x, float y, float w, float h);
 // GLSL of the region: bool regionUV(vec2 fragCoord, out vec2 uv), after the declarations of
 // "iRegionUV" and "iResolution".
 extern const char* const RegionSource;
-// The copy of the current render buffer, taken before the program is in use.
-GLuint CopyCurrentBuffer();
 } // namespace shPostEffect

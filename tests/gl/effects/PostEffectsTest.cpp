@@ -140,14 +140,14 @@ TEST_F(PostEffectsTest, VHSFeaturesFollowTheirFormulasOnAFlatPicture)
         bool (*pfnExpect)(int x, int y, const glm::vec3& c, glm::vec3& out);
     } cases[] = {
         {"scan lines", [](shPostVHS& p) { p._fHblLines = 1.0f, p._fHblLinesHeight = 0.0f, p._fHblLinesSpeed = 0.0f; },
-         [](int x, int y, const glm::vec3& c, glm::vec3& out)
+         [](int, int y, const glm::vec3& c, glm::vec3& out)
          {
              const float uy = 1.0f - (y + 0.5f) / kH, m = std::fmod(30.0f * uy, 4.0f);
              out = c * ((1.0f + m) / 2.0f);
              return m > 0.05f && m < 3.95f; // away from the band's jump
          }},
         {"wobble", [](shPostVHS& p) { p._fWobble = 1.0f, p._fWobbleBand = 0.0f; },
-         [](int x, int y, const glm::vec3& c, glm::vec3& out)
+         [](int x, int, const glm::vec3& c, glm::vec3& out)
          {
              out = glm::vec3(c.r, c.g, 0.5f * c.b + 0.5f * std::pow(c.b, 0.67f));
              return x > 1 && x < kW - 2;

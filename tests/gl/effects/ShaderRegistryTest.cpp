@@ -13,7 +13,7 @@
 #include <string>
 
 #include "effects/shEffectProgram.h"
-#include "effects/shRegistry.h"
+#include "shRegistry.h"
 #include "effects/shUniformList.h"
 #include "Factory/fxBase.h"
 #include "Sequencer/rvSequence.h"
@@ -44,16 +44,19 @@ TEST_F(GLTest, EveryShProgramBuildsWithItsAssertedUniformsActive)
             EXPECT_TRUE(names.insert(u.pszName).second) << u.pszName << " listed twice";
             EXPECT_EQ(*u.pLocation, glGetUniformLocation(program->programID, u.pszName)) << u.pszName;
             if (!u.bOptional)
+            {
                 EXPECT_GE(*u.pLocation, 0) << u.pszName << " is asserted at Use but the compiler dropped it";
+            }
         }
     }
 }
 
 TEST(ShRegistry, EveryShClassInTheSourcesHasARow)
 {
-    // "struct shName : rvProgram2D" and the like, in every header under Code/effects.
+    // "struct shName : rvProgram2D" and the like, in every header under Code/, wherever the
+    // class lives (effect folders, shared programs in Code/common).
     const std::regex declaration(R"((?:struct|class)\s+(sh\w+)\s*(?:final\s*)?:\s*(?:public\s+)?(\w+))");
-    const std::filesystem::path root = rvTest::SourcePath("Code/effects");
+    const std::filesystem::path root = rvTest::SourcePath("Code");
     int found = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
     {
@@ -68,7 +71,7 @@ TEST(ShRegistry, EveryShClassInTheSourcesHasARow)
             if (base.find("Program") == std::string::npos && base.rfind("sh", 0) != 0) continue;
             ++found;
             EXPECT_NE(shRegistry::Find(cls.c_str()), nullptr)
-                << cls << " (" << entry.path().string() << ") needs a row in shRegistry.cpp";
+                << cls << " (" << entry.path().string() << ") needs a row in tests/support/shRegistry.cpp";
         }
     }
     EXPECT_GE(found, 1);

@@ -1,4 +1,4 @@
-#include "effects/shRegistry.h"
+#include "shRegistry.h"
 
 #include <cstring>
 
@@ -14,6 +14,8 @@
 #include "effects/fxPostDistortion/shPostDistortion.h"
 #include "effects/fxPostVHS/shPostVHS.h"
 #include "effects/fxStarField/shStarField.h"
+#include "effects/patterns/shPostTint.h"
+#include "effects/patterns/shWireBlock3d.h"
 #include "shBasicShader3d.h"
 #include "shOccludingShader.h"
 
@@ -31,6 +33,8 @@ const std::vector<shRegistryRow>& shRegistry::All()
         Row<shOcean>("shOcean"),
         Row<shAmbientParticles>("shAmbientParticles"),
         Row<shPostDistortion>("shPostDistortion"),
+        Row<shPostTint>("shPostTint"),
+        Row<shWireBlock3d>("shWireBlock3d"),
     };
     return s_aRows;
 }
