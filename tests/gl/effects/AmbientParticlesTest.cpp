@@ -2,6 +2,7 @@
 // standing still, so every pixel is either a mote or the buffer, combined by each blend mode as its
 // formula says; about pi * Size^2 of the picture is covered. At fade 0 nothing shows.
 #include "EffectGLTest.h"
+#include "RenderHelpers.h"
 
 #include <cmath>
 #include <memory>
@@ -21,8 +22,7 @@ class AmbientParticlesTest : public rvTest::EffectGLTest<128, 64>
 protected:
     static std::unique_ptr<fxAmbientParticles> New()
     {
-        std::unique_ptr<fxAmbientParticles> fx(static_cast<fxAmbientParticles*>(
-            fxAmbientParticles::Create(fxAmbientParticles::RegisterAttributes())));
+        auto fx = rvTest::NewEffect<fxAmbientParticles>();
         shAmbientParticles& p = fx->_shProgram;
         p._nDensity = 1;
         p._fDepthAlpha = 1.0f;
@@ -46,11 +46,7 @@ protected:
         fx._fPendingDelta = 1.0f / 60.0f;
         fx.Update();
         fx.SetState(State_SequenceStarted);
-        std::vector<RGBA> px(size_t(kW) * kH);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, rvSceneDisplay::_DefaultBuffer._glFrameBuffer);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, kW, kH, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-        return px;
+        return rvTest::ReadDefault();
     }
     static bool Near(const RGBA& p, const glm::vec4& c)
     {

@@ -2,6 +2,7 @@
 // as the timeline drives them (one 1/60 s frame): the 2D spiral against a model of its formula,
 // and the 3D wire cube against the projection of its corners.
 #include "EffectGLTest.h"
+#include "RenderHelpers.h"
 
 #include <cmath>
 #include <memory>
@@ -42,11 +43,7 @@ protected:
         fx.SetState(State_EffectStarted);
         fx._fPendingDelta = 1.0f / 60.0f;
         fx.Update();
-        std::vector<RGBA> px(size_t(kW) * kH);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, rvSceneDisplay::_DefaultBuffer._glFrameBuffer);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, kW, kH, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-        return px;
+        return rvTest::ReadDefault();
     }
 };
 

@@ -2,6 +2,7 @@
 // along -z: sky above the horizon, lit water below it, and the depth of every pixel written where
 // the ray meets the waves (the far clip, held just short of 1, for the sky).
 #include "EffectGLTest.h"
+#include "RenderHelpers.h"
 
 #include <memory>
 #include <vector>
@@ -30,7 +31,7 @@ TEST_F(OceanTest, SkyAboveTheHorizonLitWaterBelowAndItsDepthWritten)
     buffer._vPosition = glm::vec3(0.0f, -20.0f, 0.0f); // the eye at y = 20
     buffer.UpdateMatrices(glm::mat4(1.0f));
 
-    std::unique_ptr<fxOcean> fx(static_cast<fxOcean*>(fxOcean::Create(fxOcean::RegisterAttributes())));
+    auto fx = rvTest::NewEffect<fxOcean>();
     fx->_fFadeIn = fx->_fFadeOut = 0.0f;
     glBindFramebuffer(GL_FRAMEBUFFER, buffer._glFrameBuffer);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -45,11 +46,9 @@ TEST_F(OceanTest, SkyAboveTheHorizonLitWaterBelowAndItsDepthWritten)
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST)); // left on for 3D drawing after it
     fx->SetState(State_DemoStoped);
 
-    std::vector<RGBA> px(size_t(kW) * kH);
+    const std::vector<RGBA> px = rvTest::ReadDefault();
     std::vector<float> depth(size_t(kW) * kH);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, buffer._glFrameBuffer);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kW, kH, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
     glReadPixels(0, 0, kW, kH, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
 
     // Depth of the point where the pixel's ray crosses the plane y = h.

@@ -2,6 +2,7 @@
 // drives them (one frame to a chosen local time). Expected pixels come from the formulas of each
 // feature applied to the picture. The VHS noise picture is loaded from the generated assets.
 #include "EffectGLTest.h"
+#include "RenderHelpers.h"
 
 #include <cmath>
 #include <fstream>
@@ -26,10 +27,6 @@ namespace
 class PostEffectsTest : public rvTest::EffectGLTest<64, 48>
 {
 protected:
-    template <class T> static std::unique_ptr<T> New()
-    {
-        return std::unique_ptr<T>(static_cast<T*>(T::Create(T::RegisterAttributes())));
-    }
     static void LoadNoise()
     {
         if (shPostVHS::_imgNoise.IsImageLoaded()) return;
@@ -52,14 +49,6 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT);
         glDisable(GL_SCISSOR_TEST);
     }
-    static std::vector<RGBA> Read()
-    {
-        std::vector<RGBA> px(size_t(kW) * kH);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, rvSceneDisplay::_DefaultBuffer._glFrameBuffer);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, kW, kH, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-        return px;
-    }
     // One frame that brings the effect's local time to fTime.
     static std::vector<RGBA> RenderAt(fxBase& fx, float fTime)
     {
@@ -67,7 +56,7 @@ protected:
         fx._fPendingDelta = fTime;
         fx.Update();
         fx.SetState(State_SequenceStarted);
-        return Read();
+        return rvTest::ReadDefault();
     }
     static void AllOff(shPostVHS& p)
     {
@@ -109,10 +98,10 @@ TEST(PostEffectsRegistration, AttributeTablesInOrder)
 TEST_F(PostEffectsTest, VHSWithEverySwitchOffLeavesThePicture)
 {
     if (!_window) GTEST_SKIP();
-    auto fx = New<fxPostVHS>();
+    auto fx = rvTest::NewEffect<fxPostVHS>();
     AllOff(fx->_shProgram);
     Paint(kRed, kBlue, 40, 0.5f);
-    const std::vector<RGBA> before = Read();
+    const std::vector<RGBA> before = rvTest::ReadDefault();
     const std::vector<RGBA> after = RenderAt(*fx, 1.3f);
     fx->SetState(State_DemoStoped);
     for (size_t i = 0; i < after.size(); ++i)
@@ -164,7 +153,7 @@ TEST_F(PostEffectsTest, VHSFeaturesFollowTheirFormulasOnAFlatPicture)
     for (const Case& k : cases)
     {
         SCOPED_TRACE(k.pszName);
-        auto fx = New<fxPostVHS>();
+        auto fx = rvTest::NewEffect<fxPostVHS>();
         AllOff(fx->_shProgram);
         k.pfnSet(fx->_shProgram);
         Paint(c, c, kW, 1.0f);
@@ -194,7 +183,7 @@ TEST_F(PostEffectsTest, VHSNoiseGrainsThePictureAndNoiseLinesOnlyBrighten)
     if (!_window) GTEST_SKIP();
     LoadNoise();
     const glm::vec3 c(0.5f, 0.5f, 0.5f);
-    auto fx = New<fxPostVHS>();
+    auto fx = rvTest::NewEffect<fxPostVHS>();
     AllOff(fx->_shProgram);
     fx->_shProgram._fNoise = 1.0f;
     Paint(c, c, kW, 1.0f);
@@ -241,7 +230,7 @@ TEST_F(PostEffectsTest, VHSRegionLimitsTheTreatment)
     program.Unuse();
     fxDemoGlobalParams::_pCurrent->_vMonochromeColor = savedTint;
     EXPECT_EQ(program._vRegionUV, glm::vec4(0.25f, 0.25f, 0.5f, 0.5f));
-    const std::vector<RGBA> px = Read();
+    const std::vector<RGBA> px = rvTest::ReadDefault();
     // Luminance 0.3576 above the tint's 0.2126: the tint mixed towards white by 0.1842.
     const int nTinted = V(0.1842f);
     for (int y = 0; y < kH; ++y)
@@ -278,14 +267,14 @@ TEST_F(PostEffectsTest, BumpOffOrOutsideItsWindowLeavesThePicture)
                  {0.5f, 10.0f, 3.0f, 5.0f, 1.0f}, {0.5f, 10.0f, 3.0f, 5.0f, 0.0f}, {0.5f, 10.0f, 0.1f, 0.0f, 0.0f}};
     for (const Case& k : cases)
     {
-        auto fx = New<fxPostDistortion>();
+        auto fx = rvTest::NewEffect<fxPostDistortion>();
         fx->_shProgram._fBumpHeight = k.fHeight;
         fx->_shProgram._fBumpSpeed = k.fSpeed;
         fx->_shProgram._fBumpDuration = k.fDuration;
         fx->_shProgram._fBumpStart = k.fStart;
         fx->_shProgram._fBumpAttenuation = k.fAttenuation;
         Paint(kRed, kBlue, 48, 0.5f);
-        const std::vector<RGBA> before = Read();
+        const std::vector<RGBA> before = rvTest::ReadDefault();
         const std::vector<RGBA> after = RenderAt(*fx, 0.15f);
         fx->SetState(State_DemoStoped);
         for (size_t i = 0; i < after.size(); ++i)
@@ -303,7 +292,7 @@ TEST_F(PostEffectsTest, BumpOffOrOutsideItsWindowLeavesThePicture)
 TEST_F(PostEffectsTest, BumpDisplacesAKnownEdge)
 {
     if (!_window) GTEST_SKIP();
-    auto fx = New<fxPostDistortion>();
+    auto fx = rvTest::NewEffect<fxPostDistortion>();
     shPostDistortion& p = fx->_shProgram;
     p._fBumpHeight = 0.5f;
     p._fBumpSpeed = 10.0f;
