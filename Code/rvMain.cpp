@@ -28,7 +28,9 @@ bool PresentPaused(bool sequencerOn, bool timelinePlaying, float rawDelta)
 
 bool TimelineReachedEnd(float time, int frameMax)
 {
-    return time >= frameMax / 60.0;
+    // In float, as the timeline computes the time it stops at: a double end can lie above that
+    // float (7373 frames: 122.8833...) and the end would never be reached.
+    return time >= frameMax / 60.0f;
 }
 
 bool EscapeDownDurationIsZero()

@@ -57,6 +57,9 @@ TEST(Main, TimelineEndIsItsLastFrameOverSixty)
     EXPECT_TRUE(rvMain::TimelineReachedEnd(10.5f, 600));
     EXPECT_TRUE(rvMain::TimelineReachedEnd(0.f, 0)); // an empty timeline is over at once
     EXPECT_FALSE(rvMain::TimelineReachedEnd(1.99f, 120));
+    // The time a timeline stops at, its length over 60 in float, is its end for every length.
+    for (int nFrames = 0; nFrames <= 200000; ++nFrames)
+        ASSERT_TRUE(rvMain::TimelineReachedEnd(nFrames / 60.0f, nFrames)) << nFrames;
 }
 
 TEST(Main, TimelineEndClosesOnlyThePlayer)
