@@ -569,8 +569,8 @@ def tape():
              "LightAperture": 0.15, "LightFallback": 0.15, "LightDistance": 0.25, "Scale": 0.45, "Size": 0.12,
              "Blur": 0.85, "Density": 5, "zScale": 0.8, "zAlpha": 0.75, "Spotlight": 0.0, "DebugGrid": False,
              "DebugLight": False}
-    spray.update(vec("GlobalMotion", (0.25, 0.35, 1.5)))
-    spray.update(vec("CameraMotionScale", (1.0, 1.0, 1.0, 1.0)))
+    spray.update(vec("GlobalMotion", (0.25, 0.35, 0.3)))
+    spray.update(vec("CameraMotionScale", (1.0, 1.0, 0.1, 1.0)))
     spray.update(vec("LightPosXY", (1.5, 0.8)))
     spray.update(rgba("Color0", (0.35, 0.6, 0.9, 1.0)))
     spray.update(rgba("Color1", (1.0, 0.7, 0.85, 1.0)))
@@ -598,9 +598,11 @@ def tape():
         ], **ocean),
         # Half sunk in the waves: the sea's depth hides what lies under the water.
         effect("fxBasicShader3d", "WireCube", s + bar(3), e),
+        # Spray in the small buffer too (soft when scaled up, and a sixteenth of the cost): the
+        # flight carries it towards the viewer, a tenth as fast as the camera moves.
+        effect("fxAmbientParticles", "Spray", s + beat(2), e, fade_in=1.92, fade_out=0.96, **spray),
         effect("fxBufferDefault", "BackFromSea", s, e, **{"Debug Color": 0, "Debug Alpha": 0, "Debug Depth": 0}),
         image_of("SeaOnScreen", s, e, "TapeSea", size=1.0, blend=0, fullscreen=True, fade_in=0.96, fade_out=1.92),
-        effect("fxAmbientParticles", "Spray", s + beat(2), e, fade_in=1.92, fade_out=0.96, **spray),
         # The test spiral flashes through the tape on the fill's last two sixteenths.
         effect("fxBasicShader2d", "TestSpiral", s + fill + int(round(14 * BAR_F / 16)), e),
         # On every snare the picture swells and rings.
