@@ -349,11 +349,13 @@ TEST(DemoProgramTest, PlaysTheDemoToItsEndAndExitsZero)
         GTEST_SKIP() << "needs the built program and Xvfb";
     rvTest::TempWorkDir dir;
     PrepareDataDir(dir);
-    // Xvfb picks a free display itself (-displayfd), so runs in parallel never race for one.
+    // Xvfb picks a free display itself (-displayfd), so runs in parallel never race for one. The
+    // audio layer turns SIGTERM into a quit event that a hung player never reads: a player still
+    // running 10 s after the limit is killed, so a hang fails the test instead of stalling it.
     const std::string cmd = "bash -c 'Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>xvfb.display "
                             "2>/dev/null & xvfb=$!; "
                             "for i in $(seq 100); do [ -s xvfb.display ] && break; sleep 0.1; done; "
-                            "DISPLAY=:$(cat xvfb.display) timeout 280 \"" +
+                            "DISPLAY=:$(cat xvfb.display) timeout -k 10 280 \"" +
                             program +
                             "\" 720p > run.log 2>&1; rc=$?; kill $xvfb; wait $xvfb 2>/dev/null; exit $rc'";
     const int status = std::system(cmd.c_str());
