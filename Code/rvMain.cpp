@@ -28,9 +28,9 @@ bool PresentPaused(bool sequencerOn, bool timelinePlaying, float rawDelta)
 
 bool TimelineReachedEnd(float time, int frameMax)
 {
-    // In float, as the timeline computes the time it stops at: a double end can lie above that
-    // float (7373 frames: 122.8833...) and the end would never be reached.
-    return time >= frameMax / 60.0f;
+    // In single precision, as the timeline computes the end it stops on: in double precision a
+    // timeline stopped at float(5530 / 60) would never count as ended.
+    return time >= float(frameMax) / 60.0f;
 }
 
 bool EscapeDownDurationIsZero()
