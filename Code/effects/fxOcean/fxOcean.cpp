@@ -90,7 +90,8 @@ void fxOcean::Render()
 
 fxDescriptor* fxOcean::GetDescriptor()
 {
-    static fxDescriptor* s_pDescriptor = new fxDescriptor(fxBase::GetDescriptor(), "fxOcean", &fxOcean::Create);
+    static fxDescriptor* s_pDescriptor =
+        new fxDescriptor(fxBase::GetDescriptor(), "fxOcean", &fxOcean::Create);
     return s_pDescriptor;
 }
 

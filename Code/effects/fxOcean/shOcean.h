@@ -26,11 +26,14 @@
     U(2f, MAIN_WINDXZ, _vWindXZ, (0.01f, 0.01f), SH_SAME, SH_ASSERTED)                                       \
     U(3f, COLOR_SKY, _vColorSky, (108.0f / 255.0f, 155.0f / 255.0f, 1.0f), SH_SAME, SH_ASSERTED)             \
     U(3f, COLOR_SUN, _vColorSun, (1.0f, 1.0f, 1.0f), SH_SAME, SH_ASSERTED)                                   \
-    U(3f, COLOR_FOG, _vColorFog, (0.6f, 0.8f, 0.8f), (5.0f / 255.0f, 44.0f / 255.0f, 44.0f / 255.0f), SH_ASSERTED) \
+    U(3f, COLOR_FOG, _vColorFog, (0.6f, 0.8f, 0.8f), (5.0f / 255.0f, 44.0f / 255.0f, 44.0f / 255.0f),        \
+      SH_ASSERTED)                                                                                           \
     U(3f, COLOR_DEEP, _vColorDeep, (0.0f, 0.1f, 0.2f), SH_SAME, SH_ASSERTED)                                 \
     U(3f, SPOT_POSITION, _vSpotPosition, (0.0f), SH_SAME, SH_ASSERTED)                                       \
-    U(4f, SPOT_RADIUSCOLOR, _vSpotRadiusColor, (0.0f, 1.0f, 1.0f, 1.0f), (0.0f, 0.0f, 0.2f, 0.5f), SH_ASSERTED) \
-    U(4f, SPOT_RADIUSVECTOR, _vSpotRadiusVector, (0.0f, 5.0f, 0.5f, 1.0f), (0.0f, 5.0f, 0.05f, 2.0f), SH_ASSERTED) \
+    U(4f, SPOT_RADIUSCOLOR, _vSpotRadiusColor, (0.0f, 1.0f, 1.0f, 1.0f), (0.0f, 0.0f, 0.2f, 0.5f),           \
+      SH_ASSERTED)                                                                                           \
+    U(4f, SPOT_RADIUSVECTOR, _vSpotRadiusVector, (0.0f, 5.0f, 0.5f, 1.0f), (0.0f, 5.0f, 0.05f, 2.0f),        \
+      SH_ASSERTED)                                                                                           \
     U(1i, iChannel0, _nChannel0, (0), SH_SAME, SH_SAMPLER)
 
 struct shOcean : rvTexColorProgram2D

@@ -42,8 +42,10 @@ fxDescriptor* fxPostDistortion::RegisterAttributes()
     d->Add(TYPE_FLOAT, ">.BumpHeight", ProgramOffset(&shPostDistortion::_fBumpHeight))->SetRange(0.0f, 10.0f);
     // The default speed (20) lies outside the slider's range.
     d->Add(TYPE_FLOAT, "  BumpSpeed", ProgramOffset(&shPostDistortion::_fBumpSpeed))->SetRange(-10.0f, 10.0f);
-    d->Add(TYPE_FLOAT, "  BumpDuration", ProgramOffset(&shPostDistortion::_fBumpDuration))->SetRange(0.0f, 10.0f);
-    d->Add(TYPE_FLOAT, "  BumpAttenuation", ProgramOffset(&shPostDistortion::_fBumpAttenuation))->SetRange(0.0f, 10.0f);
+    d->Add(TYPE_FLOAT, "  BumpDuration", ProgramOffset(&shPostDistortion::_fBumpDuration))
+        ->SetRange(0.0f, 10.0f);
+    d->Add(TYPE_FLOAT, "  BumpAttenuation", ProgramOffset(&shPostDistortion::_fBumpAttenuation))
+        ->SetRange(0.0f, 10.0f);
     d->Add(TYPE_FLOAT, "  BumpStart", ProgramOffset(&shPostDistortion::_fBumpStart));
     return d;
 }

@@ -15,7 +15,8 @@ void fxPostVHS::Render()
 
 fxDescriptor* fxPostVHS::GetDescriptor()
 {
-    static fxDescriptor* s_pDescriptor = new fxDescriptor(fxBase::GetDescriptor(), "fxPostVHS", &fxPostVHS::Create);
+    static fxDescriptor* s_pDescriptor =
+        new fxDescriptor(fxBase::GetDescriptor(), "fxPostVHS", &fxPostVHS::Create);
     return s_pDescriptor;
 }
 
@@ -60,6 +61,7 @@ fxDescriptor* fxPostVHS::RegisterAttributes()
     };
     const int nProgram = rvOffsetOf<fxPostVHS>(&fxPostVHS::_shProgram);
     for (const Row& r : s_aRows)
-        d->Add(TYPE_FLOAT, r.pszLabel, nProgram + rvOffsetOf<shPostVHS, shPostVHS>(r.pValue))->SetRange(r.fMin, r.fMax);
+        d->Add(TYPE_FLOAT, r.pszLabel, nProgram + rvOffsetOf<shPostVHS, shPostVHS>(r.pValue))
+            ->SetRange(r.fMin, r.fMax);
     return d;
 }

@@ -10,8 +10,15 @@
 rvTexColorProgram2D shPostVHS::_imgNoise;
 
 const char* const shPostVHS::SwitchNames[SWITCH_COUNT] = {
-    "ENABLE_SCREEN_DISTORTION", "ENABLE_VIGNETTE",    "ENABLE_MONOCHROME",  "ENABLE_NOISE",  "ENABLE_HBL_LINES",
-    "ENABLE_JUMPS",             "ENABLE_WHITE_LINES", "ENABLE_NOISE_LINES", "ENABLE_WOBBLE",
+    "ENABLE_SCREEN_DISTORTION",
+    "ENABLE_VIGNETTE",
+    "ENABLE_MONOCHROME",
+    "ENABLE_NOISE",
+    "ENABLE_HBL_LINES",
+    "ENABLE_JUMPS",
+    "ENABLE_WHITE_LINES",
+    "ENABLE_NOISE_LINES",
+    "ENABLE_WOBBLE",
 };
 
 namespace
@@ -214,8 +221,8 @@ void shPostVHS::Use()
     UseTexture(shEffectProgram::CopyOfCurrentBuffer());
     // Without its noise picture the tape is drawn over a flat mid-grey: no grain, faint lines.
     glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D,
-                  _imgNoise.IsImageLoaded() ? _imgNoise._glTextureBuffer : shEffectProgram::NeutralNoiseTexture());
+    glBindTexture(GL_TEXTURE_2D, _imgNoise.IsImageLoaded() ? _imgNoise._glTextureBuffer
+                                                           : shEffectProgram::NeutralNoiseTexture());
     glActiveTexture(GL_TEXTURE0);
     _nChannel0 = 0;
     _nChannel1 = 1;

@@ -56,7 +56,8 @@ TEST_F(OceanTest, SkyAboveTheHorizonLitWaterBelowAndItsDepthWritten)
     const glm::vec3 eye(viewInv * glm::vec4(0.0f, 0.0f, 0.0f, 1.0f));
     auto depthAt = [&](int x, int y, float h)
     {
-        const glm::vec4 c = projInv * glm::vec4(2.0f * (x + 0.5f) / kW - 1.0f, 2.0f * (y + 0.5f) / kH - 1.0f, 0.7f, 1.0f);
+        const glm::vec4 c =
+            projInv * glm::vec4(2.0f * (x + 0.5f) / kW - 1.0f, 2.0f * (y + 0.5f) / kH - 1.0f, 0.7f, 1.0f);
         const glm::vec3 ray = glm::normalize(glm::mat3(viewInv) * (glm::vec3(c) / c.w));
         const glm::vec3 p = eye + ray * ((h - eye.y) / ray.y);
         const glm::vec4 clip = buffer._mViewProjection * glm::vec4(p, 1.0f);
@@ -70,7 +71,8 @@ TEST_F(OceanTest, SkyAboveTheHorizonLitWaterBelowAndItsDepthWritten)
         {
             const size_t i = size_t(y) * kW + x;
             const glm::vec3 c(px[i].r, px[i].g, px[i].b);
-            ASSERT_FALSE(px[i].r == 255 && px[i].g == 0 && px[i].b == 255) << "not drawn at " << x << "," << y;
+            ASSERT_FALSE(px[i].r == 255 && px[i].g == 0 && px[i].b == 255)
+                << "not drawn at " << x << "," << y;
             if (y >= kH / 2 + 2)
             {
                 EXPECT_NEAR(depth[i], 0.99999f, 2e-5f) << x << "," << y;
@@ -91,7 +93,7 @@ TEST_F(OceanTest, SkyAboveTheHorizonLitWaterBelowAndItsDepthWritten)
         }
     sky /= float(nSky);
     water /= float(nWater);
-    EXPECT_GT(sky.b, 150.0f);             // a light blue sky
-    EXPECT_GT(sky.b, water.b + 40.0f);    // over a darker sea
+    EXPECT_GT(sky.b, 150.0f);          // a light blue sky
+    EXPECT_GT(sky.b, water.b + 40.0f); // over a darker sea
 }
 } // namespace

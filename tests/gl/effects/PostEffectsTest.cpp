@@ -31,7 +31,8 @@ protected:
     {
         if (shPostVHS::_imgNoise.IsImageLoaded()) return;
         std::ifstream f(rvTest::SourcePath("Data/img/Shadertoy/RGBANoiseMedium256.png"), std::ios::binary);
-        const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+        const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(f)),
+                                               std::istreambuf_iterator<char>());
         ASSERT_TRUE(shPostVHS::_imgNoise.LoadImageFromMemory(bytes.data(), int(bytes.size()), false))
             << "run tools/gen-images";
     }
@@ -88,7 +89,8 @@ TEST(PostEffectsRegistration, AttributeTablesInOrder)
     EXPECT_FLOAT_EQ(bump->_apAttribs[1]->GetFloat(fx.get()), 20.0f);
     bump->_apAttribs[3]->SetFloat(fx.get(), 2.5f);
     EXPECT_FLOAT_EQ(fx->_shProgram._fBumpAttenuation, 2.5f);
-    auto v = std::unique_ptr<fxPostVHS>(static_cast<fxPostVHS*>(fxPostVHS::Create(fxPostVHS::GetDescriptor())));
+    auto v =
+        std::unique_ptr<fxPostVHS>(static_cast<fxPostVHS*>(fxPostVHS::Create(fxPostVHS::GetDescriptor())));
     EXPECT_FLOAT_EQ(vhs->_apAttribs[2]->GetFloat(v.get()), 3.0f);
     vhs->_apAttribs[20]->SetFloat(v.get(), 0.7f);
     EXPECT_FLOAT_EQ(v->_shProgram._fWobbleBand, 0.7f);
@@ -128,7 +130,8 @@ TEST_F(PostEffectsTest, VHSFeaturesFollowTheirFormulasOnAFlatPicture)
         // Expected colour at pixel (x, y), y from the bottom; false where the formula is not compared.
         bool (*pfnExpect)(int x, int y, const glm::vec3& c, glm::vec3& out);
     } cases[] = {
-        {"scan lines", [](shPostVHS& p) { p._fHblLines = 1.0f, p._fHblLinesHeight = 0.0f, p._fHblLinesSpeed = 0.0f; },
+        {"scan lines",
+         [](shPostVHS& p) { p._fHblLines = 1.0f, p._fHblLinesHeight = 0.0f, p._fHblLinesSpeed = 0.0f; },
          [](int, int y, const glm::vec3& c, glm::vec3& out)
          {
              const float uy = 1.0f - (y + 0.5f) / kH, m = std::fmod(30.0f * uy, 4.0f);
@@ -164,7 +167,8 @@ TEST_F(PostEffectsTest, VHSFeaturesFollowTheirFormulasOnAFlatPicture)
             for (int x = 0; x < kW; ++x)
             {
                 const RGBA& p = px[size_t(y) * kW + x];
-                nChanged += std::abs(p.r - V(c.r)) + std::abs(p.g - V(c.g)) + std::abs(p.b - V(c.b)) > 3 ? 1 : 0;
+                nChanged +=
+                    std::abs(p.r - V(c.r)) + std::abs(p.g - V(c.g)) + std::abs(p.b - V(c.b)) > 3 ? 1 : 0;
                 glm::vec3 e;
                 if (!k.pfnExpect(x, y, c, e)) continue;
                 ++nCompared;
@@ -239,8 +243,8 @@ TEST_F(PostEffectsTest, VHSRegionLimitsTheTreatment)
             const RGBA& p = px[size_t(y) * kW + x];
             const int top = kH - 1 - y;
             const bool inside = x >= 16 && x < 48 && top >= 12 && top < 36;
-            const bool edge = x == 15 || x == 16 || x == 47 || x == 48 || top == 11 || top == 12 || top == 35 ||
-                              top == 36;
+            const bool edge =
+                x == 15 || x == 16 || x == 47 || x == 48 || top == 11 || top == 12 || top == 35 || top == 36;
             if (edge) continue;
             if (inside)
             {
@@ -263,8 +267,9 @@ TEST_F(PostEffectsTest, BumpOffOrOutsideItsWindowLeavesThePicture)
     struct Case
     {
         float fHeight, fSpeed, fDuration, fStart, fAttenuation;
-    } cases[] = {{0.0f, 10.0f, 3.0f, 0.0f, 1.0f}, {0.5f, 0.0f, 3.0f, 0.0f, 1.0f}, {0.5f, 10.0f, 0.0f, 0.0f, 1.0f},
-                 {0.5f, 10.0f, 3.0f, 5.0f, 1.0f}, {0.5f, 10.0f, 3.0f, 5.0f, 0.0f}, {0.5f, 10.0f, 0.1f, 0.0f, 0.0f}};
+    } cases[] = {{0.0f, 10.0f, 3.0f, 0.0f, 1.0f}, {0.5f, 0.0f, 3.0f, 0.0f, 1.0f},
+                 {0.5f, 10.0f, 0.0f, 0.0f, 1.0f}, {0.5f, 10.0f, 3.0f, 5.0f, 1.0f},
+                 {0.5f, 10.0f, 3.0f, 5.0f, 0.0f}, {0.5f, 10.0f, 0.1f, 0.0f, 0.0f}};
     for (const Case& k : cases)
     {
         auto fx = rvTest::NewEffect<fxPostDistortion>();
@@ -279,7 +284,8 @@ TEST_F(PostEffectsTest, BumpOffOrOutsideItsWindowLeavesThePicture)
         fx->SetState(State_DemoStoped);
         for (size_t i = 0; i < after.size(); ++i)
         {
-            ASSERT_EQ(after[i].r, before[i].r) << k.fHeight << " " << k.fSpeed << " " << k.fDuration << " " << i;
+            ASSERT_EQ(after[i].r, before[i].r)
+                << k.fHeight << " " << k.fSpeed << " " << k.fDuration << " " << i;
             ASSERT_EQ(after[i].b, before[i].b) << i;
             ASSERT_EQ(after[i].a, 128) << i;
         }
@@ -311,7 +317,8 @@ TEST_F(PostEffectsTest, BumpDisplacesAKnownEdge)
         {
             const float ux = 2.0f * (x + 0.5f) / kW - 1.0f, uy = 1.0f - 2.0f * (y + 0.5f) / kH;
             const float r = std::hypot(ux, uy);
-            const float s = 1.0f + p._fBumpHeight * std::sin(-t * p._fBumpSpeed) * (1.0f + std::sqrt(r) * std::cos(r)) *
+            const float s = 1.0f + p._fBumpHeight * std::sin(-t * p._fBumpSpeed) *
+                                       (1.0f + std::sqrt(r) * std::cos(r)) *
                                        std::pow(fFact, p._fBumpAttenuation);
             const float fSampleX = 0.5f * (ux * s + 1.0f) * kW; // in pixels
             if (std::fabs(fSampleX - nEdge) < 1.0f) continue;

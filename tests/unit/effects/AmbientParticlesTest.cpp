@@ -15,14 +15,15 @@ namespace
 {
 std::unique_ptr<fxAmbientParticles> New()
 {
-    return std::unique_ptr<fxAmbientParticles>(
-        static_cast<fxAmbientParticles*>(fxAmbientParticles::Create(fxAmbientParticles::RegisterAttributes())));
+    return std::unique_ptr<fxAmbientParticles>(static_cast<fxAmbientParticles*>(
+        fxAmbientParticles::Create(fxAmbientParticles::RegisterAttributes())));
 }
 
 // Inverse view of a camera at p, turned by yaw radians about y (looking along -z when 0).
 glm::mat4 Camera(const glm::vec3& p, float yaw = 0.0f)
 {
-    return glm::translate(glm::mat4(1.0f), p) * glm::rotate(glm::mat4(1.0f), yaw, glm::vec3(0.0f, 1.0f, 0.0f));
+    return glm::translate(glm::mat4(1.0f), p) *
+           glm::rotate(glm::mat4(1.0f), yaw, glm::vec3(0.0f, 1.0f, 0.0f));
 }
 
 void ExpectVec(const glm::vec3& a, const glm::vec3& b)
@@ -91,11 +92,11 @@ TEST(AmbientParticlesTracking, TheAnchorIsTakenFromTheViewMatrix)
 TEST(AmbientParticlesAttributes, TableInOrder)
 {
     const fxDescriptor* d = fxAmbientParticles::RegisterAttributes();
-    const char* const names[] = {"Enabled",     "BlendMode",    "Shape",      "Seed",          "GlobalMotion",
-                                 "CameraMotionScale", "NoiseMotion", "LightPosXY", "LightRotZ", "LightAperture",
-                                 "LightFallback", "LightDistance", "Color0",   "Color1",        "Scale",
-                                 "Size",        "Blur",         "Density",    "zScale",        "zAlpha",
-                                 "Spotlight",   "DebugGrid",    "DebugLight"};
+    const char* const names[] = {
+        "Enabled",     "BlendMode",  "Shape",     "Seed",          "GlobalMotion",  "CameraMotionScale",
+        "NoiseMotion", "LightPosXY", "LightRotZ", "LightAperture", "LightFallback", "LightDistance",
+        "Color0",      "Color1",     "Scale",     "Size",          "Blur",          "Density",
+        "zScale",      "zAlpha",     "Spotlight", "DebugGrid",     "DebugLight"};
     ASSERT_EQ(d->_apAttribs.size(), sizeof(names) / sizeof(names[0]));
     for (size_t i = 0; i < d->_apAttribs.size(); ++i)
         EXPECT_EQ(d->_apAttribs[i]->_sName, names[i]) << i;

@@ -72,7 +72,8 @@ TEST(OceanWaveTime, TableLengthFollowsTheEffectsLength)
 TEST(OceanWaveTime, DriversAreSampledOncePerSecond)
 {
     auto fx = NewOcean(600);
-    auto* pSpeed = static_cast<KeyFrameDriver*>(fx->SetDriver(fx->_pDescriptor->FindAttrib("TimeSpeed"), NoneDriver::DRIVER_KEYFRAME));
+    auto* pSpeed = static_cast<KeyFrameDriver*>(
+        fx->SetDriver(fx->_pDescriptor->FindAttrib("TimeSpeed"), NoneDriver::DRIVER_KEYFRAME));
     ASSERT_NE(pSpeed, nullptr);
     pSpeed->_eInterpolation = KeyFrameDriver::INTERPOLATION_LINEAR;
     pSpeed->AddKey(0.0f, 1.0f);
@@ -85,7 +86,8 @@ TEST(OceanWaveTime, DriversAreSampledOncePerSecond)
     EXPECT_NEAR(fx->WaveTime(9.5f), 4.95f, 1e-5f);
 
     fx->ClearDrivers();
-    auto* pWeather = static_cast<KeyFrameDriver*>(fx->SetDriver(fx->_pDescriptor->FindAttrib("Weather"), NoneDriver::DRIVER_KEYFRAME));
+    auto* pWeather = static_cast<KeyFrameDriver*>(
+        fx->SetDriver(fx->_pDescriptor->FindAttrib("Weather"), NoneDriver::DRIVER_KEYFRAME));
     pWeather->_eInterpolation = KeyFrameDriver::INTERPOLATION_NONE;
     pWeather->AddKey(0.0f, 1.0f);
     fx->BuildWaveTimeTable();
@@ -108,11 +110,11 @@ TEST(OceanWaveTime, ADriverWithoutValueKeepsTheAttributesOwn)
 TEST(OceanAttributes, TableInOrderOnTheProgramsValues)
 {
     const fxDescriptor* d = fxOcean::RegisterAttributes();
-    const char* const names[] = {"TimeSeek",    "TimeSpeed",   "Weather",     "Height",       "Scale",
-                                 "Waves",       "FarClip",     "MaxSteps",    "WindXZ",       "_Separator_",
-                                 "ColorSky",    "ColorSun",    "ColorFog",    "ColorDeep",    "_Separator_",
-                                 "SpotPosition", "ColorRadius", "ColorValue", "VectorRadius", "VectorWidth",
-                                 "VectorThickness", "VectorAlpha"};
+    const char* const names[] = {
+        "TimeSeek",     "TimeSpeed",   "Weather",         "Height",       "Scale",       "Waves",
+        "FarClip",      "MaxSteps",    "WindXZ",          "_Separator_",  "ColorSky",    "ColorSun",
+        "ColorFog",     "ColorDeep",   "_Separator_",     "SpotPosition", "ColorRadius", "ColorValue",
+        "VectorRadius", "VectorWidth", "VectorThickness", "VectorAlpha"};
     ASSERT_EQ(d->_apAttribs.size(), sizeof(names) / sizeof(names[0]));
     for (size_t i = 0; i < d->_apAttribs.size(); ++i)
         EXPECT_EQ(d->_apAttribs[i]->_sName, names[i]) << i;

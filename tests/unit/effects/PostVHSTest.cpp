@@ -53,7 +53,8 @@ TEST(PostVHSSwitches, EachSwitchIsOnStrictlyAboveTheThreshold)
             int an[shPostVHS::SWITCH_COUNT];
             p.SwitchValues(an);
             for (int i = 0; i < shPostVHS::SWITCH_COUNT; ++i)
-                EXPECT_EQ(an[i], i == c.nSwitch && f > 0.0001f ? 1 : 0) << shPostVHS::SwitchNames[i] << " " << f;
+                EXPECT_EQ(an[i], i == c.nSwitch && f > 0.0001f ? 1 : 0)
+                    << shPostVHS::SwitchNames[i] << " " << f;
         }
     }
     // Defaults: vertical jumps at 0 but horizontal ones on still compile the jump code.
@@ -100,7 +101,8 @@ TEST(PostDistortionSwitch, BumpIsCompiledInOnlyWhenItCanMoveAnything)
         EXPECT_EQ(p.BumpEnabled(), c.nEnabled) << c.fHeight << " " << c.fSpeed << " " << c.fDuration;
         p.ApplySwitches();
         EXPECT_EQ(p._nBumpEnabledBuilt, c.nEnabled);
-        EXPECT_EQ(Count(p._aSourceConstants, "const int BUMP_ENABLED = " + std::to_string(c.nEnabled) + ";"), 1);
+        EXPECT_EQ(Count(p._aSourceConstants, "const int BUMP_ENABLED = " + std::to_string(c.nEnabled) + ";"),
+                  1);
     }
 }
 
@@ -110,7 +112,8 @@ TEST(PostVHSAssets, NoisePictureIsWhiteNoiseOf256By256)
 {
     std::ifstream f(rvTest::SourcePath("Data/img/Shadertoy/RGBANoiseMedium256.png"), std::ios::binary);
     ASSERT_TRUE(f) << "run tools/gen-images";
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(f)),
+                                           std::istreambuf_iterator<char>());
     int w = 0, h = 0, n = 0;
     unsigned char* px = stbi_load_from_memory(bytes.data(), int(bytes.size()), &w, &h, &n, 0);
     ASSERT_NE(px, nullptr);
@@ -128,9 +131,9 @@ TEST(PostVHSAssets, NoisePictureIsWhiteNoiseOf256By256)
             sum2 += v * v;
             corr += v * (px[i * 4 + (c + 1) % 4] / 255.0 - 0.5);
         }
-        EXPECT_NEAR(sum / nPixels, 0.0, 0.01) << c;                       // centred on mid-grey
-        EXPECT_NEAR(std::sqrt(sum2 / nPixels), 0.2887, 0.01) << c;        // spread of a uniform value
-        EXPECT_NEAR(corr / nPixels, 0.0, 0.005) << c;                     // channels independent
+        EXPECT_NEAR(sum / nPixels, 0.0, 0.01) << c;                // centred on mid-grey
+        EXPECT_NEAR(std::sqrt(sum2 / nPixels), 0.2887, 0.01) << c; // spread of a uniform value
+        EXPECT_NEAR(corr / nPixels, 0.0, 0.005) << c;              // channels independent
     }
     stbi_image_free(px);
 }
