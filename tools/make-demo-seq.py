@@ -7,7 +7,7 @@ there instead of here).
 
 The music ("Night Vector", Data/Audio/Morvane.mp3) runs at 125 BPM: one beat is 0.48 s
 (28.8 frames at 60 per second) and one bar 1.92 s (115.2 frames). Cuts fall on bars, rounded
-to the nearest frame. The demo covers the first 75.5 bars (145 s); from bar 32 on, each section
+to the nearest frame. The demo covers the first 87 bars (167 s); from bar 32 on, each section
 is written on bars of its own and placed by demo() at the end of the one before, an eight-bar
 section's last scene held 2.5 bars longer (10.5 bars, 20.16 s):
 
@@ -34,6 +34,11 @@ section's last scene held 2.5 bars longer (10.5 bars, 20.16 s):
                         spray drifting past, a wire cube half sunk in the waves; the picture
                         swells on every snare, the storm rises, and in the last bar's fill the
                         tape rolls over a turning test spiral.
+  bars 75.5-87 Archive  end of the second chorus into the bridge: a star field rushes in,
+                        flaring on the kick; an aurora wavers over the horizon while a Lorenz
+                        attractor gathers out of a cloud of dots; waveform lines bulge with the
+                        kick as if played from a worn tape; a heart trace sweeps a green
+                        monitor, its spike on every snare.
 
 Usage: tools/make-demo-seq.py [--out DIR]   (default: Data/seq of the repository)
 """
@@ -649,6 +654,17 @@ def console_boot():
     return items
 
 
+def worn_tape(changes=None):
+    """The VHS effect's values for a worn tape, with some of them changed."""
+    vhs = {">>ScreenDistortion": 0.15, ">>Vignette": 0.35, "  VignetteAperture": 3.0, "  VignetteOscillation": 0.3,
+           ">>Noise": 0.25, "  NoiseScale": 4.0, ">>HblLines": 0.18, "  HblLinesHeight": 0.5, "  HblLinesSpeed": 1.0,
+           ">>JumpsV": 0.0, "  JumpsFreqV": 1.0, ">>JumpsH": 0.05, "  JumpsFreqH": 1.0, ">>WhiteLines": 0.12,
+           "  WhiteLinesStart": 0.2, "  WhiteLinesEnd": 0.3, "  WhiteLinesHeight": 1.0, ">>NoiseLines": 0.4,
+           "  NoiseLinesFreq": 0.6, ">>Wobble": 0.25, "  WobbleBand": 0.3, ">>Monochrome": 0.0}
+    vhs.update(changes or {})
+    return vhs
+
+
 def tape():
     """Bars 56-66.5 (written so; placed after the console), the sea through a video tape."""
     s, e = bar(56), bar(66.5)
@@ -683,11 +699,7 @@ def tape():
     spray.update(vec("LightPosXY", (1.5, 0.8)))
     spray.update(rgba("Color0", (0.35, 0.6, 0.9, 1.0)))
     spray.update(rgba("Color1", (1.0, 0.7, 0.85, 1.0)))
-    vhs = {">>ScreenDistortion": 0.15, ">>Vignette": 0.35, "  VignetteAperture": 3.0, "  VignetteOscillation": 0.3,
-           ">>Noise": 0.25, "  NoiseScale": 4.0, ">>HblLines": 0.18, "  HblLinesHeight": 0.5, "  HblLinesSpeed": 1.0,
-           ">>JumpsV": 0.0, "  JumpsFreqV": 1.0, ">>JumpsH": 0.05, "  JumpsFreqH": 1.0, ">>WhiteLines": 0.12,
-           "  WhiteLinesStart": 0.2, "  WhiteLinesEnd": 0.3, "  WhiteLinesHeight": 1.0, ">>NoiseLines": 0.4,
-           "  NoiseLinesFreq": 0.6, ">>Wobble": 0.25, "  WobbleBand": 0.3, ">>Monochrome": 0.0}
+    vhs = worn_tape()
     last = snap(fill / FPS)
     return [
         # Everything up to "BackFromSea" draws into the small buffer "TapeSea".
@@ -725,6 +737,100 @@ def tape():
             keys(">>Noise", [(0.0, 0.25), (last, 0.25), (d, 0.6)], LINEAR),
         ], **vhs),
     ]
+
+
+def phosphor_archive():
+    """Bars 75.5-87, the end of the second chorus into the bridge (kick, hats, snare, bass): the
+    archive of old phosphor pictures, cut on the bars.
+
+      75.5-77.5  Stars    a star field rushes at the viewer, flaring on every kick, turning slowly.
+      77.5-80    Aurora   an aurora wavers over a dark horizon; a Lorenz attractor gathers in
+                          front of it out of a cloud of dots, the camera swaying on the beat.
+      80-84      Lines    the stacked waveform lines as if played from a worn tape: the lines bulge
+                          with the kick, the tape jumps on every snare.
+      84-87      Heart    a heart trace sweeps a green monitor grid, its spike on every snare; the
+                          last bar fades to black.
+    Both shaders of the first five bars are drawn in a small buffer of 480x270 and scaled up: they
+    are the costly part, and the aurora's horizon is placed in the buffer's pixels.
+    """
+    s, e = bar(75.5), bar(87)
+    stars, aurora, lines, heart = s, bar(77.5), bar(80), bar(84)
+    small = {"KeepRatio": False, "RepeatUV": False, "Clear": True, "Debug Color": 0, "Debug Alpha": 0,
+             "Debug Depth": 0}
+    small.update(vec("SizePixel", (480.0, 270.0)))
+    small.update(vec("SizeUnit", (0.0, 0.0)))
+    small.update(rgba("BackColor", (0.0, 0.0, 0.0, 1.0)))
+    back = {"Debug Color": 0, "Debug Alpha": 0, "Debug Depth": 0}
+    star_props = {"Main/Speed": 60.0, "Main/Density": 0.9, "Main/Spiral": 0.0, "Main/Rotation": 0.0,
+                  "Main/Roll": 0.0, "Hole/Size": 0.0, "Hole/Opacity": 0.0, "Hole/Debug": False,
+                  "Fractal/Iter1": 100, "Fractal/Iter2": 7, "Fractal/Mod": 2.0, "Fractal/Mul": 2.04,
+                  "Fractal/Add": -0.75, "Color/Luminosity": 0.2, "Spiral/Spiral": 0.0}
+    star_props.update(vec("Main/Position", (0.0, 0.0)))
+    star_props.update(vec3("Color/Mul", (0.8, -0.4, 0.5)))
+    star_props.update(vec3("Color/Add", (0.0, 1.0, 0.7)))
+    joy = {"Waves/Width": 0.2, "Waves/Height": 0.5, "Waves/Power": 4.0, "Waves/Attenuation": 0.5,
+           "Waves/Occlusion": 1.0, "Waves/Spectrer": 0.0, "Line/Width": 1.0, "Line/Height": 0.8,
+           "Line/Persp": 0.3, "Line/Count": 48.0, "Line/Bold": 1.0, "Line/Offsety": 0.0,
+           "Color/LineVariation": 0.3, "Polar/Enable": 0.0, "Polar/ScaleX": 0.5, "Polar/ScaleY": 0.2}
+    joy.update(vec("Waves/Motion", (0.0, 0.05)))
+    joy.update(rgba("Color/Back", (0.01, 0.01, 0.03, 1.0)))
+    joy.update(rgba("Color/Line", (0.85, 0.95, 1.0, 1.0)))
+    # Every line lit, every fifth brighter, every tenth at full strength.
+    joy.update(rgba("Color/Linealphas", (0.55, 0.75, 1.0, 1.0)))
+    vhs = worn_tape({">>ScreenDistortion": 0.2, ">>Vignette": 0.4, "  VignetteOscillation": 0.2, ">>Noise": 0.2,
+                     ">>HblLines": 0.2, ">>WhiteLines": 0.15, ">>NoiseLines": 0.3, ">>Wobble": 0.2})
+    lorenz = {"Dot/CountStart": 300, "Dot/CountMax": 12000, "Dot/SpawnPerSec": 2500, "Dot/SpawnRange": 120.0,
+              "Dot/Thickness": 0.35, "Lorentz/Speed": 1.5, "Lorentz/Sigma": 10.0, "Lorentz/Rho": 28.0,
+              "Lorentz/Beta": 8.0 / 3.0, "Lorentz/DefaultZ": -200.0}
+    lorenz.update(rgba("Dot/Color", (0.55, 1.0, 0.8, 1.0)))
+    lorenz.update(vec("Lorentz/Pos", (0.0, 0.0)))
+    lorenz.update(vec("Lorentz/Size", (1.0, 1.0)))
+    items = [
+        # -- 75.5-77.5 Stars, in the small buffer "ArchiveStars".
+        effect("fxBufferDisplay", "ArchiveStars", stars, aurora, **small),
+        effect("fxStarField", "StarField", stars, aurora, drivers=[
+            expr("Color/Luminosity", kick(stars, 0.2, 0.25, 6.0)),
+            expr("Main/Roll", "12*x"),
+        ], **star_props),
+        effect("fxBufferDefault", "StarsBack", stars, aurora, **back),
+        image_of("StarsOnScreen", stars, aurora, "ArchiveStars", size=1.0, blend=0, fullscreen=True,
+                 fade_in=0.96, fade_out=0.1),
+        # -- 77.5-80 Aurora, in the small buffer "ArchiveSky", the attractor drawn full size over it.
+        effect("fxBufferDisplay", "ArchiveSky", aurora, lines, **small),
+        effect("fxHorizonBorealis", "Aurora", aurora, lines, drivers=[
+            # The band's centre line rises from about 0.53 to 0.7 of the height (black below it).
+            keys("Horizon/Offset", [(0.0, 340.0), (4.8, 290.0)], EASEINOUT, 0.2),
+        ], **{"Horizon/Offset": 340.0, "Horizon/Scale": 0.3}),
+        effect("fxBufferDefault", "SkyBack", aurora, lines, **back),
+        image_of("SkyOnScreen", aurora, lines, "ArchiveSky", size=1.0, blend=0, fullscreen=True,
+                 fade_in=0.1, fade_out=0.2),
+        look("LookAurora", aurora, lines, steps=6.0, initial=0.3, final=0.05, factor=1.0, intensity=1.2),
+        camera("CamAurora", aurora, lines, pos=(0.0, 0.0, -100.0), drivers=[
+            sine("CamQuaternion.y", -0.06, 0.06, 4 * 1.92),
+            expr("CamPosition.y", kick(aurora, 0.0, -2.0, 6.0)),
+        ]),
+        effect("fxLorenz", "Attractor", aurora + beat(2), lines, 0.96, 0.48, **lorenz),
+        # -- 80-84 Lines, the tape over them.
+        effect("fxJoyDivision", "WaveLines", lines, heart, 0.2, 0.3, drivers=[
+            expr("Waves/Height", kick(lines, 0.35, 0.35, 5.0)),
+            expr("Line/Offsety", "0.02*sin(x*pi/1.92)"),
+        ], **joy),
+        effect("fxPostVHS", "ArchiveTape", lines, heart, drivers=[
+            expr(">>JumpsH", snare(lines, 0.03, 0.45, 10.0)),
+            keys(">>Noise", [(0.0, 0.45), (0.96, 0.2), (6.72, 0.2), (7.68, 0.5)], LINEAR),
+        ], **vhs),
+        # -- 84-87 Heart: the trace on a green monitor grid, its spike on the snare: a heart every
+        # half bar (0.52 s of beat, 0.44 s of pause), the first spike 1.23 s after the effect's
+        # start, so the trace starts 13 frames late to put it on the second snare.
+        look("LookHeart", heart, e, fade_in=0.2, steps=10.0, initial=0.5, final=0.05, factor=1.2, intensity=1.3),
+        grid("GridHeart", heart, e, back=(0.0, 0.025, 0.01), line=GREEN, alphas=(0.05, 0.08, 0.25),
+             scale=(2.0, 2.0), drivers=[expr("ColorGrid3.a", kick(heart, 0.15, 0.2, 6.0)),
+                                        keys("ColorBack.g", [(0.0, 0.025), (3.84, 0.025), (5.76, 0.0)], LINEAR)]),
+        camera("CamHeart", heart, e, pos=(0.0, 0.0, -100.0), drivers=[sine("CamQuaternion.z", -0.02, 0.02, 7.68)]),
+        effect("fxECG", "HeartTrace", heart + 13, e, 0.3, 1.92, **{"Alpha": 0.0, "InterBeat": 0.44,
+                                                                   "DrawLine": False}),
+    ]
+    return items
 
 
 def gear_props(speeds, colors):
@@ -877,7 +983,8 @@ def demo():
     for section, written_at, written_bars, bars in ((chorus_tail, 32, 8, 10.5),
                                                    (machine_break, 40, 8, 10.5),
                                                    (console_boot, 72, 12, 12),
-                                                   (tape, 56, 10.5, 10.5)):
+                                                   (tape, 56, 10.5, 10.5),
+                                                   (phosphor_archive, 75.5, 11.5, 11.5)):
         items += place(section(), written_at, written_bars, at, bars)
         at += bars
     # The music and the tint run to the end of the last section.

@@ -178,6 +178,21 @@ int ColumnContrast(const std::vector<RGBA>& px, int x, int channel)
     }
     return hi - lo;
 }
+
+// Along a column: the runs of lit pixels, counted from below.
+int RowsLitAlong(const std::vector<RGBA>& px, int x)
+{
+    int runs = 0;
+    bool lit = false;
+    for (int y = 0; y < kH; ++y)
+    {
+        const RGBA& p = px[y * kW + x];
+        const bool now = p.r + p.g + p.b > 90;
+        runs += now && !lit ? 1 : 0;
+        lit = now;
+    }
+    return runs;
+}
 } // namespace
 
 TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
@@ -200,8 +215,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     EXPECT_GT(rvLoader::_nTotal, 0);
     EXPECT_EQ(rvLoader::_nLoaded, rvLoader::_nTotal);
 
-    // The demo uses every class built so far and lasts 75.5 bars at 125 BPM.
-    EXPECT_EQ(_Sequence.LastFrame(), 8698);
+    // The demo uses every class built so far and lasts 87 bars at 125 BPM.
+    EXPECT_EQ(_Sequence.LastFrame(), 10022);
     std::map<std::string, int> classes;
     for (fxBase* e : _Sequence._apEffects)
         ++classes[e->_pDescriptor->_sClassName];
@@ -211,7 +226,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
                             "fxLiveSpec", "fxTextStash", "fxText", "fxTextNeon", "fxSVG", "nanoSVGScene",
                             "rvEyesUniverse", "fxMorph", "fxBBC", "fxMantaRay", "fxBootSequence", "fxBootText",
                             "fxObjVectrex", "fxObjVectrexCard", "fxBackCircuit", "fxTunnelPattern3d", "fxOcean", "fxPostVHS",
-                            "fxPostDistortion", "fxAmbientParticles", "fxBasicShader2d", "fxBasicShader3d"})
+                            "fxPostDistortion", "fxAmbientParticles", "fxBasicShader2d", "fxBasicShader3d",
+                            "fxStarField", "fxHorizonBorealis", "fxJoyDivision", "fxLorenz", "fxECG"})
         EXPECT_GT(classes[cls], 0) << cls;
     fxBase* tunnel = _Sequence.FindEffect("Tunnel");
     ASSERT_NE(tunnel, nullptr);
@@ -238,11 +254,14 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     // wire cube ahead), bar 75.46 (the fill).
     const int kTapeShift = 518;
     const int kTapeSea = 3370 + kTapeShift, kTapeCube = 3470 + kTapeShift, kTapeFill = 3684 + 144 + kTapeShift;
+    // The archive, written where it is placed: the stars (bar 76.5), the aurora (bar 79), the
+    // waveform lines (bar 82), the heart trace (bar 86).
+    const int kStars = 4406, kAurora = 4550, kLines = 4723, kHeart = 4953;
     RenderTarget shot(kW, kH);
     const float dt = 1.f / kStepsPerSecond;
     int step = 0;
     bool tunnelRan = false;
-    for (; _Sequence._bPlaying && step < 8000; ++step)
+    for (; _Sequence._bPlaying && step < 9000; ++step)
     {
         rvSceneDisplay::BeginFrame(_window);
         _Sequence.Update(dt);
@@ -253,7 +272,7 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
         if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere && at != kSea && at != kTree &&
             at != kHall && at != kSpectrum && at != kTitle && at != kMachine && at != kLogo && at != kConsole &&
             at != kRings && at != kTapeSea && at != kTapeCube &&
-            at != kTapeFill)
+            at != kTapeFill && at != kStars && at != kAurora && at != kLines && at != kHeart)
             continue;
 
         Grab(shot);
@@ -400,13 +419,53 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_GT(Count(px, [](const RGBA& p) { return p.r + p.g + p.b > 450; }), kW * kH / 10);
             EXPECT_GT(Count(px, [](const RGBA& p) { return p.r + p.g + p.b < 60; }), kW * kH / 10);
         }
+        else if (at == kStars)
+        {
+            // The star field, scaled up from its small buffer: bright stars over a dark sky.
+            EXPECT_EQ(_Sequence.FindEffect("StarField")->_eState, State_EffectStarted);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.r + p.g + p.b > 300; }), kW * kH / 200);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.r + p.g + p.b < 90; }), kW * kH / 4);
+        }
+        else if (at == kAurora)
+        {
+            // The aurora's band (its centre line at about 0.64 of the height, rising): green over
+            // the band, black ground below its centre line away from the attractor's dots.
+            EXPECT_EQ(_Sequence.FindEffect("Attractor")->_eState, State_EffectStarted);
+            const glm::vec3 band = Mean(px, 320, 240, kW - 1, 290);
+            const glm::vec3 ground = Mean(px, 0, 0, kW - 1, 30);
+            EXPECT_GT(band.g, band.r + 15.f);
+            EXPECT_GT(band.g, ground.g + 30.f);
+            EXPECT_LT(ground.r + ground.g + ground.b, 45.f);
+        }
+        else if (at == kLines)
+        {
+            // The stacked lines under the tape: along a column off the middle, lit rows alternate
+            // with dark ones, one pair per line (48 lines six pixels apart at this size; some are
+            // hidden behind the waves in front of them or lost to the tape's noise).
+            EXPECT_EQ(_Sequence.FindEffect("ArchiveTape")->_eState, State_EffectStarted);
+            EXPECT_GT(RowsLitAlong(px, 200), 20);
+            EXPECT_GT(RowsLitAlong(px, kW - 200), 20);
+        }
+        else if (at == kHeart)
+        {
+            // The heart trace on the monitor grid: a green line, and the spike of the last snare
+            // rising well above the baseline in the middle of the picture.
+            EXPECT_EQ(_Sequence.FindEffect("HeartTrace")->_eState, State_EffectStarted);
+            const auto trace = [](const RGBA& p) { return p.g > 150 && p.g > p.r + 40 && p.g > p.b + 40; };
+            EXPECT_GT(Count(px, trace), 300);
+            int top = 0;
+            for (int y = 0; y < kH; ++y)
+                for (int x = 0; x < kW; ++x)
+                    if (trace(px[y * kW + x])) top = y;
+            EXPECT_GT(top, kH / 2 + 30);
+        }
     }
 
     // Past its end the timeline stops on its last frame with every effect back to loaded.
     EXPECT_TRUE(tunnelRan);
     EXPECT_FALSE(_Sequence._bPlaying);
-    EXPECT_NEAR(step, 4349, 1);
-    EXPECT_FLOAT_EQ(_Sequence._fTime, 8698.f / 60.f);
+    EXPECT_NEAR(step, 5011, 1);
+    EXPECT_FLOAT_EQ(_Sequence._fTime, 10022.f / 60.f);
     for (fxBase* e : _Sequence._apEffects)
         EXPECT_EQ(e->_eState, State_DemoStarted) << e->_sName;
 }
