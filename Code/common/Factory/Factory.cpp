@@ -22,9 +22,12 @@
 #include "effects/fxJoyDivision/fxJoyDivision.h"
 #include "effects/fxLorenz/fxLorenz.h"
 #include "effects/fxMusic/fxMusic.h"
+#include "effects/fxMetaBallSystem/fxMetaBallSystem.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
+#include "effects/fxParticleEmitter/fxParticleEmitter.h"
 #include "effects/fxSequence/fxSequence.h"
 #include "effects/fxStarField/fxStarField.h"
+#include "effects/fxSwarm/fxSwarm.h"
 #include "effects/fxVectorDisplay/fxVectorDisplay.h"
 
 Factory* Factory::_pInstance = nullptr;
@@ -91,10 +94,10 @@ const RegistrationRow s_aRegistrationTable[] = {
     /*  2 */ {"fxText", nullptr},
     /*  3 */ {"fxFractal", nullptr},
     /*  4 */ {"fxJellyFish", nullptr},
-    /*  5 */ {"fxSwarm", nullptr},
+    /*  5 */ {"fxSwarm", &fxSwarm::RegisterAttributes},
     /*  6 */ {"fxLinePath", nullptr},
-    /*  7 */ {"fxParticleEmitter", nullptr},
-    /*  8 */ {"fxMetaBallSystem", nullptr},
+    /*  7 */ {"fxParticleEmitter", &fxParticleEmitter::RegisterAttributes},
+    /*  8 */ {"fxMetaBallSystem", &fxMetaBallSystem::RegisterAttributes},
     /*  9 */ {"fxSequence", &fxSequence::RegisterAttributes},
     /* 10 */ {"fxSVG", nullptr},
     /* 11 */ {"fxSea", nullptr},
