@@ -10,6 +10,7 @@
 #include <fstream>
 
 // Effect class headers, one per registered class, as the classes become part of the program.
+#include "effects/fxAsteroid/fxAsteroid.h"
 #include "effects/fxBackGrid/fxBackGrid.h"
 #include "effects/fxBufferDefault/fxBufferDefault.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
@@ -101,7 +102,7 @@ const RegistrationRow s_aRegistrationTable[] = {
     /*  9 */ {"fxSequence", &fxSequence::RegisterAttributes},
     /* 10 */ {"fxSVG", nullptr},
     /* 11 */ {"fxSea", nullptr},
-    /* 12 */ {"fxAsteroid", nullptr},
+    /* 12 */ {"fxAsteroid", &fxAsteroid::RegisterAttributes},
     /* 13 */ {"rvCardoid", nullptr},
     /* 14 */ {"nanoSVGScene", nullptr},
     /* 15 */ {"fxMorph", nullptr},
