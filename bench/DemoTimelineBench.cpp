@@ -28,7 +28,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -90,14 +89,6 @@ std::vector<fxTimingProbe*> InsertProbes(rvSequence& seq, int endFrame)
     return probes;
 }
 
-std::string ReadText(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
 double Ms(Clock::time_point a, Clock::time_point b)
 {
     return std::chrono::duration<double, std::milli>(b - a).count();
@@ -142,16 +133,8 @@ static void BM_DemoTimeline(benchmark::State& state)
 
     // The committed timelines, packed as the player reads them.
     rvTest::TempWorkDir dir;
-    if (DIR* d = opendir(rvTest::SourcePath("Data/seq").c_str()))
-    {
-        while (dirent* e = readdir(d))
-        {
-            const std::string name = e->d_name;
-            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".seq") == 0)
-                dir.WriteFile("Data/seq/" + name, ReadText(rvTest::SourcePath("Data/seq/" + name)));
-        }
-        closedir(d);
-    }
+    dir.CopyFromSource("Data/seq", ".seq");
+    dir.CopyFromSource("Data/input", ".input");
     const std::string pack =
         "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets >/dev/null";
     if (std::system(pack.c_str()) != 0)

@@ -18,6 +18,8 @@ to the nearest frame. The demo covers the first 32 bars (61.44 s):
                         (and tiled as a wall) over an amber grid, pulsing with the kick.
   bars 24-32  Sphere    the chorus: a sphere of latitude rings builds up beat by beat, the
                         camera orbits it, shock rings on the snare, then everything fades.
+  bars 48-56  Verse 2   a recorded game of asteroids, a flock swimming behind it, sparklers
+                        bursting on the kick, metaballs flashing on the snare from bar 52.
 
 Usage: tools/make-demo-seq.py [--out DIR]   (default: Data/seq of the repository)
 """
@@ -400,8 +402,61 @@ def sphere():
     return items
 
 
+def verse_two():
+    """Bars 48-56, the second verse (kick, hats, snare, driving bass): a recorded game of
+    asteroids plays in the middle, a flock swims behind it, sparks fly on every kick and, from
+    bar 52, metaballs melt together, flashing on the snare."""
+    s, e = bar(48), bar(56)
+    d = (e - s) / FPS
+    half = bar(52)
+    items = [
+        look("LookVerse2", s, e, fade_in=0.5, steps=10.0, initial=0.45, final=0.08, factor=1.2, intensity=1.25,
+             brightness=0.9, fog=(200.0, 420.0), fog_power=2.0),
+        grid("GridVerse2", s, e, back=(0.0, 0.012, 0.03), line=CYAN, alphas=(0.03, 0.05, 0.16), scale=(1.5, 1.5),
+             drivers=[expr("UvPos.y", "x*0.05"),
+                      expr("ColorGrid3.a", "(%s)*(1 - smoothstep(%g, %g, x))" % (kick(s, 0.08, 0.2, 7.0), d - 1.0, d))]),
+        camera("CamVerse2", s, e, pos=(0.0, 0.0, -105.0), drivers=[
+            sine("CamQuaternion.z", -0.02, 0.02, 7.68),
+            noise("CamPosition.x", -3.0, 3.0, 3.0, 2.2),
+        ]),
+        # The flock, far behind the play field, teal to deep blue; its trails thicken on the kick.
+        effect("fxSwarm", "Swarm", s, e, 1.92, 1.0, drivers=[expr("Thickness", kick(s, 0.35, 0.35, 6.0))], **dict(
+            {"RandomSeed": 7, "SkipFrames": 120, "BoidCount": 160, "SpawnCount": 8, "Thickness": 0.4,
+             "DrawLength": 14, "WallForce": 0.1, "PerceptionRadius": 20.0, "SeparationWeight": 3.0,
+             "AlignmentWeight": 0.2, "CohesionWeight": 1.0, "SteeringWeight": 1.0, "BlindspotAngleDeg": 40.0,
+             "MaxAcceleration": 30.0, "MaxVelocity": 24.0},
+            **vec("AquariumSize", (110.0, 55.0, 30.0)), **vec("AquariumCenter", (0.0, 0.0, 60.0)),
+            **rgba("ColorMin", (0.15, 0.85, 0.7, 1.0)), **rgba("ColorMax", (0.2, 0.35, 0.95, 1.0)))),
+        # The game replays "Data/input/Asteroid.input" (recorded by tools/record-asteroid.cpp with the
+        # game's default attributes: only the look may differ here, or the replay would not match).
+        effect("fxAsteroid", "Asteroids", s, e, 0.48, 0.96, **dict(
+            {"RecordInputs": False, "RecordFile": "Data/input/Asteroid.input", "Draw/Thickness": 0.35},
+            **rgba("Draw/Ship Color", (0.35, 0.55, 1.0, 1.0)), **rgba("Score/Color", (0.35, 0.55, 1.0, 1.0)))),
+        # From bar 52 the metaballs, in magenta; their inner outlines swell on the snare.
+        effect("fxMetaBallSystem", "MetaBalls", half, e, 0.96, 0.96, drivers=[
+            expr("Outline Distance", snare(half, 1.5, 1.5, 6.0)),
+            expr("Union Distance", kick(half, 8.0, 4.0, 5.0)),
+        ], **dict({"Subdiv": 96, "RandomSeed": 3, "TimeSeek": 0.0}, **rgba("Color", (0.9, 0.25, 0.8, 1.0)))),
+    ]
+    # Two sparklers circling the field, bursting on every kick.
+    for i, col in enumerate(((YELLOW, AMBER), (WHITE, CYAN))):
+        st = s + bar(2 * i + 1)
+        items.append(effect("fxParticleEmitter", "Sparkler%d" % i, st, e, 0.5, 1.0, drivers=[
+            expr("Emission", "floor(%s)" % kick(st, 10.0, 500.0, 9.0)),
+            sine("Pos.x", -70.0, 70.0, 7.68, 0.5 * i),
+            sine("Pos.y", -38.0, 38.0, 3.84, 0.5 * i + 0.25),
+        ], **dict({"Source": "", "Radius": 1.0, "InitialCount": 0, "Emission": 10, "Particle Max": 1500,
+                   "LifeTime Min": 0.3, "LifeTime Max": 0.9, "RadialEmission": False, "Segment Length": 1.2,
+                   "Direction": 90.0, "Spread": 360.0, "Speed Min": 10.0, "Speed Max": 28.0,
+                   "Gravity Min": -5.0, "Gravity Max": -20.0, "Radial Accel Min": 0.0, "Radial Accel Max": 0.0,
+                   "Tangential Accel Min": -6.0, "Tangential Accel Max": 6.0, "Friction": 0.6},
+                  **vec("Pos", (0.0, 0.0, 0.0)), **rgba("ColorStart", list(col[0]) + [1.0]),
+                  **rgba("ColorEnd", list(col[1]) + [0.0]))))
+    return items
+
+
 def demo():
-    end = bar(32)
+    end = bar(56)
     items = [
         effect("fxMusic", "Music", 0, end, **{
             "MP3 File": MUSIC, "Volume": 1.0, "Radius Left": 1.0, "Radius Right": 0.0, "TempoBpm": 125.0,
@@ -416,6 +471,7 @@ def demo():
     items.append(effect("fxSequence", "Tunnel", bar(8), bar(16), **{"Sequence File": TUNNEL, "Time Seek": 0.0}))
     items += scope()
     items += sphere()
+    items += verse_two()
     return items
 
 

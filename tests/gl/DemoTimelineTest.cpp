@@ -12,6 +12,7 @@
 #include "Factory/fxDescriptor.h"
 #include "Loader/rvLoader.h"
 #include "Sequencer/rvSequence.h"
+#include "effects/fxAsteroid/fxAsteroid.h"
 #include "effects/fxCircle/fxCircle.h"
 #include "rvSceneDisplay.h"
 
@@ -49,15 +50,9 @@ std::string ReadText(const std::string& path)
 // linked in when it was generated, audio on SDL's silent driver.
 void PrepareDataDir(const rvTest::TempWorkDir& dir)
 {
-    DIR* d = opendir(rvTest::SourcePath("Data/seq").c_str());
-    ASSERT_NE(d, nullptr);
-    while (dirent* e = readdir(d))
-    {
-        const std::string name = e->d_name;
-        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".seq") == 0)
-            dir.WriteFile("Data/seq/" + name, ReadText(rvTest::SourcePath("Data/seq/" + name)));
-    }
-    closedir(d);
+    dir.CopyFromSource("Data/seq", ".seq");
+    dir.CopyFromSource("Data/input", ".input");
+    ASSERT_FALSE(dir.ReadFile(kDemo).empty());
     const std::string pack = "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets";
     ASSERT_EQ(std::system(pack.c_str()), 0);
     const std::string music = rvTest::SourcePath("Data/Audio/Morvane.mp3");
@@ -193,13 +188,14 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     EXPECT_GT(rvLoader::_nTotal, 0);
     EXPECT_EQ(rvLoader::_nLoaded, rvLoader::_nTotal);
 
-    // The demo uses every class built so far and lasts 32 bars at 125 BPM.
-    EXPECT_EQ(_Sequence.LastFrame(), 3686);
+    // The demo uses every class built so far and lasts 56 bars at 125 BPM.
+    EXPECT_EQ(_Sequence.LastFrame(), 6451);
     std::map<std::string, int> classes;
     for (fxBase* e : _Sequence._apEffects)
         ++classes[e->_pDescriptor->_sClassName];
     for (const char* cls : {"fxMusic", "fxDemoGlobalParams", "fxVectorDisplay", "fxBackGrid", "fxCamera",
-                            "fxCircle", "fxSequence", "fxBufferDisplay", "fxBufferDefault", "fxImage"})
+                            "fxCircle", "fxSequence", "fxBufferDisplay", "fxBufferDefault", "fxImage", "fxSwarm",
+                            "fxAsteroid", "fxMetaBallSystem", "fxParticleEmitter"})
         EXPECT_GT(classes[cls], 0) << cls;
     fxBase* tunnel = _Sequence.FindEffect("Tunnel");
     ASSERT_NE(tunnel, nullptr);
@@ -212,6 +208,7 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     // A fixed step of two frames of the 60 fps timeline. Steps checked (and kept) on the way.
     const int kStepsPerSecond = 30;
     const int kIgnition = 10 * 30, kTunnel = 24 * 30, kScope = 37 * 30 + 15, kSphere = 55 * 30;
+    const int kVerse2 = 105 * 30;
     RenderTarget shot(kW, kH);
     const float dt = 1.f / kStepsPerSecond;
     int step = 0;
@@ -224,7 +221,7 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
         tunnelRan |= tunnel->_eState == State_EffectStarted;
         // The update of step n ran at time (n + 1) / 30.
         const int at = step + 1;
-        if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere) continue;
+        if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere && at != kVerse2) continue;
 
         Grab(shot);
         const std::vector<RGBA> px = shot.Read();
@@ -280,13 +277,27 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_GT(centre.r + centre.g + centre.b, corner.r + corner.g + corner.b + 20.f);
             EXPECT_GT(Count(px, [](const RGBA& p) { return p.r + p.g + p.b > 450; }), 500);
         }
+        else if (at == kVerse2)
+        {
+            // Bar 54 of the second verse: the replayed game has cracked rocks for points, the flock
+            // swims and the metaballs' magenta outlines show among the game's blue and white lines.
+            auto* game = static_cast<fxAsteroid*>(_Sequence.FindEffect("Asteroids"));
+            ASSERT_NE(game, nullptr);
+            EXPECT_EQ(game->_eState, State_EffectStarted);
+            EXPECT_GT(game->_nScore, 300);
+            EXPECT_FALSE(game->_apRocks.empty());
+            for (const char* name : {"Swarm", "MetaBalls", "Sparkler0", "Sparkler1"})
+                EXPECT_EQ(_Sequence.FindEffect(name)->_eState, State_EffectStarted) << name;
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 120 && p.b > 100 && p.g < p.r * 0.7f; }), 150);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.b > 120 && p.b > p.r + 40; }), 150);
+        }
     }
 
     // Past its end the timeline stops on its last frame with every effect back to loaded.
     EXPECT_TRUE(tunnelRan);
     EXPECT_FALSE(_Sequence._bPlaying);
-    EXPECT_NEAR(step, 1844, 1);
-    EXPECT_FLOAT_EQ(_Sequence._fTime, 3686.f / 60.f);
+    EXPECT_NEAR(step, 3226, 1);
+    EXPECT_FLOAT_EQ(_Sequence._fTime, 6451.f / 60.f);
     for (fxBase* e : _Sequence._apEffects)
         EXPECT_EQ(e->_eState, State_DemoStarted) << e->_sName;
 }

@@ -43,6 +43,20 @@ void TempWorkDir::WriteFile(const std::string& relPath, const std::string& conte
     out << content;
 }
 
+void TempWorkDir::CopyFromSource(const std::string& relDir, const std::string& ext) const
+{
+    std::error_code ec;
+    for (const fs::directory_entry& e : fs::directory_iterator(SourcePath(relDir), ec))
+    {
+        const std::string name = e.path().filename().string();
+        if (name.size() <= ext.size() || name.compare(name.size() - ext.size(), ext.size(), ext) != 0) continue;
+        std::ifstream in(e.path(), std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        WriteFile(relDir + "/" + name, ss.str());
+    }
+}
+
 std::string TempWorkDir::ReadFile(const std::string& relPath) const
 {
     std::ifstream in(fs::path(_path) / relPath, std::ios::binary);
