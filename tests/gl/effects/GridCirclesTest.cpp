@@ -1,8 +1,7 @@
 // A grid background with glowing circles, played frame by frame with a fixed step through the
 // whole frame path (frame begin, effects updated in list order, present), as the timeline plays
 // them. Leaves "GridCircles.png" in the build directory.
-#include "EffectGLTest.h"
-#include "TestSupport.h"
+#include "EffectListGLTest.h"
 
 #include <cmath>
 #include <memory>
@@ -19,60 +18,9 @@ namespace
 {
 const int kW = 640, kH = 360;
 
-class GridCirclesTest : public rvTest::EffectGLTest<kW, kH>
+class GridCirclesTest : public rvTest::EffectListGLTest<kW, kH>
 {
-protected:
-    void Release() override
-    {
-        for (auto& e : _apEffects)
-            e->SetState(State_DemoStoped);
-        _apEffects.clear();
-    }
-
-    template <class T> T* Add()
-    {
-        T* e = static_cast<T*>(T::Create(T::RegisterAttributes()));
-        _apEffects.emplace_back(e);
-        return e;
-    }
-
-    // One frame: begin, every effect started and advanced by dt in list order, present.
-    void Frame(float dt)
-    {
-        rvSceneDisplay::BeginFrame(_window);
-        for (auto& e : _apEffects)
-        {
-            if (e->_eState != State_EffectStarted)
-                e->SetState(State_EffectStarted);
-            else
-                e->_fPendingDelta = dt;
-            e->Update();
-        }
-        rvSceneDisplay::PresentFrame(false);
-    }
-
-    // Where a point of the scene lands in "Default", in pixels from the bottom left.
-    static glm::vec2 Project(const glm::vec3& p)
-    {
-        const glm::vec4 c = rvSceneDisplay::_DefaultBuffer._mViewProjection * glm::vec4(p, 1.0f);
-        return glm::vec2((c.x / c.w * 0.5f + 0.5f) * kW, (c.y / c.w * 0.5f + 0.5f) * kH);
-    }
-
-    std::vector<std::unique_ptr<fxBase>> _apEffects;
 };
-
-// Brightest pixel in a small square around a point.
-RGBA Brightest(const RenderTarget& t, glm::vec2 at, int r)
-{
-    RGBA best{0, 0, 0, 0};
-    for (int y = int(at.y) - r; y <= int(at.y) + r; ++y)
-        for (int x = int(at.x) - r; x <= int(at.x) + r; ++x)
-        {
-            const RGBA p = t.Pixel(x, y);
-            if (p.r + p.g + p.b > best.r + best.g + best.b) best = p;
-        }
-    return best;
-}
 } // namespace
 
 TEST_F(GridCirclesTest, CirclesGlowOverTheGrid)
@@ -111,11 +59,7 @@ TEST_F(GridCirclesTest, CirclesGlowOverTheGrid)
     EXPECT_EQ(circles[0]->GetFade(), 1.0f);
 
     RenderTarget shot(kW, kH);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, rvSceneDisplay::_DefaultBuffer._glFrameBuffer);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, shot.Framebuffer());
-    glBlitFramebuffer(0, 0, kW, kH, 0, 0, kW, kH, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    EXPECT_TRUE(shot.SavePNG(rvTest::BinaryPath("GridCircles.png")));
+    Grab(shot, "GridCircles.png");
 
     // The yellow circle is lit on its outline (top, bottom, left, right), not at its centre.
     const Ring& y = rings[0];
