@@ -65,7 +65,8 @@ void fxParticleEmitter::OnEffectStart()
     _fEmissionRemainder = 0.0f;
     _VectorScene.Clear();
     _vPrevPos = _vPos;
-    for (int i = 0; i < _nInitialCount; ++i)
+    const int nInitial = std::min(_nInitialCount, kMaxParticles);
+    for (int i = 0; i < nInitial; ++i)
         Emit();
 }
 
@@ -90,7 +91,8 @@ void fxParticleEmitter::Advance(float dt)
     const float fEmitted = float(_nEmission) * dt + _fEmissionRemainder;
     const int nCount = int(fEmitted);
     _fEmissionRemainder = fEmitted - float(nCount);
-    for (int i = 0; bEmit && i < nCount && int(_aParticles.size()) < _nParticleMax; ++i)
+    const int nMax = std::min(_nParticleMax, kMaxParticles);
+    for (int i = 0; bEmit && i < nCount && int(_aParticles.size()) < nMax; ++i)
         Emit();
     _vPrevPos = _vPos;
 }

@@ -46,6 +46,9 @@ public:
     // Draws the live particles on the current vector display.
     void DrawParticles() const;
 
+    // Live particles at most, whatever "InitialCount", "Emission" and "Particle Max" ask.
+    static constexpr int kMaxParticles = 100000;
+
     static fxDescriptor* GetDescriptor();
     static fxBase* Create(fxDescriptor* pDescriptor);
     static fxDescriptor* RegisterAttributes();

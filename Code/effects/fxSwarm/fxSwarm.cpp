@@ -35,14 +35,16 @@ void fxSwarm::Init()
 {
     _nRandomState = uint32_t(_nRandomSeed);
     _aSpawnPoints.clear();
-    for (int i = 0; i < _nSpawnCount; ++i)
+    const int nSpawn = std::min(_nSpawnCount, kMaxSpawnPoints);
+    for (int i = 0; i < nSpawn; ++i)
     {
         const glm::vec3 p = RandomPointOnSphere(_nRandomState, 1.0f);
         const glm::vec3 v = RandomPointOnSphere(_nRandomState, 10.0f);
         _aSpawnPoints.push_back({_vAquariumSize * p, v});
     }
     UpdateBoidCount();
-    for (int i = 0; i < (_nSkipFrames >> 1); ++i)
+    const int nPreRoll = std::min(_nSkipFrames >> 1, kMaxPreRoll);
+    for (int i = 0; i < nPreRoll; ++i)
         Step(0.033333335f);
 }
 
@@ -60,7 +62,7 @@ void fxSwarm::Render()
 
 void fxSwarm::UpdateBoidCount()
 {
-    const size_t nWanted = size_t(std::max(_nBoidCount, 0));
+    const size_t nWanted = size_t(std::min(std::max(_nBoidCount, 0), kMaxBoids));
     // Without a spawn point there is nowhere to spawn from: no boid is added.
     const int nPoints = int(_aSpawnPoints.size());
     while (_aBoids.size() < nWanted && nPoints > 0)
@@ -86,7 +88,7 @@ void fxSwarm::Step(float dt)
     UpdateBoidCount();
     _fBlindspotCos = std::cos(_fBlindspotAngleDeg * 6.2831855f / 360.0f);
     BuildSpatialHash();
-    const size_t nTrail = size_t(std::max(_nDrawLength, 0));
+    const size_t nTrail = size_t(std::min(std::max(_nDrawLength, 0), kMaxTrail));
     for (Boid& b : _aBoids)
     {
         b._vVelocity += dt * b._vAcceleration;

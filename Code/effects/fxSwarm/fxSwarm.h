@@ -71,6 +71,12 @@ public:
     // The weight of a distance under a distance-weight code.
     static float DistanceWeight(int eMode, float d);
 
+    // Bounds on what stored values may ask for: boids, spawn points, trail points, pre-roll steps.
+    static constexpr int kMaxBoids = 5000;
+    static constexpr int kMaxSpawnPoints = 1000;
+    static constexpr int kMaxTrail = 1000;
+    static constexpr int kMaxPreRoll = 3000;
+
     static fxDescriptor* GetDescriptor();
     static fxBase* Create(fxDescriptor* pDescriptor);
     static fxDescriptor* RegisterAttributes();

@@ -342,3 +342,16 @@ TEST_F(ParticleEmitterTest, ColoursAboveOneAreDrawnAtFullIntensity)
     ASSERT_FALSE(e->_VectorScene._apLines.empty());
     EXPECT_EQ(e->_VectorScene._apLines[0]->_vColor, glm::vec4(1.0f));
 }
+
+TEST_F(ParticleEmitterTest, CountsFromAFileAreBounded)
+{
+    auto e = NewEmitter();
+    e->_nInitialCount = 1000000000;
+    e->_nParticleMax = 1000000000;
+    e->_nEmission = 1000000000;
+    e->_fLifeTimeMin = e->_fLifeTimeMax = 100.0f;
+    Frame(*e, 0.0f);
+    EXPECT_EQ(int(e->_aParticles.size()), fxParticleEmitter::kMaxParticles);
+    Frame(*e, 1.0f);
+    EXPECT_EQ(int(e->_aParticles.size()), fxParticleEmitter::kMaxParticles);
+}

@@ -233,3 +233,21 @@ TEST_F(SwarmTest, CountsChangedWhileRunningStayInBounds)
     Frame(*r, 0.02f);
     EXPECT_EQ(_pDisplay->points[0].r, 1.0f);
 }
+
+TEST_F(SwarmTest, CountsFromAFileAreBounded)
+{
+    // Stored values far past the sliders: the flock, the trails and the pre-roll stay bounded.
+    SwarmPtr s = NewSwarm();
+    s->_nBoidCount = 20;
+    s->_nSkipFrames = 2147483647;
+    s->_nSpawnCount = 1000000000;
+    s->SetState(State_DemoStarted);
+    EXPECT_EQ(int(s->_aSpawnPoints.size()), fxSwarm::kMaxSpawnPoints);
+    s->_nBoidCount = 1000000000;
+    s->_nDrawLength = 1000000000;
+    Frame(*s, 0.02f);
+    EXPECT_EQ(int(s->_aBoids.size()), fxSwarm::kMaxBoids);
+    Frame(*s, 0.02f);
+    // The 15 points of the pre-roll plus one per step: nothing is made ahead of need.
+    EXPECT_EQ(s->_aBoids[0]._aTrail.size(), 17u);
+}
