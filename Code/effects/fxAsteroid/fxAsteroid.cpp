@@ -142,6 +142,7 @@ void fxAsteroid::OnEffectStart()
     _pReactor->SetState(State_EffectStarted);
     _aBullets.resize(size_t(_nBulletSlots));
     _bLiveInput = false;
+    _bFirstStep = true;
 }
 
 void fxAsteroid::OnEffectStop()
@@ -191,6 +192,16 @@ void fxAsteroid::Render()
 void fxAsteroid::Advance()
 {
     const int nTarget = int(std::round(_fTime * 60.0f));
+    if (_bFirstStep)
+    {
+        // Step 0, the zero-length step at effect start, runs whatever local time the first frame
+        // brings (the timeline starts an effect up to a frame late): a replay does not depend on
+        // where the first frame falls.
+        _bFirstStep = false;
+        _fStepDelta = 0.0f;
+        Step();
+        if (nTarget == 0) return;
+    }
     const int n = nTarget - _nFrame;
     if (n == 0)
     {

@@ -151,6 +151,8 @@ public:
     std::vector<fxParticleEmitter*> _apEmitters;
     int _nRandomSeed = 0;
     uint32_t _nRandomState = 0;
+    // Step 0 has not run yet in this run.
+    bool _bFirstStep = false;
 
 private:
     void DestroyEmitter(fxParticleEmitter* pEmitter);

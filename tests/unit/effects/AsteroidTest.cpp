@@ -402,3 +402,19 @@ TEST_F(AsteroidTest, ColoursAboveOneAreDrawnAtFullIntensity)
         Frame(*g, 1.0f / 60.0f);
     EXPECT_EQ(g->_ShipScene._apLines[0]->_vColor, glm::vec4(1.0f));
 }
+
+TEST_F(AsteroidTest, StepZeroRunsWhereverTheFirstFrameFalls)
+{
+    // The timeline may start the game with a local time past 0: step 0 (the zero-length one,
+    // with input byte 0) still runs first, so the run matches one started exactly on time.
+    const std::vector<uint8_t> input = DemoInput();
+    GamePtr exact = NewGame(input), late = NewGame(input);
+    Frame(*exact, 0.0f);
+    for (int i = 0; i < 120; ++i)
+        Frame(*exact, 1.0f / 60.0f);
+    Frame(*late, 2.0f / 60.0f);
+    for (int i = 0; i < 59; ++i)
+        Frame(*late, 2.0f / 60.0f);
+    EXPECT_EQ(late->_nFrame, 120);
+    EXPECT_TRUE(StateOf(*exact) == StateOf(*late));
+}
