@@ -199,6 +199,11 @@ static void BM_DemoTimeline(benchmark::State& state)
     std::vector<Row> rows(items.size());
     Row begin{"[frame begin]", {}}, present{"[present: flush, glow, composite]", {}},
         total{"[whole frame]", {}};
+    // The whole frame per section of the music: eight bars of 1.92 s each.
+    const float kSectionSeconds = 8 * 1.92f;
+    std::vector<Row> sections(size_t(endFrame / 60.0f / kSectionSeconds) + 1);
+    for (size_t i = 0; i < sections.size(); ++i)
+        sections[i].label = "[whole frame, bars " + std::to_string(8 * i) + "-" + std::to_string(8 * i + 8) + "]";
     const float dt = 1.f / float(stepsPerSecond);
     for (auto _ : state)
     {
@@ -228,6 +233,8 @@ static void BM_DemoTimeline(benchmark::State& state)
             begin.ms.push_back(Ms(t0, t1));
             present.ms.push_back(Ms(t2, t3));
             total.ms.push_back(Ms(t0, t3));
+            const size_t section = size_t(std::max(seq._fTime - dt * 0.5f, 0.f) / kSectionSeconds);
+            if (section < sections.size()) sections[section].ms.push_back(Ms(t0, t3));
             Collect(items, probes, rows, "");
             for (Part& p : parts)
                 Collect(p.items, p.probes, p.rows, "  | ");
@@ -248,6 +255,8 @@ static void BM_DemoTimeline(benchmark::State& state)
     }
     PrintRow(present);
     PrintRow(total);
+    for (const Row& r : sections)
+        PrintRow(r);
     std::fflush(stdout);
     if (!total.ms.empty())
     {
