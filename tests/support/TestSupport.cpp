@@ -50,20 +50,24 @@ void TempWorkDir::CopyFromSource(const std::string& relDir, const std::string& e
     {
         const std::string name = e.path().filename().string();
         if (name.size() <= ext.size() || name.compare(name.size() - ext.size(), ext.size(), ext) != 0) continue;
-        std::ifstream in(e.path(), std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        WriteFile(relDir + "/" + name, ss.str());
+        WriteFile(relDir + "/" + name, ReadFileBytes(e.path().string()));
     }
 }
 
 std::string TempWorkDir::ReadFile(const std::string& relPath) const
 {
-    std::ifstream in(fs::path(_path) / relPath, std::ios::binary);
+    return ReadFileBytes((fs::path(_path) / relPath).string());
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
 }
+
+std::string ReadFixture(const std::string& rel) { return ReadFileBytes(SourcePath(rel)); }
 
 ImGuiHeadless::ImGuiHeadless(float width, float height)
 {

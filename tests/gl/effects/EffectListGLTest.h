@@ -1,8 +1,9 @@
 #pragma once
 // Fixture of the render tests that play a list of effects frame by frame with a fixed step
 // through the whole frame path (frame begin, effects updated in list order, present), as the
-// timeline plays them, and read "Default" back.
+// timeline plays them, and read "Default" back (pixels through the helpers of RenderHelpers.h).
 #include "EffectGLTest.h"
+#include "RenderHelpers.h"
 #include "TestSupport.h"
 
 #include "Factory/fxBase.h"
@@ -47,13 +48,6 @@ protected:
         rvSceneDisplay::PresentFrame(false);
     }
 
-    // Where a point of the scene lands in "Default", in pixels from the bottom left.
-    static glm::vec2 Project(const glm::vec3& p)
-    {
-        const glm::vec4 c = rvSceneDisplay::_DefaultBuffer._mViewProjection * glm::vec4(p, 1.0f);
-        return glm::vec2((c.x / c.w * 0.5f + 0.5f) * kW, (c.y / c.w * 0.5f + 0.5f) * kH);
-    }
-
     // "Default"'s picture of the frame just presented, also saved under the build directory.
     void Grab(RenderTarget& shot, const std::string& png)
     {
@@ -62,19 +56,6 @@ protected:
         glBlitFramebuffer(0, 0, kW, kH, 0, 0, kW, kH, GL_COLOR_BUFFER_BIT, GL_NEAREST);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         EXPECT_TRUE(shot.SavePNG(BinaryPath(png)));
-    }
-
-    // Brightest pixel in a small square around a point.
-    static RGBA Brightest(const RenderTarget& t, glm::vec2 at, int r)
-    {
-        RGBA best{0, 0, 0, 0};
-        for (int y = int(at.y) - r; y <= int(at.y) + r; ++y)
-            for (int x = int(at.x) - r; x <= int(at.x) + r; ++x)
-            {
-                const RGBA p = t.Pixel(x, y);
-                if (p.r + p.g + p.b > best.r + best.g + best.b) best = p;
-            }
-        return best;
     }
 
     std::vector<std::unique_ptr<fxBase>> _apEffects;

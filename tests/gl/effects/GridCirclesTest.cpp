@@ -66,15 +66,15 @@ TEST_F(GridCirclesTest, CirclesGlowOverTheGrid)
     for (glm::vec3 p : {y.pos + glm::vec3(0, y.radius, 0), y.pos - glm::vec3(0, y.radius, 0),
                         y.pos + glm::vec3(y.radius, 0, 0), y.pos - glm::vec3(y.radius, 0, 0)})
     {
-        const RGBA lit = Brightest(shot, Project(p), 2);
+        const RGBA lit = rvTest::Brightest(shot, rvTest::ProjectToDefault(p), 2);
         EXPECT_GT(lit.r, 150);
         EXPECT_GT(lit.g, 150);
         EXPECT_LT(lit.b, lit.r);
     }
-    const RGBA centre = shot.Pixel(int(Project(y.pos).x), int(Project(y.pos).y));
+    const RGBA centre = shot.Pixel(int(rvTest::ProjectToDefault(y.pos).x), int(rvTest::ProjectToDefault(y.pos).y));
     EXPECT_LT(centre.r, 100);
     // The green circle is green.
-    const RGBA green = Brightest(shot, Project(rings[1].pos + glm::vec3(rings[1].radius, 0, 0)), 2);
+    const RGBA green = rvTest::Brightest(shot, rvTest::ProjectToDefault(rings[1].pos + glm::vec3(rings[1].radius, 0, 0)), 2);
     EXPECT_GT(green.g, 150);
     EXPECT_GT(green.g, green.r);
 

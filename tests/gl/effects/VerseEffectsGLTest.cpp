@@ -56,12 +56,12 @@ TEST_F(VerseEffectsGLTest, ParticlesStreamAlongTheEmissionDirection)
     Grab(shot, "Particles.png");
     for (float x : {-27.0f, -20.0f, -13.0f})
     {
-        const RGBA lit = Brightest(shot, Project({x, 0.0f, 0.0f}), 2);
+        const RGBA lit = rvTest::Brightest(shot, rvTest::ProjectToDefault({x, 0.0f, 0.0f}), 2);
         EXPECT_GT(lit.r, 150) << x;
         EXPECT_GT(lit.r, lit.b) << x;
     }
     for (glm::vec3 dark : {glm::vec3(-45, 0, 0), glm::vec3(-20, 12, 0), glm::vec3(-20, -12, 0), glm::vec3(5, 0, 0)})
-        EXPECT_LT(Sum(Brightest(shot, Project(dark), 2)), 120) << dark.x << "," << dark.y;
+        EXPECT_LT(Sum(rvTest::Brightest(shot, rvTest::ProjectToDefault(dark), 2)), 120) << dark.x << "," << dark.y;
 }
 
 TEST_F(VerseEffectsGLTest, TheFlockStaysInItsAquarium)
@@ -80,8 +80,8 @@ TEST_F(VerseEffectsGLTest, TheFlockStaysInItsAquarium)
         Frame(1.0f / 60.0f);
     RenderTarget shot(kW, kH);
     Grab(shot, "Swarm.png");
-    const float inside = MeanAround(shot, Project({35.0f, 0.0f, 0.0f}), 25);
-    const float outside = MeanAround(shot, Project({-35.0f, 0.0f, 0.0f}), 25);
+    const float inside = MeanAround(shot, rvTest::ProjectToDefault({35.0f, 0.0f, 0.0f}), 25);
+    const float outside = MeanAround(shot, rvTest::ProjectToDefault({-35.0f, 0.0f, 0.0f}), 25);
     EXPECT_GT(inside, 40.0f);
     EXPECT_LT(outside, 5.0f);
     for (const fxSwarm::Boid& b : s->_aBoids)
@@ -105,10 +105,10 @@ TEST_F(VerseEffectsGLTest, LoneBlobsAreRingsAndMergedOnesShareOneOutline)
         const glm::vec3 c(b._vPos, 0.0f);
         if (b._nGroup >= 0 || b._eShape != fxMetaBallSystem::SHAPE_CIRCLE) continue;
         ++lone;
-        const RGBA rim = Brightest(shot, Project(c + glm::vec3(0.0f, b._fSize, 0.0f)), 2);
+        const RGBA rim = rvTest::Brightest(shot, rvTest::ProjectToDefault(c + glm::vec3(0.0f, b._fSize, 0.0f)), 2);
         EXPECT_GT(rim.r, 150);
         EXPECT_GT(rim.b, rim.g);
-        EXPECT_LT(Sum(shot.Pixel(int(Project(c).x), int(Project(c).y))), 150);
+        EXPECT_LT(Sum(shot.Pixel(int(rvTest::ProjectToDefault(c).x), int(rvTest::ProjectToDefault(c).y))), 150);
     }
     EXPECT_GT(lone, 0);
 }
@@ -129,14 +129,14 @@ TEST_F(VerseEffectsGLTest, TheShipItsBulletsAndTheScoreAreDrawn)
     // The ship outline's nose and rear corners, in its blue.
     for (glm::vec3 p : {glm::vec3(0, 4, 0), glm::vec3(-2, -3.46f, 0), glm::vec3(2, -3.46f, 0)})
     {
-        const RGBA lit = Brightest(shot, Project(p), 2);
+        const RGBA lit = rvTest::Brightest(shot, rvTest::ProjectToDefault(p), 2);
         EXPECT_GT(lit.b, 150);
         EXPECT_GT(lit.b, lit.r);
     }
     // The first bullet, fired in the zero-length step 0, has flown 19 steps of 80/60 units.
-    const RGBA bullet = Brightest(shot, Project({0.0f, 4.0f + 19.0f * 80.0f / 60.0f, 0.0f}), 2);
+    const RGBA bullet = rvTest::Brightest(shot, rvTest::ProjectToDefault({0.0f, 4.0f + 19.0f * 80.0f / 60.0f, 0.0f}), 2);
     EXPECT_GT(bullet.b, 150);
     // The score "0" at (0, 50), and dark field between the ship and the score off the bullets' line.
-    EXPECT_GT(Sum(Brightest(shot, Project({0.0f, 50.0f, 0.0f}), 6)), 200);
-    EXPECT_LT(Sum(Brightest(shot, Project({30.0f, 20.0f, 0.0f}), 3)), 120);
+    EXPECT_GT(Sum(rvTest::Brightest(shot, rvTest::ProjectToDefault({0.0f, 50.0f, 0.0f}), 6)), 200);
+    EXPECT_LT(Sum(rvTest::Brightest(shot, rvTest::ProjectToDefault({30.0f, 20.0f, 0.0f}), 3)), 120);
 }

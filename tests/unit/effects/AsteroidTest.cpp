@@ -46,7 +46,7 @@ protected:
     // A game that reads no file and runs long enough, with the given input bytes.
     static GamePtr NewGame(const std::vector<uint8_t>& inputs = {})
     {
-        GamePtr g = rvTest::NewEffect<fxAsteroid>();
+        GamePtr g = rvTest::NewStoppedOnDelete<fxAsteroid>();
         g->_sRecordFile = "no/such/file.input";
         g->_nEnd = 60 * 600;
         g->SetState(State_DemoStarted);
@@ -151,7 +151,7 @@ TEST_F(AsteroidTest, RegistersItsAttributesInOrderWithDefaults)
         EXPECT_EQ(d->_apAttribs[i]->_eType, rows[i].second) << rows[i].first;
     }
     EXPECT_EQ(d->FindAttrib("RecordFile")->_sFilter, ".input");
-    GamePtr g = rvTest::NewEffect<fxAsteroid>();
+    GamePtr g = rvTest::NewStoppedOnDelete<fxAsteroid>();
     EXPECT_EQ(d->FindAttrib("RecordFile")->GetString(g.get()), "Data/input/Asteroid.input");
     EXPECT_FLOAT_EQ(d->FindAttrib("Score/Size")->GetFloat(g.get()), 5.0f);
     EXPECT_FLOAT_EQ(d->FindAttrib("Ship/Rot Speed")->GetFloat(g.get()), 200.0f);

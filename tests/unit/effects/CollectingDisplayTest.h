@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "../Factory/EffectTestSupport.h"
+#include "RenderHelpers.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
 
@@ -22,8 +23,8 @@ struct StopAndDelete
 };
 template <class T> using EffectPtr = std::unique_ptr<T, StopAndDelete>;
 
-// A new effect of class T made by its descriptor's create function.
-template <class T> EffectPtr<T> NewEffect()
+// A new effect of class T made by its descriptor's create function, driven down when it goes.
+template <class T> EffectPtr<T> NewStoppedOnDelete()
 {
     return EffectPtr<T>(static_cast<T*>(T::Create(T::RegisterAttributes())));
 }
@@ -52,13 +53,7 @@ protected:
         e.Update();
     }
     // Number of strips drawn since the display was emptied.
-    int Strips() const
-    {
-        int n = 0;
-        for (int i = 0; i < _pDisplay->npoints; ++i)
-            n += (_pDisplay->points[i].flags & PTF_LINE_STRIPSTART) ? 1 : 0;
-        return n;
-    }
+    int Strips() const { return int(rvTest::Strips(_pDisplay).size()); }
     vector_display* _pDisplay = nullptr;
 };
 } // namespace rvTest

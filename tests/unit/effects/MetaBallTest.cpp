@@ -18,7 +18,7 @@ class MetaBallTest : public rvTest::CollectingDisplayTest
 protected:
     static MetaPtr NewMeta()
     {
-        MetaPtr m = rvTest::NewEffect<fxMetaBallSystem>();
+        MetaPtr m = rvTest::NewStoppedOnDelete<fxMetaBallSystem>();
         m->_fFadeIn = m->_fFadeOut = 0.0f;
         return m;
     }

@@ -43,7 +43,7 @@ protected:
 
     static EmitterPtr NewEmitter()
     {
-        EmitterPtr e = rvTest::NewEffect<fxParticleEmitter>();
+        EmitterPtr e = rvTest::NewStoppedOnDelete<fxParticleEmitter>();
         e->_nEnd = 6000;
         e->_fFadeIn = e->_fFadeOut = 0.0f;
         return e;

@@ -19,7 +19,7 @@ class SwarmTest : public rvTest::CollectingDisplayTest
 protected:
     static SwarmPtr NewSwarm()
     {
-        return rvTest::NewEffect<fxSwarm>();
+        return rvTest::NewStoppedOnDelete<fxSwarm>();
     }
     // A swarm with no boids of its own, for hand-placed ones.
     static SwarmPtr EmptySwarm()
