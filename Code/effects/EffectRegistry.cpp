@@ -4,6 +4,7 @@
 #include "Factory/Factory.h"
 #include "Factory/fxBase.h"
 #include "Factory/fxDescriptor.h"
+#include "rvAssert.h"
 
 #include <iterator>
 
@@ -122,4 +123,32 @@ const fxRegistrationTable& EffectRegistrationTable()
 {
     static const fxRegistrationTable s_table = {s_aRegistrationTable, int(std::size(s_aRegistrationTable))};
     return s_table;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Registration walks the table here, with the effects (render layer): the Factory itself (core)
+// knows effect classes only through their descriptors.
+
+namespace
+{
+// Stand-in descriptor for a class that is not available: it keeps the class's id, name
+// and colour, but has no create function, so effects of that class are skipped like
+// effects of an unregistered class.
+fxDescriptor* Unavailable(const char* pszClassName)
+{
+    return new fxDescriptor(fxBase::GetDescriptor(), pszClassName, nullptr);
+}
+} // namespace
+
+void Factory::RegisterAll()
+{
+    if (!_apDescriptors.empty()) return; // runs once; a second call (tools, tests) changes nothing
+    const fxRegistrationTable& table = EffectRegistrationTable();
+    for (int i = 0; i < table.nCount; ++i)
+    {
+        const fxRegistrationRow& row = table.pRows[i];
+        fxDescriptor* pDescriptor = row.pfnRegister ? row.pfnRegister() : Unavailable(row.pszClassName);
+        rvAssert(pDescriptor && pDescriptor->_sClassName == row.pszClassName);
+        Register(pDescriptor);
+    }
 }

@@ -101,7 +101,10 @@ TEST(PackData, EncryptsEveryEntryAndCountsTheStartupReads)
         EXPECT_EQ(PHYSFS_openRead(name.c_str()), nullptr) << name;
         std::vector<char> v;
         EXPECT_TRUE(reader->ReadInto(name, v)) << name;
-        if (name == "Data/seq/part.seq") EXPECT_EQ(std::string(v.begin(), v.end()), tree.part);
+        if (name == "Data/seq/part.seq")
+        {
+            EXPECT_EQ(std::string(v.begin(), v.end()), tree.part);
+        }
     }
     FILE* table = reader->OpenAsFILE("Data/csv/zq4out.csv");
     ASSERT_TRUE(table);
