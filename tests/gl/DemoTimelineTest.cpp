@@ -17,6 +17,7 @@
 #include "effects/fxAsteroid/fxAsteroid.h"
 #include "effects/fxCircle/fxCircle.h"
 #include "rvSceneDisplay.h"
+#include "vector_display/vector_display.h"
 
 #include <GLFW/glfw3.h>
 #include <glm/glm.hpp>
@@ -261,6 +262,32 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_EQ(game->_eState, State_EffectStarted);
             EXPECT_GT(game->_nScore, 300);
             EXPECT_FALSE(game->_apRocks.empty());
+            // It is the recording replayed: a headless run of the same bytes, one 1/60 s step per
+            // frame, is in the same state at the same step as the demo's two steps per frame.
+            vector_display* collect = nullptr;
+            vector_display_create(&collect, 64, 64);
+            vector_display* shown = rvSceneDisplay::_pCurrentDisplay;
+            rvSceneDisplay::_pCurrentDisplay = collect;
+            auto* ref = static_cast<fxAsteroid*>(fxAsteroid::Create(fxAsteroid::GetDescriptor()));
+            ref->_sRecordFile.clear();
+            ref->_nEnd = game->_nEnd;
+            ref->SetState(State_DemoStarted);
+            ref->_aInputs = game->_aInputs;
+            ref->SetState(State_EffectStarted);
+            ref->_fPendingDelta = 0.0f;
+            for (ref->Update(); ref->_nFrame < game->_nFrame; ref->Update())
+            {
+                collect->npoints = 0;
+                ref->_fPendingDelta = 1.0f / 60.0f;
+            }
+            EXPECT_EQ(ref->_nFrame, game->_nFrame);
+            EXPECT_EQ(ref->_nScore, game->_nScore);
+            EXPECT_EQ(ref->GetShipPos(), game->GetShipPos());
+            EXPECT_EQ(ref->_apRocks.size(), game->_apRocks.size());
+            ref->SetState(State_DemoStoped);
+            delete ref;
+            rvSceneDisplay::_pCurrentDisplay = shown;
+            vector_display_destroy(collect);
             for (const char* name : {"Swarm", "MetaBalls", "Sparkler0", "Sparkler1"})
                 EXPECT_EQ(_Sequence.FindEffect(name)->_eState, State_EffectStarted) << name;
             EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 120 && p.b > 100 && p.g < p.r * 0.7f; }), 150);
