@@ -107,15 +107,18 @@ std::vector<uint8_t> Record()
     g_pGame = game;
     fxAsteroid::_pfnPollInput = &Pilot;
     game->SetState(State_EffectStarted);
+    int nLost = 0;
     for (int step = 0; step < kSteps; ++step)
     {
         pDisplay->npoints = 0;
+        const bool bAlive = game->_fDeadTimer <= 0.0f;
         game->_fPendingDelta = step == 0 ? 0.0f : 1.0f / 60.0f;
         game->Update();
+        nLost += bAlive && game->_fDeadTimer > 0.0f ? 1 : 0;
     }
     std::vector<uint8_t> bytes = game->_aInputs;
-    std::printf("Recorded %zu steps: score %d, %zu rocks left.\n", bytes.size(), game->_nScore,
-                game->_apRocks.size());
+    std::printf("Recorded %zu steps: score %d, ship lost %d times, %zu rocks left.\n", bytes.size(), game->_nScore,
+                nLost, game->_apRocks.size());
     game->_bRecordInputs = false;
     game->SetState(State_DemoStoped);
     delete game;
