@@ -32,8 +32,10 @@ const fxAsteroid* g_pGame = nullptr;
 
 float Wrap180(float a)
 {
-    while (a > 180.0f) a -= 360.0f;
-    while (a <= -180.0f) a += 360.0f;
+    while (a > 180.0f)
+        a -= 360.0f;
+    while (a <= -180.0f)
+        a += 360.0f;
     return a;
 }
 
@@ -69,7 +71,8 @@ uint8_t Pilot()
         if (glm::length(p) > 25.0f)
         {
             bits |= diff > 4.0f ? fxAsteroid::INPUT_LEFT : (diff < -4.0f ? fxAsteroid::INPUT_RIGHT : 0);
-            if (std::fabs(diff) < 20.0f && glm::length(g._vShipVelocity) < 12.0f) bits |= fxAsteroid::INPUT_THRUST;
+            if (std::fabs(diff) < 20.0f && glm::length(g._vShipVelocity) < 12.0f)
+                bits |= fxAsteroid::INPUT_THRUST;
         }
         return bits;
     }
@@ -117,8 +120,8 @@ std::vector<uint8_t> Record()
         nLost += bAlive && game->_fDeadTimer > 0.0f ? 1 : 0;
     }
     std::vector<uint8_t> bytes = game->_aInputs;
-    std::printf("Recorded %zu steps: score %d, ship lost %d times, %zu rocks left.\n", bytes.size(), game->_nScore,
-                nLost, game->_apRocks.size());
+    std::printf("Recorded %zu steps: score %d, ship lost %d times, %zu rocks left.\n", bytes.size(),
+                game->_nScore, nLost, game->_apRocks.size());
     game->_bRecordInputs = false;
     game->SetState(State_DemoStoped);
     delete game;
@@ -135,15 +138,17 @@ int main(int argc, char** argv)
     if (bCheck)
     {
         std::ifstream f(kPath, std::ios::binary);
-        const std::vector<uint8_t> file((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+        const std::vector<uint8_t> file((std::istreambuf_iterator<char>(f)),
+                                        std::istreambuf_iterator<char>());
         if (file == bytes)
         {
             std::printf("%s matches the game.\n", kPath);
             return 0;
         }
-        std::printf("%s no longer matches the game: run build/morvane_record_asteroid from the repository root "
-                    "and commit the file.\n",
-                    kPath);
+        std::printf(
+            "%s no longer matches the game: run build/morvane_record_asteroid from the repository root "
+            "and commit the file.\n",
+            kPath);
         return 1;
     }
     const bool bOk = fxAsteroid::WriteInputFile(kPath, bytes);

@@ -303,7 +303,8 @@ void fxAsteroid::UpdateShip()
         {
             _fShootTimer = _fShootCooldown;
             // With every slot in flight the shot is refused.
-            auto it = std::find_if(_aBullets.begin(), _aBullets.end(), [](const Bullet& b) { return b._fTimer < 0.0f; });
+            auto it = std::find_if(_aBullets.begin(), _aBullets.end(),
+                                   [](const Bullet& b) { return b._fTimer < 0.0f; });
             if (it != _aBullets.end())
             {
                 Bullet& b = *it;
@@ -651,9 +652,8 @@ fxParticleEmitter* fxAsteroid::AcquireEmitter()
 
 void fxAsteroid::ReleaseFinishedEmitters()
 {
-    auto finished = [](fxParticleEmitter* e) {
-        return e->_eState == State_EffectStarted && e->_fTime >= e->GetDuration() && e->_aParticles.empty();
-    };
+    auto finished = [](fxParticleEmitter* e)
+    { return e->_eState == State_EffectStarted && e->_fTime >= e->GetDuration() && e->_aParticles.empty(); };
     auto it = std::stable_partition(_apEmitters.begin(), _apEmitters.end(),
                                     [&](fxParticleEmitter* e) { return !finished(e); });
     for (auto j = it; j != _apEmitters.end(); ++j)

@@ -216,7 +216,8 @@ void fxMetaBallSystem::Render()
         for (rvClipper::Path& p : solution)
             rvClipper::Clean(p, 0.01);
         DrawPaths(solution);
-        if (_fOutlineDistance > 0.0f) DrawPaths(rvClipper::Offset(offset, solution, -100.0 * _fOutlineDistance));
+        if (_fOutlineDistance > 0.0f)
+            DrawPaths(rvClipper::Offset(offset, solution, -100.0 * _fOutlineDistance));
     }
     SetColor();
     for (const Ball& b : _aBalls)

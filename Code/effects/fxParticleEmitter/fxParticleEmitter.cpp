@@ -246,8 +246,10 @@ fxDescriptor* fxParticleEmitter::RegisterAttributes()
     d->Add(TYPE_FLOAT, "Gravity Max", rvOffsetOf<E>(&E::_fGravityMax))->SetRange(-100.0f, 100.0f);
     d->Add(TYPE_FLOAT, "Radial Accel Min", rvOffsetOf<E>(&E::_fRadialAccelMin))->SetRange(-10.0f, 10.0f);
     d->Add(TYPE_FLOAT, "Radial Accel Max", rvOffsetOf<E>(&E::_fRadialAccelMax))->SetRange(-10.0f, 10.0f);
-    d->Add(TYPE_FLOAT, "Tangential Accel Min", rvOffsetOf<E>(&E::_fTangentialAccelMin))->SetRange(-10.0f, 10.0f);
-    d->Add(TYPE_FLOAT, "Tangential Accel Max", rvOffsetOf<E>(&E::_fTangentialAccelMax))->SetRange(-10.0f, 10.0f);
+    d->Add(TYPE_FLOAT, "Tangential Accel Min", rvOffsetOf<E>(&E::_fTangentialAccelMin))
+        ->SetRange(-10.0f, 10.0f);
+    d->Add(TYPE_FLOAT, "Tangential Accel Max", rvOffsetOf<E>(&E::_fTangentialAccelMax))
+        ->SetRange(-10.0f, 10.0f);
     d->Add(TYPE_FLOAT, "Friction", rvOffsetOf<E>(&E::_fFriction))->SetRange(0.0f, 1.0f);
     return d;
 }

@@ -150,10 +150,14 @@ float fxSwarm::DistanceWeight(int eMode, float d)
 {
     switch (eMode)
     {
-    case DISTANCE_INVERSE: return d != 0.0f ? 1.0f / d : 0.0f;
-    case DISTANCE_SQUARED: return d * d;
-    case DISTANCE_INVERSE_SQUARED: return d * d != 0.0f ? 1.0f / (d * d) : 0.0f;
-    default: return d;
+    case DISTANCE_INVERSE:
+        return d != 0.0f ? 1.0f / d : 0.0f;
+    case DISTANCE_SQUARED:
+        return d * d;
+    case DISTANCE_INVERSE_SQUARED:
+        return d * d != 0.0f ? 1.0f / (d * d) : 0.0f;
+    default:
+        return d;
     }
 }
 
@@ -249,7 +253,8 @@ void fxSwarm::Draw() const
 
 uint64_t fxSwarm::HashCell(const CellKey& key)
 {
-    auto H = [](float f) {
+    auto H = [](float f)
+    {
         if (f == 0.0f) f = 0.0f; // -0 hashes as +0
         unsigned char bytes[4];
         std::memcpy(bytes, &f, 4);
@@ -266,7 +271,8 @@ uint64_t fxSwarm::HashCell(const CellKey& key)
 
 fxDescriptor* fxSwarm::GetDescriptor()
 {
-    static fxDescriptor* s_pDescriptor = new fxDescriptor(fxBase::GetDescriptor(), "fxSwarm", &fxSwarm::Create);
+    static fxDescriptor* s_pDescriptor =
+        new fxDescriptor(fxBase::GetDescriptor(), "fxSwarm", &fxSwarm::Create);
     return s_pDescriptor;
 }
 
@@ -293,14 +299,20 @@ fxDescriptor* fxSwarm::RegisterAttributes()
     d->Add(TYPE_INT, "DrawLength", rvOffsetOf<fxSwarm>(&fxSwarm::_nDrawLength))->SetIntRange(0, 60);
     d->Add(TYPE_SEPARATOR, "_Separator_", 0);
     d->Add(TYPE_FLOAT, "WallForce", rvOffsetOf<fxSwarm>(&fxSwarm::_fWallForce))->SetRange(0.0f, 0.5f);
-    d->Add(TYPE_FLOAT, "PerceptionRadius", rvOffsetOf<fxSwarm>(&fxSwarm::_fPerceptionRadius))->SetRange(0.0f, 50.0f);
-    d->Add(TYPE_FLOAT, "SeparationWeight", rvOffsetOf<fxSwarm>(&fxSwarm::_fSeparationWeight))->SetRange(0.0f, 5.0f);
-    d->Add(TYPE_FLOAT, "AlignmentWeight", rvOffsetOf<fxSwarm>(&fxSwarm::_fAlignmentWeight))->SetRange(0.0f, 5.0f);
-    d->Add(TYPE_FLOAT, "CohesionWeight", rvOffsetOf<fxSwarm>(&fxSwarm::_fCohesionWeight))->SetRange(0.0f, 5.0f);
-    d->Add(TYPE_FLOAT, "SteeringWeight", rvOffsetOf<fxSwarm>(&fxSwarm::_fSteeringWeight))->SetRange(0.0f, 5.0f);
+    d->Add(TYPE_FLOAT, "PerceptionRadius", rvOffsetOf<fxSwarm>(&fxSwarm::_fPerceptionRadius))
+        ->SetRange(0.0f, 50.0f);
+    d->Add(TYPE_FLOAT, "SeparationWeight", rvOffsetOf<fxSwarm>(&fxSwarm::_fSeparationWeight))
+        ->SetRange(0.0f, 5.0f);
+    d->Add(TYPE_FLOAT, "AlignmentWeight", rvOffsetOf<fxSwarm>(&fxSwarm::_fAlignmentWeight))
+        ->SetRange(0.0f, 5.0f);
+    d->Add(TYPE_FLOAT, "CohesionWeight", rvOffsetOf<fxSwarm>(&fxSwarm::_fCohesionWeight))
+        ->SetRange(0.0f, 5.0f);
+    d->Add(TYPE_FLOAT, "SteeringWeight", rvOffsetOf<fxSwarm>(&fxSwarm::_fSteeringWeight))
+        ->SetRange(0.0f, 5.0f);
     d->Add(TYPE_FLOAT, "BlindspotAngleDeg", rvOffsetOf<fxSwarm>(&fxSwarm::_fBlindspotAngleDeg))
         ->SetRange(0.0f, 180.0f);
-    d->Add(TYPE_FLOAT, "MaxAcceleration", rvOffsetOf<fxSwarm>(&fxSwarm::_fMaxAcceleration))->SetRange(0.0f, 30.0f);
+    d->Add(TYPE_FLOAT, "MaxAcceleration", rvOffsetOf<fxSwarm>(&fxSwarm::_fMaxAcceleration))
+        ->SetRange(0.0f, 30.0f);
     d->Add(TYPE_FLOAT, "MaxVelocity", rvOffsetOf<fxSwarm>(&fxSwarm::_fMaxVelocity))->SetRange(0.0f, 30.0f);
     return d;
 }

@@ -71,10 +71,12 @@ TEST_F(GridCirclesTest, CirclesGlowOverTheGrid)
         EXPECT_GT(lit.g, 150);
         EXPECT_LT(lit.b, lit.r);
     }
-    const RGBA centre = shot.Pixel(int(rvTest::ProjectToDefault(y.pos).x), int(rvTest::ProjectToDefault(y.pos).y));
+    const RGBA centre =
+        shot.Pixel(int(rvTest::ProjectToDefault(y.pos).x), int(rvTest::ProjectToDefault(y.pos).y));
     EXPECT_LT(centre.r, 100);
     // The green circle is green.
-    const RGBA green = rvTest::Brightest(shot, rvTest::ProjectToDefault(rings[1].pos + glm::vec3(rings[1].radius, 0, 0)), 2);
+    const RGBA green =
+        rvTest::Brightest(shot, rvTest::ProjectToDefault(rings[1].pos + glm::vec3(rings[1].radius, 0, 0)), 2);
     EXPECT_GT(green.g, 150);
     EXPECT_GT(green.g, green.r);
 

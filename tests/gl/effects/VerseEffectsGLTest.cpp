@@ -60,8 +60,10 @@ TEST_F(VerseEffectsGLTest, ParticlesStreamAlongTheEmissionDirection)
         EXPECT_GT(lit.r, 150) << x;
         EXPECT_GT(lit.r, lit.b) << x;
     }
-    for (glm::vec3 dark : {glm::vec3(-45, 0, 0), glm::vec3(-20, 12, 0), glm::vec3(-20, -12, 0), glm::vec3(5, 0, 0)})
-        EXPECT_LT(Sum(rvTest::Brightest(shot, rvTest::ProjectToDefault(dark), 2)), 120) << dark.x << "," << dark.y;
+    for (glm::vec3 dark :
+         {glm::vec3(-45, 0, 0), glm::vec3(-20, 12, 0), glm::vec3(-20, -12, 0), glm::vec3(5, 0, 0)})
+        EXPECT_LT(Sum(rvTest::Brightest(shot, rvTest::ProjectToDefault(dark), 2)), 120)
+            << dark.x << "," << dark.y;
 }
 
 TEST_F(VerseEffectsGLTest, TheFlockStaysInItsAquarium)
@@ -105,10 +107,12 @@ TEST_F(VerseEffectsGLTest, LoneBlobsAreRingsAndMergedOnesShareOneOutline)
         const glm::vec3 c(b._vPos, 0.0f);
         if (b._nGroup >= 0 || b._eShape != fxMetaBallSystem::SHAPE_CIRCLE) continue;
         ++lone;
-        const RGBA rim = rvTest::Brightest(shot, rvTest::ProjectToDefault(c + glm::vec3(0.0f, b._fSize, 0.0f)), 2);
+        const RGBA rim =
+            rvTest::Brightest(shot, rvTest::ProjectToDefault(c + glm::vec3(0.0f, b._fSize, 0.0f)), 2);
         EXPECT_GT(rim.r, 150);
         EXPECT_GT(rim.b, rim.g);
-        EXPECT_LT(Sum(shot.Pixel(int(rvTest::ProjectToDefault(c).x), int(rvTest::ProjectToDefault(c).y))), 150);
+        EXPECT_LT(Sum(shot.Pixel(int(rvTest::ProjectToDefault(c).x), int(rvTest::ProjectToDefault(c).y))),
+                  150);
     }
     EXPECT_GT(lone, 0);
 }
@@ -134,7 +138,8 @@ TEST_F(VerseEffectsGLTest, TheShipItsBulletsAndTheScoreAreDrawn)
         EXPECT_GT(lit.b, lit.r);
     }
     // The first bullet, fired in the zero-length step 0, has flown 19 steps of 80/60 units.
-    const RGBA bullet = rvTest::Brightest(shot, rvTest::ProjectToDefault({0.0f, 4.0f + 19.0f * 80.0f / 60.0f, 0.0f}), 2);
+    const RGBA bullet =
+        rvTest::Brightest(shot, rvTest::ProjectToDefault({0.0f, 4.0f + 19.0f * 80.0f / 60.0f, 0.0f}), 2);
     EXPECT_GT(bullet.b, 150);
     // The score "0" at (0, 50), and dark field between the ship and the score off the bullets' line.
     EXPECT_GT(Sum(rvTest::Brightest(shot, rvTest::ProjectToDefault({0.0f, 50.0f, 0.0f}), 6)), 200);

@@ -103,7 +103,8 @@ struct GameState
 
 GameState StateOf(const fxAsteroid& g)
 {
-    GameState s{g.GetShipPos(), g._vShipVelocity, g.GetShipHeading(), g._fDeadTimer, g._nScore, g._nFrame, {}};
+    GameState s{
+        g.GetShipPos(), g._vShipVelocity, g.GetShipHeading(), g._fDeadTimer, g._nScore, g._nFrame, {}};
     for (const fxAsteroid::Rock* r : g._apRocks)
         s.rocks.push_back(glm::vec4(r->_Transform._vPosition, r->_fRadius, r->_Transform._fRotation));
     return s;
@@ -175,8 +176,8 @@ TEST_F(AsteroidTest, FixedStepsCatchUpAndZeroLengthSteps)
     // Seed 0: the first draw 0.9018016 places it on the spawn circle of radius 120.
     const float a = 0.9018016f * 6.2831855f - 3.1415927f;
     EXPECT_NEAR(glm::length(g->_apRocks[0]->_Transform._vPosition), 120.0f, 1.5f);
-    EXPECT_NEAR(std::atan2(g->_apRocks[0]->_Transform._vPosition.y, g->_apRocks[0]->_Transform._vPosition.x), a,
-                0.1f);
+    EXPECT_NEAR(std::atan2(g->_apRocks[0]->_Transform._vPosition.y, g->_apRocks[0]->_Transform._vPosition.x),
+                a, 0.1f);
     EXPECT_FALSE(g->_apRocks[0]->_bEntered);
 
     // Two sixtieths in one frame: two steps of 1/60; a paused frame: one zero-length step.

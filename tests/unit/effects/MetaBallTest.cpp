@@ -36,9 +36,9 @@ TEST_F(MetaBallTest, RegistersItsAttributesAndMakesEightBlobsFromTheSeed)
 {
     fxDescriptor* d = fxMetaBallSystem::RegisterAttributes();
     EXPECT_EQ(rvTest::TheFactory()->FindDescriptor("fxMetaBallSystem"), d);
-    const std::pair<const char*, int> rows[] = {{"Union Distance", TYPE_FLOAT}, {"Outline Distance", TYPE_FLOAT},
-                                                {"Subdiv", TYPE_INT},           {"Color", TYPE_COLOR4},
-                                                {"RandomSeed", TYPE_INT},       {"TimeSeek", TYPE_FLOAT}};
+    const std::pair<const char*, int> rows[] = {
+        {"Union Distance", TYPE_FLOAT}, {"Outline Distance", TYPE_FLOAT}, {"Subdiv", TYPE_INT},
+        {"Color", TYPE_COLOR4},         {"RandomSeed", TYPE_INT},         {"TimeSeek", TYPE_FLOAT}};
     ASSERT_EQ(d->_apAttribs.size(), 6u);
     for (size_t i = 0; i < 6; ++i)
     {

@@ -60,7 +60,6 @@ protected:
             EXPECT_EQ(l->_aPoints[1], e._aParticles[i]._vPos) << i;
         }
     }
-
 };
 
 struct AttribRow

@@ -17,10 +17,7 @@ using SwarmPtr = rvTest::EffectPtr<fxSwarm>;
 class SwarmTest : public rvTest::CollectingDisplayTest
 {
 protected:
-    static SwarmPtr NewSwarm()
-    {
-        return rvTest::NewStoppedOnDelete<fxSwarm>();
-    }
+    static SwarmPtr NewSwarm() { return rvTest::NewStoppedOnDelete<fxSwarm>(); }
     // A swarm with no boids of its own, for hand-placed ones.
     static SwarmPtr EmptySwarm()
     {
@@ -46,12 +43,12 @@ TEST_F(SwarmTest, RegistersItsAttributesInOrder)
     fxDescriptor* d = fxSwarm::RegisterAttributes();
     EXPECT_EQ(rvTest::TheFactory()->FindDescriptor("fxSwarm"), d);
     const std::pair<const char*, int> rows[] = {
-        {"RandomSeed", TYPE_INT},         {"SkipFrames", TYPE_INT},        {"_Separator_", TYPE_SEPARATOR},
-        {"AquariumSize", TYPE_VEC3},      {"AquariumCenter", TYPE_VEC3},   {"BoidCount", TYPE_INT},
-        {"SpawnCount", TYPE_INT},         {"_Separator_", TYPE_SEPARATOR}, {"ColorMin", TYPE_COLOR4},
-        {"ColorMax", TYPE_COLOR4},        {"Thickness", TYPE_FLOAT},       {"DrawLength", TYPE_INT},
-        {"_Separator_", TYPE_SEPARATOR},  {"WallForce", TYPE_FLOAT},       {"PerceptionRadius", TYPE_FLOAT},
-        {"SeparationWeight", TYPE_FLOAT}, {"AlignmentWeight", TYPE_FLOAT}, {"CohesionWeight", TYPE_FLOAT},
+        {"RandomSeed", TYPE_INT},         {"SkipFrames", TYPE_INT},          {"_Separator_", TYPE_SEPARATOR},
+        {"AquariumSize", TYPE_VEC3},      {"AquariumCenter", TYPE_VEC3},     {"BoidCount", TYPE_INT},
+        {"SpawnCount", TYPE_INT},         {"_Separator_", TYPE_SEPARATOR},   {"ColorMin", TYPE_COLOR4},
+        {"ColorMax", TYPE_COLOR4},        {"Thickness", TYPE_FLOAT},         {"DrawLength", TYPE_INT},
+        {"_Separator_", TYPE_SEPARATOR},  {"WallForce", TYPE_FLOAT},         {"PerceptionRadius", TYPE_FLOAT},
+        {"SeparationWeight", TYPE_FLOAT}, {"AlignmentWeight", TYPE_FLOAT},   {"CohesionWeight", TYPE_FLOAT},
         {"SteeringWeight", TYPE_FLOAT},   {"BlindspotAngleDeg", TYPE_FLOAT}, {"MaxAcceleration", TYPE_FLOAT},
         {"MaxVelocity", TYPE_FLOAT},
     };
