@@ -7,7 +7,7 @@ there instead of here).
 
 The music ("Night Vector", Data/Audio/Morvane.mp3) runs at 125 BPM: one beat is 0.48 s
 (28.8 frames at 60 per second) and one bar 1.92 s (115.2 frames). Cuts fall on bars, rounded
-to the nearest frame. The demo covers the first 32 bars (61.44 s):
+to the nearest frame. The demo covers the first 56 bars (107.52 s):
 
   bars  0- 8  Ignition  pad and arpeggio, kick and hats from bar 4: a core ring lights up on
                         a green grid, two sparks orbit it leaving phosphor trails, a ring of
