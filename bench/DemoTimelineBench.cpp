@@ -137,6 +137,7 @@ static void BM_DemoTimeline(benchmark::State& state)
     rvTest::TempWorkDir dir;
     dir.CopyFromSource("Data/seq", ".seq");
     dir.CopyFromSource("Data/input", ".input");
+    rvTest::LinkGeneratedAssets();
     const std::string pack =
         "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets >/dev/null";
     if (std::system(pack.c_str()) != 0)

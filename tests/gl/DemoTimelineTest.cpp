@@ -18,6 +18,7 @@
 #include "effects/fxAsteroid/fxAsteroid.h"
 #include "effects/fxCircle/fxCircle.h"
 #include "effects/fxFractal/fxFractal.h"
+#include "effects/fxParticleEmitter/fxParticleEmitter.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
 
@@ -50,6 +51,7 @@ void PrepareDataDir(const rvTest::TempWorkDir& dir)
     dir.CopyFromSource("Data/seq", ".seq");
     dir.CopyFromSource("Data/input", ".input");
     ASSERT_FALSE(dir.ReadFile(kDemo).empty());
+    rvTest::LinkGeneratedAssets();
     const std::string pack = "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets";
     ASSERT_EQ(std::system(pack.c_str()), 0);
     const std::string music = rvTest::SourcePath("Data/Audio/Morvane.mp3");
@@ -174,8 +176,9 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     for (const char* cls : {"fxMusic", "fxDemoGlobalParams", "fxVectorDisplay", "fxBackGrid", "fxCamera",
                             "fxCircle", "fxSequence", "fxBufferDisplay", "fxBufferDefault", "fxImage", "fxSea",
                             "fxLinePath", "fxJellyFish", "rvCardoid", "fxFractal", "fxBasicScene", "fxObjArrow",
-                            "fxLiveSpec", "fxTextStash", "fxSwarm", "fxAsteroid",
-                            "fxMetaBallSystem", "fxParticleEmitter"})
+                            "fxLiveSpec", "fxTextStash", "fxText", "fxTextNeon", "fxSVG", "nanoSVGScene",
+                            "rvEyesUniverse", "fxMorph", "fxBBC", "fxMantaRay",
+                            "fxSwarm", "fxAsteroid", "fxMetaBallSystem", "fxParticleEmitter"})
         EXPECT_GT(classes[cls], 0) << cls;
     fxBase* tunnel = _Sequence.FindEffect("Tunnel");
     ASSERT_NE(tunnel, nullptr);
@@ -189,9 +192,11 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     const int kStepsPerSecond = 30;
     const int kIgnition = 10 * 30, kTunnel = 24 * 30, kScope = 37 * 30 + 15, kSphere = 55 * 30;
     // The chorus's second half: the sea (bar 33), the tree (bar 35.3), the hall (bar 37), the
-    // spectrum (bar 39.5).
+    // spectrum (bar 39.5). The break: the title (bar 41), the eye machine (bar 43), the logo (bar 46).
     const int kSea = 63 * 30 + 12, kTree = 67 * 30 + 25, kHall = 71 * 30, kSpectrum = 75 * 30 + 25;
-    const int kVerse2 = 105 * 30;
+    const int kTitle = 79 * 30, kMachine = 83 * 30, kLogo = 89 * 30;
+    // The second verse: the title's sparks (bar 48.9), the game with the flock and metaballs (bar 54.7).
+    const int kSparks = 94 * 30, kVerse2 = 105 * 30;
     RenderTarget shot(kW, kH);
     const float dt = 1.f / kStepsPerSecond;
     int step = 0;
@@ -205,7 +210,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
         // The update of step n ran at time (n + 1) / 30.
         const int at = step + 1;
         if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere && at != kSea && at != kTree &&
-            at != kHall && at != kSpectrum && at != kVerse2)
+            at != kHall && at != kSpectrum && at != kTitle && at != kMachine && at != kLogo &&
+            at != kSparks && at != kVerse2)
             continue;
 
         Grab(shot);
@@ -254,6 +260,19 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_GT(left.g, top.g + 10.f);
             EXPECT_GT(right.r, top.r + 10.f);
         }
+        else if (at == kTitle || at == kMachine || at == kLogo)
+        {
+            // The break: the title over the clockwork, the eye machine, the logo. Lines fill the
+            // middle of the picture; the edges stay dark.
+            const glm::vec3 middle = Mean(px, 200, 110, 440, 250);
+            const glm::vec3 edge = Mean(px, 0, 0, 40, 360 - 1);
+            EXPECT_GT(middle.r + middle.g + middle.b, edge.r + edge.g + edge.b + 12.f);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.r + p.g + p.b > 240; }), 400);
+            if (at == kTitle) // the warm title
+            {
+                EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 150 && p.r > p.b; }), 100);
+            }
+        }
         else if (at == kSphere)
         {
             // The sphere's rings: many lit pixels around the centre, the corners dim.
@@ -299,6 +318,17 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_GT(bottom.r, bottom.g);
             EXPECT_GT(top.b, top.r);
             EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 120 && p.g < 100; }), 100);
+        }
+        else if (at == kSparks)
+        {
+            // The title of the break, long stopped, still lends its letters: the sparks start on
+            // them, between the title's left edge and the game's field.
+            auto* sparks = static_cast<fxParticleEmitter*>(_Sequence.FindEffect("TitleSparks"));
+            ASSERT_NE(sparks, nullptr);
+            ASSERT_NE(_Sequence.FindEffect("Title"), nullptr);
+            EXPECT_EQ(sparks->_pSourceScene, _Sequence.FindEffect("Title")->EvaluateAt(-1.0f));
+            EXPECT_GT(sparks->_aParticles.size(), 100u);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 150 && p.g > 90 && p.b < p.r; }), 100);
         }
         else if (at == kVerse2)
         {
