@@ -25,8 +25,8 @@
 namespace
 {
 const char* kPath = "Data/input/Asteroid.input";
-// The demo gives the game eight bars at 125 BPM (15.36 s); a few steps more for safety.
-const int kSteps = 960;
+// The demo gives the game 10.5 bars at 125 BPM (20.16 s); a few steps more for safety.
+const int kSteps = 1260;
 
 const fxAsteroid* g_pGame = nullptr;
 

@@ -15,8 +15,8 @@
 #include "Loader/rvLoader.h"
 #include "Sequencer/rvSequence.h"
 #include "Factory/Drivers/rvVariable.h"
-#include "effects/fxAsteroid/fxAsteroid.h"
 #include "effects/fxCircle/fxCircle.h"
+#include "effects/fxAsteroid/fxAsteroid.h"
 #include "effects/fxFractal/fxFractal.h"
 #include "effects/fxParticleEmitter/fxParticleEmitter.h"
 #include "rvSceneDisplay.h"
@@ -27,7 +27,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <dirent.h>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -168,8 +167,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     EXPECT_GT(rvLoader::_nTotal, 0);
     EXPECT_EQ(rvLoader::_nLoaded, rvLoader::_nTotal);
 
-    // The demo uses every class built so far and lasts 56 bars at 125 BPM.
-    EXPECT_EQ(_Sequence.LastFrame(), 6451);
+    // The demo uses every class built so far and lasts 75.5 bars at 125 BPM.
+    EXPECT_EQ(_Sequence.LastFrame(), 8698);
     std::map<std::string, int> classes;
     for (fxBase* e : _Sequence._apEffects)
         ++classes[e->_pDescriptor->_sClassName];
@@ -177,7 +176,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
                             "fxCircle", "fxSequence", "fxBufferDisplay", "fxBufferDefault", "fxImage", "fxSea",
                             "fxLinePath", "fxJellyFish", "rvCardoid", "fxFractal", "fxBasicScene", "fxObjArrow",
                             "fxLiveSpec", "fxTextStash", "fxText", "fxTextNeon", "fxSVG", "nanoSVGScene",
-                            "rvEyesUniverse", "fxMorph", "fxBBC", "fxMantaRay",
+                            "rvEyesUniverse", "fxMorph", "fxBBC", "fxMantaRay", "fxBootSequence", "fxBootText",
+                            "fxObjVectrex", "fxObjVectrexCard", "fxBackCircuit", "fxTunnelPattern3d",
                             "fxSwarm", "fxAsteroid", "fxMetaBallSystem", "fxParticleEmitter"})
         EXPECT_GT(classes[cls], 0) << cls;
     fxBase* tunnel = _Sequence.FindEffect("Tunnel");
@@ -192,16 +192,24 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     const int kStepsPerSecond = 30;
     const int kIgnition = 10 * 30, kTunnel = 24 * 30, kScope = 37 * 30 + 15, kSphere = 55 * 30;
     // The chorus's second half: the sea (bar 33), the tree (bar 35.3), the hall (bar 37), the
-    // spectrum (bar 39.5). The break: the title (bar 41), the eye machine (bar 43), the logo (bar 46).
+    // spectrum (bar 39.5). The break, placed 2.5 bars (144 steps) after the bars it was written
+    // on: the title (bar 43.5), the eye machine (bar 45.5), the logo (bar 48.5).
     const int kSea = 63 * 30 + 12, kTree = 67 * 30 + 25, kHall = 71 * 30, kSpectrum = 75 * 30 + 25;
-    const int kTitle = 79 * 30, kMachine = 83 * 30, kLogo = 89 * 30;
-    // The second verse: the title's sparks (bar 48.9), the game with the flock and metaballs (bar 54.7).
-    const int kSparks = 94 * 30, kVerse2 = 105 * 30;
+    const int kBreak = 144;
+    const int kTitle = 79 * 30 + kBreak, kMachine = 83 * 30 + kBreak, kLogo = 89 * 30 + kBreak;
+    // The console section, written on bars 72-84 and placed 19 bars earlier (1094 steps): the
+    // console (bar 62.9), the rings (bar 67.6... of the placed section).
+    const int kConsoleShift = 1094;
+    const int kConsole = 146 * 30 - kConsoleShift, kRings = 155 * 30 - kConsoleShift;
+    // The second verse, written on bars 48-56 and placed 17 bars later (979 steps): the title's
+    // sparks (written bar 48.9), the game with the flock and metaballs (written bar 54.7).
+    const int kVerse2Shift = 979;
+    const int kSparks = 94 * 30 + kVerse2Shift, kVerse2 = 105 * 30 + kVerse2Shift;
     RenderTarget shot(kW, kH);
     const float dt = 1.f / kStepsPerSecond;
     int step = 0;
     bool tunnelRan = false;
-    for (; _Sequence._bPlaying && step < 4000; ++step)
+    for (; _Sequence._bPlaying && step < 6000; ++step)
     {
         rvSceneDisplay::BeginFrame(_window);
         _Sequence.Update(dt);
@@ -210,8 +218,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
         // The update of step n ran at time (n + 1) / 30.
         const int at = step + 1;
         if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere && at != kSea && at != kTree &&
-            at != kHall && at != kSpectrum && at != kTitle && at != kMachine && at != kLogo &&
-            at != kSparks && at != kVerse2)
+            at != kHall && at != kSpectrum && at != kTitle && at != kMachine && at != kLogo && at != kConsole &&
+            at != kRings && at != kSparks && at != kVerse2)
             continue;
 
         Grab(shot);
@@ -319,6 +327,22 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_GT(top.b, top.r);
             EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 120 && p.g < 100; }), 100);
         }
+        else if (at == kConsole)
+        {
+            // The console model over the circuit board, the boot text typing in green on its screen
+            // (the board's traces and electrons are darker or bluer than the text).
+            for (const char* name : {"Console", "Cartridge", "Circuit", "BootText", "BootScreen"})
+                EXPECT_EQ(_Sequence.FindEffect(name)->_eState, State_EffectStarted) << name;
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.g > 150 && p.r < p.g - 40 && p.b < p.g - 15; }), 800);
+        }
+        else if (at == kRings)
+        {
+            // The tunnel of rings: bright wire all round, the far end dark in the middle.
+            EXPECT_EQ(_Sequence.FindEffect("Rings")->_eState, State_EffectStarted);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.r + p.g + p.b > 300; }), 10000);
+            const glm::vec3 centre = Mean(px, kW / 2 - 15, kH / 2 - 15, kW / 2 + 15, kH / 2 + 15);
+            EXPECT_LT(centre.r + centre.g + centre.b, 60.f);
+        }
         else if (at == kSparks)
         {
             // The title of the break, long stopped, still lends its letters: the sparks start on
@@ -375,8 +399,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     // Past its end the timeline stops on its last frame with every effect back to loaded.
     EXPECT_TRUE(tunnelRan);
     EXPECT_FALSE(_Sequence._bPlaying);
-    EXPECT_NEAR(step, 3226, 1);
-    EXPECT_FLOAT_EQ(_Sequence._fTime, 6451.f / 60.f);
+    EXPECT_NEAR(step, 4349, 1);
+    EXPECT_FLOAT_EQ(_Sequence._fTime, 8698.f / 60.f);
     for (fxBase* e : _Sequence._apEffects)
         EXPECT_EQ(e->_eState, State_DemoStarted) << e->_sName;
 }
