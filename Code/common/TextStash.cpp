@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -261,6 +262,14 @@ void Blur(unsigned char* dst, int w, int h, int stride, int blur)
     BlurRows(dst, w, h, stride, alpha);
 }
 
+// The glyph a character maps to; 0 (the missing glyph) when the map names one the font lacks.
+int GlyphIndex(const stbtt_fontinfo* info, unsigned int codepoint)
+{
+    if (codepoint > 0x10FFFF) return 0;
+    const int g = stbtt_FindGlyphIndex(info, int(codepoint));
+    return g > 0 && g < info->numGlyphs ? g : 0;
+}
+
 TextStashGlyph* FindGlyph(TextStashContext* stash, TextStashFont* font, unsigned int codepoint, short isize,
                           short iblur)
 {
@@ -278,13 +287,13 @@ TextStashGlyph* FindGlyph(TextStashContext* stash, TextStashFont* font, unsigned
     }
 
     TextStashFont* renderFont = font;
-    int g = stbtt_FindGlyphIndex(&font->font, int(codepoint));
+    int g = GlyphIndex(&font->font, codepoint);
     if (g == 0)
     {
         for (int i = 0; i < font->nfallbacks; ++i)
         {
             TextStashFont* fallback = stash->fonts[font->fallbacks[i]];
-            const int fg = stbtt_FindGlyphIndex(&fallback->font, int(codepoint));
+            const int fg = GlyphIndex(&fallback->font, codepoint);
             if (fg != 0)
             {
                 g = fg;
@@ -298,6 +307,13 @@ TextStashGlyph* FindGlyph(TextStashContext* stash, TextStashFont* font, unsigned
     int advance = 0, lsb = 0, x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     stbtt_GetGlyphHMetrics(&renderFont->font, g, &advance, &lsb);
     stbtt_GetGlyphBitmapBoxSubpixel(&renderFont->font, g, scale, scale, 0.f, 0.f, &x0, &y0, &x1, &y1);
+    // A glyph box stored inverted (max below min) is empty: a negative width would pass the
+    // packer and draw outside the atlas.
+    if (x1 < x0) x1 = x0;
+    if (y1 < y0) y1 = y0;
+    // A box larger than the atlas (a font whose ascent is next to nothing) cannot be packed.
+    if (int64_t(x1) - x0 + pad * 2 > stash->params.width || int64_t(y1) - y0 + pad * 2 > stash->params.height)
+        return nullptr;
     const int gw = x1 - x0 + pad * 2;
     const int gh = y1 - y0 + pad * 2;
 

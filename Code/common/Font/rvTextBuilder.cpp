@@ -7,6 +7,7 @@
 #include <stb_truetype.h>
 
 #include <cmath>
+#include <cstdint>
 
 namespace
 {
@@ -99,6 +100,9 @@ struct OutlineWalker
     }
 };
 
+// The largest side of a glyph bitmap the pixel modes render.
+constexpr int64_t kMaxGlyphSide = 4096;
+
 // Shared by the two pixel modes: renders each glyph at _fSize * _fScale / height and hands the
 // coverage bitmap to the emitter. A newline moves the pen (x to 0, y down 35) without a child.
 template <class Emit>
@@ -123,9 +127,16 @@ void BuildPixelText(rvFont* pFont, rvTextParams& params, VectorScene* pParent, E
         }
         const int glyph = GlyphOf(info, c);
         int w = 0, h = 0, xoff = 0, yoff = 0;
-        unsigned char* bitmap =
-            fs > 0.f ? stbtt_GetGlyphBitmapSubpixel(info, 0.f, fs, 0.f, 0.f, glyph, &w, &h, &xoff, &yoff)
-                     : nullptr;
+        unsigned char* bitmap = nullptr;
+        if (fs > 0.f)
+        {
+            // A font whose ascent is next to nothing scales its glyphs past any screen: such a
+            // glyph is not rendered (its bitmap would take gigabytes).
+            int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+            stbtt_GetGlyphBitmapBoxSubpixel(info, glyph, fs, fs, 0.f, 0.f, &x0, &y0, &x1, &y1);
+            if (int64_t(x1) - x0 <= kMaxGlyphSide && int64_t(y1) - y0 <= kMaxGlyphSide)
+                bitmap = stbtt_GetGlyphBitmapSubpixel(info, 0.f, fs, 0.f, 0.f, glyph, &w, &h, &xoff, &yoff);
+        }
         VectorScene* child = pParent->AddChild();
         if (bitmap)
         {

@@ -5,6 +5,8 @@
 #include "VectorScene/VectorScene.h"
 
 #include "ArchiveFixture.h"
+#include "HostileFont.h"
+#include "Font/rvFont.h"
 
 #include <gtest/gtest.h>
 
@@ -217,6 +219,58 @@ TEST(FontManager, CorruptedTablesAreRefused)
         EXPECT_FALSE(rvFontManager::IsFontDataSafe(copy.data(), int(copy.size())));
     }
     EXPECT_FALSE(rvFontManager::IsFontDataSafe(nullptr, 0));
+}
+
+TEST(FontManager, KerningAndOutlineFaultsAreRefused)
+{
+    const rvTest::FontEdit sans(rvTest::ReadFileBytes(kSans));
+    ASSERT_TRUE(rvFontManager::IsFontDataSafe(sans.Data(), sans.Size()));
+    const size_t kern = sans.Table("kern"), gpos = sans.Table("GPOS");
+    ASSERT_TRUE(kern && gpos);
+    ASSERT_GE(sans.U16(kern + 2), 1); // a horizontal first subtable: its pairs are read
+    ASSERT_EQ(sans.U16(kern + 8), 1);
+    const struct
+    {
+        const char* what;
+        void (*edit)(rvTest::FontEdit&);
+    } cases[] = {
+        {"kern pairs past the table", [](rvTest::FontEdit& e) { e.Put16(e.Table("kern") + 10, 0xffff); }},
+        {"GPOS lookup list past the table", [](rvTest::FontEdit& e) { e.Put16(e.Table("GPOS") + 8, 0xfff0); }},
+        {"GPOS lookup past the table",
+         [](rvTest::FontEdit& e)
+         {
+             const size_t list = e.Table("GPOS") + e.U16(e.Table("GPOS") + 8);
+             e.Put16(list + 2, 0xfff0);
+         }},
+        {"last contour one point off the curve", [](rvTest::FontEdit& e) { e.LastContourOffCurve('o'); }},
+    };
+    for (const auto& c : cases)
+    {
+        rvTest::FontEdit e = sans;
+        c.edit(e);
+        EXPECT_FALSE(rvFontManager::IsFontDataSafe(e.Data(), e.Size())) << c.what;
+    }
+}
+
+// A font that passes the check but whose ascent is 1 unit: the pixel modes would render each
+// glyph thousands of pixels wide; such glyphs are skipped and the pen still advances.
+TEST(TextTrueType, TinyAscentRendersNoHugeBitmap)
+{
+    rvTest::FontEdit e(rvTest::ReadFileBytes(kSans));
+    e.TinyAscent();
+    ASSERT_TRUE(rvFontManager::IsFontDataSafe(e.Data(), e.Size()));
+    stbtt_fontinfo info;
+    ASSERT_TRUE(stbtt_InitFont(&info, e.Data(), 0));
+    rvFont font;
+    font._pFontInfo = &info;
+    VectorScene dots;
+    rvTextParams p;
+    p._fSize = 20.f;
+    p._sText = "Hi";
+    BuildTextDots(&font, p, &dots, kColor);
+    ASSERT_EQ(dots._apChildren.size(), 2u);
+    EXPECT_EQ(CountLines(dots), 0u);
+    EXPECT_GT(p._vPen.x, 0.f);
 }
 
 TEST(TextTrueType, OutlinesDotsAndRuns)
