@@ -175,16 +175,19 @@ static void RegisterEffectClasses()
 }
 
 // The loading pass: the bar is shown while the demo timeline and its effects load. Then
-// the timeline plays from 0 with every effect waiting for its window.
-static void LoadDemo(rvSequence& timeline)
+// the timeline plays from 0 with every effect waiting for its window. False when the demo
+// timeline cannot be read (named on stderr by the reader): there is nothing to play.
+static bool LoadDemo(rvSequence& timeline)
 {
     rvLoader::Begin(pWindow);
-    timeline.LoadSequence("Data/seq/_DemoFull_.seq", true);
+    const bool loaded = timeline.LoadSequence("Data/seq/_DemoFull_.seq", true);
     rvLoader::End();
+    if (!loaded) return false;
     timeline._fTime = 0.f;
     timeline._bPlaying = true;
     for (fxBase* effect : timeline._apEffects)
         effect->SetState(State_SequenceStarted);
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -383,7 +386,11 @@ int main(int argc, char** argv)
     const double timeOrigin = glfwGetTime();
     ImGui::GetIO().IniFilename = nullptr; // no "imgui.ini" is read or written
     glfwSetInputMode(pWindow, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
-    LoadDemo(timeline);
+    if (!LoadDemo(timeline))
+    {
+        Shutdown();
+        return 1;
+    }
     bSequencer = true;
     bRenderImGui = false;
 

@@ -1,6 +1,7 @@
 // Image files for texture programs: the file is read through the data file reader here and its
 // bytes handed to the texture code, which decodes them (rvShaderProgram.cpp reads no files).
 #include "Loader/rvDataPack.h"
+#include "rvMessage.h"
 #include "rvShaderProgram.h"
 
 void rvTexColorProgram2D::LoadImage(const char* path, bool mipmaps)
@@ -8,6 +9,11 @@ void rvTexColorProgram2D::LoadImage(const char* path, bool mipmaps)
     if (!path) return;
     int size = 0;
     uint8_t* bytes = rvDataPack::GetInstance()->ReadAll(path, size);
-    LoadImageFromMemory(bytes, size, mipmaps);
+    // A missing or undecodable image is named once, here, where it is loaded; the effect draws
+    // on without it.
+    if (!bytes)
+        rvReport(rvMessageKind::Error, "cannot read image \"%s\"\n", path);
+    else if (!LoadImageFromMemory(bytes, size, mipmaps))
+        rvReport(rvMessageKind::Error, "cannot decode image \"%s\"\n", path);
     delete[] bytes;
 }

@@ -1,4 +1,5 @@
 #include "Loader/rvDataPack.h"
+#include "rvMessage.h"
 
 #include <physfs.h>
 
@@ -50,7 +51,11 @@ rvDataPack* rvDataPack::GetInstance()
     {
         rvDataPack* pack = new rvDataPack();
         if (!PHYSFS_isInit()) PHYSFS_init(kProgramName);
-        if (PHYSFS_isInit() && PHYSFS_mount(kArchivePath, nullptr, 1)) pack->_sPassword = kArchivePassword;
+        if (PHYSFS_isInit() && PHYSFS_mount(kArchivePath, nullptr, 1))
+            pack->_sPassword = kArchivePassword;
+        else
+            rvReport(rvMessageKind::Error, "cannot open the data archive \"%s\": %s\n", kArchivePath,
+                     PHYSFS_getErrorByCode(PHYSFS_getLastErrorCode()));
         return pack;
     }();
     return s_pInstance;

@@ -1,4 +1,5 @@
 #include "Sequencer/rvSequence.h"
+#include "rvMessage.h"
 
 #include "Factory/rvEditorHook.h"
 
@@ -152,15 +153,25 @@ void rvSequence::Update(float dt)
 
 bool rvSequence::LoadSequence(const std::string& path, bool reset)
 {
+    // Every failure is named here, once per load: the player ends on its demo timeline's, and
+    // plays on past a nested one's.
     std::vector<char> bytes;
-    if (!rvDataPack::GetInstance()->ReadInto(path, bytes, false) || bytes.empty()) return false;
+    if (!rvDataPack::GetInstance()->ReadInto(path, bytes, false) || bytes.empty())
+    {
+        rvReport(rvMessageKind::Error, "cannot read timeline \"%s\"\n", path.c_str());
+        return false;
+    }
     bytes.erase(std::remove(bytes.begin(), bytes.end(), '\r'), bytes.end());
 
     // A file that does not parse (or is not an object) changes nothing: a later save must not
     // overwrite it with a half-read timeline.
     std::istringstream text(std::string(bytes.begin(), bytes.end()));
     Json::Value root;
-    if (!rvJson::Parse(text, &root) || !root.isObject()) return false;
+    if (!rvJson::Parse(text, &root) || !root.isObject())
+    {
+        rvReport(rvMessageKind::Error, "timeline \"%s\" is not a JSON object\n", path.c_str());
+        return false;
+    }
 
     if (path != _sFile) _sFile = path;
     LoadItems(root, reset);
@@ -175,10 +186,23 @@ void rvSequence::LoadItems(const Json::Value& root, bool reset)
         const Json::Value& items = root["Items"];
         if (items.isArray() || items.isObject())
         {
+            int index = 0;
             for (const Json::Value& item : items)
             {
                 Json::Value copy = item;
-                if (fxBase* fx = Factory::EffectFromJson(copy)) AddEffect(fx);
+                if (fxBase* fx = Factory::EffectFromJson(copy))
+                    AddEffect(fx);
+                else
+                {
+                    // An item the factory cannot make is skipped, and named.
+                    std::string sClass;
+                    rvJson::ReadString(rvJson::Member(item, "Class"), &sClass);
+                    rvReport(rvMessageKind::Warning, "timeline \"%s\": item %d: effect class \"%s\" is %s; skipped\n",
+                             _sFile.c_str(), index, sClass.c_str(),
+                             Factory::_pInstance && Factory::_pInstance->FindDescriptor(sClass) ? "not available"
+                                                                                               : "unknown");
+                }
+                ++index;
             }
         }
     }
