@@ -216,17 +216,11 @@ void rvSequence::LoadItems(const Json::Value& root, bool reset)
 
 bool rvSequence::SaveSequence(const std::string& path)
 {
-    std::ofstream out(path, std::ios::out | std::ios::trunc);
-    if (!out) return false;
     Json::Value root(Json::objectValue);
     root["Items"] = Json::Value(Json::arrayValue);
     for (size_t i = 0; i < _apEffects.size(); ++i)
         Factory::EffectToJson(_apEffects[i], root["Items"][(Json::ArrayIndex)i]);
-    Json::StreamWriterBuilder builder;
-    std::unique_ptr<Json::StreamWriter> writer(builder.newStreamWriter());
-    writer->write(root, &out);
-    out.flush();
-    return bool(out);
+    return rvJson::SaveFile(path, root);
 }
 
 int rvSequence::AddEffect(fxBase* pEffect)
