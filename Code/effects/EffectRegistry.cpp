@@ -10,21 +10,30 @@
 
 // One header per registered class.
 #include "effects/fxBackGrid/fxBackGrid.h"
+#include "effects/fxBasicScene/fxBasicScene.h"
 #include "effects/fxBufferDefault/fxBufferDefault.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
 #include "effects/fxCamera/fxCamera.h"
 #include "effects/fxCircle/fxCircle.h"
 #include "effects/fxDemoGlobalParams/fxDemoGlobalParams.h"
 #include "effects/fxECG/fxECG.h"
+#include "effects/fxFractal/fxFractal.h"
 #include "effects/fxHorizonBorealis/fxHorizonBorealis.h"
 #include "effects/fxImage/fxImage.h"
+#include "effects/fxJellyFish/fxJellyFish.h"
 #include "effects/fxJoyDivision/fxJoyDivision.h"
+#include "effects/fxLinePath/fxLinePath.h"
+#include "effects/fxLiveSpec/fxLiveSpec.h"
 #include "effects/fxLorenz/fxLorenz.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
+#include "effects/fxObjArrow/fxObjArrow.h"
+#include "effects/fxSea/fxSea.h"
 #include "effects/fxSequence/fxSequence.h"
 #include "effects/fxStarField/fxStarField.h"
+#include "effects/fxTextStash/fxTextStash.h"
 #include "effects/fxVectorDisplay/fxVectorDisplay.h"
+#include "effects/rvCardoid/rvCardoid.h"
 
 namespace
 {
@@ -51,6 +60,12 @@ fxDescriptor* RegisterMusicReference()
     return d;
 }
 
+fxDescriptor* RegisterLiveSpec()
+{
+    static fxDescriptor* s = new fxDescriptor(fxBase::GetDescriptor(), "fxLiveSpec", &fxLiveSpec::Create);
+    return s;
+}
+
 // The fixed registration order: the row number is the class id. One row per class; a class
 // becoming available replaces its null with its registration function (<Class>::RegisterAttributes,
 // or a function above).
@@ -58,17 +73,17 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /*  0 */ {"fxBase", &fxBase::RegisterAttributes},
     /*  1 */ {"fxCircle", &fxCircle::RegisterAttributes},
     /*  2 */ {"fxText", nullptr},
-    /*  3 */ {"fxFractal", nullptr},
-    /*  4 */ {"fxJellyFish", nullptr},
+    /*  3 */ {"fxFractal", &fxFractal::RegisterAttributes},
+    /*  4 */ {"fxJellyFish", &fxJellyFish::RegisterAttributes},
     /*  5 */ {"fxSwarm", nullptr},
-    /*  6 */ {"fxLinePath", nullptr},
+    /*  6 */ {"fxLinePath", &fxLinePath::RegisterAttributes},
     /*  7 */ {"fxParticleEmitter", nullptr},
     /*  8 */ {"fxMetaBallSystem", nullptr},
     /*  9 */ {"fxSequence", &fxSequence::RegisterAttributes},
     /* 10 */ {"fxSVG", nullptr},
-    /* 11 */ {"fxSea", nullptr},
+    /* 11 */ {"fxSea", &fxSea::RegisterAttributes},
     /* 12 */ {"fxAsteroid", nullptr},
-    /* 13 */ {"rvCardoid", nullptr},
+    /* 13 */ {"rvCardoid", &rvCardoid::RegisterAttributes},
     /* 14 */ {"nanoSVGScene", nullptr},
     /* 15 */ {"fxMorph", nullptr},
     /* 16 */ {"rvEyesUniverse", nullptr},
@@ -76,10 +91,10 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /* 18 */ {"fxLorenz", &fxLorenz::RegisterAttributes},
     /* 19 */ {"fxBBC", nullptr},
     /* 20 */ {"fxMantaRay", nullptr},
-    /* 21 */ {"fxLiveSpec", nullptr},      // descriptor made here
+    /* 21 */ {"fxLiveSpec", &RegisterLiveSpec},      // descriptor made here
     /* 22 */ {"fxBasicShader2d", nullptr}, // descriptor made here
     /* 23 */ {"fxBasicShader3d", nullptr}, // descriptor made here
-    /* 24 */ {"fxBasicScene", nullptr},
+    /* 24 */ {"fxBasicScene", &fxBasicScene::RegisterAttributes},
     /* 25 */ {"fxAmbientParticles", nullptr},
     /* 26 */ {"fxTunnelPattern3d", nullptr},
     /* 27 */ {"fxBackCircuit", nullptr},
@@ -102,14 +117,14 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /* 44 */ {"fxTextNeon", nullptr},
     /* 45 */ {"fxObjVectrex", nullptr},
     /* 46 */ {"fxObjVectrexCard", nullptr},
-    /* 47 */ {"fxObjArrow", nullptr},
+    /* 47 */ {"fxObjArrow", &fxObjArrow::RegisterAttributes},
     /* 48 */ {"fxAnimation", nullptr},
     /* 49 */ {"fxExtruder", nullptr},
     /* 50 */ {"fxDepthLine", nullptr}, // descriptor made here
     /* 51 */ {"fxECG", &fxECG::RegisterAttributes},
     /* 52 */ {"fxObjLoader", nullptr},
     /* 53 */ {"fxGLTFLoader", nullptr}, // GetDescriptor + "GLTF"
-    /* 54 */ {"fxTextStash", nullptr},
+    /* 54 */ {"fxTextStash", &fxTextStash::RegisterAttributes},
     /* 55 */ {"fxStencilTest", nullptr}, // GetDescriptor + "Scale", "Color"
 };
 static_assert(std::size(s_aRegistrationTable) == 56, "56 effect classes");
