@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "Font/rvFontManager.h"
+#include "Font/rvGlyphBitmap.h"
 
 namespace
 {
@@ -304,13 +305,12 @@ TextStashGlyph* FindGlyph(TextStashContext* stash, TextStashFont* font, unsigned
     }
     const float size = isize / 10.0f;
     const float scale = ScaleForSize(renderFont, size);
-    int advance = 0, lsb = 0, x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    int advance = 0, lsb = 0;
     stbtt_GetGlyphHMetrics(&renderFont->font, g, &advance, &lsb);
-    stbtt_GetGlyphBitmapBoxSubpixel(&renderFont->font, g, scale, scale, 0.f, 0.f, &x0, &y0, &x1, &y1);
-    // A glyph box stored inverted (max below min) is empty: a negative width would pass the
-    // packer and draw outside the atlas.
-    if (x1 < x0) x1 = x0;
-    if (y1 < y0) y1 = y0;
+    // The box covers the outline whatever box the glyph declares (see rvGlyphBitmap.h): never
+    // inverted, never smaller than what the rasterizer draws.
+    const rvGlyphBox box = rvGlyphPixelBox(&renderFont->font, g, scale);
+    const int x0 = box.x0, y0 = box.y0, x1 = box.x1, y1 = box.y1;
     // A box larger than the atlas (a font whose ascent is next to nothing) cannot be packed.
     if (int64_t(x1) - x0 + pad * 2 > stash->params.width || int64_t(y1) - y0 + pad * 2 > stash->params.height)
         return nullptr;
@@ -351,8 +351,7 @@ TextStashGlyph* FindGlyph(TextStashContext* stash, TextStashFont* font, unsigned
     const int stride = stash->params.width;
     unsigned char* dst = &stash->texData[(gx + pad) + (gy + pad) * stride];
     if (gw - pad * 2 > 0 && gh - pad * 2 > 0)
-        stbtt_MakeGlyphBitmapSubpixel(&renderFont->font, dst, gw - pad * 2, gh - pad * 2, stride, scale,
-                                      scale, 0.f, 0.f, g);
+        rvRasterizeGlyph(&renderFont->font, g, scale, box, dst, gw - pad * 2, gh - pad * 2, stride);
 
     // A border of zeros keeps interpolation away from the neighbours.
     dst = &stash->texData[gx + gy * stride];

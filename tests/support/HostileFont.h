@@ -75,6 +75,13 @@ struct FontEdit
         Put16(g + 2, xMax);
         Put16(g + 6, xMin);
     }
+    // The character's box shrunk to its lower left quarter: the outline leaves it.
+    void ShrinkBox(int codepoint)
+    {
+        const size_t g = GlyphRecord(Glyph(codepoint));
+        Put16(g + 6, uint16_t((int16_t(U16(g + 2)) + int16_t(U16(g + 6))) / 2));
+        Put16(g + 8, uint16_t((int16_t(U16(g + 4)) + int16_t(U16(g + 8))) / 2));
+    }
     // Ascent 1, descent 0: every glyph scales to thousands of times its size.
     void TinyAscent()
     {

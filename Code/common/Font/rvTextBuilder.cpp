@@ -1,6 +1,7 @@
 #include "Font/rvTextBuilder.h"
 
 #include "Font/rvFont.h"
+#include "Font/rvGlyphBitmap.h"
 #include "VectorScene/VectorScene.h"
 #include "vector_display/vector_font_simplex.h"
 
@@ -8,6 +9,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 namespace
 {
@@ -101,7 +103,7 @@ struct OutlineWalker
 };
 
 // The largest side of a glyph bitmap the pixel modes render.
-constexpr int64_t kMaxGlyphSide = 4096;
+constexpr int kMaxGlyphSide = 4096;
 
 // Shared by the two pixel modes: renders each glyph at _fSize * _fScale / height and hands the
 // coverage bitmap to the emitter. A newline moves the pen (x to 0, y down 35) without a child.
@@ -126,22 +128,20 @@ void BuildPixelText(rvFont* pFont, rvTextParams& params, VectorScene* pParent, E
             continue;
         }
         const int glyph = GlyphOf(info, c);
-        int w = 0, h = 0, xoff = 0, yoff = 0;
-        unsigned char* bitmap = nullptr;
+        VectorScene* child = pParent->AddChild();
         if (fs > 0.f)
         {
-            // A font whose ascent is next to nothing scales its glyphs past any screen: such a
-            // glyph is not rendered (its bitmap would take gigabytes).
-            int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-            stbtt_GetGlyphBitmapBoxSubpixel(info, glyph, fs, fs, 0.f, 0.f, &x0, &y0, &x1, &y1);
-            if (int64_t(x1) - x0 <= kMaxGlyphSide && int64_t(y1) - y0 <= kMaxGlyphSide)
-                bitmap = stbtt_GetGlyphBitmapSubpixel(info, 0.f, fs, 0.f, 0.f, glyph, &w, &h, &xoff, &yoff);
-        }
-        VectorScene* child = pParent->AddChild();
-        if (bitmap)
-        {
-            emit(child, bitmap, w, h, yoff, params._vPen.x);
-            stbtt_FreeBitmap(bitmap, nullptr);
+            // The bitmap covers the outline whatever box the glyph declares. A font whose ascent
+            // is next to nothing scales its glyphs past any screen: such a glyph is not rendered
+            // (its bitmap would take gigabytes).
+            const rvGlyphBox box = rvGlyphPixelBox(info, glyph, fs);
+            const int w = box.Width(), h = box.Height();
+            if (w > 0 && h > 0 && w <= kMaxGlyphSide && h <= kMaxGlyphSide)
+            {
+                std::vector<unsigned char> bitmap(size_t(w) * size_t(h), 0);
+                rvRasterizeGlyph(info, glyph, fs, box, bitmap.data(), w, h, w);
+                emit(child, bitmap.data(), w, h, box.y0, params._vPen.x);
+            }
         }
         params._vPen.x += float(AdvanceOf(info, glyph)) * fs;
     }

@@ -3,6 +3,7 @@
 #include "Loader/rvDataPack.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -503,11 +504,10 @@ uint32_t ParseColorRgb(const char* s)
     uint32_t c[3];
     for (int i = 0; i < 3; ++i)
     {
-        int v = percent ? values[i] * 255 / 100 : values[i];
+        // In 64 bits: a percentage of up to 10^9 times 255 does not fit an int.
+        const int64_t v = percent ? int64_t(values[i]) * 255 / 100 : values[i];
         // Each component stays in its own byte.
-        if (v < 0) v = 0;
-        if (v > 255) v = 255;
-        c[i] = uint32_t(v);
+        c[i] = uint32_t(v < 0 ? 0 : (v > 255 ? 255 : v));
     }
     return Rgb(c[0], c[1], c[2]);
 }

@@ -252,25 +252,56 @@ TEST(FontManager, KerningAndOutlineFaultsAreRefused)
     }
 }
 
+namespace
+{
+// Dot text of an edited font opened straight from its bytes (the check must accept it); returns
+// where the pen ends.
+float DotText(const rvTest::FontEdit& e, const char* text, float size, VectorScene& out)
+{
+    EXPECT_TRUE(rvFontManager::IsFontDataSafe(e.Data(), e.Size()));
+    stbtt_fontinfo info;
+    EXPECT_TRUE(stbtt_InitFont(&info, e.Data(), 0));
+    rvFont font;
+    font._pFontInfo = &info;
+    rvTextParams p;
+    p._fSize = size;
+    p._sText = text;
+    BuildTextDots(&font, p, &out, kColor);
+    return p._vPen.x;
+}
+} // namespace
+
 // A font that passes the check but whose ascent is 1 unit: the pixel modes would render each
 // glyph thousands of pixels wide; such glyphs are skipped and the pen still advances.
 TEST(TextTrueType, TinyAscentRendersNoHugeBitmap)
 {
     rvTest::FontEdit e(rvTest::ReadFileBytes(kSans));
     e.TinyAscent();
-    ASSERT_TRUE(rvFontManager::IsFontDataSafe(e.Data(), e.Size()));
-    stbtt_fontinfo info;
-    ASSERT_TRUE(stbtt_InitFont(&info, e.Data(), 0));
-    rvFont font;
-    font._pFontInfo = &info;
     VectorScene dots;
-    rvTextParams p;
-    p._fSize = 20.f;
-    p._sText = "Hi";
-    BuildTextDots(&font, p, &dots, kColor);
+    EXPECT_GT(DotText(e, "Hi", 20.f, dots), 0.f);
     ASSERT_EQ(dots._apChildren.size(), 2u);
     EXPECT_EQ(CountLines(dots), 0u);
-    EXPECT_GT(p._vPen.x, 0.f);
+}
+
+// Pixel text is sized by the outline, not by the box the glyph declares: a box stored inverted or
+// smaller than the outline (stale boxes exist in real fonts) loses no pixel, and never hands the
+// rasterizer an outline that leaves its bitmap (it stops on an assertion then).
+TEST(TextTrueType, PixelTextCoversTheOutlineWhateverTheDeclaredBox)
+{
+    auto dotsOfH = [](const rvTest::FontEdit& e)
+    {
+        VectorScene dots;
+        DotText(e, "H", 30.f, dots);
+        return CountLines(dots);
+    };
+    const rvTest::FontEdit sans(rvTest::ReadFileBytes(kSans));
+    const size_t want = dotsOfH(sans);
+    ASSERT_GT(want, 50u);
+    rvTest::FontEdit inverted = sans, shrunk = sans;
+    inverted.InvertBox('H');
+    shrunk.ShrinkBox('H');
+    EXPECT_EQ(dotsOfH(inverted), want);
+    EXPECT_EQ(dotsOfH(shrunk), want);
 }
 
 TEST(TextTrueType, OutlinesDotsAndRuns)

@@ -205,6 +205,7 @@ TEST(SvgParser, Colours)
         {"rgb(10,20,30)", Rgba(10, 20, 30, 255)},
         // Out-of-range components are clamped instead of spilling into the next byte.
         {"rgb(300,-5,256)", Rgba(255, 0, 255, 255)},
+        {"rgb(200000000%, -200000000%, 50%)", Rgba(255, 0, 127, 255)}, // no int overflow on the way
         {"rgb(", Rgba(0, 0, 0, 255)},
         {"#", Rgba(0, 0, 0, 255)},
     };

@@ -233,7 +233,8 @@ TEST_F(TextStashCore, FontNameMetricsAndGlyphCache)
 }
 
 // Fonts that pass the safety check yet carry values the stash must bound: glyph ids past the
-// glyph count, a box stored inverted, an ascent of one unit. Text draws on, inside the atlas.
+// glyph count, a box stored inverted or smaller than the outline, an ascent of one unit. Text
+// draws on, inside the atlas.
 TEST(TextStashHostile, FontValuesStayInsideTheAtlas)
 {
     const std::string sans = rvTest::ReadFileBytes(kSans);
@@ -245,6 +246,7 @@ TEST(TextStashHostile, FontValuesStayInsideTheAtlas)
     } cases[] = {
         {"map names glyphs past the count", [](rvTest::FontEdit& e) { e.GlyphCount(40); }},
         {"inverted box", [](rvTest::FontEdit& e) { e.InvertBox('A'); }},
+        {"outline outside its box", [](rvTest::FontEdit& e) { e.ShrinkBox('o'); }},
         {"ascent of one unit", [](rvTest::FontEdit& e) { e.TinyAscent(); }},
     };
     for (const auto& c : cases)
