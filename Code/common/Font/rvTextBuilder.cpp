@@ -3,6 +3,7 @@
 #include "Font/rvFont.h"
 #include "Font/rvGlyphBitmap.h"
 #include "VectorScene/VectorScene.h"
+#include "rvNumeric.h"
 #include "vector_display/vector_font_simplex.h"
 
 #include <stb_truetype.h>
@@ -102,7 +103,7 @@ struct OutlineWalker
     }
 };
 
-// The largest side of a glyph bitmap the pixel modes render.
+// The largest side of a glyph bitmap the pixel modes render, whatever the text size.
 constexpr int kMaxGlyphSide = 4096;
 
 // Shared by the two pixel modes: renders each glyph at _fSize * _fScale / height and hands the
@@ -118,6 +119,11 @@ void BuildPixelText(rvFont* pFont, rvTextParams& params, VectorScene* pParent, E
     const float fs = params._fSize * params._fScale / float(height);
     params._fFontScale = fs;
     params._vPen = glm::vec2(0.f);
+    // A glyph is drawn within four times the text height (real glyphs stay within two or three):
+    // a font whose ascent is next to nothing, or whose outlines reach far beyond their em, would
+    // otherwise ask for bitmaps of gigabytes, and the dot mode for a line per pixel.
+    const int maxSide = rvClampToInt(4.0 * double(params._fSize) * double(params._fScale) + 16.0, 16,
+                                     kMaxGlyphSide, 16);
 
     for (char c : params._sText)
     {
@@ -131,12 +137,10 @@ void BuildPixelText(rvFont* pFont, rvTextParams& params, VectorScene* pParent, E
         VectorScene* child = pParent->AddChild();
         if (fs > 0.f)
         {
-            // The bitmap covers the outline whatever box the glyph declares. A font whose ascent
-            // is next to nothing scales its glyphs past any screen: such a glyph is not rendered
-            // (its bitmap would take gigabytes).
+            // The bitmap covers the outline whatever box the glyph declares.
             const rvGlyphBox box = rvGlyphPixelBox(info, glyph, fs);
             const int w = box.Width(), h = box.Height();
-            if (w > 0 && h > 0 && w <= kMaxGlyphSide && h <= kMaxGlyphSide)
+            if (w > 0 && h > 0 && w <= maxSide && h <= maxSide)
             {
                 std::vector<unsigned char> bitmap(size_t(w) * size_t(h), 0);
                 rvRasterizeGlyph(info, glyph, fs, box, bitmap.data(), w, h, w);
