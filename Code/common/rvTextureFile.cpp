@@ -11,9 +11,9 @@ void rvTexColorProgram2D::LoadImage(const char* path, bool mipmaps)
     uint8_t* bytes = rvDataPack::GetInstance()->ReadAll(path, size);
     // A missing or undecodable image is named once, here, where it is loaded; the effect draws
     // on without it.
-    if (!bytes)
-        rvReport(rvMessageKind::Error, "cannot read image \"%s\"\n", path);
-    else if (!LoadImageFromMemory(bytes, size, mipmaps))
-        rvReport(rvMessageKind::Error, "cannot decode image \"%s\"\n", path);
+    // (A failed load also drops the image loaded before.)
+    if (!LoadImageFromMemory(bytes, size, mipmaps))
+        rvReport(rvMessageKind::Error, bytes ? "cannot decode image \"%s\"\n" : "cannot read image \"%s\"\n",
+                 path);
     delete[] bytes;
 }
