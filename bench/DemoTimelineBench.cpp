@@ -146,6 +146,7 @@ static void BM_DemoTimeline(benchmark::State& state)
         }
         closedir(d);
     }
+    rvTest::LinkGeneratedAssets();
     const std::string pack =
         "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets >/dev/null";
     if (std::system(pack.c_str()) != 0)

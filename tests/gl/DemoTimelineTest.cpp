@@ -54,6 +54,7 @@ void PrepareDataDir(const rvTest::TempWorkDir& dir)
             dir.WriteFile("Data/seq/" + name, rvTest::ReadFileBytes(rvTest::SourcePath("Data/seq/" + name)));
     }
     closedir(d);
+    rvTest::LinkGeneratedAssets();
     const std::string pack = "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets";
     ASSERT_EQ(std::system(pack.c_str()), 0);
     const std::string music = rvTest::SourcePath("Data/Audio/Morvane.mp3");
@@ -170,15 +171,16 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     EXPECT_GT(rvLoader::_nTotal, 0);
     EXPECT_EQ(rvLoader::_nLoaded, rvLoader::_nTotal);
 
-    // The demo uses every class built so far and lasts 40 bars at 125 BPM.
-    EXPECT_EQ(_Sequence.LastFrame(), 4608);
+    // The demo uses every class built so far and lasts 48 bars at 125 BPM.
+    EXPECT_EQ(_Sequence.LastFrame(), 5530);
     std::map<std::string, int> classes;
     for (fxBase* e : _Sequence._apEffects)
         ++classes[e->_pDescriptor->_sClassName];
     for (const char* cls : {"fxMusic", "fxDemoGlobalParams", "fxVectorDisplay", "fxBackGrid", "fxCamera",
                             "fxCircle", "fxSequence", "fxBufferDisplay", "fxBufferDefault", "fxImage", "fxSea",
                             "fxLinePath", "fxJellyFish", "rvCardoid", "fxFractal", "fxBasicScene", "fxObjArrow",
-                            "fxLiveSpec", "fxTextStash"})
+                            "fxLiveSpec", "fxTextStash", "fxText", "fxTextNeon", "fxSVG", "nanoSVGScene",
+                            "rvEyesUniverse", "fxMorph", "fxBBC", "fxMantaRay"})
         EXPECT_GT(classes[cls], 0) << cls;
     fxBase* tunnel = _Sequence.FindEffect("Tunnel");
     ASSERT_NE(tunnel, nullptr);
@@ -192,8 +194,9 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     const int kStepsPerSecond = 30;
     const int kIgnition = 10 * 30, kTunnel = 24 * 30, kScope = 37 * 30 + 15, kSphere = 55 * 30;
     // The chorus's second half: the sea (bar 33), the tree (bar 35.3), the hall (bar 37), the
-    // spectrum (bar 39.5).
+    // spectrum (bar 39.5). The break: the title (bar 41), the eye machine (bar 43), the logo (bar 46).
     const int kSea = 63 * 30 + 12, kTree = 67 * 30 + 25, kHall = 71 * 30, kSpectrum = 75 * 30 + 25;
+    const int kTitle = 79 * 30, kMachine = 83 * 30, kLogo = 89 * 30;
     RenderTarget shot(kW, kH);
     const float dt = 1.f / kStepsPerSecond;
     int step = 0;
@@ -207,7 +210,7 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
         // The update of step n ran at time (n + 1) / 30.
         const int at = step + 1;
         if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere && at != kSea && at != kTree &&
-            at != kHall && at != kSpectrum)
+            at != kHall && at != kSpectrum && at != kTitle && at != kMachine && at != kLogo)
             continue;
 
         Grab(shot);
@@ -255,6 +258,19 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_GT(right.g, right.b);
             EXPECT_GT(left.g, top.g + 10.f);
             EXPECT_GT(right.r, top.r + 10.f);
+        }
+        else if (at == kTitle || at == kMachine || at == kLogo)
+        {
+            // The break: the title over the clockwork, the eye machine, the logo. Lines fill the
+            // middle of the picture; the edges stay dark.
+            const glm::vec3 middle = Mean(px, 200, 110, 440, 250);
+            const glm::vec3 edge = Mean(px, 0, 0, 40, 360 - 1);
+            EXPECT_GT(middle.r + middle.g + middle.b, edge.r + edge.g + edge.b + 12.f);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.r + p.g + p.b > 240; }), 400);
+            if (at == kTitle) // the warm title
+            {
+                EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 150 && p.r > p.b; }), 100);
+            }
         }
         else if (at == kSphere)
         {
@@ -307,8 +323,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     // Past its end the timeline stops on its last frame with every effect back to loaded.
     EXPECT_TRUE(tunnelRan);
     EXPECT_FALSE(_Sequence._bPlaying);
-    EXPECT_NEAR(step, 2304, 1);
-    EXPECT_FLOAT_EQ(_Sequence._fTime, 4608.f / 60.f);
+    EXPECT_NEAR(step, 2765, 1);
+    EXPECT_FLOAT_EQ(_Sequence._fTime, 5530.f / 60.f);
     for (fxBase* e : _Sequence._apEffects)
         EXPECT_EQ(e->_eState, State_DemoStarted) << e->_sName;
 }

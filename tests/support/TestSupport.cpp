@@ -58,4 +58,16 @@ std::string ReadFixture(const std::string& rel) { return ReadFileBytes(SourcePat
 
 std::string SourcePath(const std::string& rel) { return std::string(MORVANE_SOURCE_DIR) + "/" + rel; }
 std::string BinaryPath(const std::string& rel) { return std::string(MORVANE_BINARY_DIR) + "/" + rel; }
+
+void LinkGeneratedAssets()
+{
+    std::filesystem::create_directories("Data");
+    for (const char* folder : {"svg", "Font"})
+    {
+        const std::string source = SourcePath(std::string("Data/") + folder);
+        const std::string link = std::string("Data/") + folder;
+        if (std::filesystem::exists(source) && !std::filesystem::exists(link))
+            std::filesystem::create_directory_symlink(source, link);
+    }
+}
 } // namespace rvTest
