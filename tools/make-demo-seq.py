@@ -7,7 +7,9 @@ there instead of here).
 
 The music ("Night Vector", Data/Audio/Morvane.mp3) runs at 125 BPM: one beat is 0.48 s
 (28.8 frames at 60 per second) and one bar 1.92 s (115.2 frames). Cuts fall on bars, rounded
-to the nearest frame. The demo covers the first 40 bars (76.8 s):
+to the nearest frame. The demo covers the first 65 bars (124.8 s); from bar 32 on, each section
+is written on bars of its own and placed by demo() at the end of the one before, an eight-bar
+section's last scene held 2.5 bars longer (10.5 bars, 20.16 s):
 
   bars  0- 8  Ignition  pad and arpeggio, kick and hats from bar 4: a core ring lights up on
                         a green grid, two sparks orbit it leaving phosphor trails, a ring of
@@ -18,13 +20,15 @@ to the nearest frame. The demo covers the first 40 bars (76.8 s):
                         (and tiled as a wall) over an amber grid, pulsing with the kick.
   bars 24-32  Sphere    the chorus: a sphere of latitude rings builds up beat by beat, the
                         camera orbits it, shock rings on the snare, then everything fades.
-  bars 32-40  Chorus    its second half: a sea with a jellyfish riding a swimmer's trail, a
+  bars 32-42.5 Chorus   its second half: a sea with a jellyfish riding a swimmer's trail, a
                         cardioid and a growing fractal, a hall with spinning arrows, the
                         music's spectrum under a glowing caption.
-  bars 40-48  Break     pad, arpeggio, hats and a soft lead: the title written letter by letter
+  bars 42.5-53 Break    pad, arpeggio, hats and a soft lead: the title written letter by letter
                         over a clockwork, a neon caption, an eye whose iris is a clockwork
                         turning behind the lids, a manta ray rising through orbiting layers, a
                         head turning into the ZQ4 logo, rays gathering into the logo.
+  bars 53-65  Console   the console boots over a circuit board, its text types on the screen of
+                        the turning 3D console, the cartridge spins in, then the tunnel of rings.
 
 Usage: tools/make-demo-seq.py [--out DIR]   (default: Data/seq of the repository)
 """
@@ -539,6 +543,106 @@ def chorus_tail():
     ]
     return items
 
+def console_boot():
+    """Bars 72-84, the end of the second chorus into the bridge: the console boots, then the rings.
+
+      72-74  Boot      the console picture switches on over the circuit board: the screen lights,
+                       the buttons are pressed, the boot text starts typing on its screen.
+      74-78  Console   the 3D console turns over the board, the boot text typing on its screen;
+                       the cartridge card spins in beside it and slots in on the last bar.
+      78-84  Rings     the tunnel of rings: circle rings morphing to squares and back, patterns
+                       on the kick, the rings blown apart on the bridge's last bar.
+    """
+    s, e = bar(72), bar(84)
+    boot, model, rings = bar(72), bar(74), bar(78)
+    buffer_props = {"KeepRatio": False, "RepeatUV": False, "Clear": True, "Debug Color": 0, "Debug Alpha": 0,
+                    "Debug Depth": 0}
+    buffer_props.update(vec("SizePixel", (800.0, 600.0)))
+    buffer_props.update(vec("SizeUnit", (0.0, 0.0)))
+    buffer_props.update(rgba("BackColor", (0.02, 0.06, 0.1, 1.0)))
+    text_props = {"Font": "Data/Font/DroidSerif-Regular.ttf", "Text": "Data/txt/BootSequenceScreen.txt",
+                  "Spacey": 0.5, "Glow": False, "NbLineMax": 19, "Local TimeScale": 1.0, "Show Cursor": True,
+                  "Blink Cursor": 0.24, "Cursor Quad": True, "Render Pass": 1}
+    text_props.update(vec("Pos", (0.04, 0.02)))
+    text_props.update(vec("Size", (1.0, 2.3)))
+    text_props.update(rgba("Color", (0.55, 1.0, 0.7, 1.0)))
+    circuit_props = {"Electron/Count": 320, "Electron/DrawMode": 1, "zoom": 1.0, "calage": 0.2255}
+    circuit_props.update(rgb("Electron/Color0", (0.1, 0.45, 0.65)))
+    circuit_props.update(rgb("Electron/Color1", (0.35, 0.7, 0.6)))
+    circuit_props.update(vec("Electron/Thickness01", (0.5, 1.3)))
+    circuit_props.update(vec("Electron/Speed01", (30.0, 110.0)))
+    circuit_props.update(rgb("BackColorMul", (0.8, 0.8, 0.8)))
+    circuit_props.update(vec("motion", (-24.0, 0.0)))
+    items = [
+        # The boot screen: the text types into its own buffer from the second bar on.
+        effect("fxBufferDisplay", "BootScreen", boot, rings, **buffer_props),
+        effect("fxBootText", "BootText", boot + beat(6), rings, 0.0, 0.3, **text_props),
+        effect("fxBufferDefault", "BootBack", boot, rings, **{"Debug Color": 0, "Debug Alpha": 0, "Debug Depth": 0}),
+        look("LookConsole", s, rings, fade_in=0.3, steps=6.0, initial=0.3, final=0.05, factor=1.0, intensity=1.0,
+             brightness=0.5),
+        camera("CamConsole", s, rings, pos=(0.0, 0.0, -100.0)),
+        effect("fxBackCircuit", "Circuit", s, rings, 0.6, 0.5, drivers=[
+            expr("BackColorMul.r", kick(s, 0.55, 0.3, 6.0)),
+            expr("BackColorMul.g", kick(s, 0.6, 0.3, 6.0)),
+            expr("BackColorMul.b", kick(s, 0.65, 0.3, 6.0)),
+        ], **circuit_props),
+        effect("fxBootSequence", "ConsoleBoot", boot, model, 0.3, 0.4, **{
+            "UnitTime": 2.0, "ScreenTime": 1.0, "ScreenFxBuffer": "BootScreen", "ScreenGlow": 0.0,
+            **vec("UnitPos", (0.0, 0.0)), **vec("UnitScl", (0.375, 0.92)),
+            **rgba("ScreenBack0", (0.0, 0.0, 0.0, 1.0)), **rgba("ScreenBack1", (35 / 255.0, 35 / 255.0, 35 / 255.0, 1.0)),
+            **rgba("ScreenBack2", (49 / 255.0, 86 / 255.0, 165 / 255.0, 1.0)),
+            **vec("ScreenTextPos", (-0.68, -0.73)), **vec("ScreenTextScl", (1.0, 1.0)),
+            **rgba("LoadingBack0", (23 / 255.0, 23 / 255.0, 23 / 255.0, 1.0)),
+            **rgba("LoadingBack1", (102 / 255.0, 186 / 255.0, 186 / 255.0, 1.0))}),
+        # The console model turns slowly over the board, swaying with the beat.
+        effect("fxObjVectrex", "Console", model, rings, 0.5, 0.4, drivers=[
+            expr("Transform.Rot.y", "180 - 28*cos(x*pi/7.68)"),
+            expr("Transform.Rot.x", "6 + 2*exp(-6*fract(%s/%g))" % (music_time(model), BEAT_S)),
+        ], **{"Thickness": 0.35, **rgb("Color", (0.6, 0.9, 1.0)), "Textured": True, "ScreenFxBuffer": "BootScreen",
+              **vec("ScreenUVi", (0.0, 0.0)), **vec("ScreenUVf", (1.0, 1.0)), "MirrorU": False, "MirrorV": False,
+              **transform3("Transform", pos=(10.0, -30.0, 0.0), rot=(6.0, 180.0, 0.0), scale=(0.05, 0.05, 0.05))}),
+        # The cartridge spins in from the left of the picture and comes to rest beside the console.
+        effect("fxObjVectrexCard", "Cartridge", model + bar(1), rings, 0.5, 0.4, drivers=[
+            keys("Transform.Pos.x", [(0.0, -120.0), (3.84, -50.0)], EASEOUT, 0.3),
+            expr("Transform.Rot.y", "180*max(0, 1 - x/3.84)^2 + 12*sin(x*pi/1.92)"),
+            expr("Transform.Pos.y", "2*sin(x*pi/0.96)"),
+        ], **{"Thickness": 0.3, **rgb("Color", (1.0, 0.8, 0.5)), "Textured": True,
+              **transform3("Transform", pos=(-50.0, 0.0, 25.0), scale=(0.04, 0.04, 0.04))}),
+    ]
+    # -- 78-84 Rings: the tunnel, its own look and camera.
+    d = (e - rings) / FPS
+    tunnel_props = {"Design/CircleCount": 48, "Design/PointPerCircle": 48, "Design/Stepz": 8.0,
+                    "Design/Radius": 22.0, "Main/Speed": 40.0, "Main/Form": 1.0, "Main/Pattern0": 0.0,
+                    "Main/Pattern1": 0.0, "Main/Spectrer": 0.0, "Main/Explosion": 0.0, "Next/Form": 1.0,
+                    "Next/Pattern0": 0.5, "Next/Pattern1": 0.0, "Next/DecalX": 0.0, "Next/DecalY": 0.0,
+                    "Next/Explosion": 0.0, "Shader/LINE_BOLD": 0.75, "Shader/LINE_SMOTHNESS": 2.0,
+                    "Shader/LINE_THRESHOLD": 0.25, "Shader/FOG_POWER": 2.2, "Shader/FOG_DECAL": 0.0,
+                    "Shader/EXPLOSION_NORMAL": 0.5, "Shader/ClearDepth": True}
+    tunnel_props.update(vec3("Main/Position", (0.0, 0.0, 0.0)))
+    tunnel_props.update(vec3("Main/Rotation", (0.0, 0.0, 0.0)))
+    tunnel_props.update(vec("Next/Offset", (0.0, 0.0)))
+    tunnel_props.update(vec3("Next/Variation", (0.0, 0.3, 0.0)))
+    tunnel_props.update(rgba("Shader/LINE_INTENSITY", (0.6, 1.0, 1.0, 1.0)))
+    tunnel_props.update(rgba("Shader/LINE_COLOR", (0.3, 0.95, 1.0, 1.0)))
+    tunnel_props.update(rgba("Shader/VARIATION_COLOR", (1.0, -0.6, 0.4, 0.8)))
+    tunnel_props.update(vec("Shader/VARIATION_COLOR_SCALE", (24.0, 30.0)))
+    tunnel_props.update(rgba("Shader/FILL_COLOR", (0.0, 0.02, 0.06, 1.0)))
+    tunnel_props.update(rgba("Shader/FOG_COLOR", (0.0, 0.0, 0.02, 1.0)))
+    items += [
+        look("LookRings", rings, e, fade_in=0.2, steps=4.0, initial=0.3, final=0.05, factor=1.2, intensity=1.2),
+        camera("CamRings", rings, e, pos=(0.0, 0.0, -100.0), fov=75.0, drivers=[
+            sine("CamQuaternion.z", -0.18, 0.18, 7.68)]),
+        effect("fxTunnelPattern3d", "Rings", rings, e, 0.5, 1.0, drivers=[
+            # Circle to square and back over two bars; the rings' own form follows a bar later.
+            expr("Main/Form", "1 + 0.5*(1 - cos(x*pi/1.92))"),
+            expr("Next/Form", "1 + 0.5*(1 - cos((x - 1.92)*pi/1.92))*step(1.92, x)"),
+            expr("Main/Pattern1", "0.6*exp(-5*fract(%s/%g))" % (music_time(rings), BEAT_S)),
+            expr("Main/Speed", "40 + 30*exp(-4*fract(%s/%g))" % (music_time(rings), BEAT_S)),
+            keys("Main/Explosion", [(0.0, 0.0), (d - 1.92, 0.0), (d, 6.0)], EASEIN, 0.2),
+        ], **tunnel_props),
+    ]
+    return items
+
 
 def gear_props(speeds, colors):
     """The "Gears" array of the SVG machine: one element per part, by position."""
@@ -650,6 +754,23 @@ def machine_break():
     return items
 
 
+def place(items, written_at, written_bars, at, bars):
+    """Moves a section written for bars written_at.. (written_bars long) to begin at bar `at` and
+    last `bars`: every item moves by the same number of frames, and what ends with the section
+    ends with it at its new length. `at - written_at` is a multiple of half a bar, so the beat
+    phase that the drivers compute from their start stays on the music (within the frame
+    rounding that every cut has)."""
+    shift = int(round((at - written_at) * BAR_F))
+    end = bar(written_at + written_bars)
+    for item in items:
+        props = item["Properties"]
+        if props["End"] == end:
+            props["End"] = bar(at + bars) - shift
+        props["Start"] += shift
+        props["End"] += shift
+    return items
+
+
 def demo():
     end = bar(32)
     items = [
@@ -666,8 +787,15 @@ def demo():
     items.append(effect("fxSequence", "Tunnel", bar(8), bar(16), **{"Sequence File": TUNNEL, "Time Seek": 0.0}))
     items += scope()
     items += sphere()
-    items += chorus_tail()
-    items += machine_break()
+    # From bar 32 on, each section was written on bars of its own and is placed here, in turn,
+    # where the one before ends; an eight-bar section's last scene is held 2.5 bars longer, so
+    # that every section lasts at least 20 s.
+    at = 32.0
+    for section, written_at, written_bars, bars in ((chorus_tail, 32, 8, 10.5),
+                                                   (machine_break, 40, 8, 10.5),
+                                                   (console_boot, 72, 12, 12)):
+        items += place(section(), written_at, written_bars, at, bars)
+        at += bars
     # The music and the tint run to the end of the last section.
     last = max(item["Properties"]["End"] for item in items)
     for item in items[:2]:

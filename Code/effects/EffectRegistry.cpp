@@ -9,9 +9,12 @@
 #include <iterator>
 
 // One header per registered class.
+#include "effects/fxBackCircuit/fxBackCircuit.h"
 #include "effects/fxBackGrid/fxBackGrid.h"
 #include "effects/fxBasicScene/fxBasicScene.h"
 #include "effects/fxBBC/fxBBC.h"
+#include "effects/fxBootSequence/fxBootSequence.h"
+#include "effects/fxBootText/fxBootText.h"
 #include "effects/fxBufferDefault/fxBufferDefault.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
 #include "effects/fxCamera/fxCamera.h"
@@ -31,6 +34,8 @@
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
 #include "effects/fxObjArrow/fxObjArrow.h"
+#include "effects/fxObjVectrex/fxObjVectrex.h"
+#include "effects/fxObjVectrexCard/fxObjVectrexCard.h"
 #include "effects/fxSea/fxSea.h"
 #include "effects/fxSequence/fxSequence.h"
 #include "effects/fxStarField/fxStarField.h"
@@ -38,6 +43,7 @@
 #include "effects/fxText/fxText.h"
 #include "effects/fxTextNeon/fxTextNeon.h"
 #include "effects/fxTextStash/fxTextStash.h"
+#include "effects/fxTunnelPattern3d/fxTunnelPattern3d.h"
 #include "effects/fxVectorDisplay/fxVectorDisplay.h"
 #include "effects/nanoSVGScene/nanoSVGScene.h"
 #include "effects/rvCardoid/rvCardoid.h"
@@ -104,15 +110,15 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /* 23 */ {"fxBasicShader3d", nullptr}, // descriptor made here
     /* 24 */ {"fxBasicScene", &fxBasicScene::RegisterAttributes},
     /* 25 */ {"fxAmbientParticles", nullptr},
-    /* 26 */ {"fxTunnelPattern3d", nullptr},
-    /* 27 */ {"fxBackCircuit", nullptr},
+    /* 26 */ {"fxTunnelPattern3d", &fxTunnelPattern3d::RegisterAttributes},
+    /* 27 */ {"fxBackCircuit", &fxBackCircuit::RegisterAttributes},
     /* 28 */ {"fxBackGrid", &fxBackGrid::RegisterAttributes},
     /* 29 */ {"fxImage", &fxImage::RegisterAttributes},
     /* 30 */ {"fxVectorDisplay", &fxVectorDisplay::RegisterAttributes},
     /* 31 */ {"fxPostVHS", nullptr},
     /* 32 */ {"fxPostDistortion", nullptr},
-    /* 33 */ {"fxBootSequence", nullptr},
-    /* 34 */ {"fxBootText", nullptr},
+    /* 33 */ {"fxBootSequence", &fxBootSequence::RegisterAttributes},
+    /* 34 */ {"fxBootText", &fxBootText::RegisterAttributes},
     /* 35 */ {"fxBufferDisplay", &fxBufferDisplay::RegisterAttributes},
     /* 36 */ {"fxBufferDefault", &fxBufferDefault::RegisterAttributes},
     /* 37 */ {"fxJoyDivision", &fxJoyDivision::RegisterAttributes},
@@ -123,8 +129,8 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /* 42 */ {"fxOcean", nullptr},
     /* 43 */ {"fxHorizonBorealis", &fxHorizonBorealis::RegisterAttributes},
     /* 44 */ {"fxTextNeon", &fxTextNeon::RegisterAttributes},
-    /* 45 */ {"fxObjVectrex", nullptr},
-    /* 46 */ {"fxObjVectrexCard", nullptr},
+    /* 45 */ {"fxObjVectrex", &fxObjVectrex::RegisterAttributes},
+    /* 46 */ {"fxObjVectrexCard", &fxObjVectrexCard::RegisterAttributes},
     /* 47 */ {"fxObjArrow", &fxObjArrow::RegisterAttributes},
     /* 48 */ {"fxAnimation", nullptr},
     /* 49 */ {"fxExtruder", nullptr},

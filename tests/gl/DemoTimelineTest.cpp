@@ -171,8 +171,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     EXPECT_GT(rvLoader::_nTotal, 0);
     EXPECT_EQ(rvLoader::_nLoaded, rvLoader::_nTotal);
 
-    // The demo uses every class built so far and lasts 48 bars at 125 BPM.
-    EXPECT_EQ(_Sequence.LastFrame(), 5530);
+    // The demo uses every class built so far and lasts 65 bars at 125 BPM.
+    EXPECT_EQ(_Sequence.LastFrame(), 7488);
     std::map<std::string, int> classes;
     for (fxBase* e : _Sequence._apEffects)
         ++classes[e->_pDescriptor->_sClassName];
@@ -180,7 +180,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
                             "fxCircle", "fxSequence", "fxBufferDisplay", "fxBufferDefault", "fxImage", "fxSea",
                             "fxLinePath", "fxJellyFish", "rvCardoid", "fxFractal", "fxBasicScene", "fxObjArrow",
                             "fxLiveSpec", "fxTextStash", "fxText", "fxTextNeon", "fxSVG", "nanoSVGScene",
-                            "rvEyesUniverse", "fxMorph", "fxBBC", "fxMantaRay"})
+                            "rvEyesUniverse", "fxMorph", "fxBBC", "fxMantaRay", "fxBootSequence", "fxBootText",
+                            "fxObjVectrex", "fxObjVectrexCard", "fxBackCircuit", "fxTunnelPattern3d"})
         EXPECT_GT(classes[cls], 0) << cls;
     fxBase* tunnel = _Sequence.FindEffect("Tunnel");
     ASSERT_NE(tunnel, nullptr);
@@ -194,14 +195,20 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     const int kStepsPerSecond = 30;
     const int kIgnition = 10 * 30, kTunnel = 24 * 30, kScope = 37 * 30 + 15, kSphere = 55 * 30;
     // The chorus's second half: the sea (bar 33), the tree (bar 35.3), the hall (bar 37), the
-    // spectrum (bar 39.5). The break: the title (bar 41), the eye machine (bar 43), the logo (bar 46).
+    // spectrum (bar 39.5). The break, placed 2.5 bars (144 steps) after the bars it was written
+    // on: the title (bar 43.5), the eye machine (bar 45.5), the logo (bar 48.5).
     const int kSea = 63 * 30 + 12, kTree = 67 * 30 + 25, kHall = 71 * 30, kSpectrum = 75 * 30 + 25;
-    const int kTitle = 79 * 30, kMachine = 83 * 30, kLogo = 89 * 30;
+    const int kBreak = 144;
+    const int kTitle = 79 * 30 + kBreak, kMachine = 83 * 30 + kBreak, kLogo = 89 * 30 + kBreak;
+    // The console section, written on bars 72-84 and placed 19 bars earlier (1094 steps): the
+    // console (bar 62.9), the rings (bar 67.6... of the placed section).
+    const int kConsoleShift = 1094;
+    const int kConsole = 146 * 30 - kConsoleShift, kRings = 155 * 30 - kConsoleShift;
     RenderTarget shot(kW, kH);
     const float dt = 1.f / kStepsPerSecond;
     int step = 0;
     bool tunnelRan = false;
-    for (; _Sequence._bPlaying && step < 4000; ++step)
+    for (; _Sequence._bPlaying && step < 6000; ++step)
     {
         rvSceneDisplay::BeginFrame(_window);
         _Sequence.Update(dt);
@@ -210,7 +217,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
         // The update of step n ran at time (n + 1) / 30.
         const int at = step + 1;
         if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere && at != kSea && at != kTree &&
-            at != kHall && at != kSpectrum && at != kTitle && at != kMachine && at != kLogo)
+            at != kHall && at != kSpectrum && at != kTitle && at != kMachine && at != kLogo && at != kConsole &&
+            at != kRings)
             continue;
 
         Grab(shot);
@@ -318,13 +326,29 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_GT(top.b, top.r);
             EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 120 && p.g < 100; }), 100);
         }
+        else if (at == kConsole)
+        {
+            // The console model over the circuit board, the boot text typing in green on its screen
+            // (the board's traces and electrons are darker or bluer than the text).
+            for (const char* name : {"Console", "Cartridge", "Circuit", "BootText", "BootScreen"})
+                EXPECT_EQ(_Sequence.FindEffect(name)->_eState, State_EffectStarted) << name;
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.g > 150 && p.r < p.g - 40 && p.b < p.g - 15; }), 800);
+        }
+        else if (at == kRings)
+        {
+            // The tunnel of rings: bright wire all round, the far end dark in the middle.
+            EXPECT_EQ(_Sequence.FindEffect("Rings")->_eState, State_EffectStarted);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.r + p.g + p.b > 300; }), 10000);
+            const glm::vec3 centre = Mean(px, kW / 2 - 15, kH / 2 - 15, kW / 2 + 15, kH / 2 + 15);
+            EXPECT_LT(centre.r + centre.g + centre.b, 60.f);
+        }
     }
 
     // Past its end the timeline stops on its last frame with every effect back to loaded.
     EXPECT_TRUE(tunnelRan);
     EXPECT_FALSE(_Sequence._bPlaying);
-    EXPECT_NEAR(step, 2765, 1);
-    EXPECT_FLOAT_EQ(_Sequence._fTime, 5530.f / 60.f);
+    EXPECT_NEAR(step, 3744, 1);
+    EXPECT_FLOAT_EQ(_Sequence._fTime, 7488.f / 60.f);
     for (fxBase* e : _Sequence._apEffects)
         EXPECT_EQ(e->_eState, State_DemoStarted) << e->_sName;
 }

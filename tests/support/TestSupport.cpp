@@ -62,7 +62,7 @@ std::string BinaryPath(const std::string& rel) { return std::string(MORVANE_BINA
 void LinkGeneratedAssets()
 {
     std::filesystem::create_directories("Data");
-    for (const char* folder : {"svg", "Font"})
+    for (const char* folder : {"svg", "Font", "img", "txt"})
     {
         const std::string source = SourcePath(std::string("Data/") + folder);
         const std::string link = std::string("Data/") + folder;

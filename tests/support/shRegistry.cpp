@@ -5,10 +5,12 @@
 #include "effects/shUniformList.h"
 
 // One include and one row per sh class.
+#include "effects/fxBackCircuit/shBackCircuitObject.h"
 #include "effects/fxBackGrid/shBackGrid.h"
 #include "effects/fxHorizonBorealis/shHorizonBorealis.h"
 #include "effects/fxJoyDivision/shJoyDivision.h"
 #include "effects/fxStarField/shStarField.h"
+#include "effects/fxTunnelPattern3d/shTunnelPattern3d.h"
 #include "effects/patterns/shPostTint.h"
 #include "effects/patterns/shWireBlock3d.h"
 #include "shBasicShader3d.h"
@@ -25,6 +27,9 @@ const std::vector<shRegistryRow>& shRegistry::All()
         Row<shStarField>("shStarField"),
         Row<shPostTint>("shPostTint"),
         Row<shWireBlock3d>("shWireBlock3d"),
+        Row<shTunnelPattern3d>("shTunnelPattern3d"),
+        Row<shBackCircuitObjectMapping>("shBackCircuitObjectMapping"),
+        Row<shBackCircuitObjectWireframe>("shBackCircuitObjectWireframe"),
     };
     return s_aRows;
 }
