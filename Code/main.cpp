@@ -11,6 +11,7 @@
 #include "Factory/Factory.h"
 #include "Factory/fxBase.h"
 #include "Factory/fxDescriptor.h"
+#include "Loader/rvDataPack.h"
 #include "Loader/rvLoader.h"
 #include "Sequencer/rvSequence.h"
 #include "Tester/EffectTester.h"
@@ -18,6 +19,7 @@
 #include "rvMain.h"
 #include "rvMainMouseCamera.h"
 #include "rvMainWindow.h"
+#include "rvMessage.h"
 #include "rvPlatform.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
@@ -182,7 +184,14 @@ static bool LoadDemo(rvSequence& timeline)
     rvLoader::Begin(pWindow);
     const bool loaded = timeline.LoadSequence("Data/seq/_DemoFull_.seq", true);
     rvLoader::End();
-    if (!loaded) return false;
+    if (!loaded)
+    {
+        const rvDataPack* pack = rvDataPack::GetInstance();
+        if (!pack->IsMounted())
+            rvReport(rvMessageKind::Error, "cannot open the data archive \"%s\": %s\n", rvDataPack::ArchivePath(),
+                     pack->_sMountError.c_str());
+        return false;
+    }
     timeline._fTime = 0.f;
     timeline._bPlaying = true;
     for (fxBase* effect : timeline._apEffects)

@@ -1,5 +1,4 @@
 #include "Loader/rvDataPack.h"
-#include "rvMessage.h"
 
 #include <physfs.h>
 
@@ -54,11 +53,19 @@ rvDataPack* rvDataPack::GetInstance()
         if (PHYSFS_isInit() && PHYSFS_mount(kArchivePath, nullptr, 1))
             pack->_sPassword = kArchivePassword;
         else
-            rvReport(rvMessageKind::Error, "cannot open the data archive \"%s\": %s\n", kArchivePath,
-                     PHYSFS_getErrorByCode(PHYSFS_getLastErrorCode()));
+        {
+            // Kept for the caller that cannot go on without the archive (the player names it).
+            const char* why = PHYSFS_getErrorByCode(PHYSFS_getLastErrorCode());
+            pack->_sMountError = why && *why ? why : "cannot be mounted";
+        }
         return pack;
     }();
     return s_pInstance;
+}
+
+const char* rvDataPack::ArchivePath()
+{
+    return kArchivePath;
 }
 
 void rvDataPack::NormalizePath(std::string& path)
