@@ -7,7 +7,7 @@ there instead of here).
 
 The music ("Night Vector", Data/Audio/Morvane.mp3) runs at 125 BPM: one beat is 0.48 s
 (28.8 frames at 60 per second) and one bar 1.92 s (115.2 frames). Cuts fall on bars, rounded
-to the nearest frame. The demo covers the first 65 bars (124.8 s); from bar 32 on, each section
+to the nearest frame. The demo covers the first 75.5 bars (145 s); from bar 32 on, each section
 is written on bars of its own and placed by demo() at the end of the one before, an eight-bar
 section's last scene held 2.5 bars longer (10.5 bars, 20.16 s):
 
@@ -29,6 +29,11 @@ section's last scene held 2.5 bars longer (10.5 bars, 20.16 s):
                         head turning into the ZQ4 logo, rays gathering into the logo.
   bars 53-65  Console   the console boots over a circuit board, its text types on the screen of
                         the turning 3D console, the cartridge spins in, then the tunnel of rings.
+  bars 65-75.5 Tape     end of the second verse: a dusk sea flown over towards a low sun, as
+                        if played from a worn video tape: a glowing grid on the water ahead,
+                        spray drifting past, a wire cube half sunk in the waves; the picture
+                        swells on every snare, the storm rises, and in the last bar's fill the
+                        tape rolls over a turning test spiral.
 
 Usage: tools/make-demo-seq.py [--out DIR]   (default: Data/seq of the repository)
 """
@@ -644,6 +649,84 @@ def console_boot():
     return items
 
 
+def tape():
+    """Bars 56-66.5 (written so; placed after the console), the sea through a video tape."""
+    s, e = bar(56), bar(66.5)
+    d = (e - s) / FPS
+    fill = bar(65.5) - s  # the last bar, with the snare fill
+    # The sea is marched in a small buffer (a quarter of the screen's height) and scaled up: the
+    # ray march is the costly part, and the tape hides the softness.
+    sea_props = {"KeepRatio": True, "RepeatUV": False, "Clear": True, "Debug Color": 0, "Debug Alpha": 0,
+                 "Debug Depth": 0}
+    sea_props.update(vec("SizePixel", (0.0, 0.0)))
+    sea_props.update(vec("SizeUnit", (0.0, 0.25)))
+    sea_props.update(rgba("BackColor", (0.0, 0.0, 0.0, 1.0)))
+    # Flying towards the sun (+z), pitched down by 0.1 rad, 14 units above the mean level, 12 units
+    # a second: over the wire cube at the origin a little after bar 61.
+    pitch = 0.1
+    ocean = {"TimeSeek": 0.0, "TimeSpeed": 1.0, "Weather": 0.55, "Height": 0.0, "Scale": 25.0, "Waves": 1.0,
+             "FarClip": 900.0, "MaxSteps": 64.0, "ColorRadius": 0.0, "VectorRadius": 70.0, "VectorWidth": 6.0,
+             "VectorThickness": 0.12, "VectorAlpha": 1.6}
+    ocean.update(vec("WindXZ", (0.02, 0.01)))
+    ocean.update({"ColorSky.r": 0.32, "ColorSky.g": 0.2, "ColorSky.b": 0.55})
+    ocean.update({"ColorSun.r": 1.0, "ColorSun.g": 0.6, "ColorSun.b": 0.75})
+    ocean.update({"ColorFog.r": 0.85, "ColorFog.g": 0.45, "ColorFog.b": 0.6})
+    ocean.update({"ColorDeep.r": 0.0, "ColorDeep.g": 0.06, "ColorDeep.b": 0.12})
+    ocean.update({"ColorValue.r": 1.0, "ColorValue.g": 1.0, "ColorValue.b": 1.0})
+    ocean.update(vec("SpotPosition", (0.0, 0.0, 0.0)))
+    spray = {"Enabled": True, "BlendMode": 2, "Shape": 0, "Seed": 3, "NoiseMotion": 0.6, "LightRotZ": 0.7,
+             "LightAperture": 0.15, "LightFallback": 0.15, "LightDistance": 0.25, "Scale": 0.45, "Size": 0.12,
+             "Blur": 0.85, "Density": 5, "zScale": 0.8, "zAlpha": 0.75, "Spotlight": 0.0, "DebugGrid": False,
+             "DebugLight": False}
+    spray.update(vec("GlobalMotion", (0.25, 0.35, 0.3)))
+    spray.update(vec("CameraMotionScale", (1.0, 1.0, 0.1, 1.0)))
+    spray.update(vec("LightPosXY", (1.5, 0.8)))
+    spray.update(rgba("Color0", (0.35, 0.6, 0.9, 1.0)))
+    spray.update(rgba("Color1", (1.0, 0.7, 0.85, 1.0)))
+    vhs = {">>ScreenDistortion": 0.15, ">>Vignette": 0.35, "  VignetteAperture": 3.0, "  VignetteOscillation": 0.3,
+           ">>Noise": 0.25, "  NoiseScale": 4.0, ">>HblLines": 0.18, "  HblLinesHeight": 0.5, "  HblLinesSpeed": 1.0,
+           ">>JumpsV": 0.0, "  JumpsFreqV": 1.0, ">>JumpsH": 0.05, "  JumpsFreqH": 1.0, ">>WhiteLines": 0.12,
+           "  WhiteLinesStart": 0.2, "  WhiteLinesEnd": 0.3, "  WhiteLinesHeight": 1.0, ">>NoiseLines": 0.4,
+           "  NoiseLinesFreq": 0.6, ">>Wobble": 0.25, "  WobbleBand": 0.3, ">>Monochrome": 0.0}
+    last = snap(fill / FPS)
+    return [
+        # Everything up to "BackFromSea" draws into the small buffer "TapeSea".
+        effect("fxBufferDisplay", "TapeSea", s, e, **sea_props),
+        # Turned half round (towards +z), then pitched down.
+        camera("CamTape", s, e, quat=(0.0, math.cos(pitch / 2), math.sin(pitch / 2), 0.0), fov=70.0, drivers=[
+            expr("CamPosition.z", "-(z0 + v*x)", z0=-120.0, v=12.0),
+            sine("CamPosition.y", -15.5, -12.5, 3.84),
+        ]),
+        effect("fxOcean", "Ocean", s, e, drivers=[
+            # Calm dusk, the storm rising over the last bars: rougher, greyer, the waves quicker.
+            keys("Weather", [(0.0, 0.55), (7.68, 0.55), (last, 0.85), (d, 0.9)], SMOOTH),
+            keys("TimeSpeed", [(0.0, 1.0), (7.68, 1.0), (d, 2.2)], SMOOTH),
+            # The glowing grid runs ahead of the camera and pulses with the kick.
+            expr("SpotPosition.z", "z0 + v*x + 50", z0=-120.0, v=12.0),
+            expr("VectorAlpha", kick(s, 1.1, 0.9, 6.0)),
+        ], **ocean),
+        # Half sunk in the waves: the sea's depth hides what lies under the water.
+        effect("fxBasicShader3d", "WireCube", s + bar(3), e),
+        # Spray in the small buffer too (soft when scaled up, and a sixteenth of the cost): the
+        # flight carries it towards the viewer, a tenth as fast as the camera moves.
+        effect("fxAmbientParticles", "Spray", s + beat(2), e, fade_in=1.92, fade_out=0.96, **spray),
+        effect("fxBufferDefault", "BackFromSea", s, e, **{"Debug Color": 0, "Debug Alpha": 0, "Debug Depth": 0}),
+        image_of("SeaOnScreen", s, e, "TapeSea", size=1.0, blend=0, fullscreen=True, fade_in=0.96, fade_out=1.92),
+        # The test spiral flashes through the tape on the fill's last two sixteenths.
+        effect("fxBasicShader2d", "TestSpiral", s + fill + int(round(14 * BAR_F / 16)), e),
+        # On every snare the picture swells and rings.
+        effect("fxPostDistortion", "SnareBump", s, e, drivers=[
+            expr("  BumpStart", "x - %s*%g" % (snare_phase(s), 2 * BEAT_S)),
+        ], **{">.BumpHeight": 0.05, "  BumpSpeed": 38.0, "  BumpDuration": 0.45, "  BumpAttenuation": 2.0}),
+        effect("fxPostVHS", "Tape", s, e, drivers=[
+            expr(">>JumpsH", snare(s, 0.03, 0.5, 10.0)),
+            keys(">>JumpsV", [(0.0, 0.0), (last + 2 * BEAT_S, 0.0), (last + 2 * BEAT_S + 0.05, 0.7)], LINEAR),
+            keys(">>Monochrome", [(0.0, 0.0), (7.68, 0.0), (d, 0.45)], LINEAR),
+            keys(">>Noise", [(0.0, 0.25), (last, 0.25), (d, 0.6)], LINEAR),
+        ], **vhs),
+    ]
+
+
 def gear_props(speeds, colors):
     """The "Gears" array of the SVG machine: one element per part, by position."""
     props = {"Gears.size": len(speeds)}
@@ -793,7 +876,8 @@ def demo():
     at = 32.0
     for section, written_at, written_bars, bars in ((chorus_tail, 32, 8, 10.5),
                                                    (machine_break, 40, 8, 10.5),
-                                                   (console_boot, 72, 12, 12)):
+                                                   (console_boot, 72, 12, 12),
+                                                   (tape, 56, 10.5, 10.5)):
         items += place(section(), written_at, written_bars, at, bars)
         at += bars
     # The music and the tint run to the end of the last section.

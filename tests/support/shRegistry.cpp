@@ -5,10 +5,15 @@
 #include "effects/shUniformList.h"
 
 // One include and one row per sh class.
+#include "effects/fxAmbientParticles/shAmbientParticles.h"
 #include "effects/fxBackCircuit/shBackCircuitObject.h"
 #include "effects/fxBackGrid/shBackGrid.h"
+#include "effects/fxBasicShader2d/shBasicShader2d.h"
 #include "effects/fxHorizonBorealis/shHorizonBorealis.h"
 #include "effects/fxJoyDivision/shJoyDivision.h"
+#include "effects/fxOcean/shOcean.h"
+#include "effects/fxPostDistortion/shPostDistortion.h"
+#include "effects/fxPostVHS/shPostVHS.h"
 #include "effects/fxStarField/shStarField.h"
 #include "effects/fxTunnelPattern3d/shTunnelPattern3d.h"
 #include "effects/patterns/shPostTint.h"
@@ -21,10 +26,15 @@ const std::vector<shRegistryRow>& shRegistry::All()
     static const std::vector<shRegistryRow> s_aRows = {
         Row<shBackGrid>("shBackGrid"),
         Row<shJoyDivision>("shJoyDivision"),
+        Row<shBasicShader2d>("shBasicShader2d"),
         Row<shBasicShader3d>("shBasicShader3d"),
         Row<shHorizonBorealis>("shHorizonBorealis"),
         Row<shOccludingShader>("shOccludingShader"),
         Row<shStarField>("shStarField"),
+        Row<shPostVHS>("shPostVHS"),
+        Row<shOcean>("shOcean"),
+        Row<shAmbientParticles>("shAmbientParticles"),
+        Row<shPostDistortion>("shPostDistortion"),
         Row<shPostTint>("shPostTint"),
         Row<shWireBlock3d>("shWireBlock3d"),
         Row<shTunnelPattern3d>("shTunnelPattern3d"),
