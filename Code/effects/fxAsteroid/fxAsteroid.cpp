@@ -8,6 +8,7 @@
 #include "effects/fxParticleEmitter/fxParticleEmitter.h"
 #include "rvAssert.h"
 #include "rvClipper.h"
+#include "rvFile.h"
 #include "rvRandom.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
@@ -15,7 +16,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <cstdio>
 
 namespace
 {
@@ -167,18 +167,9 @@ bool fxAsteroid::SaveInputs() const
 
 bool fxAsteroid::WriteInputFile(const std::string& sPath, const std::vector<uint8_t>& aBytes)
 {
-    const std::string sTemp = sPath + ".tmp";
-    FILE* f = std::fopen(sTemp.c_str(), "wb");
-    bool bOk = f != nullptr;
-    if (f)
-    {
-        bOk = aBytes.empty() || std::fwrite(aBytes.data(), 1, aBytes.size(), f) == aBytes.size();
-        bOk = (std::fclose(f) == 0) && bOk;
-        bOk = bOk && std::rename(sTemp.c_str(), sPath.c_str()) == 0;
-        if (!bOk) std::remove(sTemp.c_str());
-    }
-    if (!bOk) std::fprintf(stderr, "Could not write the recorded input \"%s\".\n", sPath.c_str());
-    return bOk;
+    // Written beside the file and renamed over it: a failed save keeps the old recording and
+    // says why on stderr.
+    return rvSaveFile(sPath, std::string(aBytes.begin(), aBytes.end()));
 }
 
 // ------------------------------------------------------------------------------- stepping

@@ -259,14 +259,14 @@ TEST_F(AsteroidTest, LiveInputTakesOverForTheRestOfTheRunAndIsRecorded)
     EXPECT_EQ(g->_aInputs[35], 0);
     EXPECT_EQ(g->_aInputs[20], fxAsteroid::INPUT_LEFT);
 
-    // Stopping writes one byte per step through a temporary file.
+    // Stopping writes one byte per step, beside the file first.
     const std::string path = rvTest::BinaryPath("asteroid_record_test.input");
     g->_sRecordFile = path;
     g->SetState(State_DemoStarted);
     std::ifstream f(path, std::ios::binary);
     const std::vector<uint8_t> saved((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     EXPECT_EQ(saved, g->_aInputs);
-    EXPECT_FALSE(std::ifstream(path + ".tmp").good());
+    EXPECT_FALSE(std::ifstream(path + ".saving").good());
     std::remove(path.c_str());
 
     // A file that cannot be written is reported, not lost silently.
