@@ -4,7 +4,7 @@
 #                            fuzz/regressions/<name>; ctest "fuzz.<name>" (label unit).
 # Targets link the GL-free core; those named here read through render code that makes no GL call
 # when asked not to (the glTF model without upload) and link render.
-set(MORVANE_FUZZ_RENDER_TARGETS gltf)
+set(MORVANE_FUZZ_RENDER_TARGETS gltf asteroid_input)
 file(GLOB MORVANE_FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/targets/*.cpp)
 foreach(src ${MORVANE_FUZZ_TARGETS})
   get_filename_component(name ${src} NAME_WE)
