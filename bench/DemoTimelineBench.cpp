@@ -10,8 +10,8 @@
 // items, and between those of the nested part, so each item's cost is the time from the probe
 // before it to the probe after it, its GPU work included. The report prints, per item and per
 // frame, the median and the worst over the frames in which the item ran; then the whole frame per
-// section of the music (eight bars, then 10.5), and an empty frame (begin and present with
-// nothing on the timeline).
+// placed section of the demo, and an empty frame (begin and present with nothing on the
+// timeline).
 #include "GLTestContext.h"
 #include "TestSupport.h"
 
@@ -31,7 +31,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -137,16 +136,8 @@ static void BM_DemoTimeline(benchmark::State& state)
 
     // The committed timelines, packed as the player reads them.
     rvTest::TempWorkDir dir;
-    if (DIR* d = opendir(rvTest::SourcePath("Data/seq").c_str()))
-    {
-        while (dirent* e = readdir(d))
-        {
-            const std::string name = e->d_name;
-            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".seq") == 0)
-                dir.WriteFile("Data/seq/" + name, rvTest::ReadFileBytes(rvTest::SourcePath("Data/seq/" + name)));
-        }
-        closedir(d);
-    }
+    dir.CopyFromSource("Data/seq", ".seq");
+    dir.CopyFromSource("Data/input", ".input");
     rvTest::LinkGeneratedAssets();
     const std::string pack =
         "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets >/dev/null";
@@ -225,11 +216,14 @@ static void BM_DemoTimeline(benchmark::State& state)
         glFinish();
         empty.ms.push_back(Ms(t0, Clock::now()));
     }
-    // Whole frames grouped by the demo's sections: eight bars up to bar 32, then 10.5 bars each
-    // (tools/make-demo-seq.py places them so); a bar is 1.92 s.
-    std::vector<double> sectionBars{0.0};
+    // Whole frames grouped by the demo's sections, on the bars where tools/make-demo-seq.py places
+    // them (eight bars up to bar 32, then each placed section's length; one placed after these is
+    // counted as 10.5 bars); a bar is 1.92 s.
+    std::vector<double> sectionBars{0.0, 8.0, 16.0, 24.0, 32.0, 42.5, 53.0, 65.0, 75.5, 87.0, 97.5};
     while (sectionBars.back() * 1.92 < endFrame / 60.0)
-        sectionBars.push_back(sectionBars.back() + (sectionBars.back() < 32.0 ? 8.0 : 10.5));
+        sectionBars.push_back(sectionBars.back() + 10.5);
+    while (sectionBars.size() > 2 && sectionBars[sectionBars.size() - 2] * 1.92 >= endFrame / 60.0)
+        sectionBars.pop_back();
     std::vector<Row> sections(sectionBars.size() - 1);
     for (size_t i = 0; i < sections.size(); ++i)
     {
