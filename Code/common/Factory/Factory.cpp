@@ -10,21 +10,27 @@
 #include <fstream>
 
 // Effect class headers, one per registered class, as the classes become part of the program.
+#include "effects/fxAnimation/fxAnimation.h"
 #include "effects/fxBackGrid/fxBackGrid.h"
 #include "effects/fxBufferDefault/fxBufferDefault.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
 #include "effects/fxCamera/fxCamera.h"
 #include "effects/fxCircle/fxCircle.h"
 #include "effects/fxDemoGlobalParams/fxDemoGlobalParams.h"
+#include "effects/fxDepthLine/fxDepthLine.h"
 #include "effects/fxECG/fxECG.h"
+#include "effects/fxExtruder/fxExtruder.h"
+#include "effects/fxGLTFLoader/fxGLTFLoader.h"
 #include "effects/fxHorizonBorealis/fxHorizonBorealis.h"
 #include "effects/fxImage/fxImage.h"
 #include "effects/fxJoyDivision/fxJoyDivision.h"
 #include "effects/fxLorenz/fxLorenz.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
+#include "effects/fxObjLoader/fxObjLoader.h"
 #include "effects/fxSequence/fxSequence.h"
 #include "effects/fxStarField/fxStarField.h"
+#include "effects/fxStencilTest/fxStencilTest.h"
 #include "effects/fxVectorDisplay/fxVectorDisplay.h"
 
 Factory* Factory::_pInstance = nullptr;
@@ -72,6 +78,31 @@ fxDescriptor* RegisterMusicReference()
     if (d->_apAttribs.empty())
         d->Add(TYPE_FILE, "Sequence File", rvOffsetOf<fxMusicReference>(&fxMusicReference::_sSequenceFile))
             ->_sFilter = ".seq";
+    return d;
+}
+
+fxDescriptor* RegisterDepthLine()
+{
+    static fxDescriptor* s = MadeHere("fxDepthLine", &fxDepthLine::Create);
+    return s;
+}
+
+fxDescriptor* RegisterGLTFLoader()
+{
+    fxDescriptor* d = fxGLTFLoader::GetDescriptor();
+    if (d->_apAttribs.empty())
+        d->Add(TYPE_FILE, "GLTF", rvOffsetOf<fxGLTFLoader>(&fxGLTFLoader::_sFile))->_sFilter = ".glb";
+    return d;
+}
+
+fxDescriptor* RegisterStencilTest()
+{
+    fxDescriptor* d = fxStencilTest::GetDescriptor();
+    if (d->_apAttribs.empty())
+    {
+        d->Add(TYPE_FLOAT, "Scale", rvOffsetOf<fxStencilTest>(&fxStencilTest::_fScale))->SetRange(0.1f, 2.0f);
+        d->Add(TYPE_COLOR3, "Color", rvOffsetOf<fxStencilTest>(&fxStencilTest::_vColor));
+    }
     return d;
 }
 
@@ -134,14 +165,14 @@ const RegistrationRow s_aRegistrationTable[] = {
     /* 45 */ {"fxObjVectrex", nullptr},
     /* 46 */ {"fxObjVectrexCard", nullptr},
     /* 47 */ {"fxObjArrow", nullptr},
-    /* 48 */ {"fxAnimation", nullptr},
-    /* 49 */ {"fxExtruder", nullptr},
-    /* 50 */ {"fxDepthLine", nullptr}, // descriptor made here
+    /* 48 */ {"fxAnimation", &fxAnimation::RegisterAttributes},
+    /* 49 */ {"fxExtruder", &fxExtruder::RegisterAttributes},
+    /* 50 */ {"fxDepthLine", &RegisterDepthLine}, // descriptor made here
     /* 51 */ {"fxECG", &fxECG::RegisterAttributes},
-    /* 52 */ {"fxObjLoader", nullptr},
-    /* 53 */ {"fxGLTFLoader", nullptr}, // GetDescriptor + "GLTF"
+    /* 52 */ {"fxObjLoader", &fxObjLoader::RegisterAttributes},
+    /* 53 */ {"fxGLTFLoader", &RegisterGLTFLoader}, // GetDescriptor + "GLTF"
     /* 54 */ {"fxTextStash", nullptr},
-    /* 55 */ {"fxStencilTest", nullptr}, // GetDescriptor + "Scale", "Color"
+    /* 55 */ {"fxStencilTest", &RegisterStencilTest}, // GetDescriptor + "Scale", "Color"
 };
 static_assert(sizeof(s_aRegistrationTable) / sizeof(s_aRegistrationTable[0]) == 56, "56 effect classes");
 

@@ -1,0 +1,78 @@
+// The editor window of fxAnimation, "Animation Settings": built every frame from Render, drawn only
+// with the editor.
+#include "effects/fxAnimation/fxAnimation.h"
+
+#include "Factory/Drivers/KeyFrameDriver.h"
+#include "Factory/fxDescriptor.h"
+#include "rvSceneDisplay.h"
+
+#include <imgui.h>
+
+#include <cstdio>
+
+void fxAnimation::DrawSettings(float w, float h)
+{
+    bool bOpen = true;
+    if (ImGui::Begin("Animation Settings", &bOpen))
+    {
+        const int count = int(_Model._aAnimations.size());
+        ImGui::Checkbox("Play", &_bPlay);
+        if (ImGui::DragInt("Animation N\xB0", &_nAnimation, 1.0f, 0, count - 1, "%d")) _fAnimTime = 0.0f;
+        for (int e = 0; e < count; ++e)
+        {
+            const rvGLTFModel::Animation& anim = _Model._aAnimations[size_t(e)];
+            ImGui::Text("%d - (%f, %f)", e, anim._fStart, anim._fEnd);
+            ImGui::SameLine();
+            char label[300];
+            std::snprintf(label, sizeof(label), "Add %s to Sequencer", anim._szName);
+            if (ImGui::Button(label))
+            {
+                AttribDesc* pAttrib = _pDescriptor->FindAttrib("Animation");
+                NoneDriver* pDriver = pAttrib ? FindDriver(pAttrib) : nullptr;
+                if (pDriver && pDriver->_eType == NoneDriver::DRIVER_KEYFRAME)
+                {
+                    KeyFrameDriver* pKeys = static_cast<KeyFrameDriver*>(pDriver);
+                    pKeys->_eInterpolation = KeyFrameDriver::INTERPOLATION_NONE;
+                    const int iKey = pKeys->AddKeyAtCurrentTime();
+                    if (iKey >= 0) pKeys->EditKey(iKey, pKeys->_aKeys[size_t(iKey)]._fTime, float(e));
+                }
+                // The key of "AnimationTime" would follow; the class has no such attribute.
+            }
+        }
+        ImGui::Checkbox("_bLOD", &_bLOD);
+        ImGui::SliderFloat("LOD epsilon", &_fLODEpsilon, 0.1f, 10.0f, "%.3f");
+        ImGui::SliderFloat("Blend Duration", &_fBlendDuration, 0.01f, 1.0f, "%.3f");
+        rvSceneDisplay::DrawFreeCameraPanel();
+        ImGui::DragFloat("time", &_fAnimTime, 0.01f, 0.0f, 0.0f, "%.3f");
+        if (_nAnimation >= 0 && _nAnimation < count)
+        {
+            rvGLTFModel::Animation& anim = _Model._aAnimations[size_t(_nAnimation)];
+            ImGui::DragFloat("start time", &anim._fStart, 0.01f, 0.0f, 0.0f, "%.3f");
+            ImGui::DragFloat("end time", &anim._fEnd, 0.01f, 0.0f, 0.0f, "%.3f");
+        }
+        ImGui::Checkbox("_bLOOP", &_bLOOP);
+        ImGui::Checkbox("_bAutoBlending", &_bAutoBlending);
+        float fInverse = 1.0f / _fScale;
+        if (ImGui::DragFloat("scale", &fInverse, 1.0f, 1.0f, 50.0f, "%.3f") && fInverse > 0.0f)
+            _fScale = 1.0f / fInverse;
+        ImGui::Separator();
+        ImGui::DragInt("vectorizer steps", &_nVectorizerSteps, 1.0f, 1, 200, "%d");
+        ImGui::DragFloat("percentBlend", &_Model._fBlend, 0.0f, 0.0f, 0.0f, "%.3f");
+        ImGui::Checkbox("bRenderToFBO", &_bRenderToFBO);
+        if (ImGui::Button("Recreate buffers"))
+        {
+            DeleteFramebuffer();
+            CreateFramebuffer(int(w), int(h));
+        }
+        if (ImGui::Button("Save vectorscene"))
+        {
+            if (FILE* pFile = std::fopen(".\\test.vscene", "wb"))
+            {
+                _VectorScene.SaveBinary(pFile);
+                std::fclose(pFile);
+            }
+        }
+        ImGui::Text("Vector countour point count = %d", _nContourPointCount);
+    }
+    ImGui::End();
+}

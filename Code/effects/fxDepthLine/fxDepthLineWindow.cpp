@@ -1,0 +1,15 @@
+// The editor window of fxDepthLine: built every frame from Render, drawn only with the editor.
+#include "effects/fxDepthLine/fxDepthLine.h"
+
+#include <imgui.h>
+
+void fxDepthLine::DrawSettings()
+{
+    bool bOpen = true;
+    if (ImGui::Begin("Depth Line", &bOpen))
+    {
+        ImGui::DragFloat("zNear", &_DepthProgram._fZNear, 1.0f, 0.0f, 32765.0f, "%.3f");
+        ImGui::DragFloat("zFar", &_DepthProgram._fZFar, 1.0f, _DepthProgram._fZNear + 0.1f, 32765.0f, "%.3f");
+    }
+    ImGui::End();
+}
