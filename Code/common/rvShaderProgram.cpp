@@ -26,68 +26,74 @@ namespace
 const char* const kHeaderToken = "SHADER_HEADER";
 const size_t kHeaderTokenLength = 13;
 
-const char* const kDefaultVertex2D = "SHADER_HEADER\n"
-                                     "layout (location = 0) in vec2 aPos;\n"
-                                     "layout (location = 1) in vec2 aTexCoords;\n"
-                                     "out vec2 TexCoords;\n"
-                                     "void main()\n"
-                                     "{\n"
-                                     "    TexCoords = aTexCoords;\n"
-                                     "    gl_Position = vec4(aPos.x, aPos.y, 0.0, 1);\n"
-                                     "}\n";
+const char* const kDefaultVertex2D = R"GLSL(SHADER_HEADER
+layout (location = 0) in vec2 aPos;
+layout (location = 1) in vec2 aTexCoords;
+out vec2 TexCoords;
+void main()
+{
+    TexCoords = aTexCoords;
+    gl_Position = vec4(aPos.x, aPos.y, 0.0, 1);
+}
+)GLSL";
 
-const char* const kFillColorFragment = "SHADER_HEADER\n"
-                                       "out vec4 fragColor;\n"
-                                       "in vec2 TexCoords;\n"
-                                       "uniform vec4 FillColor;\n"
-                                       "uniform vec4 vMulColor;\n"
-                                       "uniform vec4 vAddColor;\n"
-                                       "void main()\n"
-                                       "{\n"
-                                       "\tfragColor = (FillColor+vAddColor)*vMulColor;\n"
-                                       "}\n";
+const char* const kFillColorFragment = R"GLSL(SHADER_HEADER
+out vec4 fragColor;
+in vec2 TexCoords;
+uniform vec4 FillColor;
+uniform vec4 vMulColor;
+uniform vec4 vAddColor;
+void main()
+{
+	fragColor = (FillColor+vAddColor)*vMulColor;
+}
+)GLSL";
 
-const char* const kTexColorFragment = "SHADER_HEADER\n"
-                                      "out vec4 fragColor;\n"
-                                      "in vec2 TexCoords;\n"
-                                      "uniform sampler2D iChannel0;\n"
-                                      "uniform vec4 vMulColor;\n"
-                                      "uniform vec4 vAddColor;\n"
-                                      "void main()\n"
-                                      "{\n"
-                                      "\tvec4 col = texture( iChannel0, TexCoords );\n"
-                                      "    fragColor = (col+vAddColor)*vMulColor;\n"
-                                      "}\n";
+const char* const kTexColorFragment = R"GLSL(SHADER_HEADER
+out vec4 fragColor;
+in vec2 TexCoords;
+uniform sampler2D iChannel0;
+uniform vec4 vMulColor;
+uniform vec4 vAddColor;
+void main()
+{
+	vec4 col = texture( iChannel0, TexCoords );
+    fragColor = (col+vAddColor)*vMulColor;
+}
+)GLSL";
 
-const char* const kTexAlphaFragment = "SHADER_HEADER\n"
-                                      "out vec4 FragColor;\n"
-                                      "in vec2 TexCoords;\n"
-                                      "uniform sampler2D iChannel0;\n"
-                                      "void main()\n"
-                                      "{\n"
-                                      "    float a = texture(iChannel0, TexCoords).a;\n"
-                                      "    FragColor = vec4(a,a,a,1.);\n"
-                                      "}\n";
+const char* const kTexAlphaFragment = R"GLSL(SHADER_HEADER
+out vec4 FragColor;
+in vec2 TexCoords;
+uniform sampler2D iChannel0;
+void main()
+{
+    float a = texture(iChannel0, TexCoords).a;
+    FragColor = vec4(a,a,a,1.);
+}
+)GLSL";
 
-const char* const kTexDepthFragment = "SHADER_HEADER\n"
-                                      "out vec4 FragColor;\n"
-                                      "in vec2 TexCoords;\n"
-                                      "uniform sampler2D iChannel0;\n"
-                                      "uniform float zFar;\n"
-                                      "uniform float zNear;\n"
-                                      "void main()\n"
-                                      "{\n"
-                                      "    float d = pow(texture(iChannel0, TexCoords).r, 100.0);\n"
-                                      "    FragColor = vec4(d,d,d,1.);\n"
-                                      "}\n";
+const char* const kTexDepthFragment = R"GLSL(SHADER_HEADER
+out vec4 FragColor;
+in vec2 TexCoords;
+uniform sampler2D iChannel0;
+uniform float zFar;
+uniform float zNear;
+void main()
+{
+    float d = pow(texture(iChannel0, TexCoords).r, 100.0);
+    FragColor = vec4(d,d,d,1.);
+}
+)GLSL";
 
-const char* const kDefaultVertex3D = "SHADER_HEADER\n"
-                                     "in vec4 position;\n"
-                                     "uniform mat4 MVP;\n"
-                                     "void main()\n"
-                                     "{\n"
-                                     "\tgl_Position = MVP * position;\n"
-                                     "}\n";
+const char* const kDefaultVertex3D = R"GLSL(SHADER_HEADER
+in vec4 position;
+uniform mat4 MVP;
+void main()
+{
+	gl_Position = MVP * position;
+}
+)GLSL";
 
 void Report(const std::string& message)
 {

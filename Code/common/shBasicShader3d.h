@@ -3,11 +3,14 @@
 // edges of its triangle, and the fragment stage mixes the line colour near an edge into the fill
 // colour inside. The owner binds "position" (three floats, location 0) and draws GL_TRIANGLES
 // between Use and Unuse.
+#include "effects/shUniformTable.h"
 #include "rvShaderProgram.h"
 
-#include <glm/glm.hpp>
-
-class shUniformList;
+// kind, GLSL name, value member, default, stand-alone value, role
+#define SH_BASICSHADER3D_UNIFORMS(U)                                                                         \
+    U(1f, LINE_BOLD, _fLineBold, (5.0f), SH_SAME, SH_ASSERTED)                                               \
+    U(3f, LINE_COLOR, _vLineColor, (1.0f, 1.0f, 1.0f), SH_SAME, SH_ASSERTED)                                 \
+    U(3f, FILL_COLOR, _vFillColor, (0.0f, 0.0f, 0.0f), SH_SAME, SH_ASSERTED)
 
 struct shBasicShader3d : rvProgram3D
 {
@@ -17,16 +20,10 @@ struct shBasicShader3d : rvProgram3D
     void Use() override;
 
     void ApplySwitches() {}
-    void ListUniforms(shUniformList& list);
 
     static const char* const VertexSource;
     static const char* const GeometrySource;
     static const char* const FragmentSource;
 
-    int _location1f_LINE_BOLD = -1;
-    float _fLineBold = 5.0f;
-    int _location3f_LINE_COLOR = -1;
-    glm::vec3 _vLineColor{1.0f, 1.0f, 1.0f};
-    int _location3f_FILL_COLOR = -1;
-    glm::vec3 _vFillColor{0.0f, 0.0f, 0.0f};
+    SH_UNIFORM_TABLE(SH_BASICSHADER3D_UNIFORMS)
 };

@@ -9,6 +9,8 @@
 #include "effects/fxHorizonBorealis/shHorizonBorealis.h"
 #include "effects/fxJoyDivision/shJoyDivision.h"
 #include "effects/fxStarField/shStarField.h"
+#include "effects/patterns/shPostTint.h"
+#include "effects/patterns/shWireBlock3d.h"
 #include "shBasicShader3d.h"
 #include "shOccludingShader.h"
 
@@ -21,6 +23,8 @@ const std::vector<shRegistryRow>& shRegistry::All()
         Row<shHorizonBorealis>("shHorizonBorealis"),
         Row<shOccludingShader>("shOccludingShader"),
         Row<shStarField>("shStarField"),
+        Row<shPostTint>("shPostTint"),
+        Row<shWireBlock3d>("shWireBlock3d"),
     };
     return s_aRows;
 }

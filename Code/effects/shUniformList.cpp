@@ -3,16 +3,22 @@
 #include "rvAssert.h"
 
 void shUniformList::Add(const char* pszName, const char* pszCheck, int eType, int* pLocation,
-                        const void* pValue, bool bOptional)
+                        const void* pValue, bool bOptional, bool bSampler)
 {
     rvAssert(_nCount < MAX_UNIFORMS);
-    _aUniforms[_nCount++] = {pszName, pszCheck, eType, pLocation, pValue, bOptional};
+    rvAssert(!bSampler || eType == SH_UNIFORM_1i);
+    _aUniforms[_nCount++] = {pszName, pszCheck, eType, pLocation, pValue, bOptional, bSampler};
 }
 
 void shUniformList::Lookup(GLuint program) const
 {
     for (int i = 0; i < _nCount; ++i)
-        *_aUniforms[i].pLocation = program ? glGetUniformLocation(program, _aUniforms[i].pszName) : -1;
+    {
+        const shUniform& u = _aUniforms[i];
+        *u.pLocation = program ? glGetUniformLocation(program, u.pszName) : -1;
+        if (u.bSampler && *u.pLocation >= 0)
+            glProgramUniform1i(program, *u.pLocation, *static_cast<const int*>(u.pValue));
+    }
 }
 
 void shUniformList::Upload(const char* pszFile, int nLine) const

@@ -2,7 +2,8 @@
 // The own uniforms of an effect program ("sh" class), listed in the order of the class's uniform
 // table: GLSL name, location member, value member, and whether a missing location is an error.
 //
-// Every sh class lists its uniforms in one member function,
+// Every sh class lists its uniforms in one member function, which its uniform table generates
+// (shUniformTable.h); written by hand it reads
 //
 //     void ListUniforms(shUniformList& list)
 //     {
@@ -35,6 +36,7 @@ struct shUniform
     int* pLocation;       // location member, -1 until Build looks it up
     const void* pValue;   // value that Use uploads
     bool bOptional;       // the compiler may drop it: uploaded only when its location is set
+    bool bSampler;        // a texture unit (1i): also set once at Lookup, when active
 };
 
 class shUniformList
@@ -43,37 +45,39 @@ public:
     static const int MAX_UNIFORMS = 64;
 
     void Add_1f(const char* pszName, const char* pszCheck, int* pLocation, const float* pValue,
-                bool bOptional)
+                bool bOptional, bool bSampler = false)
     {
-        Add(pszName, pszCheck, SH_UNIFORM_1f, pLocation, pValue, bOptional);
+        Add(pszName, pszCheck, SH_UNIFORM_1f, pLocation, pValue, bOptional, bSampler);
     }
-    void Add_1i(const char* pszName, const char* pszCheck, int* pLocation, const int* pValue, bool bOptional)
+    void Add_1i(const char* pszName, const char* pszCheck, int* pLocation, const int* pValue, bool bOptional,
+                bool bSampler = false)
     {
-        Add(pszName, pszCheck, SH_UNIFORM_1i, pLocation, pValue, bOptional);
+        Add(pszName, pszCheck, SH_UNIFORM_1i, pLocation, pValue, bOptional, bSampler);
     }
     void Add_2f(const char* pszName, const char* pszCheck, int* pLocation, const glm::vec2* pValue,
-                bool bOptional)
+                bool bOptional, bool bSampler = false)
     {
-        Add(pszName, pszCheck, SH_UNIFORM_2f, pLocation, pValue, bOptional);
+        Add(pszName, pszCheck, SH_UNIFORM_2f, pLocation, pValue, bOptional, bSampler);
     }
     void Add_3f(const char* pszName, const char* pszCheck, int* pLocation, const glm::vec3* pValue,
-                bool bOptional)
+                bool bOptional, bool bSampler = false)
     {
-        Add(pszName, pszCheck, SH_UNIFORM_3f, pLocation, pValue, bOptional);
+        Add(pszName, pszCheck, SH_UNIFORM_3f, pLocation, pValue, bOptional, bSampler);
     }
     void Add_4f(const char* pszName, const char* pszCheck, int* pLocation, const glm::vec4* pValue,
-                bool bOptional)
+                bool bOptional, bool bSampler = false)
     {
-        Add(pszName, pszCheck, SH_UNIFORM_4f, pLocation, pValue, bOptional);
+        Add(pszName, pszCheck, SH_UNIFORM_4f, pLocation, pValue, bOptional, bSampler);
     }
     void Add_m4(const char* pszName, const char* pszCheck, int* pLocation, const glm::mat4* pValue,
-                bool bOptional)
+                bool bOptional, bool bSampler = false)
     {
-        Add(pszName, pszCheck, SH_UNIFORM_m4, pLocation, pValue, bOptional);
+        Add(pszName, pszCheck, SH_UNIFORM_m4, pLocation, pValue, bOptional, bSampler);
     }
 
     // Build step: each location looked up in the linked program, in list order, stored as it
-    // comes (-1 included; a program that failed to build gives -1 for all).
+    // comes (-1 included; a program that failed to build gives -1 for all). An active sampler
+    // gets its texture unit here.
     void Lookup(GLuint program) const;
     // Use step, for the program in use: each uniform in list order; an asserted one whose
     // location is negative stops the program with its text and the given source file; an
@@ -85,7 +89,7 @@ public:
 
 private:
     void Add(const char* pszName, const char* pszCheck, int eType, int* pLocation, const void* pValue,
-             bool bOptional);
+             bool bOptional, bool bSampler);
 
     shUniform _aUniforms[MAX_UNIFORMS];
     int _nCount = 0;

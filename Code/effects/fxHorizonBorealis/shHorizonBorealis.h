@@ -1,12 +1,19 @@
 #pragma once
 // Program of the aurora horizon: a band of aurora light over a flat horizon, its outline wavering
 // with two scrolling noise images (texture units 0 and 1), stars above the band's centre line.
-// "HORIZON_OFFSET" and "HORIZON_SCALE" are asserted at Use; "MAIN_FADE" and "MVP" are optional.
+// "HORIZON_OFFSET" and "HORIZON_SCALE" are asserted at Use; "MAIN_FADE" and "MVP" (the current
+// buffer's view matrix, copied by Use) are declared but not read, so optional.
+#include "effects/shUniformTable.h"
 #include "rvShaderProgram.h"
 
-#include <glm/glm.hpp>
-
-class shUniformList;
+// kind, GLSL name, value member, default, stand-alone value, role
+#define SH_HORIZONBOREALIS_UNIFORMS(U)                                                                       \
+    U(1f, MAIN_FADE, _fFade, (1.0f), SH_SAME, SH_OPTIONAL)                                                   \
+    U(1f, HORIZON_OFFSET, _fHorizonOffset, (100.0f), SH_SAME, SH_ASSERTED)                                   \
+    U(1f, HORIZON_SCALE, _fHorizonScale, (0.5f), SH_SAME, SH_ASSERTED)                                       \
+    U(m4, MVP, _mMVP, (1.0f), SH_SAME, SH_OPTIONAL)                                                          \
+    U(1i, iChannel0, _nChannel0, (0), SH_SAME, SH_SAMPLER)                                                   \
+    U(1i, iChannel1, _nChannel1, (1), SH_SAME, SH_SAMPLER)
 
 struct shHorizonBorealis : rvProgram2D
 {
@@ -16,7 +23,6 @@ struct shHorizonBorealis : rvProgram2D
     void Use() override;
 
     void ApplySwitches() {}
-    void ListUniforms(shUniformList& list);
 
     // Noise images shared by every instance; texture holders only (their programs are never built).
     // Loaded by a Build while not loaded, kept for the life of the process.
@@ -26,12 +32,5 @@ struct shHorizonBorealis : rvProgram2D
 
     static const char* const FragmentSource;
 
-    int _location1f_MAIN_FADE = -1;
-    float _fFade = 1.0f;
-    int _location1f_HORIZON_OFFSET = -1;
-    float _fHorizonOffset = 100.0f;
-    int _location1f_HORIZON_SCALE = -1;
-    float _fHorizonScale = 0.5f;
-    int _locationm4_MVP = -1;
-    glm::mat4 _mMVP{1.0f};
+    SH_UNIFORM_TABLE(SH_HORIZONBOREALIS_UNIFORMS)
 };

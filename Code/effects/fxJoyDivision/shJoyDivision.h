@@ -1,12 +1,34 @@
 #pragma once
 // Program of the stacked waveform lines: a stack of horizontal lines bulging in their middle with a
 // noisy moving wave, each line hiding what lies below its wave. Every uniform is asserted at Use
-// except "WAVES_SPECTRER", which the source declares but does not read; no switches.
+// except "WAVES_SPECTRER", which the source declares but does not read; no switches. The
+// stand-alone half of the source shows moving, higher waves in polar form.
+#include "effects/shUniformTable.h"
 #include "rvShaderProgram.h"
 
-#include <glm/glm.hpp>
-
-class shUniformList;
+// kind, GLSL name, value member, default, stand-alone value, role
+#define SH_JOYDIVISION_UNIFORMS(U)                                                                           \
+    U(1f, FADE, _fFade, (1.0f), SH_SAME, SH_ASSERTED)                                                        \
+    U(2f, WAVES_MOTION, _vWavesMotion, (0.0f, 0.0f), (0.2f, 0.0f), SH_ASSERTED)                              \
+    U(1f, WAVES_WIDTH, _fWavesWidth, (0.2f), SH_SAME, SH_ASSERTED)                                           \
+    U(1f, WAVES_HEIGHT, _fWavesHeight, (0.5f), (1.0f), SH_ASSERTED)                                          \
+    U(1f, WAVES_POWER, _fWavesPower, (4.0f), (1.0f), SH_ASSERTED)                                            \
+    U(1f, WAVES_ATTENUATION_WIDTH, _fWavesAttenuationWidth, (0.5f), SH_SAME, SH_ASSERTED)                    \
+    U(1f, WAVES_OCCLUSION, _fWavesOcclusion, (1.0f), SH_SAME, SH_ASSERTED)                                   \
+    U(1f, WAVES_SPECTRER, _fWavesSpectrer, (0.0f), SH_SAME, SH_OPTIONAL)                                     \
+    U(1f, LINE_WIDTH, _fLineWidth, (1.0f), SH_SAME, SH_ASSERTED)                                             \
+    U(1f, LINE_HEIGHT, _fLineHeight, (0.8f), SH_SAME, SH_ASSERTED)                                           \
+    U(1f, LINE_PERSP, _fLinePersp, (0.0f), SH_SAME, SH_ASSERTED)                                             \
+    U(1f, LINE_COUNT, _fLineCount, (60.0f), SH_SAME, SH_ASSERTED)                                            \
+    U(1f, LINE_BOLD, _fLineBold, (1.0f), SH_SAME, SH_ASSERTED)                                               \
+    U(1f, LINE_OFFSETY, _fLineOffsetY, (0.0f), (0.1f), SH_ASSERTED)                                          \
+    U(4f, BACK_COLOR, _vBackColor, (0.1f, 0.25f, 0.35f, 1.0f), SH_SAME, SH_ASSERTED)                         \
+    U(4f, LINE_COLOR, _vLineColor, (1.0f, 1.0f, 1.0f, 1.0f), SH_SAME, SH_ASSERTED)                           \
+    U(1f, LINE_COLOR_VARIATION, _fLineColorVariation, (0.0f), SH_SAME, SH_ASSERTED)                          \
+    U(4f, LINE_ALPHAS, _vLineAlphas, (0.2f, 0.4f, 1.0f, 0.0f), SH_SAME, SH_ASSERTED)                         \
+    U(1f, POLAR, _fPolar, (0.0f), (0.5f), SH_ASSERTED)                                                       \
+    U(1f, POLARX, _fPolarX, (0.5f), SH_SAME, SH_ASSERTED)                                                    \
+    U(1f, POLARY, _fPolarY, (0.2f), SH_SAME, SH_ASSERTED)
 
 struct shJoyDivision : rvProgram2D
 {
@@ -16,50 +38,8 @@ struct shJoyDivision : rvProgram2D
     void Use() override;
 
     void ApplySwitches() {}
-    void ListUniforms(shUniformList& list);
 
     static const char* const FragmentSource;
 
-    int _location1f_FADE = -1;
-    float _fFade = 1.0f;
-    int _location2f_WAVES_MOTION = -1;
-    glm::vec2 _vWavesMotion{0.0f, 0.0f};
-    int _location1f_WAVES_WIDTH = -1;
-    float _fWavesWidth = 0.2f;
-    int _location1f_WAVES_HEIGHT = -1;
-    float _fWavesHeight = 0.5f;
-    int _location1f_WAVES_POWER = -1;
-    float _fWavesPower = 4.0f;
-    int _location1f_WAVES_ATTENUATION_WIDTH = -1;
-    float _fWavesAttenuationWidth = 0.5f;
-    int _location1f_WAVES_OCCLUSION = -1;
-    float _fWavesOcclusion = 1.0f;
-    int _location1f_WAVES_SPECTRER = -1;
-    float _fWavesSpectrer = 0.0f;
-    int _location1f_LINE_WIDTH = -1;
-    float _fLineWidth = 1.0f;
-    int _location1f_LINE_HEIGHT = -1;
-    float _fLineHeight = 0.8f;
-    int _location1f_LINE_PERSP = -1;
-    float _fLinePersp = 0.0f;
-    int _location1f_LINE_COUNT = -1;
-    float _fLineCount = 60.0f;
-    int _location1f_LINE_BOLD = -1;
-    float _fLineBold = 1.0f;
-    int _location1f_LINE_OFFSETY = -1;
-    float _fLineOffsetY = 0.0f;
-    int _location4f_BACK_COLOR = -1;
-    glm::vec4 _vBackColor{0.1f, 0.25f, 0.35f, 1.0f};
-    int _location4f_LINE_COLOR = -1;
-    glm::vec4 _vLineColor{1.0f, 1.0f, 1.0f, 1.0f};
-    int _location1f_LINE_COLOR_VARIATION = -1;
-    float _fLineColorVariation = 0.0f;
-    int _location4f_LINE_ALPHAS = -1;
-    glm::vec4 _vLineAlphas{0.2f, 0.4f, 1.0f, 0.0f};
-    int _location1f_POLAR = -1;
-    float _fPolar = 0.0f;
-    int _location1f_POLARX = -1;
-    float _fPolarX = 0.5f;
-    int _location1f_POLARY = -1;
-    float _fPolarY = 0.2f;
+    SH_UNIFORM_TABLE(SH_JOYDIVISION_UNIFORMS)
 };

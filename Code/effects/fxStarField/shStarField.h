@@ -1,12 +1,38 @@
 #pragma once
 // Program of the star field: a ray marched per pixel through a folded 3D field of coloured stars,
 // with an optional swirl, rotation, central hole and glowing logarithmic spiral. Every uniform is
-// asserted at Use; no switches.
+// asserted at Use; no switches. "MAIN_TRANSFORM" is position x, position y and roll in degrees;
+// a "HOLE_OPACITY" of 2 or more shows the hole white at full strength. The stand-alone half of
+// the source keeps its own colour ramp and a flatter spiral.
+#include "effects/shUniformTable.h"
 #include "rvShaderProgram.h"
 
-#include <glm/glm.hpp>
-
-class shUniformList;
+// kind, GLSL name, value member, default, stand-alone value, role
+#define SH_STARFIELD_UNIFORMS(U)                                                                             \
+    U(1f, MAIN_FADE, _fFade, (1.0f), SH_SAME, SH_ASSERTED)                                                   \
+    U(1f, MAIN_SPEED, _fMainSpeed, (60.0f), SH_SAME, SH_ASSERTED)                                            \
+    U(1f, MAIN_DENSITY, _fMainDensity, (0.9f), SH_SAME, SH_ASSERTED)                                         \
+    U(1f, MAIN_SPIRAL, _fMainSpiral, (0.0f), SH_SAME, SH_ASSERTED)                                           \
+    U(1f, MAIN_ROTATION, _fMainRotation, (0.0f), SH_SAME, SH_ASSERTED)                                       \
+    U(3f, MAIN_TRANSFORM, _vMainTransform, (0.0f, 0.0f, 0.0f), SH_SAME, SH_ASSERTED)                         \
+    U(1f, HOLE_SIZE, _fHoleSize, (0.0f), SH_SAME, SH_ASSERTED)                                               \
+    U(1f, HOLE_OPACITY, _fHoleOpacity, (0.0f), SH_SAME, SH_ASSERTED)                                         \
+    U(1i, FRACTAL_ITER1, _nFractalIter1, (100), SH_SAME, SH_ASSERTED)                                        \
+    U(1i, FRACTAL_ITER2, _nFractalIter2, (7), SH_SAME, SH_ASSERTED)                                          \
+    U(1f, FRACTAL_MOD, _fFractalMod, (2.0f), SH_SAME, SH_ASSERTED)                                           \
+    U(1f, FRACTAL_MUL, _fFractalMul, (2.04f), SH_SAME, SH_ASSERTED)                                          \
+    U(1f, FRACTAL_ADD, _fFractalAdd, (-0.75f), SH_SAME, SH_ASSERTED)                                         \
+    U(1f, COLOR_LUMINOSITY, _fColorLuminosity, (0.2f), SH_SAME, SH_ASSERTED)                                 \
+    U(3f, COLOR_MUL, _vColorMul, (0.8f, -0.4f, 0.5f), (0.8f, -0.5f, 0.5f), SH_ASSERTED)                      \
+    U(3f, COLOR_ADD, _vColorAdd, (0.0f, 1.0f, 0.7f), (0.0f, 1.1f, 0.7f), SH_ASSERTED)                        \
+    U(1f, SPIRAL, _fSpiral, (0.0f), SH_SAME, SH_ASSERTED)                                                    \
+    U(2f, SPIRAL_SIZE, _vSpiralSize, (1.5f, 1.5f), (1.5f, 1.1f), SH_ASSERTED)                                \
+    U(1f, SPIRAL_SPEED, _fSpiralSpeed, (1.0f), SH_SAME, SH_ASSERTED)                                         \
+    U(1f, SPIRAL_DENSITY, _fSpiralDensity, (4.0f), SH_SAME, SH_ASSERTED)                                     \
+    U(1f, SPIRAL_VARIATION, _fSpiralVariation, (0.3f), SH_SAME, SH_ASSERTED)                                 \
+    U(1f, SPIRAL_THICKNESS, _fSpiralThickness, (0.4f), SH_SAME, SH_ASSERTED)                                 \
+    U(1f, SPIRAL_FLATNESS, _fSpiralFlatness, (0.0f), SH_SAME, SH_ASSERTED)                                   \
+    U(4f, SPIRAL_COLOR, _vSpiralColor, (1.0f, 1.0f, 1.0f, 1.0f), SH_SAME, SH_ASSERTED)
 
 struct shStarField : rvProgram2D
 {
@@ -16,58 +42,8 @@ struct shStarField : rvProgram2D
     void Use() override;
 
     void ApplySwitches() {}
-    void ListUniforms(shUniformList& list);
 
     static const char* const FragmentSource;
 
-    int _location1f_MAIN_FADE = -1;
-    float _fFade = 1.0f;
-    int _location1f_MAIN_SPEED = -1;
-    float _fMainSpeed = 60.0f;
-    int _location1f_MAIN_DENSITY = -1;
-    float _fMainDensity = 0.9f;
-    int _location1f_MAIN_SPIRAL = -1;
-    float _fMainSpiral = 0.0f;
-    int _location1f_MAIN_ROTATION = -1;
-    float _fMainRotation = 0.0f;
-    // Position x, position y, roll in degrees.
-    int _location3f_MAIN_TRANSFORM = -1;
-    glm::vec3 _vMainTransform{0.0f, 0.0f, 0.0f};
-    int _location1f_HOLE_SIZE = -1;
-    float _fHoleSize = 0.0f;
-    // 2 or more: the hole shows white at full strength.
-    int _location1f_HOLE_OPACITY = -1;
-    float _fHoleOpacity = 0.0f;
-    int _location1i_FRACTAL_ITER1 = -1;
-    int _nFractalIter1 = 100;
-    int _location1i_FRACTAL_ITER2 = -1;
-    int _nFractalIter2 = 7;
-    int _location1f_FRACTAL_MOD = -1;
-    float _fFractalMod = 2.0f;
-    int _location1f_FRACTAL_MUL = -1;
-    float _fFractalMul = 2.04f;
-    int _location1f_FRACTAL_ADD = -1;
-    float _fFractalAdd = -0.75f;
-    int _location1f_COLOR_LUMINOSITY = -1;
-    float _fColorLuminosity = 0.2f;
-    int _location3f_COLOR_MUL = -1;
-    glm::vec3 _vColorMul{0.8f, -0.4f, 0.5f};
-    int _location3f_COLOR_ADD = -1;
-    glm::vec3 _vColorAdd{0.0f, 1.0f, 0.7f};
-    int _location1f_SPIRAL = -1;
-    float _fSpiral = 0.0f;
-    int _location2f_SPIRAL_SIZE = -1;
-    glm::vec2 _vSpiralSize{1.5f, 1.5f};
-    int _location1f_SPIRAL_SPEED = -1;
-    float _fSpiralSpeed = 1.0f;
-    int _location1f_SPIRAL_DENSITY = -1;
-    float _fSpiralDensity = 4.0f;
-    int _location1f_SPIRAL_VARIATION = -1;
-    float _fSpiralVariation = 0.3f;
-    int _location1f_SPIRAL_THICKNESS = -1;
-    float _fSpiralThickness = 0.4f;
-    int _location1f_SPIRAL_FLATNESS = -1;
-    float _fSpiralFlatness = 0.0f;
-    int _location4f_SPIRAL_COLOR = -1;
-    glm::vec4 _vSpiralColor{1.0f, 1.0f, 1.0f, 1.0f};
+    SH_UNIFORM_TABLE(SH_STARFIELD_UNIFORMS)
 };
