@@ -5,7 +5,9 @@
 #include "effects/shUniformList.h"
 
 // One include and one row per sh class.
+#include "effects/fxAnimation/rvSkinningProgram.h"
 #include "effects/fxBackGrid/shBackGrid.h"
+#include "effects/fxDepthLine/rvQuadDepthProgram.h"
 #include "effects/fxHorizonBorealis/shHorizonBorealis.h"
 #include "effects/fxJoyDivision/shJoyDivision.h"
 #include "effects/fxStarField/shStarField.h"
@@ -25,6 +27,8 @@ const std::vector<shRegistryRow>& shRegistry::All()
         Row<shStarField>("shStarField"),
         Row<shPostTint>("shPostTint"),
         Row<shWireBlock3d>("shWireBlock3d"),
+        Row<rvSkinningProgram>("rvSkinningProgram"),
+        Row<rvQuadDepthProgram>("rvQuadDepthProgram"),
     };
     return s_aRows;
 }

@@ -12,6 +12,7 @@
 #include "Factory/fxDescriptor.h"
 #include "Loader/rvLoader.h"
 #include "Sequencer/rvSequence.h"
+#include "effects/fxAnimation/fxAnimation.h"
 #include "effects/fxCircle/fxCircle.h"
 #include "rvSceneDisplay.h"
 
@@ -58,6 +59,16 @@ void PrepareDataDir(const rvTest::TempWorkDir& dir)
             dir.WriteFile("Data/seq/" + name, ReadText(rvTest::SourcePath("Data/seq/" + name)));
     }
     closedir(d);
+    // The generated models, point cloud and depth image (made by tools/gen-meshes when the data
+    // is packed): the archive takes the OBJ scene and the depth image, the rest is read from disk.
+    mkdir("Data/meshes", 0755);
+    for (const char* rel : {"Data/meshes/RunningMan.glb", "Data/meshes/3vEdizScene.obj", "Data/meshes/3vEdizScene.mtl",
+                            "Data/meshes/3vEdizCamera.gltf", "Data/filtered.data", "Data/depth.data"})
+    {
+        const std::string src = rvTest::SourcePath(rel);
+        ASSERT_EQ(access(src.c_str(), R_OK), 0) << rel << " (run tools/gen-meshes)";
+        ASSERT_EQ(symlink(src.c_str(), rel), 0) << rel;
+    }
     const std::string pack = "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets";
     ASSERT_EQ(std::system(pack.c_str()), 0);
     const std::string music = rvTest::SourcePath("Data/Audio/Morvane.mp3");
@@ -193,13 +204,14 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     EXPECT_GT(rvLoader::_nTotal, 0);
     EXPECT_EQ(rvLoader::_nLoaded, rvLoader::_nTotal);
 
-    // The demo uses every class built so far and lasts 32 bars at 125 BPM.
-    EXPECT_EQ(_Sequence.LastFrame(), 3686);
+    // The demo uses every class built so far and lasts 72 bars at 125 BPM.
+    EXPECT_EQ(_Sequence.LastFrame(), 8294);
     std::map<std::string, int> classes;
     for (fxBase* e : _Sequence._apEffects)
         ++classes[e->_pDescriptor->_sClassName];
     for (const char* cls : {"fxMusic", "fxDemoGlobalParams", "fxVectorDisplay", "fxBackGrid", "fxCamera",
-                            "fxCircle", "fxSequence", "fxBufferDisplay", "fxBufferDefault", "fxImage"})
+                            "fxCircle", "fxSequence", "fxBufferDisplay", "fxBufferDefault", "fxImage", "fxAnimation",
+                            "fxGLTFLoader", "fxStencilTest", "fxObjLoader", "fxExtruder", "fxDepthLine"})
         EXPECT_GT(classes[cls], 0) << cls;
     fxBase* tunnel = _Sequence.FindEffect("Tunnel");
     ASSERT_NE(tunnel, nullptr);
@@ -212,11 +224,15 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     // A fixed step of two frames of the 60 fps timeline. Steps checked (and kept) on the way.
     const int kStepsPerSecond = 30;
     const int kIgnition = 10 * 30, kTunnel = 24 * 30, kScope = 37 * 30 + 15, kSphere = 55 * 30;
+    // Bar 66 (the runner walking) and bar 70.5 (the street corner behind him).
+    const int kRunner = 7603 / 2, kStreet = 8122 / 2;
+    fxBase* runner = _Sequence.FindEffect("Runner");
+    ASSERT_NE(runner, nullptr);
     RenderTarget shot(kW, kH);
     const float dt = 1.f / kStepsPerSecond;
     int step = 0;
     bool tunnelRan = false;
-    for (; _Sequence._bPlaying && step < 4000; ++step)
+    for (; _Sequence._bPlaying && step < 5000; ++step)
     {
         rvSceneDisplay::BeginFrame(_window);
         _Sequence.Update(dt);
@@ -224,7 +240,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
         tunnelRan |= tunnel->_eState == State_EffectStarted;
         // The update of step n ran at time (n + 1) / 30.
         const int at = step + 1;
-        if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere) continue;
+        if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere && at != kRunner && at != kStreet)
+            continue;
 
         Grab(shot);
         const std::vector<RGBA> px = shot.Read();
@@ -272,6 +289,38 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_GT(left.g, top.g + 10.f);
             EXPECT_GT(right.r, top.r + 10.f);
         }
+        else if (at == kRunner)
+        {
+            // The runner walks (3.84 s in: idle is over, the walk runs to 6.24 s), traced in green
+            // in the middle; the scanned bust glows cyan on the left, the wire model magenta on
+            // the right, over the dim teal relief.
+            EXPECT_EQ(runner->_eState, State_EffectStarted);
+            EXPECT_EQ(static_cast<fxAnimation*>(runner)->_nAnimation, 3);
+            EXPECT_GT(fxAnimation::_nContourPointCount, 150);
+            auto green = [](const RGBA& p) { return p.g > 120 && p.g > p.r + 40 && p.g > p.b; };
+            int centre = 0;
+            for (int y = 100; y < 300; ++y)
+                for (int x = 260; x < 380; ++x)
+                    centre += green(px[y * kW + x]);
+            EXPECT_GT(centre, 150);
+            int bust = 0, wire = 0;
+            for (int y = 60; y < 300; ++y)
+                for (int x = 0; x < 200; ++x)
+                {
+                    const RGBA& l = px[y * kW + x];
+                    const RGBA& r = px[y * kW + x + 440];
+                    bust += l.b > 120 && l.g > 120 && l.r < l.g - 40;
+                    wire += r.r > 120 && r.b > 110 && r.g < r.r - 30;
+                }
+            EXPECT_GT(bust, 200);
+            EXPECT_GT(wire, 200);
+        }
+        else if (at == kStreet)
+        {
+            // The street corner in light blue lines fills the picture behind the runner.
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.b > 150 && p.g > 100 && p.r < p.b - 40; }), 800);
+            EXPECT_GT(fxAnimation::_nContourPointCount, 150);
+        }
         else if (at == kSphere)
         {
             // The sphere's rings: many lit pixels around the centre, the corners dim.
@@ -285,8 +334,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     // Past its end the timeline stops on its last frame with every effect back to loaded.
     EXPECT_TRUE(tunnelRan);
     EXPECT_FALSE(_Sequence._bPlaying);
-    EXPECT_NEAR(step, 1844, 1);
-    EXPECT_FLOAT_EQ(_Sequence._fTime, 3686.f / 60.f);
+    EXPECT_NEAR(step, 4147, 1);
+    EXPECT_FLOAT_EQ(_Sequence._fTime, 8294.f / 60.f);
     for (fxBase* e : _Sequence._apEffects)
         EXPECT_EQ(e->_eState, State_DemoStarted) << e->_sName;
 }

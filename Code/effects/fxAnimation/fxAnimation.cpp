@@ -69,8 +69,6 @@ void fxAnimation::Init()
 void fxAnimation::LoadResources(const char* pszMeshFile)
 {
     rvSkinningProgram& program = SkinningProgram();
-    if (!program._pVertexSource) program._pVertexSource = rvSkinningProgram::VertexSource;
-    if (!program._pFragmentSource) program._pFragmentSource = rvSkinningProgram::FragmentSource;
     program.Build();
 
     _Model._nPositionLocation = program._nLocVPos;
@@ -393,7 +391,13 @@ void fxAnimation::Render()
     // Mask: the invisible filled figure writes depth and stencil 1.
     glEnable(GL_STENCIL_TEST);
     glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+    // The tracer's background is opaque black, whatever clear colour other buffers left behind
+    // (a transparent one would make the whole picture "inside").
+    GLfloat clearColor[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColor);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glClearColor(clearColor[0], clearColor[1], clearColor[2], clearColor[3]);
     glStencilFunc(GL_ALWAYS, 1, 0xFF);
     glStencilMask(0xFF);
     program._vColor = glm::vec4(0.0f);

@@ -7,11 +7,15 @@
 #include "rvSceneDisplay.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include <cstdio>
 
 void fxAnimation::DrawSettings(float w, float h)
 {
+    // Outside an ImGui frame (tools, tests, the frame-time report) there is no window to build.
+    ImGuiContext* pContext = ImGui::GetCurrentContext();
+    if (!pContext || !pContext->WithinFrameScope) return;
     bool bOpen = true;
     if (ImGui::Begin("Animation Settings", &bOpen))
     {

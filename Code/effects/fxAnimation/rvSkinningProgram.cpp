@@ -1,14 +1,16 @@
 #include "effects/fxAnimation/rvSkinningProgram.h"
 
+#include "effects/shEffectProgram.h"
+
 #include <vector>
 
-const char* const rvSkinningProgram::VertexSource = R"(SHADER_HEADER
+const char* const rvSkinningProgram::VertexSource = R"GLSL(SHADER_HEADER
 layout (location = 0) in vec3 vPos;
 layout (location = 2) in vec2 vTexCoord;
 in uvec4 joints;
 in vec4 weights;
 uniform mat4 MVP;
-uniform vec4 uColor;
+SHADER_UNIFORMS
 layout (std140) uniform animation
 {
     mat4 joint_poses[65];
@@ -21,16 +23,16 @@ void main()
     gl_Position = MVP * skin * vec4(vPos, 1.0);
     frag_colour = uColor;
 }
-)";
+)GLSL";
 
-const char* const rvSkinningProgram::FragmentSource = R"(SHADER_HEADER
+const char* const rvSkinningProgram::FragmentSource = R"GLSL(SHADER_HEADER
 in vec4 frag_colour;
 out vec4 fragColor;
 void main()
 {
     fragColor = frag_colour;
 }
-)";
+)GLSL";
 
 rvSkinningProgram::~rvSkinningProgram()
 {
@@ -39,25 +41,21 @@ rvSkinningProgram::~rvSkinningProgram()
 
 bool rvSkinningProgram::Build()
 {
-    if (!_pVertexSource) _pVertexSource = DefaultVertexSource();
-    const bool bOk = CompileAndLink(_pVertexSource, _pFragmentSource, _pGeometrySource);
-    _bRebuild = false;
-    _locationm4_MVP = UniformLocation("MVP");
+    const bool bOk = shEffectProgram::Build3D(*this, VertexSource, nullptr, FragmentSource, {"vPos"});
     if (programID && _locationm4_MVP >= 0)
         glProgramUniformMatrix4fv(programID, _locationm4_MVP, 1, GL_FALSE, &_mMVP[0][0]);
     _nLocMVP = UniformLocation("MVP");
-    _location4f_uColor = UniformLocation("uColor");
-    _nLocVPos = programID ? glGetAttribLocation(programID, "vPos") : -1;
-    _nLocVNormal = programID ? glGetAttribLocation(programID, "vNormal") : -1;
-    _nLocWeights = programID ? glGetAttribLocation(programID, "weights") : -1;
-    _nLocVTexCoord = programID ? glGetAttribLocation(programID, "vTexCoord") : -1;
-    _nLocJoints = programID ? glGetAttribLocation(programID, "joints") : -1;
-    const GLuint block = programID ? glGetUniformBlockIndex(programID, "animation") : GL_INVALID_INDEX;
-    _nBlockAnimation = block == GL_INVALID_INDEX ? -1 : int(block);
-    if (_nBlockAnimation >= 0)
+    auto attribute = [this](const char* pszName) { return programID ? glGetAttribLocation(programID, pszName) : -1; };
+    _nLocVPos = attribute("vPos");
+    _nLocVNormal = attribute("vNormal");
+    _nLocWeights = attribute("weights");
+    _nLocVTexCoord = attribute("vTexCoord");
+    _nLocJoints = attribute("joints");
+    _nBlockBinding = 0;
+    _nBlockAnimation = -1;
+    if (shEffectProgram::BindUniformBlock(programID, "animation", GLuint(_nBlockBinding)))
     {
-        _nBlockBinding = 0;
-        glUniformBlockBinding(programID, block, GLuint(_nBlockBinding));
+        _nBlockAnimation = int(glGetUniformBlockIndex(programID, "animation"));
         if (_glJointBuffer) glDeleteBuffers(1, &_glJointBuffer);
         const std::vector<glm::mat4> identities(JOINT_COUNT, glm::mat4(1.0f));
         glGenBuffers(1, &_glJointBuffer);
@@ -72,8 +70,7 @@ bool rvSkinningProgram::Build()
 
 void rvSkinningProgram::Use()
 {
-    rvProgram3D::Use();
+    shEffectProgram::Use3D(*this, __FILE__, __LINE__);
     // Another program may have taken the binding point since the build.
     if (_glJointBuffer) glBindBufferBase(GL_UNIFORM_BUFFER, GLuint(_nBlockBinding), _glJointBuffer);
-    glUniform4fv(_location4f_uColor, 1, &_vColor[0]);
 }

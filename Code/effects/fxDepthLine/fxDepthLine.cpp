@@ -2,6 +2,7 @@
 
 #include "Factory/fxDescriptor.h"
 #include "Loader/rvLoader.h"
+#include "effects/shEffectProgram.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
 
@@ -109,7 +110,8 @@ GLuint fxDepthLine::LoadDepthTexture(uint16_t& min, uint16_t& max)
 
 void fxDepthLine::Init()
 {
-    _DepthProgram.Create(rvQuadDepthProgram::VertexSource, rvQuadDepthProgram::FragmentSource, nullptr);
+    // The full-screen vertex source: "aPos" and "aTexCoords" in, "fragCoord" in pixels out.
+    _DepthProgram.Create(shEffectProgram::FullScreenVertexSource, rvQuadDepthProgram::FragmentSource, nullptr);
 
     glGenVertexArrays(1, &_glVAO);
     glGenBuffers(1, &_glVBO);

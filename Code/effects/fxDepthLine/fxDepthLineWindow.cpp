@@ -2,9 +2,13 @@
 #include "effects/fxDepthLine/fxDepthLine.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
 void fxDepthLine::DrawSettings()
 {
+    // Outside an ImGui frame (tools, tests, the frame-time report) there is no window to build.
+    ImGuiContext* pContext = ImGui::GetCurrentContext();
+    if (!pContext || !pContext->WithinFrameScope) return;
     bool bOpen = true;
     if (ImGui::Begin("Depth Line", &bOpen))
     {

@@ -1,7 +1,15 @@
 #pragma once
-// A 16-bit depth texture over the whole render buffer as grey: each sample (scaled by 32765) mapped
-// from the window "zNear".."zFar" to black..white, every other pixel row darkened by half.
+// A 16-bit depth texture ("screenTexture", unit 0) over the whole render buffer as grey: each
+// sample (scaled by 32765) mapped from the window "zNear".."zFar" to black..white, every other
+// pixel row darkened by half.
+#include "effects/shUniformTable.h"
 #include "rvShaderProgram.h"
+
+// kind, GLSL name, value member, default, stand-alone value, role
+#define RV_QUADDEPTH_UNIFORMS(U)                                                                             \
+    U(1f, zNear, _fZNear, (0.1f), SH_SAME, SH_ASSERTED)                                                      \
+    U(1f, zFar, _fZFar, (50.0f), SH_SAME, SH_ASSERTED)                                                       \
+    U(1i, screenTexture, _nScreenTexture, (0), SH_SAME, SH_SAMPLER)
 
 struct rvQuadDepthProgram : rvProgram2D
 {
@@ -9,11 +17,9 @@ struct rvQuadDepthProgram : rvProgram2D
     void Use() override;
     ~rvQuadDepthProgram() override = default;
 
-    static const char* const VertexSource;
+    void ApplySwitches() {}
+
     static const char* const FragmentSource;
 
-    int _location1f_zNear = -1;
-    int _location1f_zFar = -1;
-    float _fZNear = 0.1f;
-    float _fZFar = 50.0f;
+    SH_UNIFORM_TABLE(RV_QUADDEPTH_UNIFORMS)
 };

@@ -141,7 +141,18 @@ TEST_F(ModelEffectsTest, RunnerIsTracedAndItsOutlineMovesBetweenTwoTimes)
     anim->SetState(State_DemoStarted);
     ASSERT_TRUE(anim->_Model._bLoaded);
     anim->_Camera._fYaw = 1.5707964f; // seen from the side, head up
-    Frame(0.0f);
+    // A transparent clear colour left by another buffer does not make the whole picture "inside".
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    _Gui.NewFrame();
+    rvSceneDisplay::BeginFrame(_window);
+    glClearColor(0.2f, 0.0f, 0.0f, 0.0f);
+    anim->SetState(State_EffectStarted);
+    anim->Update();
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_EQ(clear[0], 0.2f); // and the clear colour is left as it was
+    rvSceneDisplay::PresentFrame(false);
+    _Gui.EndFrame();
 
     // Only the magenta ring is in the read-back; every traced point lies on it, the first one the
     // lowest-leftmost ring pixel.
