@@ -17,6 +17,7 @@
 #include "rvAssert.h"
 #include "rvMain.h"
 #include "rvMainMouseCamera.h"
+#include "rvMainWindow.h"
 #include "rvPlatform.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
@@ -48,11 +49,6 @@ static bool bEscapePressed = false;
 // ---------------------------------------------------------------------------------------
 // Window
 
-static void OnGlfwError(int error, const char* description)
-{
-    std::fprintf(stderr, "Glfw Error %d: %s\n", error, description);
-}
-
 // Installed before the ImGui backend, which calls it from its own key callback.
 static void OnGlfwKey(GLFWwindow*, int key, int, int action, int)
 {
@@ -74,18 +70,9 @@ static void ApplyWindowMode()
 
 static void SetWindowHints()
 {
-    // A 3.0 request gives the compatibility context (all of GL 4.x on Mesa).
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
+    rvMain::ApplyWindowHints();
     bFullScreen = true;
     pPrimaryMonitor = glfwGetPrimaryMonitor();
-    glfwWindowHint(GLFW_RED_BITS, 8);
-    glfwWindowHint(GLFW_GREEN_BITS, 8);
-    glfwWindowHint(GLFW_BLUE_BITS, 8);
-    glfwWindowHint(GLFW_ALPHA_BITS, 8);
-    glfwWindowHint(GLFW_DEPTH_BITS, 24);
-    glfwWindowHint(GLFW_STENCIL_BITS, 8);
-    glfwWindowHint(GLFW_REFRESH_RATE, 60);
 }
 
 // Creates the window full screen on the primary monitor and makes its context current.

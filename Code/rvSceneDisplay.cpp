@@ -10,8 +10,6 @@ rvBufferDisplay* rvSceneDisplay::_pCurrentBuffer = nullptr;
 vector_display* rvSceneDisplay::_pCurrentDisplay = nullptr;
 GLFWwindow* rvSceneDisplay::_pWindow = nullptr;
 rvTexColorProgram2D rvSceneDisplay::_PresentProgram;
-rvTexAlphaProgram2D rvSceneDisplay::_AlphaProgram;
-rvTexDepthProgram2D rvSceneDisplay::_DepthProgram;
 
 namespace
 {
@@ -115,6 +113,4 @@ void rvSceneDisplay::Shutdown()
     _DefaultBuffer.Release(true);
     _PresentProgram.Release();
     rvBufferDisplay::_CopyProgram.Release();
-    _AlphaProgram.Release();
-    _DepthProgram.Release();
 }

@@ -42,7 +42,4 @@ public:
     static vector_display* _pCurrentDisplay;
     static GLFWwindow* _pWindow;
     static rvTexColorProgram2D _PresentProgram;
-    // Alpha and depth viewers, kept for debugging views; nothing puts them in use by itself.
-    static rvTexAlphaProgram2D _AlphaProgram;
-    static rvTexDepthProgram2D _DepthProgram;
 };

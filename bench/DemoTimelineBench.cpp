@@ -90,14 +90,6 @@ std::vector<fxTimingProbe*> InsertProbes(rvSequence& seq, int endFrame)
     return probes;
 }
 
-std::string ReadText(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
 double Ms(Clock::time_point a, Clock::time_point b)
 {
     return std::chrono::duration<double, std::milli>(b - a).count();
@@ -148,7 +140,7 @@ static void BM_DemoTimeline(benchmark::State& state)
         {
             const std::string name = e->d_name;
             if (name.size() > 4 && name.compare(name.size() - 4, 4, ".seq") == 0)
-                dir.WriteFile("Data/seq/" + name, ReadText(rvTest::SourcePath("Data/seq/" + name)));
+                dir.WriteFile("Data/seq/" + name, rvTest::ReadFileBytes(rvTest::SourcePath("Data/seq/" + name)));
         }
         closedir(d);
     }

@@ -1,4 +1,5 @@
 #include "TextStashGL.h"
+#include "rvMessage.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,7 +45,7 @@ void ReportLog(const char* what, GLuint object, bool program)
         glGetProgramInfoLog(object, length, nullptr, log.data());
     else
         glGetShaderInfoLog(object, length, nullptr, log.data());
-    std::fprintf(stderr, "[TextStashGL] %s failed:\n%s\n", what, log.data());
+    rvReport(rvMessageKind::Error, "TextStashGL: %s failed:\n%s", what, log.data());
 }
 
 GLuint Compile(GLenum type, const char* source, const char* what)

@@ -13,7 +13,7 @@
 #include "Factory/fxBase.h"
 #include "Sequencer/rvSequence.h"
 #include "Loader/rvLoader.h"
-#include "rvPlatform.h"
+#include "rvMessage.h"
 #include "rvSceneDisplay.h"
 
 rvProgram* rvProgram::_currentProgramUsed = nullptr;
@@ -97,9 +97,7 @@ void main()
 
 void Report(const std::string& message)
 {
-    std::string text = message;
-    if (text.empty() || text.back() != '\n') text += '\n';
-    rvPlatform::DebugOutput(text.c_str());
+    rvReport(rvMessageKind::Error, "%s", message.c_str());
 }
 
 // Compiles one stage; on failure reports "<STAGE> shader ..." and returns 0.

@@ -1,4 +1,5 @@
 #include "rvAudioSDL.h"
+#include "rvMessage.h"
 
 #include <kiss_fftr.h>
 #include <mpg123.h>
@@ -40,13 +41,12 @@ bool rvAudioSDL::Fail(int nError, const char* sFormat, ...)
     _nError = nError;
     if (sFormat)
     {
-        std::fputs("[rvAudio] ", stderr);
+        char sText[512];
         va_list args;
         va_start(args, sFormat);
-        std::vfprintf(stderr, sFormat, args);
+        std::vsnprintf(sText, sizeof(sText), sFormat, args);
         va_end(args);
-        std::fputc('\n', stderr);
-        std::fflush(stderr);
+        rvReport(rvMessageKind::Error, "audio: %s", sText);
     }
     return false;
 }
@@ -64,8 +64,8 @@ bool rvAudioSDL::StartSubsystem(bool bDummy)
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
     {
         if (bDummy) return Fail(Error_Driver, "no audio driver: %s", SDL_GetError());
-        std::fprintf(stderr, "[rvAudio] no audio driver (%s); using the silent \"dummy\" driver\n",
-                     SDL_GetError());
+        rvReport(rvMessageKind::Warning, "audio: no audio driver (%s); using the silent \"dummy\" driver\n",
+                 SDL_GetError());
         return StartSubsystem(true);
     }
     _bSubsystem = true;
@@ -102,10 +102,9 @@ bool rvAudioSDL::Init(int nDevice, int nFrequency)
     _nDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (!_nDevice && _sDriver != "dummy")
     {
-        std::fprintf(
-            stderr,
-            "[rvAudio] cannot open the \"%s\" output device (%s); using the silent \"dummy\" driver\n",
-            _sDriver.c_str(), SDL_GetError());
+        rvReport(rvMessageKind::Warning,
+                 "audio: cannot open the \"%s\" output device (%s); using the silent \"dummy\" driver\n",
+                 _sDriver.c_str(), SDL_GetError());
         if (_nCaptureDevice) return Fail(Error_Device, "the capture device is open: not switching drivers");
         if (StartSubsystem(true)) _nDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     }
@@ -465,10 +464,9 @@ rvAudio::Handle rvAudioSDL::RecordStart(int nFrequency, int nChannels)
     _nCaptureDevice = SDL_OpenAudioDevice(nullptr, 1, &want, &have, 0);
     if (!_nCaptureDevice && _sDriver != "dummy" && !_nDevice)
     {
-        std::fprintf(
-            stderr,
-            "[rvAudio] cannot open the \"%s\" capture device (%s); using the silent \"dummy\" driver\n",
-            _sDriver.c_str(), SDL_GetError());
+        rvReport(rvMessageKind::Warning,
+                 "audio: cannot open the \"%s\" capture device (%s); using the silent \"dummy\" driver\n",
+                 _sDriver.c_str(), SDL_GetError());
         if (StartSubsystem(true)) _nCaptureDevice = SDL_OpenAudioDevice(nullptr, 1, &want, &have, 0);
     }
     if (!_nCaptureDevice)

@@ -1,5 +1,6 @@
 #include "rvPlatform.h"
 #include "rvAssert.h"
+#include "rvMessage.h"
 
 #include <atomic>
 #include <cstdio>
@@ -20,8 +21,7 @@ std::atomic<int64_t> g_uniqueId{0};
 
 void AssertFailed(const char* expr, const char* file, int line)
 {
-    std::fprintf(stderr, "Assertion failed: %s, file %s, line %d\n", expr, file, line);
-    std::fflush(stderr);
+    rvReport(rvMessageKind::Error, "Assertion failed: %s, file %s, line %d", expr, file, line);
     std::abort();
 }
 
@@ -40,17 +40,10 @@ const std::string& GetCommandLine()
     return g_commandLine;
 }
 
-void DebugOutput(const char* text)
-{
-    if (!text) return;
-    std::fputs(text, stderr);
-    std::fflush(stderr);
-}
-
 void MessageBox(const char* text, const char* caption)
 {
-    std::fprintf(stderr, "[%s] %s\n", caption ? caption : "", text ? text : "");
-    std::fflush(stderr);
+    const bool bCaption = caption && *caption;
+    rvReport(rvMessageKind::Error, "%s%s%s", bCaption ? caption : "", bCaption ? ": " : "", text ? text : "");
 }
 
 bool OpenWebPage(const std::string& url)

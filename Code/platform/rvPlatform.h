@@ -10,9 +10,7 @@ void SetCommandLine(int argc, char** argv);
 // The whole command line: program path first, then every argument, joined with blanks.
 const std::string& GetCommandLine();
 
-// Debugger output: written to stderr as is.
-void DebugOutput(const char* text);
-// A message box: the caption and the text go to stderr; never blocks.
+// A message box: reported as an error (rvReport), "<caption>: <text>"; never blocks.
 void MessageBox(const char* text, const char* caption);
 // Opens a web page in the user's browser (xdg-open, detached). Returns false when it could not start.
 bool OpenWebPage(const std::string& url);

@@ -2,9 +2,11 @@
 // part) packed into an archive, loaded with the loading bar and played with a fixed time step at
 // 640x360 through the frame path the player uses (frame begin, timeline update, present), without
 // the window loop. Chosen frames are checked where the timeline puts things; screenshots
-// "demo_<seconds>.png" are left in the build directory. A second test runs the real program on
+// "demo_<seconds>.png" are left in the build directory (tools/update-readme-frames makes the
+// README's frames from three of them). A second test runs the real program on
 // its own virtual display and expects it to play the demo to its end and exit with 0.
 #include "GLTestContext.h"
+#include "RenderHelpers.h"
 #include "TestSupport.h"
 
 #include "Factory/Factory.h"
@@ -38,14 +40,6 @@ namespace
 const char* const kDemo = "Data/seq/_DemoFull_.seq";
 const int kW = 640, kH = 360;
 
-std::string ReadText(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
 // The working directory of a run: the committed timelines packed into an archive, the music
 // linked in when it was generated, audio on SDL's silent driver.
 void PrepareDataDir(const rvTest::TempWorkDir& dir)
@@ -56,7 +50,7 @@ void PrepareDataDir(const rvTest::TempWorkDir& dir)
     {
         const std::string name = e->d_name;
         if (name.size() > 4 && name.compare(name.size() - 4, 4, ".seq") == 0)
-            dir.WriteFile("Data/seq/" + name, ReadText(rvTest::SourcePath("Data/seq/" + name)));
+            dir.WriteFile("Data/seq/" + name, rvTest::ReadFileBytes(rvTest::SourcePath("Data/seq/" + name)));
     }
     closedir(d);
     // The generated models, point cloud and depth image (made by tools/gen-meshes when the data
@@ -141,13 +135,6 @@ protected:
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
     }
 
-    // Where a point of the scene lands in "Default", in pixels from the bottom left.
-    static glm::vec2 Project(const glm::vec3& p)
-    {
-        const glm::vec4 c = rvSceneDisplay::_DefaultBuffer._mViewProjection * glm::vec4(p, 1.0f);
-        return glm::vec2((c.x / c.w * 0.5f + 0.5f) * kW, (c.y / c.w * 0.5f + 0.5f) * kH);
-    }
-
     fxCircle* Circle(const std::string& name)
     {
         fxBase* e = _Sequence.FindEffect(name);
@@ -156,18 +143,6 @@ protected:
 
     rvSequence _Sequence{false};
 };
-
-RGBA Brightest(const RenderTarget& t, glm::vec2 at, int r)
-{
-    RGBA best{0, 0, 0, 0};
-    for (int y = int(at.y) - r; y <= int(at.y) + r; ++y)
-        for (int x = int(at.x) - r; x <= int(at.x) + r; ++x)
-        {
-            const RGBA p = t.Pixel(x, y);
-            if (p.r + p.g + p.b > best.r + best.g + best.b) best = p;
-        }
-    return best;
-}
 
 // Along a column: the grid's lines stand out of its background by a margin in one channel.
 int ColumnContrast(const std::vector<RGBA>& px, int x, int channel)
@@ -259,11 +234,11 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             for (glm::vec3 p :
                  {glm::vec3(0, 12, 0), glm::vec3(0, -12, 0), glm::vec3(12, 0, 0), glm::vec3(-12, 0, 0)})
             {
-                const RGBA lit = Brightest(shot, Project(p), 2);
+                const RGBA lit = rvTest::Brightest(shot, rvTest::ProjectToDefault(p), 2);
                 EXPECT_GT(lit.r, 150);
                 EXPECT_GT(lit.g, 150);
             }
-            const glm::vec2 c = Project(glm::vec3(0.f));
+            const glm::vec2 c = rvTest::ProjectToDefault(glm::vec3(0.f));
             EXPECT_LT(shot.Pixel(int(c.x), int(c.y)).r, 100);
             EXPECT_GT(ColumnContrast(px, 8, 1), 25);
         }
@@ -357,7 +332,7 @@ TEST(DemoProgramTest, PlaysTheDemoToItsEndAndExitsZero)
                             program +
                             "\" 720p > run.log 2>&1; rc=$?; kill $xvfb; wait $xvfb 2>/dev/null; exit $rc'";
     const int status = std::system(cmd.c_str());
-    const std::string log = ReadText("run.log");
+    const std::string log = rvTest::ReadFileBytes("run.log");
     ASSERT_TRUE(WIFEXITED(status)) << log;
     EXPECT_EQ(WEXITSTATUS(status), 0) << log;
     if (access("Data/Audio/Morvane.mp3", R_OK) == 0)

@@ -1,5 +1,6 @@
 // Render buffers and the scene display on a real context.
 #include "DefaultBufferTest.h"
+#include "RenderHelpers.h"
 #include "GLTestContext.h"
 #include "TestSupport.h"
 
@@ -322,14 +323,6 @@ TEST_F(SceneDisplayTest, FreeCameraPanelEditsDefault)
 
 namespace
 {
-void AddHorizontalLine(vector_display* d)
-{
-    vector_display_set_rgb(d, 1.f, 1.f, 1.f);
-    d->settings.thickness = 4.f; // wide enough to light whole pixels of a small target
-    vector_display_strip_begin(d, -30.f, 0.f, 0.f);
-    vector_display_strip_to(d, 30.f, 0.f, 0.f);
-    vector_display_strip_end(d);
-}
 } // namespace
 
 TEST_F(SceneDisplayTest, LinesLandInTheBufferThatWasCurrentWhenAdded)
@@ -340,7 +333,7 @@ TEST_F(SceneDisplayTest, LinesLandInTheBufferThatWasCurrentWhenAdded)
     ClearBuffer(other, 0.f, 0.f, 0.f);
 
     vector_display* d = rvSceneDisplay::BindedDisplay();
-    AddHorizontalLine(d);
+    rvTest::AddHorizontalLine(d);
     // Re-selecting the current buffer without force flushes nothing.
     EXPECT_EQ(rvSceneDisplay::SetCurrentBuffer(nullptr), nullptr);
     EXPECT_GT(d->npoints, 0);
@@ -353,13 +346,13 @@ TEST_F(SceneDisplayTest, LinesLandInTheBufferThatWasCurrentWhenAdded)
 
     // A line added now goes to "Other" when it is left, and only there.
     ClearBuffer(rvSceneDisplay::_DefaultBuffer, 0.f, 0.f, 0.f);
-    AddHorizontalLine(rvSceneDisplay::BindedDisplay());
+    rvTest::AddHorizontalLine(rvSceneDisplay::BindedDisplay());
     rvSceneDisplay::SetCurrentBuffer(nullptr);
     EXPECT_GT(BrightestInColumn(other, kW / 2), 20);
     EXPECT_EQ(BrightestInColumn(rvSceneDisplay::_DefaultBuffer, kW / 2), 0);
 
     // A forced switch to the current buffer flushes too.
-    AddHorizontalLine(rvSceneDisplay::BindedDisplay());
+    rvTest::AddHorizontalLine(rvSceneDisplay::BindedDisplay());
     rvSceneDisplay::SetCurrentBuffer(nullptr, true);
     EXPECT_EQ(rvSceneDisplay::_DefaultBuffer._pVectorDisplay->npoints, 0);
     EXPECT_GT(BrightestInColumn(rvSceneDisplay::_DefaultBuffer, kW / 2), 20);
@@ -392,7 +385,7 @@ TEST_F(SceneDisplayTest, CopyOfTheCurrentBufferIncludesItsPendingLines)
     source.Create("Post", kW, kH, 15);
     ClearBuffer(source, 0.f, 0.f, 0.f);
     rvSceneDisplay::SetCurrentBuffer(&source);
-    AddHorizontalLine(rvSceneDisplay::BindedDisplay());
+    rvTest::AddHorizontalLine(rvSceneDisplay::BindedDisplay());
     source.Copy();
     EXPECT_EQ(rvSceneDisplay::_pCurrentBuffer, &source);
     EXPECT_GT(BrightestInColumn(*source._pCopyBuffer, kW / 2), 20) << "flushed before the copy";
@@ -409,7 +402,7 @@ TEST_F(SceneDisplayTest, NoFieldOfViewKeepsLinesPendingWhateverTheCameraMode)
         d._bFreeCam = freeCam;
         d._fFov = 0.f;
         rvSceneDisplay::SetCurrentBuffer(nullptr);
-        AddHorizontalLine(rvSceneDisplay::BindedDisplay());
+        rvTest::AddHorizontalLine(rvSceneDisplay::BindedDisplay());
         int pending = d._pVectorDisplay->npoints;
         rvSceneDisplay::SetCurrentBuffer(&other);
         EXPECT_EQ(d._pVectorDisplay->npoints, pending) << "free camera " << freeCam;

@@ -2,6 +2,8 @@
 
 #include <GLFW/glfw3.h>
 
+#include "rvMainWindow.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -16,18 +18,11 @@ GLFWwindow* SharedWindow()
     if (tried)
         return window;
     tried = true;
-    glfwSetErrorCallback([](int code, const char* text) { std::fprintf(stderr, "Glfw Error %d: %s\n", code, text); });
+    glfwSetErrorCallback(OnGlfwError);
     if (!glfwInit())
         return nullptr;
-    // The program's own hints: a 3.0 context request gives the compatibility profile.
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
-    glfwWindowHint(GLFW_RED_BITS, 8);
-    glfwWindowHint(GLFW_GREEN_BITS, 8);
-    glfwWindowHint(GLFW_BLUE_BITS, 8);
-    glfwWindowHint(GLFW_ALPHA_BITS, 8);
-    glfwWindowHint(GLFW_DEPTH_BITS, 24);
-    glfwWindowHint(GLFW_STENCIL_BITS, 8);
+    // The program's own hints, and hidden.
+    rvMain::ApplyWindowHints();
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     window = glfwCreateWindow(64, 64, "morvane-test", nullptr, nullptr);
     if (!window)

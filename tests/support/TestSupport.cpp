@@ -45,11 +45,18 @@ void TempWorkDir::WriteFile(const std::string& relPath, const std::string& conte
 
 std::string TempWorkDir::ReadFile(const std::string& relPath) const
 {
-    std::ifstream in(fs::path(_path) / relPath, std::ios::binary);
+    return ReadFileBytes((fs::path(_path) / relPath).string());
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
 }
+
+std::string ReadFixture(const std::string& rel) { return ReadFileBytes(SourcePath(rel)); }
 
 ImGuiHeadless::ImGuiHeadless(float width, float height)
 {

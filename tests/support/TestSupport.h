@@ -39,6 +39,10 @@ private:
 
 // Path of a file in the source tree (for committed fixtures).
 std::string SourcePath(const std::string& rel);
+// The whole file as bytes; empty when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
+// A committed fixture's bytes (ReadFileBytes(SourcePath(rel))).
+std::string ReadFixture(const std::string& rel);
 // Path in the build directory (where tests leave screenshots and reports).
 std::string BinaryPath(const std::string& rel);
 } // namespace rvTest

@@ -1,4 +1,5 @@
 #include "OBJ_Loader.h"
+#include "TestSupport.h"
 #include "DataPackGuard.h"
 
 #include "Loader/ArchiveFixture.h" // tests/unit/Loader
@@ -11,12 +12,6 @@
 namespace
 {
 const glm::vec3 kColor(0.2f, 0.4f, 0.6f);
-
-std::string ReadFixture(const std::string& rel)
-{
-    std::ifstream in(rvTest::SourcePath(rel), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::vector<uint32_t> FaceRun(uint32_t base, uint32_t n)
 {
@@ -56,8 +51,8 @@ TEST(OBJ_Loader, ReadsMeshesRunsAndMaterials)
     RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(
-        rvTest::BuildArchive(dir, {{"Data/meshes/scene.obj", ReadFixture("tests/data/obj/scene.obj")},
-                                   {"Data/meshes/scene.mtl", ReadFixture("tests/data/obj/scene.mtl")}}));
+        rvTest::BuildArchive(dir, {{"Data/meshes/scene.obj", rvTest::ReadFixture("tests/data/obj/scene.obj")},
+                                   {"Data/meshes/scene.mtl", rvTest::ReadFixture("tests/data/obj/scene.mtl")}}));
     OBJ_Loader loader;
     ASSERT_TRUE(loader.ReadObjFile("./Data/meshes/scene.obj", kColor, 0.7f));
 

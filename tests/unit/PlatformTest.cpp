@@ -1,8 +1,11 @@
 #include "rvAssert.h"
+#include "rvMessage.h"
 #include "rvPlatform.h"
 #include "TestSupport.h"
 
 #include <imgui.h>
+
+#include <functional>
 
 TEST(Platform, CommandLineJoinsArgumentsWithBlanks)
 {
@@ -25,6 +28,36 @@ TEST(PlatformDeathTest, AssertionReportsExpressionFileAndLine)
 {
     int x = 1;
     EXPECT_DEATH(rvAssert(x == 2), "Assertion failed: x == 2, file .*PlatformTest\\.cpp, line [0-9]+");
+}
+
+TEST(Platform, MessagesGoToStderrWithOnePrefixScheme)
+{
+    struct Case
+    {
+        std::function<void()> report;
+        const char* expected;
+    } cases[] = {
+        {[] { rvReport(rvMessageKind::Error, "Glfw Error %d: %s", 7, "no"); },
+         "morvane: error: Glfw Error 7: no\n"},
+        {[] { rvReport(rvMessageKind::Warning, "%s\n", "no"); },
+         "morvane: warning: no\n"}, // no second newline
+        {[] { rvReport(rvMessageKind::Error, "%s", ""); }, "morvane: error: \n"},
+        {[] { rvReport(rvMessageKind::Error, "log:\n%s", "no"); }, "morvane: error: log:\nno\n"},
+    };
+    for (const Case& c : cases)
+    {
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        c.report();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.expected);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    }
+    // The message box of the platforms without one is an error line with its caption.
+    testing::internal::CaptureStderr();
+    rvPlatform::MessageBox("Can't play file\n(error code: 2)", "");
+    rvPlatform::MessageBox("text", "Title");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "morvane: error: Can't play file\n(error code: 2)\nmorvane: error: Title: text\n");
 }
 
 TEST(TestSupport, HeadlessImGuiBuildsAWindow)

@@ -1,5 +1,6 @@
 // The vector display's geometry collection, without a GL context.
 #include "vector_display/vector_display.h"
+#include "RenderHelpers.h"
 #include "vector_display/vector_font_simplex.h"
 #include "TestSupport.h"
 #include "rvMath.h"
@@ -25,20 +26,6 @@ protected:
         for (int i = 0; i < _vd->npoints; ++i)
             f.push_back(_vd->points[i].flags);
         return f;
-    }
-    // Strips as lists of their drawn points (adjacency points left out).
-    std::vector<std::vector<glm::vec2>> Strips() const
-    {
-        std::vector<std::vector<glm::vec2>> strips;
-        for (int i = 0; i < _vd->npoints; ++i)
-        {
-            int f = _vd->points[i].flags;
-            if (f & PTF_LINE_STRIPSTART)
-                strips.emplace_back();
-            else if (!(f & PTF_LINE_STRIPEND))
-                strips.back().push_back({_vd->points[i].x, _vd->points[i].y});
-        }
-        return strips;
     }
 
     vector_display* _vd = nullptr;
@@ -215,7 +202,7 @@ TEST_F(VectorDisplayGeometry, MappedQuadRepeatsCornersAndKeepsTexture)
 TEST_F(VectorDisplayGeometry, CircleClosesAndRectReturnsToItsStart)
 {
     EXPECT_EQ(vector_display_draw_circle(_vd, 10, 20, 5, 2, 4), 0);
-    auto strips = Strips();
+    auto strips = rvTest::Strips(_vd);
     ASSERT_EQ(strips.size(), 1u);
     ASSERT_EQ(strips[0].size(), 5u);
     EXPECT_EQ(strips[0][0], glm::vec2(10, 18));
@@ -228,14 +215,14 @@ TEST_F(VectorDisplayGeometry, CircleClosesAndRectReturnsToItsStart)
     // More segments: n + 1 points; a non-positive count adds nothing (it would never close).
     _vd->npoints = 0;
     vector_display_draw_circle(_vd, 0, 0, 0, 1, 64);
-    EXPECT_EQ(Strips()[0].size(), 65u);
+    EXPECT_EQ(rvTest::Strips(_vd)[0].size(), 65u);
     _vd->npoints = 0;
     vector_display_draw_circle(_vd, 0, 0, 0, 1, 0);
     vector_display_draw_circle(_vd, 0, 0, 0, 1, -3);
     EXPECT_EQ(_vd->npoints, 0);
 
     vector_display_draw_rect(_vd, 1, 2, 3, 4);
-    strips = Strips();
+    strips = rvTest::Strips(_vd);
     ASSERT_EQ(strips.size(), 1u);
     EXPECT_EQ(strips[0], (std::vector<glm::vec2>{{1, 2}, {4, 2}, {4, 6}, {1, 6}, {1, 2}}));
     for (int i = 0; i < _vd->npoints; ++i)
@@ -272,7 +259,7 @@ TEST(VectorFontSimplex, TableHoldsTheHersheyGlyphs)
 TEST_F(VectorDisplayGeometry, StringDrawsGlyphStrokesAndMovesThePen)
 {
     vector_display_draw_string(_vd, 0, 0, "A", 1.f);
-    auto strips = Strips();
+    auto strips = rvTest::Strips(_vd);
     ASSERT_EQ(strips.size(), 3u);
     for (auto& s : strips)
         EXPECT_EQ(s.size(), 2u);
@@ -302,15 +289,15 @@ TEST_F(VectorDisplayGeometry, StringDrawsGlyphStrokesAndMovesThePen)
     {
         _vd->npoints = 0;
         vector_display_draw_string(_vd, 0, 0, c.text, c.scale);
-        strips = Strips();
+        strips = rvTest::Strips(_vd);
         ASSERT_GE(strips.size(), 3u) << c.text;
         EXPECT_EQ(strips[strips.size() - 3][0], c.firstOfLastGlyph) << c.text;
     }
 
-    // The argument order of the effects' call (scale before text) draws the same.
+    // The pen starts at x.
     _vd->npoints = 0;
-    vector_display_draw_string(_vd, 5, 0, 1.f, "1");
-    strips = Strips();
+    vector_display_draw_string(_vd, 5, 0, "1", 1.f);
+    strips = rvTest::Strips(_vd);
     ASSERT_EQ(strips.size(), 1u);
     EXPECT_EQ(strips[0].front(), glm::vec2(11, 17));
     EXPECT_EQ(strips[0].back(), glm::vec2(16, 0));
@@ -420,7 +407,8 @@ TEST(VectorDisplayTransform, PointGoesThroughTheMatrixWithoutPerspectiveDivision
     rvTransform m; // a w row that is not (0, 0, 0, 1) is ignored
     m._mMatrix[0][3] = 7.f;
     m._mMatrix[3] = glm::vec4(1.f, 2.f, 3.f, 9.f);
-    EXPECT_EQ(vector_display_transform_point(&m, glm::vec3(1.f, 1.f, 1.f)), glm::vec3(2.f, 3.f, 4.f));
+    const glm::vec3 ones(1.f, 1.f, 1.f);
+    EXPECT_EQ(*vector_display_transform_point(&out, &m, &ones), glm::vec3(2.f, 3.f, 4.f));
 }
 
 TEST_F(VectorDisplayGeometry, SettingsPanelResetsEverySettingToItsDefault)

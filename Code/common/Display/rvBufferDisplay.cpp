@@ -1,4 +1,5 @@
 #include "rvBufferDisplay.h"
+#include "rvMessage.h"
 
 #include <cmath>
 #include <cstdio>
@@ -111,7 +112,7 @@ void rvBufferDisplay::Create(const char* name, int w, int h, int flags)
                                            _pVectorBuffer->_glColorTexture);
             if (rc != 0)
             {
-                std::printf("Failed to setup vector display: rc=%d\n", rc);
+                rvReport(rvMessageKind::Error, "Failed to setup vector display: rc=%d\n", rc);
                 return;
             }
         }
@@ -120,14 +121,14 @@ void rvBufferDisplay::Create(const char* name, int w, int h, int flags)
             int rc = vector_display_create(&_pVectorDisplay, w, h);
             if (rc != 0)
             {
-                std::printf("Failed to create vector display: rc=%d\n", rc);
+                rvReport(rvMessageKind::Error, "Failed to create vector display: rc=%d\n", rc);
                 return;
             }
             rc = vector_display_setup(_pVectorDisplay, _pVectorBuffer->_glFrameBuffer,
                                       _pVectorBuffer->_glColorTexture);
             if (rc != 0)
             {
-                std::printf("Failed to setup vector display: rc=%d\n", rc);
+                rvReport(rvMessageKind::Error, "Failed to setup vector display: rc=%d\n", rc);
                 return;
             }
         }

@@ -15,6 +15,25 @@ class fxDescriptor;
 constexpr int TIMELINE_COLOR_COUNT = 24;
 extern const uint32_t TIMELINE_COLORS[TIMELINE_COLOR_COUNT];
 
+// One row of the table of effect classes: the class name and the function that returns its
+// descriptor with its attributes (null: the class is not part of the program yet; its row
+// keeps the id with a descriptor that cannot create effects).
+struct fxRegistrationRow
+{
+    const char* pszClassName;
+    fxDescriptor* (*pfnRegister)();
+};
+
+struct fxRegistrationTable
+{
+    const fxRegistrationRow* pRows;
+    int nCount;
+};
+
+// The table of effect classes in their fixed order (the row number is the class id). It lives
+// with the effects, in Code/effects/EffectRegistry.cpp; RegisterAll reads it.
+const fxRegistrationTable& EffectRegistrationTable();
+
 class Factory
 {
 public:
@@ -43,6 +62,7 @@ public:
     static fxBase* LoadPreset(const std::string& sPath);
     static bool SavePreset(fxBase* pEffect, const std::string& sPath);
 
+    // TIMELINE_COLORS[nId mod 24], the colour of an effect of class id nId on the timeline.
     static uint32_t TimelineColor(int nId);
 
     std::vector<fxDescriptor*> _apDescriptors;

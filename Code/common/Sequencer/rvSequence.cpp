@@ -309,7 +309,7 @@ void rvSequence::ItemBar(int index, int** start, int** end, int* type, unsigned 
     if (end) *end = &fx->_nEnd;
     const int classIndex = fx->_pDescriptor ? fx->_pDescriptor->_nId : 0;
     if (type) *type = classIndex;
-    if (colour) *colour = TIMELINE_COLORS[((classIndex % 24) + 24) % 24];
+    if (colour) *colour = Factory::TimelineColor(classIndex);
 }
 
 int rvSequence::AddItem(int type)

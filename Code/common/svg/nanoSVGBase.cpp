@@ -1,4 +1,5 @@
 #include "svg/nanoSVGBase.h"
+#include "rvMessage.h"
 
 #include "rvSceneDisplay.h"
 #include "svg/EnclosingBall.h"
@@ -152,7 +153,7 @@ int nanoSVGBase::Load(const char* sPath)
     _pImage = SvgParseFile(sPath, 96.f);
     if (!_pImage)
     {
-        std::printf("Could not open SVG image.\n");
+        rvReport(rvMessageKind::Error, "Could not open SVG image.\n");
         return -1;
     }
     rvBufferDisplay* buffer = rvSceneDisplay::BindedBuffer();

@@ -680,11 +680,6 @@ int vector_display_draw_string(vector_display* self, float x, float y, const cha
     return 0;
 }
 
-int vector_display_draw_string(vector_display* self, float x, float y, float scale, const char* text)
-{
-    return vector_display_draw_string(self, x, y, text, scale);
-}
-
 void vector_display_bound_pending(vector_display* self)
 {
     if (self->npoints > VECTOR_DISPLAY_MAX_PENDING_POINTS)

@@ -206,9 +206,7 @@ void vector_display_add_mapped_quad(vector_display* self, const vector_display_p
 int vector_display_draw_circle(vector_display* self, float x, float y, float z, float radius, int segments);
 int vector_display_draw_rect(vector_display* self, float x, float y, float w, float h);
 int vector_display_draw_string(vector_display* self, float x, float y, const char* text, float scale);
-int vector_display_draw_string(vector_display* self, float x, float y, float scale, const char* text);
 glm::vec3* vector_display_transform_point(glm::vec3* out, const rvTransform* transform, const glm::vec3* in);
-glm::vec3 vector_display_transform_point(const rvTransform* transform, const glm::vec3& in);
 
 // The frame.
 unsigned vector_display_begin_frame(vector_display* self, bool clear);

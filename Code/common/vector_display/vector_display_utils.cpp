@@ -1,6 +1,7 @@
 // Helpers of the vector display: messages, shader building, the dot sprite, array growth and
 // the camera the flushes read.
 #include <epoxy/gl.h>
+#include "rvMessage.h"
 
 #include "vector_display.h"
 
@@ -41,13 +42,12 @@ template <typename T> void GrowArray(T*& items, int& capacity, int count, int ne
 
 void vector_display_log(const char* format, ...)
 {
-    fputs("[vector_display] ", stderr);
+    char text[4096];
     va_list args;
     va_start(args, format);
-    vfprintf(stderr, format, args);
+    vsnprintf(text, sizeof(text), format, args);
     va_end(args);
-    fputc('\n', stderr);
-    fflush(stderr);
+    rvReport(rvMessageKind::Error, "vector_display: %s", text);
 }
 
 void vector_display_grow_points(vector_display* self, int needed)
@@ -151,12 +151,5 @@ glm::vec3* vector_display_transform_point(glm::vec3* out, const rvTransform* tra
     // M * (in, 1), without the division by w.
     glm::vec4 p = transform->_mMatrix * glm::vec4(*in, 1.f);
     *out = glm::vec3(p);
-    return out;
-}
-
-glm::vec3 vector_display_transform_point(const rvTransform* transform, const glm::vec3& in)
-{
-    glm::vec3 out;
-    vector_display_transform_point(&out, transform, &in);
     return out;
 }

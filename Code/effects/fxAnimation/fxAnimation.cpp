@@ -3,6 +3,7 @@
 #include "Factory/fxDescriptor.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
+#include "rvMessage.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -28,7 +29,8 @@ namespace
 const float kPi = 3.14159265f;
 
 // The eight neighbours in the order the tracer turns through them (y counted upward).
-const glm::ivec2 CONTOUR_NEIGHBOURS[8] = {{-1, -1}, {0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}};
+const glm::ivec2 CONTOUR_NEIGHBOURS[8] = {{-1, -1}, {0, -1}, {1, -1}, {1, 0},
+                                          {1, 1},   {0, 1},  {-1, 1}, {-1, 0}};
 
 // Opaque black is the only background colour of the read-back.
 const uint32_t kBackground = 0xFF000000u; // bytes (0, 0, 0, 255) read as little-endian
@@ -77,17 +79,19 @@ void fxAnimation::LoadResources(const char* pszMeshFile)
     _Model._nJointsLocation = program._nLocJoints;
     _Model._nWeightsLocation = program._nLocWeights;
     if (!_Model.Load(pszMeshFile))
-        std::fprintf(stderr, "fxAnimation: cannot read \"%s\"\n", pszMeshFile);
+        rvReport(rvMessageKind::Warning, "fxAnimation: cannot read \"%s\"", pszMeshFile);
     // The joint block holds 65 poses: a skin with more joints is not drawn (its vertices would
     // name poses the block does not have).
     for (size_t i = 0; i < _Model._apMeshes.size(); ++i)
     {
         if (_Model._apMeshes[i]->_nJoints > rvSkinningProgram::JOINT_COUNT)
-            std::fprintf(stderr, "fxAnimation: mesh %d of \"%s\" has %d joints, more than the %d drawn; left out\n",
-                         int(i), pszMeshFile, _Model._apMeshes[i]->_nJoints, rvSkinningProgram::JOINT_COUNT);
+            rvReport(rvMessageKind::Warning,
+                     "fxAnimation: mesh %d of \"%s\" has %d joints, more than the %d drawn; left out", int(i),
+                     pszMeshFile, _Model._apMeshes[i]->_nJoints, rvSkinningProgram::JOINT_COUNT);
     }
     if (_Model._bLoaded && _Model._aAnimations.empty())
-        std::fprintf(stderr, "fxAnimation: \"%s\" has no animation; the figure stands still\n", pszMeshFile);
+        rvReport(rvMessageKind::Warning, "fxAnimation: \"%s\" has no animation; the figure stands still",
+                 pszMeshFile);
     _nAnimation = 0;
     _fAnimTime = 0.0f;
 }
@@ -126,12 +130,14 @@ bool fxAnimation::CreateFramebuffer(int w, int h)
 
     glGenTextures(1, &_glDepthStencilTexture);
     glBindTexture(GL_TEXTURE_2D, _glDepthStencilTexture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH24_STENCIL8, w, h, 0, GL_DEPTH_STENCIL, GL_UNSIGNED_INT_24_8, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH24_STENCIL8, w, h, 0, GL_DEPTH_STENCIL, GL_UNSIGNED_INT_24_8,
+                 nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_TEXTURE_2D, _glDepthStencilTexture, 0);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_TEXTURE_2D, _glDepthStencilTexture,
+                           0);
 
     glGenTextures(1, &_glColorTexture);
     glBindTexture(GL_TEXTURE_2D, _glColorTexture);
@@ -159,7 +165,8 @@ glm::mat4 fxAnimation::CameraMatrix(const AttribLookAtLayout& camera, int w, int
     const glm::vec3 eye = c * D - r * camera._fPanX + u * camera._fPanY;
     const glm::vec3 centre = glm::vec3(0.0f, 1.0f, 0.0f) - r * camera._fPanX + u * camera._fPanY;
     const glm::mat4 view = glm::lookAt(eye, centre, u);
-    const glm::mat4 projection = glm::perspective(1.0471976f, float(w) / float(h > 0 ? h : 1), 1.0f, 10000.0f);
+    const glm::mat4 projection =
+        glm::perspective(1.0471976f, float(w) / float(h > 0 ? h : 1), 1.0f, 10000.0f);
     return projection * view * glm::mat4(1.0f);
 }
 
@@ -167,11 +174,16 @@ int fxAnimation::NextAnimation(int current, int repeatCount, bool bLoop)
 {
     switch (current)
     {
-    case 0: return bLoop ? 0 : 3;
-    case 1: return bLoop ? 1 : (repeatCount == 4 ? 2 : 1);
-    case 2: return bLoop ? 2 : 0;
-    case 3: return bLoop ? 3 : (repeatCount == 4 ? 1 : 3);
-    default: return 0;
+    case 0:
+        return bLoop ? 0 : 3;
+    case 1:
+        return bLoop ? 1 : (repeatCount == 4 ? 2 : 1);
+    case 2:
+        return bLoop ? 2 : 0;
+    case 3:
+        return bLoop ? 3 : (repeatCount == 4 ? 1 : 3);
+    default:
+        return 0;
     }
 }
 
@@ -224,7 +236,8 @@ void fxAnimation::DrawModel(rvSkinningProgram& program)
                 void* p = glMapBufferRange(GL_UNIFORM_BUFFER, 0, GLsizeiptr(nBytes), GL_MAP_WRITE_BIT);
                 if (p)
                 {
-                    std::memcpy(p, _bPlay ? static_cast<const void*>(pMesh->_amJoints) : _aIdentityPoses, nBytes);
+                    std::memcpy(p, _bPlay ? static_cast<const void*>(pMesh->_amJoints) : _aIdentityPoses,
+                                nBytes);
                     glUnmapBuffer(GL_UNIFORM_BUFFER);
                 }
             }
@@ -250,7 +263,10 @@ void fxAnimation::TraceContour(int width, int height)
     const uint32_t* px = _aReadbackPixels.data();
     // Pixels outside the picture count as background: the contour follows the picture's border.
     auto inside = [&](glm::ivec2 p)
-    { return p.x >= 0 && p.y >= 0 && p.x < width && p.y < height && px[size_t(p.y) * width + p.x] != kBackground; };
+    {
+        return p.x >= 0 && p.y >= 0 && p.x < width && p.y < height &&
+               px[size_t(p.y) * width + p.x] != kBackground;
+    };
 
     size_t first = 0;
     while (first < total && px[first] == kBackground)
@@ -369,7 +385,8 @@ void fxAnimation::Render()
     if (!bTraceable)
     {
         static bool s_bTold = false;
-        if (!s_bTold) std::fprintf(stderr, "fxAnimation: a %dx%d buffer is too large to trace\n", w, h);
+        if (!s_bTold)
+            rvReport(rvMessageKind::Warning, "fxAnimation: a %dx%d buffer is too large to trace", w, h);
         s_bTold = true;
     }
     const bool bToFBO = _bRenderToFBO && bTraceable;

@@ -85,7 +85,7 @@ public:
     static int _nVectorizerSteps;
     static GLuint _glFramebuffer, _glColorTexture, _glDepthStencilTexture;
     static int _nFramebufferWidth, _nFramebufferHeight; // size the framebuffer was made at
-    static std::vector<uint32_t> _aReadbackPixels;     // RGBA8, row 0 at the bottom
+    static std::vector<uint32_t> _aReadbackPixels;      // RGBA8, row 0 at the bottom
     static std::vector<glm::ivec2> _aContourPoints;     // (column, row from the bottom)
     static int _nContourPointCount;
     static rvSkinningProgram& SkinningProgram();

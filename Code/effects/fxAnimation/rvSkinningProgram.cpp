@@ -45,7 +45,8 @@ bool rvSkinningProgram::Build()
     if (programID && _locationm4_MVP >= 0)
         glProgramUniformMatrix4fv(programID, _locationm4_MVP, 1, GL_FALSE, &_mMVP[0][0]);
     _nLocMVP = UniformLocation("MVP");
-    auto attribute = [this](const char* pszName) { return programID ? glGetAttribLocation(programID, pszName) : -1; };
+    auto attribute = [this](const char* pszName)
+    { return programID ? glGetAttribLocation(programID, pszName) : -1; };
     _nLocVPos = attribute("vPos");
     _nLocVNormal = attribute("vNormal");
     _nLocWeights = attribute("weights");

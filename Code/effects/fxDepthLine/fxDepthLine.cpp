@@ -5,6 +5,7 @@
 #include "effects/shEffectProgram.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
+#include "rvMessage.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -69,14 +70,14 @@ GLuint fxDepthLine::MakeDepthTexture(const std::vector<uint8_t>& bytes, uint16_t
     const char* pszWhy = nullptr;
     if (!ParseDepthImage(bytes.data(), bytes.size(), image, &pszWhy))
     {
-        std::fprintf(stderr, "fxDepthLine: \"%s\" cannot be used: %s\n", DepthFile, pszWhy);
+        rvReport(rvMessageKind::Warning, "fxDepthLine: \"%s\" cannot be used: %s", DepthFile, pszWhy);
         return 0;
     }
     GLint nMaxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &nMaxSize);
     if (image.nWidth > nMaxSize || image.nHeight > nMaxSize)
     {
-        std::fprintf(stderr, "fxDepthLine: \"%s\" is larger than a texture can be\n", DepthFile);
+        rvReport(rvMessageKind::Warning, "fxDepthLine: \"%s\" is larger than a texture can be", DepthFile);
         return 0;
     }
     min = image.nMin;
@@ -102,7 +103,7 @@ GLuint fxDepthLine::LoadDepthTexture(uint16_t& min, uint16_t& max)
     std::vector<uint8_t> bytes;
     if (!rvDataPack::GetInstance()->ReadInto(DepthFile, bytes))
     {
-        std::fprintf(stderr, "fxDepthLine: \"%s\" is missing\n", DepthFile);
+        rvReport(rvMessageKind::Warning, "fxDepthLine: \"%s\" is missing", DepthFile);
         return 0;
     }
     return MakeDepthTexture(bytes, min, max);
@@ -111,7 +112,8 @@ GLuint fxDepthLine::LoadDepthTexture(uint16_t& min, uint16_t& max)
 void fxDepthLine::Init()
 {
     // The full-screen vertex source: "aPos" and "aTexCoords" in, "fragCoord" in pixels out.
-    _DepthProgram.Create(shEffectProgram::FullScreenVertexSource, rvQuadDepthProgram::FragmentSource, nullptr);
+    _DepthProgram.Create(shEffectProgram::FullScreenVertexSource, rvQuadDepthProgram::FragmentSource,
+                         nullptr);
 
     glGenVertexArrays(1, &_glVAO);
     glGenBuffers(1, &_glVBO);

@@ -5,6 +5,7 @@
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
+#include "rvMessage.h"
 
 #include <glm/gtx/euler_angles.hpp>
 
@@ -50,17 +51,18 @@ int FloorDiv(int a, int b)
 } // namespace
 
 fxExtruder::fxExtruder(fxDescriptor* pDescriptor)
-    : fxBase(pDescriptor), _fScale(1.0f), _fSpeed(1.0f), _fTimeStart(0.0f), _vPosition(0.0f), _vRotations(0.0f),
-      _sFile("./Data/filtered.data"), _bLoop(false), _bPingPong(false), _vColor(1.0f), _fThickness(0.5f),
-      _vZoneRangeX(-100.0f, 100.0f), _vZoneRangeY(-100.0f, 100.0f), _vZoneRangeZ(-100.0f, 100.0f),
-      _vTimeRange(0.0f, 0.0f), _fCompressionError(0.03f), _bZoneDraw(false), _pfnGenerateClip(&fxExtruder::GenerateClip),
-      _pfnCompressClip(&fxExtruder::CompressClip)
+    : fxBase(pDescriptor), _fScale(1.0f), _fSpeed(1.0f), _fTimeStart(0.0f), _vPosition(0.0f),
+      _vRotations(0.0f), _sFile("./Data/filtered.data"), _bLoop(false), _bPingPong(false), _vColor(1.0f),
+      _fThickness(0.5f), _vZoneRangeX(-100.0f, 100.0f), _vZoneRangeY(-100.0f, 100.0f),
+      _vZoneRangeZ(-100.0f, 100.0f), _vTimeRange(0.0f, 0.0f), _fCompressionError(0.03f), _bZoneDraw(false),
+      _pfnGenerateClip(&fxExtruder::GenerateClip), _pfnCompressClip(&fxExtruder::CompressClip)
 {
 }
 
 fxExtruder::~fxExtruder() = default;
 
-bool fxExtruder::ParseFrames(std::vector<uint8_t>& data, bool bClip, std::vector<Frame>& frames, const char** ppszWhy)
+bool fxExtruder::ParseFrames(std::vector<uint8_t>& data, bool bClip, std::vector<Frame>& frames,
+                             const char** ppszWhy)
 {
     frames.clear();
     const char* pszWhy = nullptr;
@@ -133,14 +135,14 @@ void fxExtruder::Init()
     rvDataPack::GetInstance()->ReadInto(_sFile, _aData, true);
     if (_aData.empty())
     {
-        std::fprintf(stderr, "fxExtruder: \"%s\" is missing or empty\n", _sFile.c_str());
+        rvReport(rvMessageKind::Warning, "fxExtruder: \"%s\" is missing or empty", _sFile.c_str());
         return;
     }
     const bool bClip = EndsWith(_sFile, ".clip.data");
     if (!bClip && !EndsWith(_sFile, ".data")) return;
     const char* pszWhy = nullptr;
     if (!ParseFrames(_aData, bClip, _aFrames, &pszWhy))
-        std::fprintf(stderr, "fxExtruder: \"%s\" cannot be used: %s\n", _sFile.c_str(), pszWhy);
+        rvReport(rvMessageKind::Warning, "fxExtruder: \"%s\" cannot be used: %s", _sFile.c_str(), pszWhy);
 }
 
 int fxExtruder::FrameIndex(float t, float fSpeed, float fTimeStart, int count, bool bLoop, bool bPingPong)
@@ -191,7 +193,8 @@ void fxExtruder::Render()
     FrameWindow(first, windowEnd);
     const int index = FrameIndex(_fTime, _fSpeed, _fTimeStart, count, _bLoop, _bPingPong);
     const float fade = GetFade();
-    const glm::vec3 color = index >= first && index < windowEnd ? _vColor * fade : glm::vec3(1.0f, 0.0f, 0.0f);
+    const glm::vec3 color =
+        index >= first && index < windowEnd ? _vColor * fade : glm::vec3(1.0f, 0.0f, 0.0f);
 
     const Frame& frame = _aFrames[size_t(index)];
     for (int j = 0; j < frame.nPointCount; ++j)
@@ -240,12 +243,13 @@ std::vector<uint8_t> fxExtruder::BuildClip()
         {
             rvAssert(n >= 0 && n < _aFrames[f].nPointCount);
             const glm::vec3 q = Place(FramePoint(f, n));
-            if (q.x < _vZoneRangeX.x || q.x > _vZoneRangeX.y || q.y < _vZoneRangeY.x || q.y > _vZoneRangeY.y ||
-                q.z < _vZoneRangeZ.x || q.z > _vZoneRangeZ.y)
+            if (q.x < _vZoneRangeX.x || q.x > _vZoneRangeX.y || q.y < _vZoneRangeY.x ||
+                q.y > _vZoneRangeY.y || q.z < _vZoneRangeZ.x || q.z > _vZoneRangeZ.y)
                 continue;
             // A zone wider than the clip's range keeps its points at the range's edge rather
             // than wrapping them to the other side.
-            auto pack = [](float v) { return int16_t(std::min(std::max(std::trunc(v * 327.67f), -32767.0f), 32767.0f)); };
+            auto pack = [](float v)
+            { return int16_t(std::min(std::max(std::trunc(v * 327.67f), -32767.0f), 32767.0f)); };
             kept.push_back(ClipPoint{pack(q.x), pack(q.y), pack(q.z)});
         }
         const int32_t n = int32_t(kept.size());
@@ -271,7 +275,7 @@ void fxExtruder::GenerateClip(fxBase* pEffect)
     if (!bOk)
     {
         std::remove(tmp.c_str());
-        std::fprintf(stderr, "fxExtruder: cannot write \"%s\"\n", GeneratedClipFile);
+        rvReport(rvMessageKind::Warning, "fxExtruder: cannot write \"%s\"", GeneratedClipFile);
     }
 }
 
@@ -305,9 +309,12 @@ fxDescriptor* fxExtruder::RegisterAttributes()
     d->Add(TYPE_FLOAT, "Thickness", rvOffsetOf<E>(&E::_fThickness))->SetRange(0.0f, 2.0f);
     d->Add(TYPE_COLOR3, "Color", rvOffsetOf<E>(&E::_vColor));
     d->Add(TYPE_VEC2, "ClipGeneration/TimeRange", rvOffsetOf<E>(&E::_vTimeRange))->SetRange(0.0f, 20.0f);
-    d->Add(TYPE_VEC2, "ClipGeneration/ZoneRangeX", rvOffsetOf<E>(&E::_vZoneRangeX))->SetRange(-100.0f, 100.0f);
-    d->Add(TYPE_VEC2, "ClipGeneration/ZoneRangeY", rvOffsetOf<E>(&E::_vZoneRangeY))->SetRange(-100.0f, 100.0f);
-    d->Add(TYPE_VEC2, "ClipGeneration/ZoneRangeZ", rvOffsetOf<E>(&E::_vZoneRangeZ))->SetRange(-100.0f, 100.0f);
+    d->Add(TYPE_VEC2, "ClipGeneration/ZoneRangeX", rvOffsetOf<E>(&E::_vZoneRangeX))
+        ->SetRange(-100.0f, 100.0f);
+    d->Add(TYPE_VEC2, "ClipGeneration/ZoneRangeY", rvOffsetOf<E>(&E::_vZoneRangeY))
+        ->SetRange(-100.0f, 100.0f);
+    d->Add(TYPE_VEC2, "ClipGeneration/ZoneRangeZ", rvOffsetOf<E>(&E::_vZoneRangeZ))
+        ->SetRange(-100.0f, 100.0f);
     d->Add(TYPE_BOOL, "ClipGeneration/ZoneDraw", rvOffsetOf<E>(&E::_bZoneDraw));
     d->Add(TYPE_FLOAT, "ClipGeneration/CompressionError", rvOffsetOf<E>(&E::_fCompressionError));
     d->Add(TYPE_BUTTON, "GenerateClip", rvOffsetOf<E>(&E::_pfnGenerateClip))->_sTooltip =

@@ -47,7 +47,8 @@ public:
     // Cuts the frames of the file in `data` (a clip when bClip) into `frames`, pointing into it,
     // and normalises a point cloud in place. False, with a reason and no frames, when a count is
     // negative or announces more bytes than the file has, or a coordinate is not a finite number.
-    static bool ParseFrames(std::vector<uint8_t>& data, bool bClip, std::vector<Frame>& frames, const char** ppszWhy);
+    static bool ParseFrames(std::vector<uint8_t>& data, bool bClip, std::vector<Frame>& frames,
+                            const char** ppszWhy);
     // The frame shown at local time t (never outside 0 .. count - 1; count > 0).
     static int FrameIndex(float t, float fSpeed, float fTimeStart, int count, bool bLoop, bool bPingPong);
     // First frame and end of the frame window of "ClipGeneration/TimeRange".

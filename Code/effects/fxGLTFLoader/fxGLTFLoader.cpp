@@ -1,6 +1,7 @@
 #include "effects/fxGLTFLoader/fxGLTFLoader.h"
 
 #include "Factory/fxDescriptor.h"
+#include "rvMessage.h"
 
 #include <cstdio>
 
@@ -15,7 +16,8 @@ fxGLTFLoader::~fxGLTFLoader() = default;
 void fxGLTFLoader::Init()
 {
     _Model._nPositionLocation = 0; // the wire program's only input
-    if (!_Model.Load(_sFile.c_str())) std::fprintf(stderr, "fxGLTFLoader: cannot read \"%s\"\n", _sFile.c_str());
+    if (!_Model.Load(_sFile.c_str()))
+        rvReport(rvMessageKind::Warning, "fxGLTFLoader: cannot read \"%s\"", _sFile.c_str());
 }
 
 void fxGLTFLoader::Render()

@@ -15,7 +15,7 @@ public:
     void Render() override;
 
     // Class name "fxMusicReference", parent fxMusic. Its one attribute of its own, "Sequence
-    // File", is added by Factory::RegisterAll.
+    // File", is added by its row in Code/effects/EffectRegistry.cpp.
     static fxDescriptor* GetDescriptor();
     static fxBase* Create(fxDescriptor* pDescriptor);
 

@@ -5,6 +5,7 @@
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
+#include "rvMessage.h"
 
 #include <cstdio>
 
@@ -21,8 +22,9 @@ void fxObjLoader::Init()
 {
     // Colour and thickness are stamped on the points here: edits wait for the next Init.
     if (!_Loader.ReadObjFile(_sFile, _vColor, _fThickness))
-        std::fprintf(stderr, "fxObjLoader: no model in \"%s\"\n", _sFile.c_str());
-    if (!_Model.Load(CameraFile)) std::fprintf(stderr, "fxObjLoader: cannot read \"%s\"\n", CameraFile);
+        rvReport(rvMessageKind::Warning, "fxObjLoader: no model in \"%s\"", _sFile.c_str());
+    if (!_Model.Load(CameraFile))
+        rvReport(rvMessageKind::Warning, "fxObjLoader: cannot read \"%s\"", CameraFile);
 }
 
 int fxObjLoader::SubmitRuns(vector_display* pDisplay, const OBJ_Mesh& mesh)

@@ -3,6 +3,7 @@
 #include "Factory/fxDescriptor.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
+#include "rvMessage.h"
 
 #include <GLFW/glfw3.h>
 
@@ -23,7 +24,8 @@ fxStencilTest::~fxStencilTest() = default;
 void fxStencilTest::Init()
 {
     _Model._nPositionLocation = 0;
-    if (!_Model.Load(MeshFile)) std::fprintf(stderr, "fxStencilTest: cannot read \"%s\"\n", MeshFile);
+    if (!_Model.Load(MeshFile))
+        rvReport(rvMessageKind::Warning, "fxStencilTest: cannot read \"%s\"", MeshFile);
 }
 
 void fxStencilTest::Render()
@@ -49,8 +51,9 @@ void fxStencilTest::Render()
 
     _shProgram._vLineColor = _vColor;
     _shProgram._vFillColor = _vColor;
-    _pCurrentBuffer->UpdateMatrices(glm::mat4(glm::vec4(_fScale, 0.0f, 0.0f, 0.0f), glm::vec4(0.0f, _fScale, 0.0f, 0.0f),
-                                              glm::vec4(0.0f, 0.0f, _fScale, 0.0f), glm::vec4(0.0f, 0.0f, 0.0f, 1.0f)));
+    _pCurrentBuffer->UpdateMatrices(
+        glm::mat4(glm::vec4(_fScale, 0.0f, 0.0f, 0.0f), glm::vec4(0.0f, _fScale, 0.0f, 0.0f),
+                  glm::vec4(0.0f, 0.0f, _fScale, 0.0f), glm::vec4(0.0f, 0.0f, 0.0f, 1.0f)));
     _shProgram.Use();
     _Model.Draw();
     _shProgram.Unuse();

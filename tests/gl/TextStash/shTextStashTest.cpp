@@ -20,12 +20,6 @@ namespace
 const char* const kSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 const char* const kFont = "Data/Font/DroidSerif-Regular.ttf";
 
-std::string ReadBinary(const char* path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Counts pixels whose red passes 128, and those whose green or blue do.
 void Census(const RenderTarget& target, int& red, int& other)
 {
@@ -46,7 +40,7 @@ void ClearBlack()
 
 TEST_F(GLTest, TextStashDrawsFontFromTheArchive)
 {
-    const std::string sans = ReadBinary(kSans);
+    const std::string sans = rvTest::ReadFileBytes(kSans);
     if (sans.empty()) GTEST_SKIP() << "no DejaVu font";
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{kFont, sans}, {"Data/Font/broken.ttf", sans.substr(0, 700)}}));

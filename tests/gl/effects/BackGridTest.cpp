@@ -4,6 +4,7 @@
 // covered over 0.75 * w / scale pixels around its centre and falls off linearly over 0.9 / scale
 // pixels more; vertical lines take the second width component, horizontal lines the first.
 #include "EffectGLTest.h"
+#include "RenderHelpers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,29 +26,6 @@ const int kW = 128, kH = 72;
 class BackGridTest : public rvTest::EffectGLTest<kW, kH>
 {
 protected:
-    static std::unique_ptr<fxBackGrid> NewGrid()
-    {
-        return std::unique_ptr<fxBackGrid>(
-            static_cast<fxBackGrid*>(fxBackGrid::Create(fxBackGrid::RegisterAttributes())));
-    }
-
-    // One frame of a timeline with a fixed 1/60 s step, then the effect is stopped.
-    static void RenderOnce(fxBackGrid& grid)
-    {
-        grid.SetState(State_EffectStarted);
-        grid._fPendingDelta = 1.0f / 60.0f;
-        grid.Update();
-        grid.SetState(State_DemoStoped);
-    }
-
-    static std::vector<RGBA> ReadDefault()
-    {
-        std::vector<RGBA> px(size_t(kW) * kH);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, rvSceneDisplay::_DefaultBuffer._glFrameBuffer);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, kW, kH, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-        return px;
-    }
 };
 
 // Coverage of the nearest line of one family (positions c0 + k * period in pixels) at pixel centre p.
@@ -157,11 +135,11 @@ TEST_F(BackGridTest, PictureMatchesTheLineModel)
     };
     for (const Case& c : cases)
     {
-        auto grid = NewGrid();
+        auto grid = rvTest::NewEffect<fxBackGrid>();
         c.set(grid->_shProgram);
-        RenderOnce(*grid);
+        rvTest::RenderOnce(*grid);
         int where = 0;
-        const int worst = CompareWithModel(ReadDefault(), Model(grid->_shProgram), &where);
+        const int worst = CompareWithModel(rvTest::ReadDefault(), Model(grid->_shProgram), &where);
         EXPECT_LE(worst, 3) << c.what << ": at x " << where % kW << " y " << where / kW;
     }
 }
@@ -171,13 +149,13 @@ TEST_F(BackGridTest, CoarseLinesLieAtAQuarterAndThreeQuartersOfTheHeight)
     // 72 pixels high: coarse horizontal lines centred on y = 18 and 54 (every 36 pixels, as every
     // 540 on 1080), medium ones every 18, fine ones every 3.6; vertical coarse lines at
     // x = 64 -+ 18, i.e. 46 and 82.
-    auto grid = NewGrid();
+    auto grid = rvTest::NewEffect<fxBackGrid>();
     shBackGrid& g = grid->_shProgram;
     g._vBackColor = kBlack;
     g._vGridColor1 = g._vGridColor2 = kClear;
     g._vGridColor3 = kWhite;
-    RenderOnce(*grid);
-    const std::vector<RGBA> px = ReadDefault();
+    rvTest::RenderOnce(*grid);
+    const std::vector<RGBA> px = rvTest::ReadDefault();
     auto at = [&](int x, int y) { return px[size_t(y) * kW + x].g; };
     const int column = 64; // between the vertical lines
     for (int row : {17, 18, 53, 54})
@@ -199,15 +177,15 @@ TEST_F(BackGridTest, GridOfAlphaZeroIsInvisibleAndBufferAlphaIsKept)
     glClearColor(0.9f, 0.0f, 0.9f, 0.5f);
     glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_BLEND);
-    auto grid = NewGrid();
+    auto grid = rvTest::NewEffect<fxBackGrid>();
     shBackGrid& g = grid->_shProgram;
     g._vGridColor1.a = g._vGridColor2.a = g._vGridColor3.a = 0.0f;
     g._vBackColor.a = 0.0f; // not used: the background is opaque
-    RenderOnce(*grid);
+    rvTest::RenderOnce(*grid);
     EXPECT_TRUE(glIsEnabled(GL_BLEND)); // given back as it was
     glDisable(GL_BLEND);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    for (const RGBA& p : ReadDefault())
+    for (const RGBA& p : rvTest::ReadDefault())
     {
         ASSERT_EQ(p.r, 26); // 0.1
         ASSERT_EQ(p.g, 64); // 0.25
@@ -219,7 +197,7 @@ TEST_F(BackGridTest, GridOfAlphaZeroIsInvisibleAndBufferAlphaIsKept)
 TEST_F(BackGridTest, AttributesAreTheProgramValues)
 {
     fxDescriptor* d = fxBackGrid::RegisterAttributes();
-    auto grid = NewGrid();
+    auto grid = rvTest::NewEffect<fxBackGrid>();
     struct Row
     {
         const char* name;

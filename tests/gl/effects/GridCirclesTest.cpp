@@ -2,6 +2,7 @@
 // whole frame path (frame begin, effects updated in list order, present), as the timeline plays
 // them. Leaves "GridCircles.png" in the build directory.
 #include "EffectGLTest.h"
+#include "RenderHelpers.h"
 #include "TestSupport.h"
 
 #include <cmath>
@@ -51,28 +52,9 @@ protected:
         rvSceneDisplay::PresentFrame(false);
     }
 
-    // Where a point of the scene lands in "Default", in pixels from the bottom left.
-    static glm::vec2 Project(const glm::vec3& p)
-    {
-        const glm::vec4 c = rvSceneDisplay::_DefaultBuffer._mViewProjection * glm::vec4(p, 1.0f);
-        return glm::vec2((c.x / c.w * 0.5f + 0.5f) * kW, (c.y / c.w * 0.5f + 0.5f) * kH);
-    }
-
     std::vector<std::unique_ptr<fxBase>> _apEffects;
 };
 
-// Brightest pixel in a small square around a point.
-RGBA Brightest(const RenderTarget& t, glm::vec2 at, int r)
-{
-    RGBA best{0, 0, 0, 0};
-    for (int y = int(at.y) - r; y <= int(at.y) + r; ++y)
-        for (int x = int(at.x) - r; x <= int(at.x) + r; ++x)
-        {
-            const RGBA p = t.Pixel(x, y);
-            if (p.r + p.g + p.b > best.r + best.g + best.b) best = p;
-        }
-    return best;
-}
 } // namespace
 
 TEST_F(GridCirclesTest, CirclesGlowOverTheGrid)
@@ -122,15 +104,15 @@ TEST_F(GridCirclesTest, CirclesGlowOverTheGrid)
     for (glm::vec3 p : {y.pos + glm::vec3(0, y.radius, 0), y.pos - glm::vec3(0, y.radius, 0),
                         y.pos + glm::vec3(y.radius, 0, 0), y.pos - glm::vec3(y.radius, 0, 0)})
     {
-        const RGBA lit = Brightest(shot, Project(p), 2);
+        const RGBA lit = rvTest::Brightest(shot, rvTest::ProjectToDefault(p), 2);
         EXPECT_GT(lit.r, 150);
         EXPECT_GT(lit.g, 150);
         EXPECT_LT(lit.b, lit.r);
     }
-    const RGBA centre = shot.Pixel(int(Project(y.pos).x), int(Project(y.pos).y));
+    const RGBA centre = shot.Pixel(int(rvTest::ProjectToDefault(y.pos).x), int(rvTest::ProjectToDefault(y.pos).y));
     EXPECT_LT(centre.r, 100);
     // The green circle is green.
-    const RGBA green = Brightest(shot, Project(rings[1].pos + glm::vec3(rings[1].radius, 0, 0)), 2);
+    const RGBA green = rvTest::Brightest(shot, rvTest::ProjectToDefault(rings[1].pos + glm::vec3(rings[1].radius, 0, 0)), 2);
     EXPECT_GT(green.g, 150);
     EXPECT_GT(green.g, green.r);
 

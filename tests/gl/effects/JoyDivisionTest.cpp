@@ -3,6 +3,7 @@
 // the buffer 2 units high), covered by 1 - smoothstep(0, t0, distance), each line darkening what the
 // lines above drew below it by the occlusion.
 #include "EffectGLTest.h"
+#include "RenderHelpers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,23 +32,6 @@ protected:
             static_cast<fxJoyDivision*>(fxJoyDivision::Create(fxJoyDivision::RegisterAttributes())));
         fx->_fFadeIn = fx->_fFadeOut = 0.0f;
         return fx;
-    }
-
-    static void RenderOnce(fxJoyDivision& fx)
-    {
-        fx.SetState(State_EffectStarted);
-        fx._fPendingDelta = 1.0f / 60.0f;
-        fx.Update();
-        fx.SetState(State_DemoStoped);
-    }
-
-    static std::vector<RGBA> ReadDefault()
-    {
-        std::vector<RGBA> px(size_t(kW) * kH);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, rvSceneDisplay::_DefaultBuffer._glFrameBuffer);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, kW, kH, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-        return px;
     }
 };
 
@@ -140,9 +124,9 @@ TEST_F(JoyDivisionTest, FlatStackMatchesTheLineModel)
         p._fWavesHeight = 0.0f;
         p._vBackColor = glm::vec4(0.0f, 0.2f, 0.0f, 1.0f);
         c.set(p);
-        RenderOnce(*fx);
+        rvTest::RenderOnce(*fx);
         int where = 0;
-        EXPECT_LE(WorstGreen(ReadDefault(), FlatModel(p), p, &where), 3)
+        EXPECT_LE(WorstGreen(rvTest::ReadDefault(), FlatModel(p), p, &where), 3)
             << c.what << ": at x " << where % kW << " y " << where / kW;
     }
 }
@@ -159,8 +143,8 @@ TEST_F(JoyDivisionTest, DefaultOpacitiesFollowTheLineRhythm)
     p._fLineHeight = 4.0f;
     p._fLineOffsetY = -6.0f; // first line at y = 1, the top edge
     p._vBackColor = glm::vec4(0.0f, 0.0f, 0.0f, 1.0f);
-    RenderOnce(*fx);
-    const std::vector<RGBA> px = ReadDefault();
+    rvTest::RenderOnce(*fx);
+    const std::vector<RGBA> px = rvTest::ReadDefault();
     for (int n = 0; n <= 14; ++n)
     {
         const float y = 1.0f - n * 8.0f / 61.0f;
@@ -178,11 +162,11 @@ TEST_F(JoyDivisionTest, WavesRiseInTheMiddleOnlyAndLineCountZeroDrawsOneLine)
 {
     auto flat = NewLines();
     flat->_shProgram._fWavesHeight = 0.0f;
-    RenderOnce(*flat);
-    const std::vector<RGBA> flatPx = ReadDefault();
+    rvTest::RenderOnce(*flat);
+    const std::vector<RGBA> flatPx = rvTest::ReadDefault();
     auto wavy = NewLines();
-    RenderOnce(*wavy);
-    const std::vector<RGBA> wavyPx = ReadDefault();
+    rvTest::RenderOnce(*wavy);
+    const std::vector<RGBA> wavyPx = rvTest::ReadDefault();
     // The bulge spans |x| < (0.2 + 0.5) * 1.78 = 1.24 units: the outer columns keep the flat
     // picture, the middle differs.
     int outer = 0, middle = 0;
@@ -201,8 +185,8 @@ TEST_F(JoyDivisionTest, WavesRiseInTheMiddleOnlyAndLineCountZeroDrawsOneLine)
     one->_shProgram._vLineAlphas = glm::vec4(1.0f);
     one->_shProgram._fWavesOcclusion = 0.0f;
     one->_shProgram._vBackColor = glm::vec4(0.0f, 0.0f, 0.0f, 1.0f);
-    RenderOnce(*one);
-    const std::vector<RGBA> px = ReadDefault();
+    rvTest::RenderOnce(*one);
+    const std::vector<RGBA> px = rvTest::ReadDefault();
     int lit = 0, litLow = 0;
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x)
@@ -224,9 +208,9 @@ TEST_F(JoyDivisionTest, SeeThroughBackgroundBlendsAtFullFade)
     fx->_shProgram._vBackColor = glm::vec4(0.0f, 0.0f, 1.0f, 0.0f);
     fx->_shProgram._fLineCount = 0.0f;
     fx->_shProgram._vLineAlphas = glm::vec4(0.0f); // no line drawn
-    RenderOnce(*fx);
+    rvTest::RenderOnce(*fx);
     glDisable(GL_BLEND);
-    const std::vector<RGBA> px = ReadDefault();
+    const std::vector<RGBA> px = rvTest::ReadDefault();
     EXPECT_EQ(px[0].r, 255);
     EXPECT_EQ(px[0].b, 0);
 
@@ -235,9 +219,9 @@ TEST_F(JoyDivisionTest, SeeThroughBackgroundBlendsAtFullFade)
     glClearColor(1.0f, 0.0f, 0.0f, 0.5f);
     glClear(GL_COLOR_BUFFER_BIT);
     fx->_shProgram._vBackColor.a = 1.0f;
-    RenderOnce(*fx);
+    rvTest::RenderOnce(*fx);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    const std::vector<RGBA> px2 = ReadDefault();
+    const std::vector<RGBA> px2 = rvTest::ReadDefault();
     EXPECT_EQ(px2[0].r, 0);
     EXPECT_EQ(px2[0].b, 255);
     EXPECT_EQ(px2[0].a, 128);
@@ -298,8 +282,8 @@ TEST_F(JoyDivisionTest, FullPolarMappingTurnsFlatLinesIntoRingsAroundTheCentre)
     p._vLineAlphas = glm::vec4(1.0f);
     p._fWavesOcclusion = 0.0f;
     p._vBackColor = glm::vec4(0.0f, 0.0f, 0.0f, 1.0f);
-    RenderOnce(*fx);
-    const std::vector<RGBA> px = ReadDefault();
+    rvTest::RenderOnce(*fx);
+    const std::vector<RGBA> px = rvTest::ReadDefault();
     auto at = [&](int ox, int oy) { return int(px[size_t(kH / 2 + oy) * kW + kW / 2 + ox].g); };
     int worst = 0, lo = 255, hi = 0;
     for (int a = 0; a < 30; ++a)

@@ -2,6 +2,7 @@
 // OBJ line model, the point cloud and the depth lines, each checked by its pixels against where
 // the model puts things. Leaves "Runner_*.png" and friends in the build directory.
 #include "EffectGLTest.h"
+#include "RenderHelpers.h"
 #include "TestSupport.h"
 
 #include "Factory/Factory.h"
@@ -23,6 +24,7 @@
 #include <memory>
 #include <vector>
 
+using rvTest::Brightest;
 using rvTest::RenderTarget;
 using rvTest::RGBA;
 
@@ -109,19 +111,6 @@ glm::ivec4 Bounds(const std::vector<glm::ivec2>& pts)
     for (const glm::ivec2& p : pts)
         b = glm::ivec4(std::min(b.x, p.x), std::min(b.y, p.y), std::max(b.z, p.x), std::max(b.w, p.y));
     return b;
-}
-
-RGBA Brightest(const RenderTarget& t, glm::vec2 at, int r)
-{
-    RGBA best{0, 0, 0, 0};
-    for (int y = int(at.y) - r; y <= int(at.y) + r; ++y)
-        for (int x = int(at.x) - r; x <= int(at.x) + r; ++x)
-        {
-            if (x < 0 || y < 0 || x >= kW || y >= kH) continue;
-            const RGBA p = t.Pixel(x, y);
-            if (p.r + p.g + p.b > best.r + best.g + best.b) best = p;
-        }
-    return best;
 }
 
 // The runner's stored shape seen from its left side, whole: what the model effects are drawn through.
@@ -340,8 +329,10 @@ TEST_F(ModelEffectsTest, ObjRunsBecomeOutlinedFans)
             v[size_t(i)]._vPosition = glm::vec3(cx + c[i].x, c[i].y, 0.0f);
         return v;
     };
-    obj->_Loader._aMeshes.emplace_back(square(-20.0f), std::vector<uint32_t>{4, 0, 1, 2, 3}, glm::vec3(0.2f, 1.0f, 0.4f), 1.0f);
-    obj->_Loader._aMeshes.emplace_back(square(20.0f), std::vector<uint32_t>{5, 0, 1, 2, 3}, glm::vec3(1.0f), 1.0f);
+    obj->_Loader._aMeshes.emplace_back(square(-20.0f), std::vector<uint32_t>{4, 0, 1, 2, 3},
+                                       glm::vec3(0.2f, 1.0f, 0.4f), 1.0f);
+    obj->_Loader._aMeshes.emplace_back(square(20.0f), std::vector<uint32_t>{5, 0, 1, 2, 3}, glm::vec3(1.0f),
+                                       1.0f);
     obj->_nEnd = 6000;
     obj->_fFadeIn = 0.0f;
     for (int i = 0; i < 10; ++i)
@@ -349,14 +340,15 @@ TEST_F(ModelEffectsTest, ObjRunsBecomeOutlinedFans)
     RenderTarget shot(kW, kH);
     Grab(shot, "ObjSquares.png");
     const glm::mat4& vp = rvSceneDisplay::_DefaultBuffer._mViewProjection;
-    for (glm::vec3 edge : {glm::vec3(-20, -10, 0), glm::vec3(-20, 10, 0), glm::vec3(-30, 0, 0), glm::vec3(-10, 0, 0)})
+    for (glm::vec3 edge :
+         {glm::vec3(-20, -10, 0), glm::vec3(-20, 10, 0), glm::vec3(-30, 0, 0), glm::vec3(-10, 0, 0)})
     {
         const RGBA c = Brightest(shot, Project(vp, edge), 2);
         EXPECT_GT(c.g, 60) << edge.x << "," << edge.y;
         EXPECT_GT(c.g, c.r);
     }
     EXPECT_LT(Brightest(shot, Project(vp, {-20, 0, 0}), 2).g, 60); // the fill and its diagonal stay dark
-    EXPECT_LT(Brightest(shot, Project(vp, {20, 10, 0}), 3).r, 30);  // the broken run is not drawn
+    EXPECT_LT(Brightest(shot, Project(vp, {20, 10, 0}), 3).r, 30); // the broken run is not drawn
 }
 
 TEST_F(ModelEffectsTest, PointCloudDotsArePlacedAndColouredByTheirWindow)
@@ -367,8 +359,10 @@ TEST_F(ModelEffectsTest, PointCloudDotsArePlacedAndColouredByTheirWindow)
     // A clip of eight frames of two points at (-20, 0, 0) and (20, 0, 0).
     const int16_t u = int16_t(20.0f / 0.003051851f);
     std::vector<uint8_t> data;
-    auto put32 = [&](int32_t v) { data.insert(data.end(), reinterpret_cast<uint8_t*>(&v), reinterpret_cast<uint8_t*>(&v) + 4); };
-    auto put16 = [&](int16_t v) { data.insert(data.end(), reinterpret_cast<uint8_t*>(&v), reinterpret_cast<uint8_t*>(&v) + 2); };
+    auto put32 = [&](int32_t v)
+    { data.insert(data.end(), reinterpret_cast<uint8_t*>(&v), reinterpret_cast<uint8_t*>(&v) + 4); };
+    auto put16 = [&](int16_t v)
+    { data.insert(data.end(), reinterpret_cast<uint8_t*>(&v), reinterpret_cast<uint8_t*>(&v) + 2); };
     put32(8);
     for (int f = 0; f < 8; ++f)
     {

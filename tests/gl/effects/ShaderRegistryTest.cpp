@@ -13,7 +13,7 @@
 #include <string>
 
 #include "effects/shEffectProgram.h"
-#include "effects/shRegistry.h"
+#include "shRegistry.h"
 #include "effects/shUniformList.h"
 #include "Factory/fxBase.h"
 #include "Sequencer/rvSequence.h"
@@ -51,9 +51,10 @@ TEST_F(GLTest, EveryShProgramBuildsWithItsAssertedUniformsActive)
 
 TEST(ShRegistry, EveryShClassInTheSourcesHasARow)
 {
-    // "struct shName : rvProgram2D" and the like, in every header under Code/effects.
+    // "struct shName : rvProgram2D" and the like, in every header under Code/, wherever the
+    // class lives (effect folders, shared programs in Code/common).
     const std::regex declaration(R"((?:struct|class)\s+(sh\w+)\s*(?:final\s*)?:\s*(?:public\s+)?(\w+))");
-    const std::filesystem::path root = rvTest::SourcePath("Code/effects");
+    const std::filesystem::path root = rvTest::SourcePath("Code");
     int found = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
     {
@@ -68,7 +69,7 @@ TEST(ShRegistry, EveryShClassInTheSourcesHasARow)
             if (base.find("Program") == std::string::npos && base.rfind("sh", 0) != 0) continue;
             ++found;
             EXPECT_NE(shRegistry::Find(cls.c_str()), nullptr)
-                << cls << " (" << entry.path().string() << ") needs a row in shRegistry.cpp";
+                << cls << " (" << entry.path().string() << ") needs a row in tests/support/shRegistry.cpp";
         }
     }
     EXPECT_GE(found, 1);

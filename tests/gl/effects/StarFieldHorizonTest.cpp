@@ -1,6 +1,7 @@
 // The star field and the aurora horizon on a small "Default" buffer, driven as the timeline drives
 // them (one 1/60 s frame). The star field's centre is at pixel (32, 16); its picture is 2 units high.
 #include "EffectGLTest.h"
+#include "RenderHelpers.h"
 
 #include <cmath>
 #include <memory>
@@ -23,13 +24,9 @@ const int kW = 64, kH = 32;
 class StarFieldHorizonTest : public rvTest::EffectGLTest<kW, kH>
 {
 protected:
-    template <class T> static std::unique_ptr<T> New()
-    {
-        return std::unique_ptr<T>(static_cast<T*>(T::Create(T::RegisterAttributes())));
-    }
 
     // Clears the buffer to (r, 0, 0, 1) and renders one frame; fFadeIn 0 renders at full strength.
-    static std::vector<RGBA> RenderOnce(fxBase& fx, float fFadeIn = 0.0f, unsigned char r = 0)
+    static std::vector<RGBA> ClearAndRender(fxBase& fx, float fFadeIn = 0.0f, unsigned char r = 0)
     {
         glBindFramebuffer(GL_FRAMEBUFFER, rvSceneDisplay::_DefaultBuffer._glFrameBuffer);
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -37,15 +34,8 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT);
         fx._fFadeIn = fFadeIn;
         fx._fFadeOut = 0.0f;
-        fx.SetState(State_EffectStarted);
-        fx._fPendingDelta = 1.0f / 60.0f;
-        fx.Update();
-        fx.SetState(State_DemoStoped);
-        std::vector<RGBA> px(size_t(kW) * kH);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, rvSceneDisplay::_DefaultBuffer._glFrameBuffer);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, kW, kH, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-        return px;
+        rvTest::RenderOnce(fx);
+        return rvTest::ReadDefault();
     }
     static float Radius(int x, int y)
     {
@@ -66,15 +56,15 @@ TEST(StarFieldRegistration, SecondCallReturnsTheSameDescriptorWithoutAddingAttri
 TEST_F(StarFieldHorizonTest, StarFieldHoleCutsTheCentreAndDebugShowsItWhite)
 {
     if (!_window) GTEST_SKIP();
-    auto fx = New<fxStarField>();
+    auto fx = rvTest::NewEffect<fxStarField>();
     fx->_shProgram._nFractalIter1 = 30; // keeps llvmpipe quick
-    const std::vector<RGBA> plain = RenderOnce(*fx);
+    const std::vector<RGBA> plain = ClearAndRender(*fx);
     fx->_shProgram._fHoleSize = 0.2f;
     fx->_fHoleOpacity = 1.0f;
-    const std::vector<RGBA> holed = RenderOnce(*fx);
+    const std::vector<RGBA> holed = ClearAndRender(*fx);
     fx->_fHoleOpacity = 0.0f;
     fx->_bHoleDebug = true;
-    const std::vector<RGBA> debug = RenderOnce(*fx);
+    const std::vector<RGBA> debug = ClearAndRender(*fx);
     int nLit = 0;
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x)
@@ -107,7 +97,7 @@ TEST_F(StarFieldHorizonTest, StarFieldWithoutSamplesShowsOnlyTheSpiral)
         bool bLit;
     } cases[] = {{0.0f, 1.0f, 0.0f, false}, {1.0f, 0.0f, 0.0f, false}, {1.0f, 1.0f, 0.0f, true},
                  {1.0f, 1.0f, 1.0f, true}}; // flatness 1: hard-edged arms, no division by zero
-    auto fx = New<fxStarField>();
+    auto fx = rvTest::NewEffect<fxStarField>();
     fx->_shProgram._nFractalIter1 = 0;
     for (const Case& c : cases)
     {
@@ -115,7 +105,7 @@ TEST_F(StarFieldHorizonTest, StarFieldWithoutSamplesShowsOnlyTheSpiral)
         fx->_shProgram._vSpiralColor.a = c.fAlpha;
         fx->_shProgram._fSpiralFlatness = c.fFlatness;
         int nLit = 0;
-        for (const RGBA& p : RenderOnce(*fx)) nLit += Black(p) ? 0 : 1;
+        for (const RGBA& p : ClearAndRender(*fx)) nLit += Black(p) ? 0 : 1;
         EXPECT_EQ(nLit > 0, c.bLit) << c.fSpiral << " " << c.fAlpha << " " << c.fFlatness;
     }
 }
@@ -123,9 +113,9 @@ TEST_F(StarFieldHorizonTest, StarFieldWithoutSamplesShowsOnlyTheSpiral)
 TEST_F(StarFieldHorizonTest, StarFieldBelowFullFadeBlendsOverTheBuffer)
 {
     if (!_window) GTEST_SKIP();
-    auto fx = New<fxStarField>();
+    auto fx = rvTest::NewEffect<fxStarField>();
     fx->_shProgram._nFractalIter1 = 0; // black picture
-    const std::vector<RGBA> px = RenderOnce(*fx, 4.0f / 60.0f, 200);
+    const std::vector<RGBA> px = ClearAndRender(*fx, 4.0f / 60.0f, 200);
     const float fFade = fx->_shProgram._fFade;
     ASSERT_GT(fFade, 0.0f);
     ASSERT_LT(fFade, 1.0f);
@@ -138,11 +128,11 @@ TEST_F(StarFieldHorizonTest, StarFieldBelowFullFadeBlendsOverTheBuffer)
 TEST_F(StarFieldHorizonTest, HorizonGroundIsBlackAndTheBandFollowsTheOffset)
 {
     if (!_window) GTEST_SKIP();
-    auto fx = New<fxHorizonBorealis>();
+    auto fx = rvTest::NewEffect<fxHorizonBorealis>();
     for (float fOffset : {100.0f, 34.5f})
     {
         fx->_shProgram._fHorizonOffset = fOffset;
-        const std::vector<RGBA> px = RenderOnce(*fx, 4.0f / 60.0f, 200);
+        const std::vector<RGBA> px = ClearAndRender(*fx, 4.0f / 60.0f, 200);
         for (int y = 0; y < kH / 2; ++y)
             for (int x = 0; x < kW; ++x)
                 ASSERT_TRUE(Black(px[size_t(y) * kW + x])) << fOffset << ": " << x << "," << y;
@@ -157,7 +147,7 @@ TEST_F(StarFieldHorizonTest, HorizonGroundIsBlackAndTheBandFollowsTheOffset)
 // Position and roll share one program value; the hole's two attributes live in the effect.
 TEST_F(StarFieldHorizonTest, StarFieldValuesSurviveAJsonRoundTrip)
 {
-    auto a = New<fxStarField>();
+    auto a = rvTest::NewEffect<fxStarField>();
     a->_shProgram._vMainTransform = glm::vec3(0.25f, -0.5f, 45.0f);
     a->_shProgram._nFractalIter1 = 12;
     a->_shProgram._vColorMul = glm::vec3(0.1f, 0.2f, -0.3f);
@@ -167,7 +157,7 @@ TEST_F(StarFieldHorizonTest, StarFieldValuesSurviveAJsonRoundTrip)
     Json::Value props(Json::objectValue);
     for (AttribDesc* pAttrib : fxStarField::RegisterAttributes()->_apAttribs)
         fxBase::SaveValue(a.get(), props, pAttrib);
-    auto b = New<fxStarField>();
+    auto b = rvTest::NewEffect<fxStarField>();
     b->LoadValues(props);
     EXPECT_EQ(b->_shProgram._vMainTransform, a->_shProgram._vMainTransform);
     EXPECT_EQ(b->_shProgram._nFractalIter1, 12);

@@ -1,5 +1,6 @@
 // The buffer, vector-display and image effects on a real context, checked by their pixels.
 #include "../DefaultBufferTest.h"
+#include "RenderHelpers.h"
 #include "GLTestContext.h"
 #include "TestSupport.h"
 
@@ -46,15 +47,6 @@ void ClearCurrent(float r, float g, float b)
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glClearColor(r, g, b, 1.f);
     glClear(GL_COLOR_BUFFER_BIT);
-}
-
-void AddHorizontalLine(vector_display* d)
-{
-    vector_display_set_rgb(d, 1.f, 1.f, 1.f);
-    d->settings.thickness = 4.f;
-    vector_display_strip_begin(d, -30.f, 0.f, 0.f);
-    vector_display_strip_to(d, 30.f, 0.f, 0.f);
-    vector_display_strip_end(d);
 }
 
 std::vector<unsigned char> EncodePNG(int w, int h, const std::vector<RGBA>& topDown)
@@ -116,7 +108,7 @@ TEST_F(fxRenderEffectsTest, TwoBufferEffectsInARowSendTheLinesToTheFirst)
 
     a->Render();
     EXPECT_EQ(rvSceneDisplay::_pCurrentBuffer, &a->_Buffer);
-    AddHorizontalLine(rvSceneDisplay::BindedDisplay());
+    rvTest::AddHorizontalLine(rvSceneDisplay::BindedDisplay());
     b->Render();
     EXPECT_EQ(rvSceneDisplay::_pCurrentBuffer, &b->_Buffer);
     EXPECT_GT(BrightestInColumn(a->_Buffer, kW / 2), 20);
@@ -152,7 +144,7 @@ TEST_F(fxRenderEffectsTest, VectorDisplayFadesItsSettingsInAndFlushesThroughItsR
     EXPECT_NE(v->_Buffers.bufferspoints[0], 0u);
     EXPECT_EQ(v->_StartSettings.decay_steps, 10.f);
 
-    AddHorizontalLine(display);
+    rvTest::AddHorizontalLine(display);
     v->_fTime = 0.5f;
     v->Render();
     EXPECT_FLOAT_EQ(display->settings.decay_steps, 15.f);

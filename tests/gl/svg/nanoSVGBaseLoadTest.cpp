@@ -68,8 +68,10 @@ TEST_F(nanoSVGBaseLoad, PreparesObjectsPartsAndFillMeshes)
 
     nanoSVGBase svg;
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     EXPECT_EQ(svg.Load("Data/svg/missing.svg"), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Could not open SVG image.\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "morvane: error: Could not open SVG image.\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(svg._pImage, nullptr);
 
     for (int round = 0; round < 2; ++round) // Load, Release, Load gives the same result

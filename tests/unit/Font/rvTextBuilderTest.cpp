@@ -1,4 +1,5 @@
 #include "Font/rvFontManager.h"
+#include "TestSupport.h"
 #include "DataPackGuard.h"
 #include "Font/rvTextBuilder.h"
 #include "VectorScene/VectorScene.h"
@@ -20,12 +21,6 @@ namespace
 {
 const glm::vec4 kColor(0.25f, 0.5f, 0.75f, 1.f);
 const char* const kSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-
-std::string ReadBinary(const char* path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 float MaxY(const VectorScene& node)
 {
@@ -56,7 +51,7 @@ size_t CountLines(const VectorScene& parent)
 // A font loaded from a one-entry archive (the archive mounts once per process).
 rvFont* LoadSans(rvTest::TempWorkDir& dir, const std::string& name = "Data/Font/Rudovadov.ttf")
 {
-    if (!rvTest::BuildArchive(dir, {{name, ReadBinary(kSans)}})) return nullptr;
+    if (!rvTest::BuildArchive(dir, {{name, rvTest::ReadFileBytes(kSans)}})) return nullptr;
     return rvFontManager::GetInstance()->GetFont(name);
 }
 } // namespace
@@ -131,7 +126,7 @@ TEST(FontManager, GetFontReadsOnceAndRefusesBadFiles)
 {
     RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
-    const std::string sans = ReadBinary(kSans);
+    const std::string sans = rvTest::ReadFileBytes(kSans);
     ASSERT_GT(sans.size(), 10000u);
     std::map<std::string, std::string> entries = {{"Data/Font/Rudovadov.ttf", sans},
                                                   {"Data/Font/garbage.ttf", std::string(4096, 'x')},
@@ -164,7 +159,7 @@ TEST(FontManager, GetFontReadsOnceAndRefusesBadFiles)
 // Bytes of the real font with one field changed: every change is refused or read safely.
 TEST(FontManager, CorruptedTablesAreRefused)
 {
-    const std::string sans = ReadBinary(kSans);
+    const std::string sans = rvTest::ReadFileBytes(kSans);
     std::vector<uint8_t> bytes(sans.begin(), sans.end());
     ASSERT_TRUE(rvFontManager::IsFontDataSafe(bytes.data(), int(bytes.size())));
 

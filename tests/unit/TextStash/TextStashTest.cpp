@@ -1,5 +1,6 @@
 // Text-stash core without a renderer: atlas packing, fonts, glyph cache, layout and batching.
 #include "TextStash.h"
+#include "TestSupport.h"
 #include "shTextStash.h"
 
 #include <gtest/gtest.h>
@@ -14,12 +15,6 @@
 namespace
 {
 const char* const kSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-
-std::string ReadBinary(const char* path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 unsigned char* MallocCopy(const std::string& bytes)
 {
@@ -72,7 +67,7 @@ class TextStashCore : public ::testing::Test
 protected:
     void SetUp() override
     {
-        const std::string bytes = ReadBinary(kSans);
+        const std::string bytes = rvTest::ReadFileBytes(kSans);
         if (bytes.empty()) GTEST_SKIP() << "no DejaVu font";
         _fs = TextStashCreate(RecordingParams(_rec));
         ASSERT_NE(_fs, nullptr);
@@ -160,7 +155,7 @@ TEST(TextStashCreate, DefaultsAndFailures)
     EXPECT_TRUE(rec.draws.empty());
 
     // Unreadable fonts come back as -1 and leave the font list alone.
-    const std::string sans = ReadBinary(kSans);
+    const std::string sans = rvTest::ReadFileBytes(kSans);
     const std::string bad[] = {"", "not a font at all", sans.substr(0, 600), sans.substr(0, sans.size() / 2)};
     for (const std::string& bytes : bad)
         EXPECT_EQ(TextStashAddFontMem(fs, "bad", MallocCopy(bytes), int(bytes.size())), -1) << bytes.size();
@@ -189,7 +184,7 @@ TEST(TextStashCreate, DefaultsAndFailures)
 
 TEST_F(TextStashCore, FontNameMetricsAndGlyphCache)
 {
-    const std::string sans = ReadBinary(kSans);
+    const std::string sans = rvTest::ReadFileBytes(kSans);
     const std::string longName(100, 'n');
     const int second = TextStashAddFontMem(_fs, longName.c_str(), MallocCopy(sans), int(sans.size()));
     EXPECT_EQ(second, 1);
@@ -353,7 +348,7 @@ TEST_F(TextStashCore, BatchesUploadsAndColours)
 
 TEST(TextStashFull, FullAtlasDropsGlyphsAndGoesOn)
 {
-    const std::string sans = ReadBinary(kSans);
+    const std::string sans = rvTest::ReadFileBytes(kSans);
     if (sans.empty()) GTEST_SKIP() << "no DejaVu font";
     Recorder rec;
     TextStashContext* fs = TextStashCreate(RecordingParams(rec, 64, 64));

@@ -61,7 +61,8 @@ struct Bytes
 std::unique_ptr<fxExtruder> NewExtruder()
 {
     rvTest::TheFactory();
-    return std::unique_ptr<fxExtruder>(static_cast<fxExtruder*>(fxExtruder::Create(fxExtruder::RegisterAttributes())));
+    return std::unique_ptr<fxExtruder>(
+        static_cast<fxExtruder*>(fxExtruder::Create(fxExtruder::RegisterAttributes())));
 }
 } // namespace
 
@@ -137,7 +138,10 @@ TEST(PointCloud, NormalisedInPlaceToTwoHundredUnits)
 TEST(PointCloud, FrameChoiceHoldsLoopsAndPingPongs)
 {
     auto at = [](int frameNumber, bool loop, bool pingPong, float speed = 1.0f)
-    { return fxExtruder::FrameIndex((frameNumber + 0.5f) / (fxExtruder::FRAME_RATE * speed), speed, 0.0f, 10, loop, pingPong); };
+    {
+        return fxExtruder::FrameIndex((frameNumber + 0.5f) / (fxExtruder::FRAME_RATE * speed), speed, 0.0f,
+                                      10, loop, pingPong);
+    };
     for (int f = 0; f < 30; ++f)
     {
         EXPECT_EQ(at(f, false, false), std::min(f, 9)) << f;
@@ -274,7 +278,8 @@ TEST(DepthImage, GeneratedReliefLoads)
 {
     std::vector<uint8_t> data = ReadBytes(rvTest::SourcePath("Data/depth.data"));
     fxDepthLine::DepthImage image;
-    ASSERT_TRUE(fxDepthLine::ParseDepthImage(data.data(), data.size(), image, nullptr)) << "run tools/gen-meshes";
+    ASSERT_TRUE(fxDepthLine::ParseDepthImage(data.data(), data.size(), image, nullptr))
+        << "run tools/gen-meshes";
     EXPECT_EQ(image.nWidth, 480);
     EXPECT_EQ(image.nHeight, 270);
     EXPECT_EQ(data.size(), 12u + 480u * 270u * 2u);
@@ -319,12 +324,14 @@ TEST(ObjRuns, StreetCornerSceneLoadsWithItsCamera)
     std::vector<uint8_t> camBytes = ReadBytes(rvTest::SourcePath("Data/meshes/3vEdizCamera.gltf"));
     ASSERT_FALSE(objBytes.empty()) << "run tools/gen-meshes";
     rvTest::TempWorkDir dir;
-    ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/meshes/3vEdizScene.obj", std::string(objBytes.begin(), objBytes.end())},
-                                           {"Data/meshes/3vEdizScene.mtl", std::string(mtlBytes.begin(), mtlBytes.end())}}));
+    ASSERT_TRUE(rvTest::BuildArchive(
+        dir, {{"Data/meshes/3vEdizScene.obj", std::string(objBytes.begin(), objBytes.end())},
+              {"Data/meshes/3vEdizScene.mtl", std::string(mtlBytes.begin(), mtlBytes.end())}}));
     dir.WriteFile("Data/meshes/3vEdizCamera.gltf", std::string(camBytes.begin(), camBytes.end()));
 
     rvTest::TheFactory();
-    std::unique_ptr<fxObjLoader> e(static_cast<fxObjLoader*>(fxObjLoader::Create(fxObjLoader::RegisterAttributes())));
+    std::unique_ptr<fxObjLoader> e(
+        static_cast<fxObjLoader*>(fxObjLoader::Create(fxObjLoader::RegisterAttributes())));
     e->_vColor = glm::vec3(0.3f, 0.9f, 1.0f);
     e->_fThickness = 0.7f;
     e->_Model._bUpload = false;
@@ -346,15 +353,17 @@ TEST(ObjRuns, StreetCornerSceneLoadsWithItsCamera)
         runs += fxObjLoader::SubmitRuns(d, m);
         for (size_t i = 0; i < m._aIndices.size(); i += 1 + m._aIndices[i])
             edges += int(m._aIndices[i]);
-        EXPECT_GT(m._Material._vDiffuse.r + m._Material._vDiffuse.g + m._Material._vDiffuse.b, 0.0f) << m._sName;
+        EXPECT_GT(m._Material._vDiffuse.r + m._Material._vDiffuse.g + m._Material._vDiffuse.b, 0.0f)
+            << m._sName;
         EXPECT_EQ(m._aPoints[0].r, 0.3f);
         EXPECT_EQ(m._aPoints[0].thickness, 0.7f);
     }
     vector_display_destroy(d);
     EXPECT_EQ(runs, faces);
     EXPECT_GT(edges, 4 * faces - 50); // mostly quads
-    EXPECT_EQ(names, (std::vector<std::string>{"Pavement", "Crossing", "BuildingA", "WindowsA", "ShopA", "BuildingB",
-                                               "WindowsB", "WaterTank", "Lamp", "Sign", "Bench", "Car"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Pavement", "Crossing", "BuildingA", "WindowsA", "ShopA", "BuildingB",
+                                        "WindowsB", "WaterTank", "Lamp", "Sign", "Bench", "Car"}));
     // The camera file beside it: one animated camera node.
     ASSERT_TRUE(e->_Model._bLoaded);
     ASSERT_EQ(e->_Model._aAnimations.size(), 1u);

@@ -24,7 +24,8 @@ const std::string kRunner = rvTest::SourcePath("Data/meshes/RunningMan.glb");
 std::unique_ptr<fxAnimation> NewAnimation()
 {
     rvTest::TheFactory();
-    return std::unique_ptr<fxAnimation>(static_cast<fxAnimation*>(fxAnimation::Create(fxAnimation::RegisterAttributes())));
+    return std::unique_ptr<fxAnimation>(
+        static_cast<fxAnimation*>(fxAnimation::Create(fxAnimation::RegisterAttributes())));
 }
 
 // The effect with a model loaded without the GPU.
@@ -39,10 +40,10 @@ std::unique_ptr<fxAnimation> WithModel(const std::string& path)
 rvGLTFModel::Node* NodeNamed(rvGLTFModel& m, const std::string& name)
 {
     // The skin's joints in the generator's order.
-    static const char* const kJoints[] = {"Hips", "Spine", "Chest", "Neck", "Head", "LeftUpperArm",
-                                          "LeftForeArm", "LeftHand", "RightUpperArm", "RightForeArm",
-                                          "RightHand", "LeftThigh", "LeftShin", "LeftFoot", "RightThigh",
-                                          "RightShin", "RightFoot"};
+    static const char* const kJoints[] = {
+        "Hips",        "Spine",    "Chest",         "Neck",         "Head",      "LeftUpperArm",
+        "LeftForeArm", "LeftHand", "RightUpperArm", "RightForeArm", "RightHand", "LeftThigh",
+        "LeftShin",    "LeftFoot", "RightThigh",    "RightShin",    "RightFoot"};
     for (int i = 0; i < 17; ++i)
         if (name == kJoints[i]) return m._aSkins[0]._apJoints[size_t(i)];
     return nullptr;
@@ -60,7 +61,8 @@ void SetMask(const std::vector<std::string>& rows)
     fxAnimation::_aReadbackPixels.assign(size_t(w * h), 0xFF000000u);
     for (int r = 0; r < h; ++r)
         for (int x = 0; x < w; ++x)
-            if (rows[size_t(r)][size_t(x)] == '#') fxAnimation::_aReadbackPixels[size_t((h - 1 - r) * w + x)] = 0xFFFF00FFu;
+            if (rows[size_t(r)][size_t(x)] == '#')
+                fxAnimation::_aReadbackPixels[size_t((h - 1 - r) * w + x)] = 0xFFFF00FFu;
 }
 
 std::vector<glm::ivec2> Trace(const std::vector<std::string>& rows)
@@ -170,9 +172,9 @@ TEST(Silhouette, SuccessorTable)
         bool loop;
         int next;
     } cases[] = {
-        {0, 0, false, 3}, {0, 0, true, 0}, {1, 3, false, 1}, {1, 4, false, 2}, {1, 4, true, 1},
-        {2, 0, false, 0}, {2, 0, true, 2}, {3, 0, false, 3}, {3, 4, false, 1}, {3, 4, true, 3},
-        {4, 0, false, 0}, {7, 2, true, 0},
+        {0, 0, false, 3}, {0, 0, true, 0},  {1, 3, false, 1}, {1, 4, false, 2},
+        {1, 4, true, 1},  {2, 0, false, 0}, {2, 0, true, 2},  {3, 0, false, 3},
+        {3, 4, false, 1}, {3, 4, true, 3},  {4, 0, false, 0}, {7, 2, true, 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(fxAnimation::NextAnimation(c.current, c.repeat, c.loop), c.next)

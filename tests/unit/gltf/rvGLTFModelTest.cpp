@@ -28,12 +28,6 @@ std::string Fixture(const std::string& name)
     return rvTest::SourcePath("tests/data/gltf/" + name);
 }
 
-std::string ReadText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Loads a fixture without touching the GPU.
 bool LoadModel(rvGLTFModel& model, const std::string& path)
 {
@@ -203,7 +197,7 @@ TEST(GLTFModel, JointOutsideTheSceneKeepsItsPlace)
     // The hip joint is replaced by the stray node: the knee stays joint 1 with its own
     // inverse-bind matrix, so vertex joint indices still point at the right bone.
     Json::Value root;
-    Json::Reader().parse(ReadText(Fixture("skinned.gltf")), root);
+    Json::Reader().parse(rvTest::ReadFileBytes(Fixture("skinned.gltf")), root);
     root["skins"][0]["joints"][0] = kStray;
     root["buffers"][0]["uri"] = Fixture("skinned.bin");
     rvTest::TempWorkDir dir;
@@ -259,8 +253,8 @@ TEST(GLTFModel, CrossFadeHoldsThenBlendsThenHandsOver)
 TEST(GLTFModel, BadFilesFailCleanlyAndLeaveTheModelEmpty)
 {
     rvTest::TempWorkDir dir;
-    const std::string gltf = ReadText(Fixture("skinned.gltf"));
-    const std::string glb = ReadText(Fixture("skinned.glb"));
+    const std::string gltf = rvTest::ReadFileBytes(Fixture("skinned.gltf"));
+    const std::string glb = rvTest::ReadFileBytes(Fixture("skinned.glb"));
     dir.WriteFile("nobin.gltf", gltf); // its "skinned.bin" is not beside it
     dir.WriteFile("empty.gltf", "");
     dir.WriteFile("broken.gltf", gltf.substr(0, gltf.size() / 2));

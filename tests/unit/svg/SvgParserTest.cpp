@@ -50,14 +50,6 @@ std::string In100(const std::string& body)
     return "<svg width=\"100\" height=\"100\" viewBox=\"0 0 100 100\">" + body + "</svg>";
 }
 
-std::string ReadFixture(const std::string& rel)
-{
-    std::ifstream in(rvTest::SourcePath(rel), std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 uint32_t Rgba(uint32_t r, uint32_t g, uint32_t b, uint32_t a)
 {
     return r | (g << 8) | (b << 16) | (a << 24);
@@ -391,7 +383,7 @@ TEST(SvgParser, AttributeLimitsAndUnits)
 
 TEST(SvgParser, FixtureParsesWhole)
 {
-    Parsed p(ReadFixture("tests/data/svg/shapes.svg"));
+    Parsed p(rvTest::ReadFixture("tests/data/svg/shapes.svg"));
     ASSERT_NE(p.image, nullptr);
     EXPECT_FLOAT_EQ(p.image->_fWidth, 200.f);
     auto shapes = p.Shapes();
@@ -420,7 +412,7 @@ TEST(SvgParser, FixtureParsesWhole)
 // also run under AddressSanitizer with -DMORVANE_ASAN=ON).
 TEST(SvgParser, TruncatedAndHostileInputs)
 {
-    const std::string text = ReadFixture("tests/data/svg/shapes.svg");
+    const std::string text = rvTest::ReadFixture("tests/data/svg/shapes.svg");
     ASSERT_GT(text.size(), 100u);
     for (size_t n = 0; n <= text.size(); ++n)
     {
@@ -478,7 +470,7 @@ TEST(SvgParseFile, ReadsDrawingsFromTheArchive)
 {
     RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
-    ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/svg/fixture.svg", ReadFixture("tests/data/svg/shapes.svg")},
+    ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/svg/fixture.svg", rvTest::ReadFixture("tests/data/svg/shapes.svg")},
                                            {"Data/svg/empty.svg", ""}}));
     SvgImage* image = SvgParseFile("Data/svg/fixture.svg", 96.f);
     ASSERT_NE(image, nullptr);

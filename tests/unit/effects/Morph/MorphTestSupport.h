@@ -2,6 +2,7 @@
 // Small edge graphs built in code and a vector display that collects geometry (no GL) for the
 // morph tests.
 #include "rvSceneDisplay.h"
+#include "RenderHelpers.h"
 #include "svg/nanoSVG2Edge.h"
 #include "vector_display/vector_display.h"
 
@@ -46,20 +47,7 @@ struct CurrentDisplay
         rvSceneDisplay::_pCurrentDisplay = previous;
         vector_display_destroy(display);
     }
-    // Each strip as the points between its start and end markers.
-    std::vector<std::vector<glm::vec2>> Strips() const
-    {
-        std::vector<std::vector<glm::vec2>> strips;
-        for (int i = 0; i < display->npoints; ++i)
-        {
-            const vector_display_point& p = display->points[i];
-            if (p.flags & PTF_LINE_STRIPSTART)
-                strips.emplace_back();
-            else if (!(p.flags & PTF_LINE_STRIPEND))
-                strips.back().push_back({p.x, p.y});
-        }
-        return strips;
-    }
+    std::vector<std::vector<glm::vec2>> Strips() const { return rvTest::Strips(display); }
     vector_display* display = nullptr;
     vector_display* previous = nullptr;
 };

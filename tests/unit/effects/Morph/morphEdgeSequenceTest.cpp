@@ -268,9 +268,9 @@ TEST(morphEdgeSequence, ReloadingAShapeDropsPairsThatNamedItsOldNodes)
     ASSERT_TRUE(m.Init());
     // The destination is released before the failed load: its nodes, split ones included, are gone, so the
     // pairs must go too rather than be drawn from freed nodes.
-    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(m.LoadShape(false, "Data/svg/does-not-exist.svg", {0, 0}, {1, 1}));
-    testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
     EXPECT_EQ(m._SVGDest._nNodes, 0);
     EXPECT_EQ(m._nEdges, 0);
     EXPECT_TRUE(m._aPairs.empty());

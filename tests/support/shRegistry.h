@@ -3,8 +3,8 @@
 // and verify that every asserted uniform is active on the GL implementation at hand (a uniform
 // the compiler drops loses its location, and Use would then stop on its assertion).
 //
-// A new sh class joins with one row in shRegistry.cpp:  shRegistry::Row<shMyEffect>("shMyEffect"),
-// which needs the class's two plain members ApplySwitches() and ListUniforms(shUniformList&)
+// Only the tests read it. A new sh class joins with one row in tests/support/shRegistry.cpp,
+// shRegistry::Row<shMyEffect>("shMyEffect"), which needs the class's two plain members ApplySwitches() and ListUniforms(shUniformList&)
 // (see shEffectProgram.h). The build check also looks through the sources for sh classes that
 // have no row.
 #include <vector>

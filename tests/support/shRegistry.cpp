@@ -1,4 +1,4 @@
-#include "effects/shRegistry.h"
+#include "shRegistry.h"
 
 #include <cstring>
 
