@@ -144,6 +144,12 @@ static void BM_DemoTimeline(benchmark::State& state)
         }
         closedir(d);
     }
+    const std::string missing = rvTest::LinkGeneratedData();
+    if (!missing.empty())
+    {
+        state.SkipWithError((missing + " is missing (run tools/gen-meshes)").c_str());
+        return;
+    }
     const std::string pack =
         "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets >/dev/null";
     if (std::system(pack.c_str()) != 0)
@@ -208,6 +214,13 @@ static void BM_DemoTimeline(benchmark::State& state)
     std::vector<Row> rows(items.size());
     Row begin{"[frame begin]", {}}, present{"[present: flush, glow, composite]", {}},
         total{"[whole frame]", {}};
+    // Whole frames by part of the music, eight bars (15.36 s at 125 BPM) each: a part without
+    // effects shows what an empty frame costs.
+    const double kPartSeconds = 8 * 1.92;
+    std::vector<Row> byPart(size_t(double(endFrame) / 60.0 / kPartSeconds) + 1);
+    for (size_t i = 0; i < byPart.size(); ++i)
+        byPart[i].label =
+            "[whole frame, bars " + std::to_string(8 * i) + "-" + std::to_string(8 * i + 8) + "]";
     const float dt = 1.f / float(stepsPerSecond);
     for (auto _ : state)
     {
@@ -237,6 +250,8 @@ static void BM_DemoTimeline(benchmark::State& state)
             begin.ms.push_back(Ms(t0, t1));
             present.ms.push_back(Ms(t2, t3));
             total.ms.push_back(Ms(t0, t3));
+            byPart[std::min(byPart.size() - 1, size_t(double(seq._fTime) / kPartSeconds))].ms.push_back(
+                Ms(t0, t3));
             Collect(items, probes, rows, "");
             for (Part& p : parts)
                 Collect(p.items, p.probes, p.rows, "  | ");
@@ -257,6 +272,8 @@ static void BM_DemoTimeline(benchmark::State& state)
     }
     PrintRow(present);
     PrintRow(total);
+    for (const Row& r : byPart)
+        PrintRow(r);
     std::fflush(stdout);
     if (!total.ms.empty())
     {

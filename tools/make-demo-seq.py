@@ -441,15 +441,15 @@ def runner():
         effect("fxStencilTest", "Shadow", s, e, **{"Scale": 1.0, "Color.r": 0.0, "Color.g": 0.0, "Color.b": 0.0},
                drivers=[expr("Scale", kick(s, 1.0, 0.04, 6.0))]),
         # His wire model turning, in a square buffer.
-        off_screen("Hologram", s, e, (0.75, 0.75)),
+        off_screen("Hologram", s, e, (0.5, 0.5)),
         camera("CamHologram", s, e, pos=(0.0, -95.0, -330.0), drivers=orbit(330.0, "x*0.8")),
         effect("fxGLTFLoader", "WireRunner", s, e, **{"GLTF": "./Data/meshes/RunningMan.glb"}),
         # The street corner seen from the crossing, the camera swinging round the corner (the
         # origin); faces of both windings are drawn (the scene's polygons face either way).
-        off_screen("Street", half, e, (16 / 9, 1.0)),
+        off_screen("Street", half, e, (0.75 * 16 / 9, 0.75)),
         camera("CamStreet", half, e, pos=(0.0, -16.0, -100.0), drivers=orbit(
             100.0, "2.54 + 1.1*smoothstep(0, %g, x)" % ((e - half) / FPS))),
-        look("LookStreet", half, e, steps=8.0, initial=0.4, final=0.1, factor=1.2, intensity=1.2, culling=False),
+        look("LookStreet", half, e, steps=4.0, initial=0.4, final=0.1, factor=1.2, intensity=1.2, culling=False),
         effect("fxObjLoader", "StreetCorner", half, e, **{
             "OBJ": "./Data/meshes/3vEdizScene.obj", "Thickness": 0.8, "Color.r": 0.3, "Color.g": 0.75,
             "Color.b": 1.0}),
@@ -463,7 +463,7 @@ def runner():
                          (half - s) / FPS, (half - s) / FPS + 1.92))]),
         image_of("StreetBack", half, e, "Street", size=1.0, mul=(1.0, 1.0, 1.0), blend=2, fullscreen=True,
                  fade_in=1.92, fade_out=1.0),
-        look("LookRunner", s, e, fade_in=0.5, steps=10.0, initial=0.45, final=0.08, factor=1.3, intensity=1.3),
+        look("LookRunner", s, e, fade_in=0.5, steps=6.0, initial=0.5, final=0.1, factor=1.3, intensity=1.3),
         camera("CamRunner", s, e, pos=(0.0, -16.0, -100.0)),
         # The runner: idle, walk x5, run x5, jump (20 beats), seen from his side, head up.
         effect("fxAnimation", "Runner", s, e, 0.5, 1.0, drivers=[keys("Camera.Yaw", [(0.0, 1.5707964)], 0)],

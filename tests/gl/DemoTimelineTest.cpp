@@ -53,16 +53,9 @@ void PrepareDataDir(const rvTest::TempWorkDir& dir)
             dir.WriteFile("Data/seq/" + name, rvTest::ReadFileBytes(rvTest::SourcePath("Data/seq/" + name)));
     }
     closedir(d);
-    // The generated models, point cloud and depth image (made by tools/gen-meshes when the data
-    // is packed): the archive takes the OBJ scene and the depth image, the rest is read from disk.
-    mkdir("Data/meshes", 0755);
-    for (const char* rel : {"Data/meshes/RunningMan.glb", "Data/meshes/3vEdizScene.obj", "Data/meshes/3vEdizScene.mtl",
-                            "Data/meshes/3vEdizCamera.gltf", "Data/filtered.data", "Data/depth.data"})
-    {
-        const std::string src = rvTest::SourcePath(rel);
-        ASSERT_EQ(access(src.c_str(), R_OK), 0) << rel << " (run tools/gen-meshes)";
-        ASSERT_EQ(symlink(src.c_str(), rel), 0) << rel;
-    }
+    // The generated models, point cloud and depth image: the archive takes the OBJ scene and the
+    // depth image, the rest is read from the disk.
+    ASSERT_EQ(rvTest::LinkGeneratedData(), "") << "run tools/gen-meshes";
     const std::string pack = "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets";
     ASSERT_EQ(std::system(pack.c_str()), 0);
     const std::string music = rvTest::SourcePath("Data/Audio/Morvane.mp3");

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -84,4 +85,18 @@ void ImGuiHeadless::EndFrame() { ImGui::Render(); }
 
 std::string SourcePath(const std::string& rel) { return std::string(MORVANE_SOURCE_DIR) + "/" + rel; }
 std::string BinaryPath(const std::string& rel) { return std::string(MORVANE_BINARY_DIR) + "/" + rel; }
+
+std::string LinkGeneratedData()
+{
+    mkdir("Data", 0755);
+    mkdir("Data/meshes", 0755);
+    for (const char* rel :
+         {"Data/meshes/RunningMan.glb", "Data/meshes/3vEdizScene.obj", "Data/meshes/3vEdizScene.mtl",
+          "Data/meshes/3vEdizCamera.gltf", "Data/filtered.data", "Data/depth.data"})
+    {
+        const std::string src = SourcePath(rel);
+        if (access(src.c_str(), R_OK) != 0 || symlink(src.c_str(), rel) != 0) return rel;
+    }
+    return std::string();
+}
 } // namespace rvTest

@@ -408,13 +408,18 @@ void fxAnimation::Render()
     // Mask: the invisible filled figure writes depth and stencil 1.
     glEnable(GL_STENCIL_TEST);
     glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
-    // The tracer's background is opaque black, whatever clear colour other buffers left behind
-    // (a transparent one would make the whole picture "inside").
+    // The tracer's background is opaque black and the mask starts at 0, whatever clear values
+    // other effects left behind (a transparent colour would make the whole picture "inside", a
+    // stencil of 1 would hide the outline everywhere).
     GLfloat clearColor[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    GLint clearStencil = 0;
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColor);
+    glGetIntegerv(GL_STENCIL_CLEAR_VALUE, &clearStencil);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClearStencil(0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     glClearColor(clearColor[0], clearColor[1], clearColor[2], clearColor[3]);
+    glClearStencil(clearStencil);
     glStencilFunc(GL_ALWAYS, 1, 0xFF);
     glStencilMask(0xFF);
     program._vColor = glm::vec4(0.0f);

@@ -130,16 +130,21 @@ TEST_F(ModelEffectsTest, RunnerIsTracedAndItsOutlineMovesBetweenTwoTimes)
     anim->SetState(State_DemoStarted);
     ASSERT_TRUE(anim->_Model._bLoaded);
     anim->_Camera._fYaw = 1.5707964f; // seen from the side, head up
-    // A transparent clear colour left by another buffer does not make the whole picture "inside".
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    // A transparent clear colour or a stencil clear value of 1 left by other effects does not
+    // spoil the trace.
     _Gui.NewFrame();
     rvSceneDisplay::BeginFrame(_window);
     glClearColor(0.2f, 0.0f, 0.0f, 0.0f);
+    glClearStencil(1);
     anim->SetState(State_EffectStarted);
     anim->Update();
     GLfloat clear[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    EXPECT_EQ(clear[0], 0.2f); // and the clear colour is left as it was
+    EXPECT_EQ(clear[0], 0.2f); // and the clear values are left as they were
+    GLint stencil = 0;
+    glGetIntegerv(GL_STENCIL_CLEAR_VALUE, &stencil);
+    EXPECT_EQ(stencil, 1);
+    glClearStencil(0);
     rvSceneDisplay::PresentFrame(false);
     _Gui.EndFrame();
 
@@ -453,4 +458,89 @@ TEST_F(ModelEffectsTest, DepthImageIsGreyWithDarkRows)
             EXPECT_EQ(p.r, p.b);
         }
     glDeleteTextures(1, &depth->_glDepthTexture);
+}
+
+namespace
+{
+std::string Base64(const std::vector<uint8_t>& in)
+{
+    static const char* const k = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (size_t i = 0; i < in.size(); i += 3)
+    {
+        const uint32_t n = (uint32_t(in[i]) << 16) | (i + 1 < in.size() ? uint32_t(in[i + 1]) << 8 : 0u) |
+                           (i + 2 < in.size() ? uint32_t(in[i + 2]) : 0u);
+        out += k[(n >> 18) & 63];
+        out += k[(n >> 12) & 63];
+        out += i + 1 < in.size() ? k[(n >> 6) & 63] : '=';
+        out += i + 2 < in.size() ? k[n & 63] : '=';
+    }
+    return out;
+}
+
+// A glTF of one big skinned triangle (facing the camera of the runner tests) whose vertices all
+// follow joint `joint` of a chain of `joints` nodes.
+std::string SkinnedTriangle(int joints, int joint)
+{
+    std::vector<uint8_t> bin;
+    auto put = [&bin](const void* p, size_t n)
+    { bin.insert(bin.end(), static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + n); };
+    const float pos[9] = {0, 0, -60, 0, 120, 0, 0, 0, 60};
+    put(pos, sizeof(pos));
+    const uint16_t jnt[12] = {uint16_t(joint), 0, 0, 0, uint16_t(joint), 0, 0, 0, uint16_t(joint), 0, 0, 0};
+    put(jnt, sizeof(jnt));
+    const float wgt[12] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
+    put(wgt, sizeof(wgt));
+    const uint16_t idx[4] = {0, 1, 2, 0};
+    put(idx, sizeof(idx));
+    std::string nodes, list;
+    for (int i = 0; i < joints; ++i)
+    {
+        nodes += "{\"name\": \"J" + std::to_string(i) + "\"" +
+                 (i + 1 < joints ? ", \"children\": [" + std::to_string(i + 1) + "]" : "") + "},";
+        list += (i ? "," : "") + std::to_string(i);
+    }
+    return "{\"asset\": {\"version\": \"2.0\"}, \"scene\": 0, \"scenes\": [{\"nodes\": [0, " +
+           std::to_string(joints) + "]}], \"nodes\": [" + nodes +
+           "{\"mesh\": 0, \"skin\": 0}], \"skins\": [{\"joints\": [" + list +
+           "]}], \"meshes\": [{\"primitives\": [{\"attributes\": {\"POSITION\": 0, \"JOINTS_0\": 1, "
+           "\"WEIGHTS_0\": 2}, "
+           "\"indices\": 3}]}], \"buffers\": [{\"byteLength\": " +
+           std::to_string(bin.size()) + ", \"uri\": \"data:application/octet-stream;base64," + Base64(bin) +
+           "\"}], \"bufferViews\": [{\"buffer\": 0, \"byteOffset\": 0, \"byteLength\": 36}, "
+           "{\"buffer\": 0, \"byteOffset\": 36, \"byteLength\": 24}, {\"buffer\": 0, \"byteOffset\": 60, "
+           "\"byteLength\": 48}, "
+           "{\"buffer\": 0, \"byteOffset\": 108, \"byteLength\": 6}], \"accessors\": ["
+           "{\"bufferView\": 0, \"componentType\": 5126, \"count\": 3, \"type\": \"VEC3\", \"min\": [0, 0, "
+           "-60], \"max\": [0, 120, 60]}, "
+           "{\"bufferView\": 1, \"componentType\": 5123, \"count\": 3, \"type\": \"VEC4\"}, "
+           "{\"bufferView\": 2, \"componentType\": 5126, \"count\": 3, \"type\": \"VEC4\"}, "
+           "{\"bufferView\": 3, \"componentType\": 5123, \"count\": 3, \"type\": \"SCALAR\"}]}";
+}
+} // namespace
+
+TEST_F(ModelEffectsTest, SkinsBeyondTheJointBlockAreLeftOut)
+{
+    // The same triangle skinned to joint 3 of 4 is traced; skinned to joint 69 of 70 (more than
+    // the 65 poses of the block) it is not drawn at all, and nothing reads past the block.
+    rvTest::TempWorkDir dir;
+    struct
+    {
+        int joints, joint;
+        bool drawn;
+    } cases[] = {{4, 3, true}, {70, 69, false}};
+    for (const auto& c : cases)
+    {
+        const std::string name = "skin" + std::to_string(c.joints) + ".gltf";
+        dir.WriteFile(name, SkinnedTriangle(c.joints, c.joint));
+        fxAnimation* anim = Add<fxAnimation>("fxAnimation");
+        std::snprintf(anim->_sMeshFile, sizeof(anim->_sMeshFile), "%s", name.c_str());
+        anim->SetState(State_DemoStarted);
+        ASSERT_TRUE(anim->_Model._bLoaded) << name;
+        EXPECT_EQ(anim->_Model._apMeshes[0]->_nJoints, c.joints);
+        anim->_Camera._fYaw = 1.5707964f;
+        Frame(1.0f / 60.0f);
+        EXPECT_EQ(fxAnimation::_aContourPoints.size() > 100, c.drawn) << name;
+        anim->SetState(State_DemoStoped);
+    }
 }
