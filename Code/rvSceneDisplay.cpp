@@ -1,7 +1,6 @@
 #include "rvSceneDisplay.h"
 
 #include <GLFW/glfw3.h>
-#include <imgui.h>
 
 #include "vector_display/vector_display.h"
 
@@ -89,20 +88,6 @@ void rvSceneDisplay::SetupOccluderStencil()
     glStencilOp(GL_REPLACE, GL_REPLACE, GL_REPLACE);
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     glDepthMask(GL_FALSE);
-}
-
-void rvSceneDisplay::DrawFreeCameraPanel()
-{
-    if (!ImGui::TreeNodeEx("Free Camera", ImGuiTreeNodeFlags_DefaultOpen)) return;
-    rvBufferDisplay& b = _DefaultBuffer;
-    ImGui::DragFloat("dist", &b._fDist, 1.0f, 0.f, 0.f, "%.3f");
-    ImGui::DragFloat("pitch", &b._fPitch, 1.0f, 0.f, 0.f, "%.3f");
-    ImGui::DragFloat("yaw", &b._fYaw, 1.0f, 0.f, 0.f, "%.3f");
-    ImGui::DragFloat("panX", &b._fPanX, 1.0f, 0.f, 0.f, "%.3f");
-    ImGui::DragFloat("panY", &b._fPanY, 1.0f, 0.f, 0.f, "%.3f");
-    ImGui::DragFloat("zNear", &b._fNear, 1.0f, 0.f, 0.f, "%.3f");
-    ImGui::DragFloat("zFar", &b._fFar, 1.0f, 0.f, 0.f, "%.3f");
-    ImGui::TreePop();
 }
 
 void rvSceneDisplay::Shutdown()

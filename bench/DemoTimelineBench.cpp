@@ -9,7 +9,8 @@
 // Timing probes (effects that only call glFinish and read the clock) sit between the timeline's
 // items, and between those of the nested part, so each item's cost is the time from the probe
 // before it to the probe after it, its GPU work included. The report prints, per item and per
-// frame, the median and the worst over the frames in which the item ran.
+// frame, the median and the worst over the frames in which the item ran; then the whole frame per
+// section of eight bars, and an empty frame (begin and present with nothing on the timeline).
 #include "GLTestContext.h"
 #include "TestSupport.h"
 
@@ -26,6 +27,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -214,14 +216,24 @@ static void BM_DemoTimeline(benchmark::State& state)
     std::vector<Row> rows(items.size());
     Row begin{"[frame begin]", {}}, present{"[present: flush, glow, composite]", {}},
         total{"[whole frame]", {}};
-    // Whole frames by part of the music, eight bars (15.36 s at 125 BPM) each: a part without
-    // effects shows what an empty frame costs.
-    const double kPartSeconds = 8 * 1.92;
-    std::vector<Row> byPart(size_t(double(endFrame) / 60.0 / kPartSeconds) + 1);
-    for (size_t i = 0; i < byPart.size(); ++i)
-        byPart[i].label =
-            "[whole frame, bars " + std::to_string(8 * i) + "-" + std::to_string(8 * i + 8) + "]";
     const float dt = 1.f / float(stepsPerSecond);
+
+    // The reference: frames with nothing on the timeline (begin and present only).
+    Row empty{"[empty frame: begin + present]", {}};
+    for (int i = 0; i < 60; ++i)
+    {
+        glFinish();
+        const Clock::time_point t0 = Clock::now();
+        rvSceneDisplay::BeginFrame(window);
+        rvSceneDisplay::PresentFrame(false);
+        glFinish();
+        empty.ms.push_back(Ms(t0, Clock::now()));
+    }
+    // Whole frames grouped by the demo's sections: eight bars of 1.92 s each.
+    const double kSectionSeconds = 8 * 1.92;
+    std::vector<Row> sections(size_t(std::ceil(endFrame / 60.0 / kSectionSeconds)));
+    for (size_t i = 0; i < sections.size(); ++i)
+        sections[i].label = "[whole frame, bars " + std::to_string(8 * i) + "-" + std::to_string(8 * i + 8) + "]";
     for (auto _ : state)
     {
         seq._fTime = 0.f;
@@ -250,8 +262,9 @@ static void BM_DemoTimeline(benchmark::State& state)
             begin.ms.push_back(Ms(t0, t1));
             present.ms.push_back(Ms(t2, t3));
             total.ms.push_back(Ms(t0, t3));
-            byPart[std::min(byPart.size() - 1, size_t(double(seq._fTime) / kPartSeconds))].ms.push_back(
-                Ms(t0, t3));
+            // The frame drew the timeline at the time its update reached.
+            const size_t section = size_t(std::max(0.0, double(seq._fTime)) / kSectionSeconds);
+            if (section < sections.size()) sections[section].ms.push_back(Ms(t0, t3));
             Collect(items, probes, rows, "");
             for (Part& p : parts)
                 Collect(p.items, p.probes, p.rows, "  | ");
@@ -272,8 +285,9 @@ static void BM_DemoTimeline(benchmark::State& state)
     }
     PrintRow(present);
     PrintRow(total);
-    for (const Row& r : byPart)
+    for (const Row& r : sections)
         PrintRow(r);
+    PrintRow(empty);
     std::fflush(stdout);
     if (!total.ms.empty())
     {

@@ -7,7 +7,7 @@ there instead of here).
 
 The music ("Night Vector", Data/Audio/Morvane.mp3) runs at 125 BPM: one beat is 0.48 s
 (28.8 frames at 60 per second) and one bar 1.92 s (115.2 frames). Cuts fall on bars, rounded
-to the nearest frame. The demo covers the first 32 bars (61.44 s):
+to the nearest frame. The demo covers the first 40 bars (76.8 s):
 
   bars  0- 8  Ignition  pad and arpeggio, kick and hats from bar 4: a core ring lights up on
                         a green grid, two sparks orbit it leaving phosphor trails, a ring of
@@ -18,6 +18,9 @@ to the nearest frame. The demo covers the first 32 bars (61.44 s):
                         (and tiled as a wall) over an amber grid, pulsing with the kick.
   bars 24-32  Sphere    the chorus: a sphere of latitude rings builds up beat by beat, the
                         camera orbits it, shock rings on the snare, then everything fades.
+  bars 32-40  Chorus    its second half: a sea with a jellyfish riding a swimmer's trail, a
+                        cardioid and a growing fractal, a hall with spinning arrows, the
+                        music's spectrum under a glowing caption.
   bars 64-72  Runner    the chorus again: a runner traced in green lines over a scan-lined
                         relief where his giant shadow lies; he idles, walks, runs and jumps on
                         the beats (one round of his cycles is 20 beats) while a scanned bust
@@ -405,6 +408,139 @@ def sphere():
     return items
 
 
+def vec3(name, values):
+    return vec(name, values, "xyz")
+
+
+def rgb(name, values):
+    return vec(name, values, "rgb")
+
+
+def transform3(name, pos=(0.0, 0.0, 0.0), rot=(0.0, 0.0, 0.0), scale=(1.0, 1.0, 1.0)):
+    p = {}
+    p.update(vec3(name + ".Pos", pos))
+    p.update(vec3(name + ".Pivot", (0.0, 0.0, 0.0)))
+    p.update(vec3(name + ".Rot", rot))
+    p.update(vec3(name + ".Scale", scale))
+    return p
+
+
+def chorus_tail():
+    """Bars 32-40, the second half of the chorus: four scenes of two bars, cut on the bars.
+
+      32-34  Sea       a swimmer's trail over a sea of waves; the jellyfish rides its head
+                       (variable drivers StartX/Y/Z), the trail's colour pulses on the kick.
+      34-36  Growth    the cardioid turns the view on the snare; a branch fractal grows one
+                       level per beat beside it.
+      36-38  Corridor  the basic scene's hall with four arrows spinning round it on the beat.
+      38-40  Spectrum  the music's spectrum in an off-screen buffer, composited full screen,
+                       under a glowing atlas-text caption.
+    """
+    s, e = bar(32), bar(40)
+    items = [
+        look("LookChorusTail", s, e, fade_in=0.3, steps=10.0, initial=0.4, final=0.08, factor=1.3, intensity=1.2,
+             brightness=0.9, fog=(150.0, 420.0), fog_power=2.0),
+    ]
+
+    # -- 32-34 Sea: a trail swims over the waves, the jellyfish rides its head.
+    a, b = s, bar(34)
+    items += [
+        camera("CamSea", a, b, pos=(0.0, 8.0, -110.0), quat=(0.09, 0.0, 0.0, 0.996), drivers=[
+            sine("CamPosition.x", -10.0, 10.0, 7.68, 0.25)]),
+        effect("fxSea", "Sea", a, b, 0.5, 0.4, drivers=[
+            expr("Thickness", kick(a, 0.9, 0.8, 6.0)),
+        ], **{"Thickness": 1.0, "SeaLevel": -28.0, "WaveCount": 140, "WaveResolution": 48,
+              "WaveLifeMin": 0.96, "WaveLifeMax": 2.88,
+              **rgba("Color", (0.15, 0.55, 0.75, 1.0)), **vec3("SeaDimensions", (140.0, 2.0, 90.0)),
+              **vec("WaveDimensionMin", (8.0, 3.0)), **vec("WaveDimensionMax", (26.0, 10.0))}),
+        # The swimmer: a figure of eight over two bars; its trail is the last 1.2 s of it.
+        effect("fxLinePath", "Swimmer", a, b, 0.4, 0.4, drivers=[
+            expr("Pos.x", "48*sin(x*pi/1.92)"),
+            expr("Pos.y", "6 + 14*sin(x*2*pi/1.92)"),
+            expr("Pos.z", "20*cos(x*pi/1.92)"),
+            expr("Color.g", "0.45 + 0.5*exp(-6*fract(%s/%g))" % (music_time(a), BEAT_S)),
+            expr("Thickness", "0.6 + 1.4*exp(-6*fract(%s/%g))" % (music_time(a), BEAT_S)),
+        ], **{"LineLenght": 1.2, "StepCount": 96, "Thickness": 1.0, **rgba("Color", (0.3, 0.9, 1.0, 1.0)),
+              **transform3("Transform")}),
+        effect("fxJellyFish", "JellyFish", a, b, 0.5, 0.4, drivers=[
+            variable("Pos.x", "StartX"), variable("Pos.y", "StartY"), variable("Pos.z", "StartZ"),
+            expr("Angle Base", "90 + 30*sin(x*pi/0.96)"),
+        ], **{"Tentacles": 9, "Segments": 14, "Length Base": 3.2, "Length Attenuation": 0.86,
+              "Angle Freedom": 35.0, "Angle Force": 0.25, **vec3("Pos", (0.0, 0.0, 0.0)),
+              **rgba("Color 0 Start", (1.0, 0.45, 0.9, 1.0)), **rgba("Color 1 Start", (0.6, 0.9, 1.0, 1.0)),
+              **rgba("Color 0 End", (0.25, 0.0, 0.45, 1.0)), **rgba("Color 1 End", (0.0, 0.2, 0.4, 1.0))}),
+    ]
+
+    # -- 34-36 Growth: the cardioid turns the view (no camera effect here: it writes the rotation
+    # itself and hands it back at 0); the fractal grows a level per beat.
+    a, b = bar(34), bar(36)
+    d = (b - a) / FPS
+    fade = "(1 - smoothstep(%g, %g, x))" % (d - 0.48, d)
+    items += [
+        effect("rvCardoid", "Cardioid", a, b, 0.0, 0.0, drivers=[
+            expr("Cam.y", "0.5*sin(x*pi/1.92)*%s" % fade),
+            expr("Cam.x", "(0.25 + 0.1*exp(-5*%s))*%s" % (snare_phase(a), fade)),
+            expr("A", "22 + 3*exp(-6*fract(%s/%g))" % (music_time(a), BEAT_S)),
+        ], **{"Total": 10.0, "Factor": 10.0, "Radius": 50.0, "A": 22.0, "B": 7.0, "Step": 0.02,
+              **vec3("Cam", (0.0, 0.0, 0.0))}),
+        effect("fxFractal", "Tree", a, b, 0.3, 0.5, drivers=[
+            keys("DepthMax", [(i * BEAT_S, min(i, 6)) for i in range(8)], interp=0),
+            expr("Transform.Rot.y", "x*18"),
+        ], **{"DepthMin": 0, "DepthMax": 0, "ShowModel": False, "ShowFractal": True, "BaseSize": 1.0,
+              "BaseThickness": 1.4, "LeafThickness": 0.25, "BrancheCount": 3,
+              **rgb("BaseColor", (1.0, 0.55, 0.1)), **rgb("LeafColor", (0.15, 0.75, 0.4)),
+              **transform3("Transform", pos=(34.0, -40.0, 0.0), scale=(24.0, 24.0, 24.0)),
+              **vec3("Branche[0].v0", (0.0, 1.0, 0.0)), **vec3("Branche[0].v1", (-0.5, 1.55, 0.15)),
+              **vec3("Branche[1].v0", (0.0, 1.0, 0.0)), **vec3("Branche[1].v1", (0.55, 1.5, -0.1)),
+              **vec3("Branche[2].v0", (0.0, 0.7, 0.0)), **vec3("Branche[2].v1", (0.05, 1.2, 0.5)),
+              **vec3("Branche[3].v0", (0.0, 0.0, 0.0)), **vec3("Branche[3].v1", (0.0, 0.0, 0.0))}),
+    ]
+
+    # -- 36-38 Corridor: the basic scene, four arrows circling it, a quarter turn per beat.
+    a, b = bar(36), bar(38)
+    items += [
+        camera("CamCorridor", a, b, pos=(0.0, 0.0, -100.0), drivers=[
+            expr("CamPosition.z", "-100 + 12*x")]),
+        effect("fxBasicScene", "Hall", a, b, 0.0, 0.0, **{
+            "ThicknessBlue": 0.4, "ThicknessGreen": 0.35, "ThicknessOrange": 1.2, "ThicknessPurple": 1.0,
+            "ThicknessYellow": 0.8, "ThicknessWhite": 0.5, **vec("Transform.Pos", (0.0, 0.0)),
+            **vec("Transform.Pivot", (0.0, 0.0)), "Transform.Rot": 0.0, **vec("Transform.Scale", (1.0, 1.0))}),
+    ]
+    for k, col in enumerate((YELLOW, CYAN, MAGENTA, WHITE)):
+        ph = k / 4.0
+        step = "floor(%s/%g)" % (music_time(a), BEAT_S)
+        items.append(effect("fxObjArrow", "Arrow%d" % k, a + beat(k) // 2, b, 0.3, 0.3, drivers=[
+            expr("Transform.Pos.x", "38*cos(2*pi*(x/3.84 + %g))" % ph),
+            expr("Transform.Pos.y", "22*sin(2*pi*(x/3.84 + %g))" % ph),
+            expr("Transform.Rot.z", "90*%s + %g" % (step, 90 * k)),
+            expr("Thickness", kick(a, 0.5, 1.0, 6.0)),
+        ], **{"Thickness": 0.8, **rgb("Color", col), "lengthX": 1.0, "lengthY": 2.0, "ratioBaseX": 0.45,
+              "ratioHeadY": 0.4, **transform3("Transform", scale=(6.0, 6.0, 6.0))}))
+
+    # -- 38-40 Spectrum: the music's spectrum drawn in the pixels of a 1024x512 buffer, with a
+    # camera that frames them, composited full screen; the caption glows over it.
+    a, b = bar(38), bar(40)
+    buffer_props = {"KeepRatio": False, "RepeatUV": False, "Clear": True, "Debug Color": 0, "Debug Alpha": 0,
+                    "Debug Depth": 0}
+    buffer_props.update(vec("SizePixel", (1024.0, 512.0)))
+    buffer_props.update(vec("SizeUnit", (0.0, 0.0)))
+    buffer_props.update(rgba("BackColor", (0.0, 0.0, 0.02, 1.0)))
+    items += [
+        effect("fxBufferDisplay", "Spectrum", a, b, **buffer_props),
+        look("LookSpectrum", a, b, steps=8.0, initial=0.6, final=0.15, factor=2.4, intensity=2.0, brightness=0.7),
+        camera("CamSpectrum", a, b, pos=(-512.0, -256.0, -443.4), fov=60.0),
+        effect("fxLiveSpec", "LiveSpectrum", a, b, 0.0, 0.0),
+        effect("fxBufferDefault", "SpectrumBack", a, b, **{"Debug Color": 0, "Debug Alpha": 0, "Debug Depth": 0}),
+        image_of("SpectrumScreen", a, b, "Spectrum", fullscreen=True, mul=(1.0, 1.0, 1.0), fade_in=0.3,
+                 fade_out=0.6, drivers=[expr("ColorMul.g", kick(a, 0.7, 0.3, 5.0))]),
+        effect("fxTextStash", "Caption", a + beat(2), b, 0.5, 0.6, drivers=[
+            expr("Pos.x", "0.06 + 0.01*x"),
+            expr("Color.a", kick(a, 0.75, 0.25, 4.0)),
+        ], **{"Size": 0.032, "Glow": True, **vec("Pos", (0.06, 0.16)), **rgba("Color", (1.0, 0.85, 0.55, 1.0))}),
+    ]
+    return items
+
+
 def orbit(radius, angle):
     """Drivers of an fxCamera turning the scene about the vertical axis through the origin by
     `angle` (a formula of x, radians), seen from `radius` units away."""
@@ -491,7 +627,7 @@ def runner():
 
 
 def demo():
-    end = bar(72)
+    end = bar(32)
     items = [
         effect("fxMusic", "Music", 0, end, **{
             "MP3 File": MUSIC, "Volume": 1.0, "Radius Left": 1.0, "Radius Right": 0.0, "TempoBpm": 125.0,
@@ -506,7 +642,12 @@ def demo():
     items.append(effect("fxSequence", "Tunnel", bar(8), bar(16), **{"Sequence File": TUNNEL, "Time Seek": 0.0}))
     items += scope()
     items += sphere()
+    items += chorus_tail()
     items += runner()
+    # The music and the tint run to the end of the last section.
+    last = max(item["Properties"]["End"] for item in items)
+    for item in items[:2]:
+        item["Properties"]["End"] = last
     return items
 
 

@@ -1,6 +1,6 @@
 #include "OBJ_Loader.h"
 
-#include "Loader/rvLoader.h"
+#include "Loader/rvDataPack.h"
 
 #include <cerrno>
 #include <climits>

@@ -304,9 +304,16 @@ TextStashGlyph* FindGlyph(TextStashContext* stash, TextStashFont* font, unsigned
     int gx = 0, gy = 0;
     if (!TextStashPackRect(stash->atlas, gw, gh, &gx, &gy))
     {
-        if (!stash->handleError) return nullptr;
-        stash->handleError(stash->errorUptr, TEXTSTASH_ATLAS_FULL, 0);
-        if (!TextStashPackRect(stash->atlas, gw, gh, &gx, &gy)) return nullptr;
+        if (stash->handleError) stash->handleError(stash->errorUptr, TEXTSTASH_ATLAS_FULL, 0);
+        if (!TextStashPackRect(stash->atlas, gw, gh, &gx, &gy))
+        {
+            // Still full: what is queued is drawn with the atlas as it is, then the atlas starts
+            // again empty and the text goes on from this glyph. Only a glyph larger than the
+            // whole atlas is left out.
+            TextStashFlush(stash);
+            TextStashResetAtlas(stash);
+            if (!TextStashPackRect(stash->atlas, gw, gh, &gx, &gy)) return nullptr;
+        }
     }
 
     TextStashGlyph* glyph = AllocGlyph(font);
@@ -671,6 +678,32 @@ float TextStashDrawText(TextStashContext* stash, float x, float y, const char* t
     x = Layout(stash, x, y, text, nullptr, true);
     TextStashFlush(stash);
     return x;
+}
+
+void TextStashResetAtlas(TextStashContext* stash)
+{
+    if (!stash) return;
+    TextStashAtlas* atlas = stash->atlas;
+    atlas->nodes[0] = {0, 0, short(atlas->width)};
+    atlas->nnodes = 1;
+    for (int i = 0; i < stash->nfonts; ++i)
+    {
+        TextStashFont* font = stash->fonts[i];
+        font->nglyphs = 0;
+        for (int& l : font->lut)
+            l = -1;
+    }
+    std::memset(stash->texData, 0, size_t(stash->params.width) * size_t(stash->params.height));
+    stash->dirtyRect[0] = stash->params.width;
+    stash->dirtyRect[1] = stash->params.height;
+    stash->dirtyRect[2] = 0;
+    stash->dirtyRect[3] = 0;
+    AddWhiteRect(stash, 2, 2);
+    // The whole picture changed: the next flush uploads all of it.
+    stash->dirtyRect[0] = 0;
+    stash->dirtyRect[1] = 0;
+    stash->dirtyRect[2] = stash->params.width;
+    stash->dirtyRect[3] = stash->params.height;
 }
 
 void TextStashFlush(TextStashContext* stash)

@@ -149,6 +149,9 @@ float TextStashMeasureWidth(TextStashContext* stash, float x, float y, const cha
                             const char* end = nullptr);
 // Uploads pending atlas changes and draws pending quads.
 void TextStashFlush(TextStashContext* stash);
+// Forgets every stored glyph and empties the atlas (the white block stays); the whole atlas is
+// uploaded at the next flush. A full atlas resets itself this way while text is drawn.
+void TextStashResetAtlas(TextStashContext* stash);
 
 // Skyline packer: places a w x h rectangle; false when it does not fit.
 bool TextStashPackRect(TextStashAtlas* atlas, int w, int h, int* x, int* y);

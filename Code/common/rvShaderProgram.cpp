@@ -12,7 +12,6 @@
 #include "Display/rvBufferDisplay.h"
 #include "Factory/fxBase.h"
 #include "Sequencer/rvSequence.h"
-#include "Loader/rvLoader.h"
 #include "rvMessage.h"
 #include "rvSceneDisplay.h"
 
@@ -408,7 +407,7 @@ void rvProgram2D::Unuse()
     rvProgram::Unuse();
 }
 
-void rvProgram2D::Draw(int flags)
+void rvProgram2D::Draw(int /*flags*/)
 {
     DrawQuad(QUAD_LEFT | QUAD_TOP, 0.f, 0.f, 1.f, 1.f);
 }
@@ -593,15 +592,6 @@ void rvTexColorProgram2D::DrawQuad(int flags, float x, float y, float w, float h
             h = (1.f / aspect) * (float(_viewport[2]) * w) / float(_viewport[3]);
     }
     rvProgram2D::DrawQuad(flags, x, y, w, h);
-}
-
-void rvTexColorProgram2D::LoadImage(const char* path, bool mipmaps)
-{
-    if (!path) return;
-    int size = 0;
-    uint8_t* bytes = rvDataPack::GetInstance()->ReadAll(path, size);
-    LoadImageFromMemory(bytes, size, mipmaps);
-    delete[] bytes;
 }
 
 bool rvTexColorProgram2D::LoadImageFromMemory(const unsigned char* data, int size, bool mipmaps)

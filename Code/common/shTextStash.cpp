@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "Loader/rvLoader.h"
+#include "Loader/rvDataPack.h"
 #include "TextStashGL.h"
 #include "rvAssert.h"
 

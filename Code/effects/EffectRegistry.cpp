@@ -4,12 +4,14 @@
 #include "Factory/Factory.h"
 #include "Factory/fxBase.h"
 #include "Factory/fxDescriptor.h"
+#include "rvAssert.h"
 
 #include <iterator>
 
 // One header per registered class.
 #include "effects/fxAnimation/fxAnimation.h"
 #include "effects/fxBackGrid/fxBackGrid.h"
+#include "effects/fxBasicScene/fxBasicScene.h"
 #include "effects/fxBufferDefault/fxBufferDefault.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
 #include "effects/fxCamera/fxCamera.h"
@@ -18,18 +20,26 @@
 #include "effects/fxDepthLine/fxDepthLine.h"
 #include "effects/fxECG/fxECG.h"
 #include "effects/fxExtruder/fxExtruder.h"
+#include "effects/fxFractal/fxFractal.h"
 #include "effects/fxGLTFLoader/fxGLTFLoader.h"
 #include "effects/fxHorizonBorealis/fxHorizonBorealis.h"
 #include "effects/fxImage/fxImage.h"
+#include "effects/fxJellyFish/fxJellyFish.h"
 #include "effects/fxJoyDivision/fxJoyDivision.h"
+#include "effects/fxLinePath/fxLinePath.h"
+#include "effects/fxLiveSpec/fxLiveSpec.h"
 #include "effects/fxLorenz/fxLorenz.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
+#include "effects/fxObjArrow/fxObjArrow.h"
 #include "effects/fxObjLoader/fxObjLoader.h"
+#include "effects/fxSea/fxSea.h"
 #include "effects/fxSequence/fxSequence.h"
 #include "effects/fxStarField/fxStarField.h"
 #include "effects/fxStencilTest/fxStencilTest.h"
+#include "effects/fxTextStash/fxTextStash.h"
 #include "effects/fxVectorDisplay/fxVectorDisplay.h"
+#include "effects/rvCardoid/rvCardoid.h"
 
 namespace
 {
@@ -81,6 +91,12 @@ fxDescriptor* RegisterStencilTest()
     return d;
 }
 
+fxDescriptor* RegisterLiveSpec()
+{
+    static fxDescriptor* s = new fxDescriptor(fxBase::GetDescriptor(), "fxLiveSpec", &fxLiveSpec::Create);
+    return s;
+}
+
 // The fixed registration order: the row number is the class id. One row per class; a class
 // becoming available replaces its null with its registration function (<Class>::RegisterAttributes,
 // or a function above).
@@ -88,17 +104,17 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /*  0 */ {"fxBase", &fxBase::RegisterAttributes},
     /*  1 */ {"fxCircle", &fxCircle::RegisterAttributes},
     /*  2 */ {"fxText", nullptr},
-    /*  3 */ {"fxFractal", nullptr},
-    /*  4 */ {"fxJellyFish", nullptr},
+    /*  3 */ {"fxFractal", &fxFractal::RegisterAttributes},
+    /*  4 */ {"fxJellyFish", &fxJellyFish::RegisterAttributes},
     /*  5 */ {"fxSwarm", nullptr},
-    /*  6 */ {"fxLinePath", nullptr},
+    /*  6 */ {"fxLinePath", &fxLinePath::RegisterAttributes},
     /*  7 */ {"fxParticleEmitter", nullptr},
     /*  8 */ {"fxMetaBallSystem", nullptr},
     /*  9 */ {"fxSequence", &fxSequence::RegisterAttributes},
     /* 10 */ {"fxSVG", nullptr},
-    /* 11 */ {"fxSea", nullptr},
+    /* 11 */ {"fxSea", &fxSea::RegisterAttributes},
     /* 12 */ {"fxAsteroid", nullptr},
-    /* 13 */ {"rvCardoid", nullptr},
+    /* 13 */ {"rvCardoid", &rvCardoid::RegisterAttributes},
     /* 14 */ {"nanoSVGScene", nullptr},
     /* 15 */ {"fxMorph", nullptr},
     /* 16 */ {"rvEyesUniverse", nullptr},
@@ -106,10 +122,10 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /* 18 */ {"fxLorenz", &fxLorenz::RegisterAttributes},
     /* 19 */ {"fxBBC", nullptr},
     /* 20 */ {"fxMantaRay", nullptr},
-    /* 21 */ {"fxLiveSpec", nullptr},      // descriptor made here
+    /* 21 */ {"fxLiveSpec", &RegisterLiveSpec},      // descriptor made here
     /* 22 */ {"fxBasicShader2d", nullptr}, // descriptor made here
     /* 23 */ {"fxBasicShader3d", nullptr}, // descriptor made here
-    /* 24 */ {"fxBasicScene", nullptr},
+    /* 24 */ {"fxBasicScene", &fxBasicScene::RegisterAttributes},
     /* 25 */ {"fxAmbientParticles", nullptr},
     /* 26 */ {"fxTunnelPattern3d", nullptr},
     /* 27 */ {"fxBackCircuit", nullptr},
@@ -132,14 +148,14 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /* 44 */ {"fxTextNeon", nullptr},
     /* 45 */ {"fxObjVectrex", nullptr},
     /* 46 */ {"fxObjVectrexCard", nullptr},
-    /* 47 */ {"fxObjArrow", nullptr},
+    /* 47 */ {"fxObjArrow", &fxObjArrow::RegisterAttributes},
     /* 48 */ {"fxAnimation", &fxAnimation::RegisterAttributes},
     /* 49 */ {"fxExtruder", &fxExtruder::RegisterAttributes},
     /* 50 */ {"fxDepthLine", &RegisterDepthLine}, // descriptor made here
     /* 51 */ {"fxECG", &fxECG::RegisterAttributes},
     /* 52 */ {"fxObjLoader", &fxObjLoader::RegisterAttributes},
     /* 53 */ {"fxGLTFLoader", &RegisterGLTFLoader}, // GetDescriptor + "GLTF"
-    /* 54 */ {"fxTextStash", nullptr},
+    /* 54 */ {"fxTextStash", &fxTextStash::RegisterAttributes},
     /* 55 */ {"fxStencilTest", &RegisterStencilTest}, // GetDescriptor + "Scale", "Color"
 };
 static_assert(std::size(s_aRegistrationTable) == 56, "56 effect classes");
@@ -149,4 +165,32 @@ const fxRegistrationTable& EffectRegistrationTable()
 {
     static const fxRegistrationTable s_table = {s_aRegistrationTable, int(std::size(s_aRegistrationTable))};
     return s_table;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Registration walks the table here, with the effects (render layer): the Factory itself (core)
+// knows effect classes only through their descriptors.
+
+namespace
+{
+// Stand-in descriptor for a class that is not available: it keeps the class's id, name
+// and colour, but has no create function, so effects of that class are skipped like
+// effects of an unregistered class.
+fxDescriptor* Unavailable(const char* pszClassName)
+{
+    return new fxDescriptor(fxBase::GetDescriptor(), pszClassName, nullptr);
+}
+} // namespace
+
+void Factory::RegisterAll()
+{
+    if (!_apDescriptors.empty()) return; // runs once; a second call (tools, tests) changes nothing
+    const fxRegistrationTable& table = EffectRegistrationTable();
+    for (int i = 0; i < table.nCount; ++i)
+    {
+        const fxRegistrationRow& row = table.pRows[i];
+        fxDescriptor* pDescriptor = row.pfnRegister ? row.pfnRegister() : Unavailable(row.pszClassName);
+        rvAssert(pDescriptor && pDescriptor->_sClassName == row.pszClassName);
+        Register(pDescriptor);
+    }
 }

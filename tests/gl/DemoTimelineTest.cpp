@@ -14,8 +14,10 @@
 #include "Factory/fxDescriptor.h"
 #include "Loader/rvLoader.h"
 #include "Sequencer/rvSequence.h"
+#include "Factory/Drivers/rvVariable.h"
 #include "effects/fxAnimation/fxAnimation.h"
 #include "effects/fxCircle/fxCircle.h"
+#include "effects/fxFractal/fxFractal.h"
 #include "rvSceneDisplay.h"
 
 #include <GLFW/glfw3.h>
@@ -178,8 +180,10 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     for (fxBase* e : _Sequence._apEffects)
         ++classes[e->_pDescriptor->_sClassName];
     for (const char* cls : {"fxMusic", "fxDemoGlobalParams", "fxVectorDisplay", "fxBackGrid", "fxCamera",
-                            "fxCircle", "fxSequence", "fxBufferDisplay", "fxBufferDefault", "fxImage", "fxAnimation",
-                            "fxGLTFLoader", "fxStencilTest", "fxObjLoader", "fxExtruder", "fxDepthLine"})
+                            "fxCircle", "fxSequence", "fxBufferDisplay", "fxBufferDefault", "fxImage", "fxSea",
+                            "fxLinePath", "fxJellyFish", "rvCardoid", "fxFractal", "fxBasicScene", "fxObjArrow",
+                            "fxLiveSpec", "fxTextStash", "fxAnimation", "fxGLTFLoader", "fxStencilTest", "fxObjLoader",
+                            "fxExtruder", "fxDepthLine"})
         EXPECT_GT(classes[cls], 0) << cls;
     fxBase* tunnel = _Sequence.FindEffect("Tunnel");
     ASSERT_NE(tunnel, nullptr);
@@ -192,6 +196,9 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     // A fixed step of two frames of the 60 fps timeline. Steps checked (and kept) on the way.
     const int kStepsPerSecond = 30;
     const int kIgnition = 10 * 30, kTunnel = 24 * 30, kScope = 37 * 30 + 15, kSphere = 55 * 30;
+    // The chorus's second half: the sea (bar 33), the tree (bar 35.3), the hall (bar 37), the
+    // spectrum (bar 39.5).
+    const int kSea = 63 * 30 + 12, kTree = 67 * 30 + 25, kHall = 71 * 30, kSpectrum = 75 * 30 + 25;
     // Bar 66 (the runner walking) and bar 70.5 (the street corner behind him).
     const int kRunner = 7603 / 2, kStreet = 8122 / 2;
     fxBase* runner = _Sequence.FindEffect("Runner");
@@ -208,7 +215,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
         tunnelRan |= tunnel->_eState == State_EffectStarted;
         // The update of step n ran at time (n + 1) / 30.
         const int at = step + 1;
-        if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere && at != kRunner && at != kStreet)
+        if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere && at != kSea && at != kTree &&
+            at != kHall && at != kSpectrum && at != kRunner && at != kStreet)
             continue;
 
         Grab(shot);
@@ -297,6 +305,44 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_GT(centre.r + centre.g + centre.b, corner.r + corner.g + corner.b + 20.f);
             EXPECT_GT(Count(px, [](const RGBA& p) { return p.r + p.g + p.b > 450; }), 500);
         }
+        else if (at == kSea)
+        {
+            // The jellyfish rides the head of the swimmer's trail (through the published variables),
+            // over cyan waves in the lower half.
+            fxBase* jelly = _Sequence.FindEffect("JellyFish");
+            fxBase* swimmer = _Sequence.FindEffect("Swimmer");
+            ASSERT_TRUE(jelly && swimmer);
+            EXPECT_EQ(jelly->_eState, State_EffectStarted);
+            const rvVariable* x = rvVariable::Find("StartX");
+            ASSERT_NE(x, nullptr);
+            EXPECT_NE(x->_fValue, 0.f);
+            EXPECT_FLOAT_EQ(rvVariable::Find("JellyFish.x")->_fValue, x->_fValue);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.b > 100 && p.g > 60 && p.r < p.b; }), 150);
+        }
+        else if (at == kTree)
+        {
+            // Five beats in: the tree has grown to depth 5, orange at its root, green at its leaves.
+            fxBase* tree = _Sequence.FindEffect("Tree");
+            ASSERT_NE(tree, nullptr);
+            EXPECT_EQ(static_cast<fxFractal*>(tree)->_nDepthMax, 5);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 150 && p.g > 60 && p.b < 80; }), 30);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.g > 120 && p.r < p.g && p.b < p.g; }), 100);
+        }
+        else if (at == kHall)
+        {
+            // The hall's purple ceiling and green bars, and the arrows.
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 120 && p.b > 120 && p.g < 80; }), 100);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.g > 150 && p.r < 100 && p.b < 100; }), 100);
+        }
+        else if (at == kSpectrum)
+        {
+            // The spectrum's red fan rising from the bottom and its blue fan from the top.
+            const glm::vec3 bottom = Mean(px, 0, 0, kW - 1, kH / 3);
+            const glm::vec3 top = Mean(px, 0, 2 * kH / 3, kW - 1, kH - 1);
+            EXPECT_GT(bottom.r, bottom.g);
+            EXPECT_GT(top.b, top.r);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 120 && p.g < 100; }), 100);
+        }
     }
 
     // Past its end the timeline stops on its last frame with every effect back to loaded.
@@ -329,5 +375,7 @@ TEST(DemoProgramTest, PlaysTheDemoToItsEndAndExitsZero)
     ASSERT_TRUE(WIFEXITED(status)) << log;
     EXPECT_EQ(WEXITSTATUS(status), 0) << log;
     if (access("Data/Audio/Morvane.mp3", R_OK) == 0)
+    {
         EXPECT_EQ(log.find("Can't play file"), std::string::npos) << log;
+    }
 }

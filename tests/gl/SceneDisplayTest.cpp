@@ -76,7 +76,9 @@ TEST_F(SceneDisplayTest, CreationFlagsChooseTheAttachments)
         EXPECT_EQ(b._glColorTexture != 0, c.color);
         EXPECT_EQ(b._glDepthTexture != 0, c.depth);
         if (c.depth && c.depthFormat == GL_DEPTH24_STENCIL8)
+        {
             EXPECT_EQ(TextureFormat(b._glDepthTexture), GL_DEPTH24_STENCIL8);
+        }
         EXPECT_EQ(b._pVectorDisplay != nullptr, c.vector);
         if (c.vector)
         {

@@ -12,7 +12,7 @@
 
 #include <stb_image_write.h>
 
-#include "../unit/Loader/ArchiveFixture.h"
+#include "ArchiveFixture.h"
 #include "DataPackGuard.h"
 #include "Factory/fxBase.h"
 #include "Sequencer/rvSequence.h"

@@ -1,7 +1,5 @@
 #include "TestSupport.h"
 
-#include <imgui.h>
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -58,30 +56,6 @@ std::string ReadFileBytes(const std::string& path)
 }
 
 std::string ReadFixture(const std::string& rel) { return ReadFileBytes(SourcePath(rel)); }
-
-ImGuiHeadless::ImGuiHeadless(float width, float height)
-{
-    IMGUI_CHECKVERSION();
-    _ctx = ImGui::CreateContext();
-    ImGui::SetCurrentContext(_ctx);
-    ImGuiIO& io = ImGui::GetIO();
-    io.IniFilename = nullptr;
-    io.DisplaySize = ImVec2(width, height);
-    unsigned char* pixels = nullptr;
-    int w = 0, h = 0;
-    io.Fonts->GetTexDataAsRGBA32(&pixels, &w, &h);
-    io.Fonts->SetTexID((ImTextureID)(intptr_t)1);
-}
-
-ImGuiHeadless::~ImGuiHeadless() { ImGui::DestroyContext(_ctx); }
-
-void ImGuiHeadless::NewFrame(float dt)
-{
-    ImGui::GetIO().DeltaTime = dt;
-    ImGui::NewFrame();
-}
-
-void ImGuiHeadless::EndFrame() { ImGui::Render(); }
 
 std::string SourcePath(const std::string& rel) { return std::string(MORVANE_SOURCE_DIR) + "/" + rel; }
 std::string BinaryPath(const std::string& rel) { return std::string(MORVANE_BINARY_DIR) + "/" + rel; }

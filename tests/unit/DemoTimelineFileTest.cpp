@@ -55,7 +55,10 @@ std::vector<std::string> CheckTimeline(const std::string& rel)
         EXPECT_NE(fx, nullptr) << "class not registered";
         if (!fx) continue;
         for (const std::string& key : props.getMemberNames())
-            if (key != "_apAttribDrivers") EXPECT_NE(fx->_pDescriptor->FindAttrib(key), nullptr) << key;
+            if (key != "_apAttribDrivers")
+            {
+                EXPECT_NE(fx->_pDescriptor->FindAttrib(key), nullptr) << key;
+            }
         // Every driver of the file was kept, and gives a number (or no value) over the window.
         EXPECT_EQ(fx->_apAttribDrivers.size(), props["_apAttribDrivers"].size());
         const float duration = (fx->_nEnd - fx->_nStart) / 60.f;

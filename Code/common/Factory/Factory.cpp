@@ -24,17 +24,6 @@ const uint32_t TIMELINE_COLORS[TIMELINE_COLOR_COUNT] = {
 };
 #undef TIMELINE_RGB
 
-namespace
-{
-// Stand-in descriptor for a class that is not available: it keeps the class's id, name
-// and colour, but has no create function, so effects of that class are skipped like
-// effects of an unregistered class.
-fxDescriptor* Unavailable(const char* pszClassName)
-{
-    return new fxDescriptor(fxBase::GetDescriptor(), pszClassName, nullptr);
-}
-} // namespace
-
 Factory::Factory()
 {
     rvAssert(_pInstance == nullptr);
@@ -46,19 +35,6 @@ int Factory::Register(fxDescriptor* pDescriptor)
     pDescriptor->_nId = int(_apDescriptors.size());
     _apDescriptors.push_back(pDescriptor);
     return pDescriptor->_nId;
-}
-
-void Factory::RegisterAll()
-{
-    if (!_apDescriptors.empty()) return; // runs once; a second call (tools, tests) changes nothing
-    const fxRegistrationTable& table = EffectRegistrationTable();
-    for (int i = 0; i < table.nCount; ++i)
-    {
-        const fxRegistrationRow& row = table.pRows[i];
-        fxDescriptor* pDescriptor = row.pfnRegister ? row.pfnRegister() : Unavailable(row.pszClassName);
-        rvAssert(pDescriptor && pDescriptor->_sClassName == row.pszClassName);
-        Register(pDescriptor);
-    }
 }
 
 fxDescriptor* Factory::GetDescriptor(int nId) const

@@ -37,8 +37,8 @@ public:
     virtual void OnEffectStart() {}
     virtual void OnEffectStop() {}
     virtual void Render() {}
-    virtual void Seek(float fDelta, float fNewTime, float fRequestedTime) {}
-    virtual void OnAttribChanged(AttribDesc* pAttrib) {}
+    virtual void Seek(float /*fDelta*/, float /*fNewTime*/, float /*fRequestedTime*/) {}
+    virtual void OnAttribChanged(AttribDesc* /*pAttrib*/) {}
 
     // Instances are zero-filled before their constructor runs, so members a derived
     // constructor does not set start at zero.

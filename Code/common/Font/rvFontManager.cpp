@@ -1,6 +1,6 @@
 #include "Font/rvFontManager.h"
 
-#include "Loader/rvLoader.h"
+#include "Loader/rvDataPack.h"
 #include "rvAssert.h"
 
 #include <stb_truetype.h>

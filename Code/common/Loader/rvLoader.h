@@ -1,58 +1,13 @@
 #pragma once
-// The data file reader and the loading bar.
+// The loading bar.
 //
-// rvDataPack reads every data file of the program whole into memory, from the
-// password-protected archive "Data/Morvane-ZQ4.sts" (mounted once, on first use)
-// or, on request, from the disk. Each read reports its byte count to rvLoader,
-// which, while armed during the start-up loading pass, pumps window events and
-// redraws a progress bar.
-#include <cstdint>
+// While armed during the start-up loading pass, rvLoader counts the bytes of every read the
+// data file reader reports, pumps window events and redraws a progress bar.
+#include "Loader/rvDataPack.h"
+
 #include <cstdio>
-#include <string>
-#include <vector>
 
 struct GLFWwindow;
-
-class rvDataPack
-{
-public:
-    // The pack; the first call creates it and mounts the archive (once per process).
-    static rvDataPack* GetInstance();
-
-    // Reads a whole file into a new array (the caller frees it with delete[]).
-    // size is set to 0 first and to the file's length on success. Returns null when
-    // the file is missing, cannot be read whole, or the path is empty. forceOS reads
-    // the path exactly as given from the disk; otherwise from the archive only.
-    uint8_t* ReadAll(const std::string& path, int& size, bool forceOS = false);
-
-    // Same, into the caller's vector (resized to the file's length). When nothing
-    // could be read the vector is left as it was and false is returned.
-    bool ReadInto(const std::string& path, std::vector<uint8_t>& data, bool forceOS = false);
-    bool ReadInto(const std::string& path, std::vector<char>& data, bool forceOS = false);
-
-    // An archive file copied into a temporary stream positioned at its start, or null.
-    // The caller closes it.
-    FILE* OpenAsFILE(const std::string& path);
-
-    // Prepares a path for the archive in place: one leading '.' is dropped and every
-    // backslash becomes '/'.
-    static void NormalizePath(std::string& path);
-
-    // True when the archive was mounted by GetInstance.
-    bool IsMounted() const { return !_sPassword.empty(); }
-
-    std::string _sPassword; // held only while the archive is mounted
-
-private:
-    rvDataPack() = default;
-    rvDataPack(const rvDataPack&) = delete;
-    rvDataPack& operator=(const rvDataPack&) = delete;
-
-    // Reads an archive entry whole into bytes; false (bytes untouched) on any failure.
-    template <class Vec> bool ReadArchive(const std::string& path, Vec& bytes);
-    template <class Vec> bool ReadDisk(const std::string& path, Vec& bytes);
-    template <class Vec> bool Read(const std::string& path, Vec& bytes, bool forceOS);
-};
 
 class rvLoader
 {

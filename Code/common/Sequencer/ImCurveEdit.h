@@ -5,6 +5,8 @@
 #include <imgui.h>
 #include <imgui_internal.h> // ImRect
 
+#include "Sequencer/ImCurveEditPoint.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <set>
@@ -37,20 +39,6 @@ public:
     virtual void EditStarted(int curve) = 0;
     virtual void EditEnded() = 0;
     virtual ~Delegate() = default;
-};
-
-struct CurvePointRef
-{
-    int curveIndex;
-    int pointIndex;
-    bool operator<(const CurvePointRef& o) const
-    {
-        return curveIndex != o.curveIndex ? curveIndex < o.curveIndex : pointIndex < o.pointIndex;
-    }
-    bool operator==(const CurvePointRef& o) const
-    {
-        return curveIndex == o.curveIndex && pointIndex == o.pointIndex;
-    }
 };
 
 // Widget state shared by every delegate, kept between frames.

@@ -12,7 +12,7 @@ class rvCurveEdit : public ImCurveEdit::Delegate
 public:
     size_t CurveCount() override;
     bool CurveShown(int curve) override;
-    int CurveKind(int curve) override { return 5; }
+    int CurveKind(int /*curve*/) override { return 5; }
     ImVec2& RangeMin() override { return _vRangeMin; }
     ImVec2& RangeMax() override { return _vRangeMax; }
     size_t PointCount(int curve) override;
@@ -24,7 +24,7 @@ public:
     int MovePoint(int curve, int point, ImVec2 value) override;
     void InsertPoint(int curve, ImVec2 value) override;
     uint32_t BackgroundColor() override { return 0; }
-    void EditStarted(int curve) override {}
+    void EditStarted(int /*curve*/) override {}
     void EditEnded() override {}
 
     // Fits the value range to the visible curves sampled over the effect's duration; the

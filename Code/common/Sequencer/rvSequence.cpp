@@ -1,10 +1,12 @@
 #include "Sequencer/rvSequence.h"
 
+#include "Factory/rvEditorHook.h"
+
 #include "Factory/Factory.h"
 #include "Factory/fxBase.h"
 #include "Factory/fxDescriptor.h"
 #include "Factory/rvJson.h"
-#include "Loader/rvLoader.h"
+#include "Loader/rvDataPack.h"
 #include "rvAssert.h"
 
 #include <algorithm>
@@ -451,3 +453,45 @@ int rvSequence::GetLastSelected(const std::vector<int>& selection)
 void rvSequence::CopyItems() {}
 
 void rvSequence::PasteItems() {}
+
+// ---------------------------------------------------------------------------------------------
+// Rows of the timeline widget that need no drawing
+
+int rvSequence::ExtraHeight(int index)
+{
+    AssertIndex(index);
+    const fxBase* fx = _apEffects[index];
+    return fx->_bExpanded ? 100 + 14 * int(fx->_apAttribDrivers.size()) : 0;
+}
+
+
+// ---------------------------------------------------------------------------------------------
+// The editor half (rvSequenceEditor.cpp, editor library), reached through its hooks: without
+// an editor linked a timeline plays and draws nothing.
+
+void rvSequence::DrawWindow(float dt)
+{
+    rvEditorHook<&rvSequence::DrawWindow>::Call(*this, dt);
+}
+
+void rvSequence::CloseBrowsers()
+{
+    rvEditorHook<&rvSequence::CloseBrowsers>::Call(*this);
+}
+
+void rvSequence::ItemDoubleClicked(int index)
+{
+    rvEditorHook<&rvSequence::ItemDoubleClicked>::Call(*this, index);
+}
+
+void rvSequence::DrawExpandedRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
+                                 const ImRect& legend, const ImRect& clip, const ImRect& legendClip)
+{
+    rvEditorHook<&rvSequence::DrawExpandedRow>::Call(*this, index, draw, bar, custom, legend, clip, legendClip);
+}
+
+void rvSequence::DrawPlainRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
+                              const ImRect& clip)
+{
+    rvEditorHook<&rvSequence::DrawPlainRow>::Call(*this, index, draw, bar, custom, clip);
+}

@@ -3,15 +3,17 @@
 // and the per-frame pass that moves every effect in and out of its running state. It reads and
 // writes timeline files (".seq": {"Items": [effect objects]}) and is the model of the timeline
 // widget.
-#include "Sequencer/ImSequencer.h"
-#include "Sequencer/rvCurveEdit.h"
+#include "Sequencer/ImCurveEditPoint.h"
+#include "Sequencer/ImSequencerInterface.h"
 
 #include <json/json.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 class fxBase;
+class rvCurveEdit;
 class rvFileBrowser;
 
 class rvSequence : public ImSequencer::SequenceInterface
@@ -85,7 +87,9 @@ public:
     std::vector<fxBase*> _apEffects;
     fxBase* _pParentEffect = nullptr; // the nested timeline effect that owns this timeline
 
-    // Editor (rvSequenceEditor.cpp): the widget's drawing slots and the window's commands.
+    // The widget's slots and the editor window's commands. ExtraHeight is answered here
+    // (rvSequence.cpp); the rest are defined in the editor library (rvSequenceEditor.cpp), the
+    // slots and CloseBrowsers through the Editor* bodies below.
     int ExtraHeight(int index) override;
     void ItemDoubleClicked(int index) override;
     void DrawExpandedRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
@@ -108,12 +112,24 @@ public:
     void DeleteSelection();                              // Delete
     void MoveSelection(int direction, bool moveEffects); // Up (-1) / Down (+1), Ctrl moves effects
     void CloseBrowsers();                                // deletes the open file browsers
+    // Bodies of DrawWindow, CloseBrowsers and the drawing slots, in the editor library: those
+    // members forward to them through rvEditorHook, so a timeline without an editor linked
+    // plays and draws nothing.
+    void EditorDrawWindow(float dt);
+    void EditorCloseBrowsers();
+    void EditorItemDoubleClicked(int index);
+    void EditorDrawExpandedRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
+                               const ImRect& legend, const ImRect& clip, const ImRect& legendClip);
+    void EditorDrawPlainRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
+                            const ImRect& clip);
+    // The curve delegate of the expanded rows, made by the editor when it first needs it.
+    rvCurveEdit& CurveEdit();
     rvFileBrowser* _pLoadBrowser = nullptr;
     rvFileBrowser* _pSaveAsBrowser = nullptr;
     rvFileBrowser* _pImportBrowser = nullptr;
     rvFileBrowser* _pExportBrowser = nullptr;
-    rvCurveEdit _CurveEdit;
-    ImVector<ImCurveEdit::CurvePointRef> _aSelectedPoints;
+    std::unique_ptr<rvCurveEdit, void (*)(rvCurveEdit*)> _CurveEdit{nullptr, nullptr};
+    std::vector<ImCurveEdit::CurvePointRef> _aSelectedPoints;
 
     // Key times stay relative to their effect's Start (true) or keep their timeline time (false).
     static bool _bLocalKeys;

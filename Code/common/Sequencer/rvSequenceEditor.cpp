@@ -3,6 +3,10 @@
 // drawing of the widget's rows (driver curves of the expanded row, key marks and fades).
 #include "Sequencer/rvSequence.h"
 
+#include "Factory/rvEditorHook.h"
+#include "Sequencer/ImSequencer.h"
+#include "Sequencer/rvCurveEdit.h"
+
 #include "Factory/AttribDesc.h"
 #include "Factory/Drivers/KeyFrameDriver.h"
 #include "Factory/Factory.h"
@@ -43,7 +47,7 @@ void Tooltip(const char* text)
 // ---------------------------------------------------------------------------------------------
 // Window
 
-void rvSequence::DrawWindow(float dt)
+void rvSequence::EditorDrawWindow(float dt)
 {
     ImGuiIO& io = ImGui::GetIO();
     int frame = int(std::round(_fTime * 60.f));
@@ -213,7 +217,7 @@ void rvSequence::DrawWindow(float dt)
         if (ImGui::Button("OK", ImVec2(120.f, 0.f)))
         {
             _pExportEffect = nullptr;
-            _CurveEdit._pEffect = nullptr;
+            CurveEdit()._pEffect = nullptr;
             Clear();
             ImGui::CloseCurrentPopup();
         }
@@ -234,7 +238,7 @@ void rvSequence::DrawWindow(float dt)
         {
             // The previous effects are gone.
             exportEffect = nullptr;
-            _CurveEdit._pEffect = nullptr;
+            CurveEdit()._pEffect = nullptr;
         }
         _pExportEffect = exportEffect;
     }
@@ -410,7 +414,7 @@ void rvSequence::DeleteSelection()
         if (!ValidIndex(*it)) continue;
         fxBase* fx = _apEffects[*it];
         if (fx == _pExportEffect) _pExportEffect = nullptr; // its export is dropped
-        if (fx == _CurveEdit._pEffect) _CurveEdit._pEffect = nullptr;
+        if (fx == CurveEdit()._pEffect) CurveEdit()._pEffect = nullptr;
         DeleteItem(*it);
     }
     _anSelected.clear();
@@ -435,7 +439,7 @@ void rvSequence::MoveSelection(int direction, bool moveEffects)
         s += direction;
 }
 
-void rvSequence::CloseBrowsers()
+void rvSequence::EditorCloseBrowsers()
 {
     for (rvFileBrowser** slot : {&_pLoadBrowser, &_pSaveAsBrowser, &_pImportBrowser, &_pExportBrowser})
     {
@@ -448,43 +452,22 @@ void rvSequence::CloseBrowsers()
 // ---------------------------------------------------------------------------------------------
 // Rows
 
-int rvSequence::ExtraHeight(int index)
-{
-    AssertIndex(index);
-    const fxBase* fx = _apEffects[index];
-    return fx->_bExpanded ? 100 + 14 * int(fx->_apAttribDrivers.size()) : 0;
-}
 
-void rvSequence::ItemDoubleClicked(int index)
-{
-    AssertIndex(index);
-    fxBase* fx = _apEffects[index];
-    if (fx->_bExpanded)
-    {
-        fx->_bExpanded = false;
-        return;
-    }
-    for (fxBase* other : _apEffects)
-        other->_bExpanded = false;
-    fx->_bExpanded = true;
-    _CurveEdit._pEffect = fx;
-    _CurveEdit.ComputeValueRange();
-}
 
-void rvSequence::DrawExpandedRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
+void rvSequence::EditorDrawExpandedRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
                                  const ImRect& legend, const ImRect& clip, const ImRect& legendClip)
 {
     AssertIndex(index);
     fxBase* fx = _apEffects[index];
-    _CurveEdit._pEffect = fx;
+    CurveEdit()._pEffect = fx;
     DrawFades(fx, bar, draw);
-    _CurveEdit._vRangeMin.x = float(_nFrameMin);
-    _CurveEdit._vRangeMax.x = float(_nFrameMax);
+    CurveEdit()._vRangeMin.x = float(_nFrameMin);
+    CurveEdit()._vRangeMax.x = float(_nFrameMax);
 
     // Driver names; a press on one shows or hides its curve.
     draw->PushClipRect(legendClip.Min, legendClip.Max, true);
     const ImVec2 mouse = ImGui::GetIO().MousePos;
-    for (int i = 0; i < int(_CurveEdit.CurveCount()); ++i)
+    for (int i = 0; i < int(CurveEdit().CurveCount()); ++i)
     {
         NoneDriver* d = fx->_apAttribDrivers[i];
         if (!d) continue;
@@ -498,38 +481,40 @@ void rvSequence::DrawExpandedRow(int index, ImDrawList* draw, const ImRect& bar,
     draw->PopClipRect();
 
     ImGui::SetCursorScreenPos(custom.Min);
-    ImCurveEdit::DrawCurves(_CurveEdit, custom.GetSize(), 137 + index, &clip, &_aSelectedPoints);
+    ImVector<ImCurveEdit::CurvePointRef> selected;
+    ImCurveEdit::DrawCurves(CurveEdit(), custom.GetSize(), 137 + index, &clip, &selected);
+    _aSelectedPoints.assign(selected.begin(), selected.end());
 
     if (_bFocused && !ImGui::GetIO().WantTextInput && LetterPressed('F', true))
-        _CurveEdit.ComputeValueRange();
+        CurveEdit().ComputeValueRange();
 }
 
-void rvSequence::DrawPlainRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
+void rvSequence::EditorDrawPlainRow(int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom,
                               const ImRect& clip)
 {
     AssertIndex(index);
     fxBase* fx = _apEffects[index];
     draw->PushClipRect(clip.Min, clip.Max, true);
-    fxBase* previous = _CurveEdit._pEffect;
-    _CurveEdit._pEffect = fx;
-    _CurveEdit._vRangeMin.x = float(_nFrameMin);
-    _CurveEdit._vRangeMax.x = float(_nFrameMax);
+    fxBase* previous = CurveEdit()._pEffect;
+    CurveEdit()._pEffect = fx;
+    CurveEdit()._vRangeMin.x = float(_nFrameMin);
+    CurveEdit()._vRangeMax.x = float(_nFrameMax);
     const float span = float(_nFrameMax - _nFrameMin);
     if (span > 0.f)
     {
-        for (int c = 0; c < int(_CurveEdit.CurveCount()); ++c)
+        for (int c = 0; c < int(CurveEdit().CurveCount()); ++c)
         {
-            const int points = int(_CurveEdit.PointCount(c));
+            const int points = int(CurveEdit().PointCount(c));
             for (int p = 0; p < points; ++p)
             {
-                const float f = _CurveEdit.PointAt(c, p).x;
+                const float f = CurveEdit().PointAt(c, p).x;
                 if (f < fx->_nStart || f > fx->_nEnd) continue;
                 const float x = custom.Min.x + (f - _nFrameMin) / span * custom.GetWidth();
                 draw->AddLine(ImVec2(x, custom.Min.y + 6.f), ImVec2(x, custom.Max.y - 4.f), 0xAA000000, 3.f);
             }
         }
     }
-    _CurveEdit._pEffect = previous;
+    CurveEdit()._pEffect = previous;
     DrawFades(fx, bar, draw);
     draw->PopClipRect();
 }
@@ -554,3 +539,45 @@ void rvSequence::DrawFades(fxBase* fx, const ImRect& bar, ImDrawList* draw)
         draw->AddTriangleFilled(ImVec2(x(a), bottom), ImVec2(x(b), top), ImVec2(x(b), bottom), 0x80FFFFFF);
     }
 }
+
+void rvSequence::EditorItemDoubleClicked(int index)
+{
+    AssertIndex(index);
+    fxBase* fx = _apEffects[index];
+    if (fx->_bExpanded)
+    {
+        fx->_bExpanded = false;
+        return;
+    }
+    for (fxBase* other : _apEffects)
+        other->_bExpanded = false;
+    fx->_bExpanded = true;
+    CurveEdit()._pEffect = fx;
+    CurveEdit().ComputeValueRange();
+}
+
+rvCurveEdit& rvSequence::CurveEdit()
+{
+    if (!_CurveEdit) _CurveEdit = {new rvCurveEdit(), [](rvCurveEdit* p) { delete p; }};
+    return *_CurveEdit;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The editor half, installed into the timeline's members when the program starts.
+
+namespace
+{
+const rvEditorHook<&rvSequence::DrawWindow>::Install s_DrawWindow([](rvSequence& s, float dt)
+                                                                  { s.EditorDrawWindow(dt); });
+const rvEditorHook<&rvSequence::CloseBrowsers>::Install s_CloseBrowsers([](rvSequence& s)
+                                                                        { s.EditorCloseBrowsers(); });
+const rvEditorHook<&rvSequence::ItemDoubleClicked>::Install s_ItemDoubleClicked(
+    [](rvSequence& s, int index) { s.EditorItemDoubleClicked(index); });
+const rvEditorHook<&rvSequence::DrawExpandedRow>::Install s_DrawExpandedRow(
+    [](rvSequence& s, int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom, const ImRect& legend,
+       const ImRect& clip, const ImRect& legendClip)
+    { s.EditorDrawExpandedRow(index, draw, bar, custom, legend, clip, legendClip); });
+const rvEditorHook<&rvSequence::DrawPlainRow>::Install s_DrawPlainRow(
+    [](rvSequence& s, int index, ImDrawList* draw, const ImRect& bar, const ImRect& custom, const ImRect& clip)
+    { s.EditorDrawPlainRow(index, draw, bar, custom, clip); });
+} // namespace

@@ -1,6 +1,6 @@
 #include "svg/SvgParser.h"
 
-#include "Loader/rvLoader.h"
+#include "Loader/rvDataPack.h"
 
 #include <cmath>
 #include <cstdio>

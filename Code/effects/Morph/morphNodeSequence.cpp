@@ -1,11 +1,12 @@
 #include "effects/Morph/morphNodeSequence.h"
 
+#include "Factory/rvEditorHook.h"
+
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
 
 #include <glm/geometric.hpp>
-#include <imgui.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -281,29 +282,7 @@ void morphNodeSequence::DrawRow(int row)
 
 void morphNodeSequence::Render()
 {
-    if (ImGui::Begin("Current Seq", &_bShowWindow))
-    {
-        auto stats = [](const char* sLabel, const char* sShapes, int nShapes, int nNodes, int nEdges)
-        {
-            if (ImGui::TreeNodeEx(sLabel, ImGuiTreeNodeFlags_DefaultOpen))
-            {
-                if (sShapes)
-                    ImGui::TextUnformatted(sShapes);
-                else
-                    ImGui::Text("Shape : %d", nShapes);
-                ImGui::Text("Node : %d", nNodes);
-                ImGui::Text("Edge : %d", nEdges);
-                ImGui::TreePop();
-            }
-            ImGui::Separator();
-        };
-        stats("Source stats", nullptr, _SVGSource._nShapes, _nNodeSource, _SVGSource._nEdges);
-        stats("Dest stats", nullptr, _SVGDest._nShapes, _nNodeDest, _SVGDest._nEdges);
-        stats("Morph", "Shape : ??", 0, _nNodeCurrent, _nEdgeCurrent);
-        if (ImGui::Button("Display Source")) _bDisplaySource = !_bDisplaySource;
-        if (ImGui::Button("Display Dest")) _bDisplayDest = !_bDisplayDest;
-    }
-    ImGui::End();
+    rvEditorHook<&morphNodeSequence::Render>::Call(*this); // the "Current Seq" window (morphNodeSequenceEditor.cpp)
 
     vector_display* display = rvSceneDisplay::BindedDisplay();
     if (_bDisplaySource)

@@ -1,6 +1,7 @@
 #include "effects/fxAnimation/fxAnimation.h"
 
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvEditorHook.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
 #include "rvMessage.h"
@@ -481,4 +482,10 @@ fxDescriptor* fxAnimation::RegisterAttributes()
     d->Add(TYPE_LOOKAT_CAMERA, "Camera", rvOffsetOf<fxAnimation>(&fxAnimation::_Camera));
     d->Add(TYPE_FLOAT, "Scale", rvOffsetOf<fxAnimation>(&fxAnimation::_fScale));
     return d;
+}
+
+// The editor window (fxAnimationEditor.cpp); nothing without the editor.
+void fxAnimation::DrawSettings(float w, float h)
+{
+    rvEditorHook<&fxAnimation::DrawSettings>::Call(*this, w, h);
 }

@@ -43,7 +43,7 @@ public:
     // Fills _aContourPoints from _aReadbackPixels (a picture of width x height).
     static void TraceContour(int width, int height);
     void BuildContourScene();
-    // The "Animation Settings" window (fxAnimationWindow.cpp).
+    // The "Animation Settings" window (fxAnimationEditor.cpp).
     void DrawSettings(float w, float h);
     static void CreateKeys(fxBase* pEffect);
 

@@ -1,6 +1,7 @@
 #include "effects/fxDepthLine/fxDepthLine.h"
 
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvEditorHook.h"
 #include "Loader/rvLoader.h"
 #include "effects/shEffectProgram.h"
 #include "rvAssert.h"
@@ -151,4 +152,10 @@ void fxDepthLine::Render()
 fxBase* fxDepthLine::Create(fxDescriptor* pDescriptor)
 {
     return new fxDepthLine(pDescriptor);
+}
+
+// The editor window (fxDepthLineEditor.cpp); nothing without the editor.
+void fxDepthLine::DrawSettings()
+{
+    rvEditorHook<&fxDepthLine::DrawSettings>::Call(*this);
 }

@@ -31,7 +31,7 @@ public:
     void Init() override;
     void Render() override;
 
-    // The "Depth Line" window (fxDepthLineWindow.cpp).
+    // The "Depth Line" window (fxDepthLineEditor.cpp).
     void DrawSettings();
 
     // Reads "./Data/depth.data" and makes the texture; 0 (min and max untouched) when the file is

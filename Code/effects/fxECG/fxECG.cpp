@@ -5,7 +5,8 @@
 #include "Factory/Drivers/NoneDriver.h"
 #include "Factory/Drivers/Noise.h"
 #include "Factory/fxDescriptor.h"
-#include "Loader/rvLoader.h"
+#include "Factory/rvEditorHook.h"
+#include "Loader/rvDataPack.h"
 #include "VectorScene/VectorSceneLine.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
@@ -13,8 +14,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <imgui.h>
-#include <imgui_internal.h>
 
 std::vector<fxECG::Sample> fxECG::_aSamples;
 const glm::vec3 fxECG::TRACE_COLOR(0.4745098f, 0.9372549f, 0.5882353f);
@@ -111,34 +110,7 @@ void fxECG::OnEffectStart()
 
 void fxECG::Render()
 {
-    ImGuiContext* pContext = ImGui::GetCurrentContext();
-    if (pContext && pContext->WithinFrameScope)
-    {
-        bool bOpen = true;
-        if (ImGui::Begin("ECG", &bOpen))
-        {
-            ImGui::SliderFloat("Persistence", &_fPersistence, 0.0f, 1.0f, "%.3f");
-            ImGui::SliderInt("Octaves", &_nOctaves, 0, 10);
-            ImGui::SliderFloat("scale", &_fScale, 0.1f, 10.0f);
-            rvSceneDisplay::DrawFreeCameraPanel();
-            ImGui::SliderFloat("interBeat", &_HeartBeat._fPause, 0.1f, 2.0f);
-            ImGui::Checkbox("bShowAtriaDepolarization", &_HeartBeat._bShowAtriaDepolarization);
-            ImGui::Checkbox("bShowVentricleDepolarization", &_HeartBeat._bShowVentricleDepolarization);
-            ImGui::Checkbox("bShowRepolarization", &_HeartBeat._bShowRepolarization);
-            ImGui::Checkbox("bSeparateColors", &_HeartBeat._bSeparateColors);
-            ImGui::Separator();
-            ImGui::Text("Ventricle Depolarization Params");
-            ImGui::SliderFloat("FirstPartMax", &_HeartBeat._afPartMax[0], 1.0f, 100.0f);
-            ImGui::SliderFloat("SecondPartMax", &_HeartBeat._afPartMax[1], 1.0f, 100.0f);
-            ImGui::SliderFloat("ThirdPartMax", &_HeartBeat._afPartMax[2], 1.0f, 100.0f);
-            ImGui::SliderInt("Start VectorScene", &_nStartVectorScene, 1, 200);
-            ImGui::SliderInt("End VectorScene", &_nEndVectorScene, _nStartVectorScene + 1, 200);
-            ImGui::SliderFloat("genAlpha", &_fAlpha, 0.0f, 2.0f);
-            _HeartBeat._fPersistence = _fPersistence;
-            _HeartBeat._nOctaves = _nOctaves;
-        }
-        ImGui::End();
-    }
+    rvEditorHook<&fxECG::Render>::Call(*this); // the "ECG" debug window (fxECGEditor.cpp)
 
     NoneDriver* pDriver = nullptr;
     for (NoneDriver* d : _apAttribDrivers)

@@ -1,5 +1,7 @@
 #include "effects/fxLorenz/fxLorenz.h"
 
+#include "Factory/rvEditorHook.h"
+
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
 #include "Sequencer/rvSequence.h"
@@ -10,8 +12,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <imgui.h>
-#include <imgui_internal.h>
 
 fxLorenz::Input::Input()
     : _fTransfer(0.0f), _nPoints(1000), _fAccelerationMin(0.3f), _fAccelerationRnd(0.3f),
@@ -129,9 +129,9 @@ void fxLorenz::Render()
     vector_display* _pCurrentDisplay = rvSceneDisplay::_pCurrentDisplay;
     rvAssert(_pCurrentDisplay);
 
-    // The dot count goes into the editor's current window when a frame is being built.
-    ImGuiContext* pContext = ImGui::GetCurrentContext();
-    if (pContext && pContext->WithinFrameScope) ImGui::Text("Dot:%d", int(_aDots.size()));
+    // The dot count goes into the editor's current window when a frame is being built
+    // (fxLorenzEditor.cpp).
+    rvEditorHook<&fxLorenz::Render>::Call(*this);
 
     const float fFade = GetFade();
     const float fSpan = GetDuration();

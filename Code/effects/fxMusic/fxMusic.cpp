@@ -116,7 +116,7 @@ void fxMusic::Render()
         audio.Play(_hStream, false);
 }
 
-void fxMusic::Seek(float fDelta, float fNewTime, float fRequestedTime)
+void fxMusic::Seek(float /*fDelta*/, float /*fNewTime*/, float /*fRequestedTime*/)
 {
     if (!_hStream) return;
     rvAudio& audio = rvAudio::Get();

@@ -1,6 +1,7 @@
 #include "effects/fxStencilTest/fxStencilTest.h"
 
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvEditorHook.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
 #include "rvMessage.h"
@@ -79,4 +80,10 @@ fxDescriptor* fxStencilTest::GetDescriptor()
 fxBase* fxStencilTest::Create(fxDescriptor* pDescriptor)
 {
     return new fxStencilTest(pDescriptor);
+}
+
+// The editor window (fxStencilTestEditor.cpp); nothing without the editor.
+void fxStencilTest::DrawSettings()
+{
+    rvEditorHook<&fxStencilTest::DrawSettings>::Call(*this);
 }

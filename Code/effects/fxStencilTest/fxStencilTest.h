@@ -17,7 +17,7 @@ public:
     void Init() override;
     void Render() override;
 
-    // The editor window "StencilTest Settings" (see fxStencilTestWindow.cpp).
+    // The editor window "StencilTest Settings" (fxStencilTestEditor.cpp).
     void DrawSettings();
 
     static fxDescriptor* GetDescriptor();

@@ -1,4 +1,4 @@
-#include "../../unit/Loader/ArchiveFixture.h"
+#include "ArchiveFixture.h"
 #include "DataPackGuard.h"
 #include "DefaultBuffer.h"
 #include "GLTestContext.h"

@@ -1,7 +1,7 @@
 // The packer's progress table against the reads of a real start-up pass: after loading the
 // demo timeline (with nested timelines, one of them refused for including itself) the bar
 // is exactly full.
-#include "../../unit/Loader/ArchiveFixture.h"
+#include "ArchiveFixture.h"
 #include "DataPackGuard.h"
 #include "../../unit/Sequencer/TestClasses.h"
 #include "DefaultBuffer.h"

@@ -8,7 +8,7 @@
 #include <iterator>
 #include <string>
 
-#include "../../unit/Loader/ArchiveFixture.h"
+#include "ArchiveFixture.h"
 #include "shTextStash.h"
 
 using rvTest::GLTest;

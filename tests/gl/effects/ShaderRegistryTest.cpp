@@ -44,7 +44,9 @@ TEST_F(GLTest, EveryShProgramBuildsWithItsAssertedUniformsActive)
             EXPECT_TRUE(names.insert(u.pszName).second) << u.pszName << " listed twice";
             EXPECT_EQ(*u.pLocation, glGetUniformLocation(program->programID, u.pszName)) << u.pszName;
             if (!u.bOptional)
+            {
                 EXPECT_GE(*u.pLocation, 0) << u.pszName << " is asserted at Use but the compiler dropped it";
+            }
         }
     }
 }

@@ -4,7 +4,7 @@
 #include "GLTestContext.h"
 #include "TestSupport.h"
 
-#include "../../unit/Loader/ArchiveFixture.h"
+#include "ArchiveFixture.h"
 #include "DataPackGuard.h"
 #include "Sequencer/rvSequence.h"
 #include "effects/fxBufferDefault/fxBufferDefault.h"

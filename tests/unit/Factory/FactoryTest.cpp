@@ -94,7 +94,10 @@ TEST(Factory, RegistrationTableNamesIdsAndColours)
         EXPECT_EQ(f->_apDescriptors[i]->_sClassName, names[i]) << i;
         EXPECT_EQ(f->_apDescriptors[i]->_nId, i);
         EXPECT_EQ(f->FindDescriptor(names[i]), f->_apDescriptors[i]);
-        if (i > 0) EXPECT_EQ(f->_apDescriptors[i]->_pParent != nullptr, true) << i;
+        if (i > 0)
+        {
+            EXPECT_EQ(f->_apDescriptors[i]->_pParent != nullptr, true) << i;
+        }
     }
     EXPECT_EQ(f->_apDescriptors[0]->_pParent, nullptr);
     EXPECT_EQ(f->_apDescriptors[0], fxBase::GetDescriptor());

@@ -101,7 +101,10 @@ TEST(PackData, EncryptsEveryEntryAndCountsTheStartupReads)
         EXPECT_EQ(PHYSFS_openRead(name.c_str()), nullptr) << name;
         std::vector<char> v;
         EXPECT_TRUE(reader->ReadInto(name, v)) << name;
-        if (name == "Data/seq/part.seq") EXPECT_EQ(std::string(v.begin(), v.end()), tree.part);
+        if (name == "Data/seq/part.seq")
+        {
+            EXPECT_EQ(std::string(v.begin(), v.end()), tree.part);
+        }
     }
     FILE* table = reader->OpenAsFILE("Data/csv/zq4out.csv");
     ASSERT_TRUE(table);
@@ -143,4 +146,24 @@ TEST(PackData, RecordedReadsMakeTheTableWhileTheTimelinesMatch)
     dir.WriteFile("Data/seq/part.seq", tree.part + " ");
     ASSERT_EQ(std::system(kPack.c_str()), 0);
     EXPECT_EQ(TableTotal(), tree.NamedTotal() + 1);
+}
+
+// Classes that read a fixed file at Init count it without naming it: the atlas text once per
+// effect, the basic scene's font once (the font manager keeps it), a missing font not at all.
+TEST(PackData, FixedFilesOfAClassCountAsItsEffectsReadThem)
+{
+    RV_SKIP_IF_DATA_PACK_IN_USE();
+    rvTest::TempWorkDir dir;
+    const std::string demo =
+        "{ \"Items\" : [ { \"Class\" : \"fxTextStash\", \"Properties\" : { \"Name\" : \"a\" } },\n"
+        "{ \"Class\" : \"fxTextStash\", \"Properties\" : { \"Name\" : \"b\" } },\n"
+        "{ \"Class\" : \"fxBasicScene\", \"Properties\" : { \"Name\" : \"c\" } },\n"
+        "{ \"Class\" : \"fxBasicScene\", \"Properties\" : { \"Name\" : \"d\" } } ] }\n";
+    dir.WriteFile("Data/seq/_DemoFull_.seq", demo);
+    dir.WriteFile("Data/Font/DroidSerif-Regular.ttf", std::string(300, 'f'));
+    ASSERT_EQ(std::system(kPack.c_str()), 0);
+    EXPECT_EQ(TableTotal(), static_cast<int>(demo.size()) + 2 * 300);
+    dir.WriteFile("Data/Font/Rudovadov.ttf", std::string(70, 'r'));
+    ASSERT_EQ(std::system(kPack.c_str()), 0);
+    EXPECT_EQ(TableTotal(), static_cast<int>(demo.size()) + 2 * 300 + 70);
 }

@@ -3,6 +3,7 @@
 #include "Factory/Drivers/NoneDriver.h"
 #include "Factory/fxDescriptor.h"
 #include "Sequencer/ImSequencer.h"
+#include "Sequencer/rvCurveEdit.h"
 #include "Sequencer/rvSequence.h"
 #include "TestClasses.h"
 #include "TestSupport.h"
@@ -184,7 +185,7 @@ TEST(TimelineWidget, DoubleClickExpandsARowAndItsCurvesTakeTheSpace)
     w.Click(Widget::Bar(1, 250));
     ASSERT_TRUE(b->_bExpanded);
     EXPECT_EQ(w.seq.ExtraHeight(1), 114);
-    EXPECT_EQ(w.seq._CurveEdit._pEffect, b);
+    EXPECT_EQ(w.seq._CurveEdit->_pEffect, b);
     w.Frame(ImVec2(0.f, 0.f), false); // draws the curves
     // Row 2 now sits below the custom area: a click on its old band hits the curves instead.
     w.seq._anSelected.clear();

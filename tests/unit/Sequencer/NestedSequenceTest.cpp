@@ -1,6 +1,6 @@
 // The nested timeline effect: a ".seq" played inside another timeline at its offset.
 // Each TEST mounts its own fixture archive (one mount per process).
-#include "../Loader/ArchiveFixture.h"
+#include "ArchiveFixture.h"
 #include "DataPackGuard.h"
 #include "Sequencer/rvSequence.h"
 #include "TestClasses.h"

@@ -25,7 +25,7 @@ public:
         ++_nRenders;
         _fRenderedAt = _fTime;
     }
-    void Seek(float delta, float newTime, float requested) override { _afSeeks.push_back(newTime); }
+    void Seek(float /*delta*/, float newTime, float /*requested*/) override { _afSeeks.push_back(newTime); }
 
     static fxDescriptor* GetDescriptor()
     {

@@ -7,6 +7,7 @@
 #include "Factory/fxDescriptor.h"
 #include "Sequencer/ImCurveEdit.h"
 #include "Sequencer/ImSequencer.h"
+#include "Sequencer/rvCurveEdit.h"
 #include "Sequencer/rvSequence.h"
 #include "TestClasses.h"
 #include "TestSupport.h"
@@ -339,16 +340,16 @@ TEST(SequenceEditor, ExpandedRowFitsAndTogglesItsCurves)
     e.seq.ItemDoubleClicked(1);
     EXPECT_FALSE(e.seq._apEffects[0]->_bExpanded); // one expanded row at a time
     EXPECT_TRUE(b->_bExpanded);
-    EXPECT_LT(e.seq._CurveEdit._vRangeMin.y, 2.f);
-    EXPECT_GT(e.seq._CurveEdit._vRangeMax.y, 4.f);
+    EXPECT_LT(e.seq._CurveEdit->_vRangeMin.y, 2.f);
+    EXPECT_GT(e.seq._CurveEdit->_vRangeMax.y, 4.f);
     EXPECT_EQ(e.seq.ExtraHeight(1), 114);
     EXPECT_EQ(e.seq.ExtraHeight(0), 0);
     EXPECT_DEATH(e.seq.ExtraHeight(3), "index");
     // The window draws the expanded row; F refits after a zoom.
     e.Frame(-1, false);
-    e.seq._CurveEdit._vRangeMax.y = 100.f;
+    e.seq._CurveEdit->_vRangeMax.y = 100.f;
     e.Press('F');
-    EXPECT_LT(e.seq._CurveEdit._vRangeMax.y, 5.f);
+    EXPECT_LT(e.seq._CurveEdit->_vRangeMax.y, 5.f);
     e.seq.ItemDoubleClicked(1);
     EXPECT_FALSE(b->_bExpanded);
 }

@@ -1,6 +1,6 @@
 // Timeline files: loading from the archive, failures that keep the loaded timeline, saving.
 // Each TEST mounts its own fixture archive (one mount per process).
-#include "../Loader/ArchiveFixture.h"
+#include "ArchiveFixture.h"
 #include "DataPackGuard.h"
 #include "Sequencer/rvSequence.h"
 #include "TestClasses.h"

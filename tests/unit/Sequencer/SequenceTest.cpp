@@ -356,5 +356,7 @@ TEST(Sequence, AddItemCreatesARegisteredClassAtThePlayHeadAfterTheSelection)
     // A class whose code is not part of the program creates nothing.
     const int absent = tl.seq.TypeIndexOf("fxCircle");
     if (absent >= 0 && !Factory::_pInstance->_apDescriptors[absent]->_pfnCreate)
+    {
         EXPECT_EQ(tl.seq.AddItem(absent), -1);
+    }
 }

@@ -346,7 +346,7 @@ TEST_F(TextStashCore, BatchesUploadsAndColours)
     EXPECT_EQ(TextStashMeasureWidth(_fs, 0.f, 0.f, "xxxx"), plain + 9.f);
 }
 
-TEST(TextStashFull, FullAtlasDropsGlyphsAndGoesOn)
+TEST(TextStashFull, FullAtlasStartsAgainAndDrawsEveryGlyph)
 {
     const std::string sans = rvTest::ReadFileBytes(kSans);
     if (sans.empty()) GTEST_SKIP() << "no DejaVu font";
@@ -357,13 +357,27 @@ TEST(TextStashFull, FullAtlasDropsGlyphsAndGoesOn)
     ASSERT_EQ(TextStashAddFontMem(fs, "sans", MallocCopy(sans), int(sans.size())), 0);
     TextStashGetState(fs)->size = 40.f;
     TextStashDrawText(fs, 0.f, 50.f, "ABCDEFGH.");
+    // The atlas holds only a few glyphs of this size: it is reported full, what was queued is
+    // drawn, the atlas starts again (uploaded whole) and the rest of the text follows.
+    ASSERT_FALSE(rec.errors.empty());
+    EXPECT_EQ(rec.errors[0].first, TEXTSTASH_ATLAS_FULL);
+    int quads = 0;
+    for (int n : rec.draws)
+        quads += n / 6;
+    EXPECT_EQ(quads, 9);
+    EXPECT_GT(rec.draws.size(), 1u);
     const int stored = fs->fonts[0]->nglyphs;
     EXPECT_GT(stored, 0);
     EXPECT_LT(stored, 9);
-    ASSERT_FALSE(rec.errors.empty());
-    EXPECT_EQ(rec.errors[0].first, TEXTSTASH_ATLAS_FULL);
-    // A glyph that still fits after the full ones is drawn.
-    EXPECT_EQ(rec.draws.back() / 6, stored);
+    ASSERT_FALSE(rec.updates.empty());
+    EXPECT_EQ(rec.updates.back(), (std::vector<int>{0, 0, 64, 64}));
+    // Drawn again, the text still comes out whole.
+    rec.draws.clear();
+    TextStashDrawText(fs, 0.f, 50.f, "ABCDEFGH.");
+    quads = 0;
+    for (int n : rec.draws)
+        quads += n / 6;
+    EXPECT_EQ(quads, 9);
     TextStashDelete(fs);
 }
 

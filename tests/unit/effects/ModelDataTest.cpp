@@ -5,7 +5,7 @@
 
 #include "../Factory/EffectTestSupport.h"
 #include "DataPackGuard.h"
-#include "../Loader/ArchiveFixture.h"
+#include "ArchiveFixture.h"
 #include "TestSupport.h"
 
 #include "effects/fxDepthLine/fxDepthLine.h"

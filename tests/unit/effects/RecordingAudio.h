@@ -41,7 +41,7 @@ public:
     bool Play(Handle h, bool bRestart) override { return Log("Play(%u,%d)", h, int(bRestart)), true; }
     bool Pause(Handle h) override { return Log("Pause(%u)", h), true; }
     bool Stop(Handle h) override { return Log("Stop(%u)", h), true; }
-    int64_t SecondsToBytes(Handle h, double fSeconds) override
+    int64_t SecondsToBytes(Handle /*h*/, double fSeconds) override
     {
         return int64_t(std::llround(fSeconds * 1000.0));
     }
@@ -54,12 +54,12 @@ public:
         return Log("SetAttribute(%u,0x%x,%g)", h, unsigned(eAttrib), double(fValue)), true;
     }
     uint32_t GetLevel(Handle h) override { return Log("GetLevel(%u)", h), _nLevel; }
-    int GetSpectrum(Handle h, float* pOut) override { return Log("GetSpectrum(%u)", h), -1; }
+    int GetSpectrum(Handle h, float* /*pOut*/) override { return Log("GetSpectrum(%u)", h), -1; }
     bool RecordInit(int nDevice) override { return Log("RecordInit(%d)", nDevice), true; }
-    Handle RecordStart(int nFrequency, int nChannels) override { return Log("RecordStart()"), 0; }
+    Handle RecordStart(int /*nFrequency*/, int /*nChannels*/) override { return Log("RecordStart()"), 0; }
     bool RecordFree() override { return Log("RecordFree()"), true; }
     int LastError() override { return _nError; }
-    int64_t GetPosition(Handle h) override { return -1; }
+    int64_t GetPosition(Handle /*h*/) override { return -1; }
     const char* OutputDriver() override { return "recording"; }
 
     bool _bFailCreate = false;

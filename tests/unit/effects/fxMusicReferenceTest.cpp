@@ -1,5 +1,5 @@
 // The reference music: finding the part in the full-demo timeline and the music under it.
-#include "../Loader/ArchiveFixture.h"
+#include "ArchiveFixture.h"
 #include "DataPackGuard.h"
 #include "../Sequencer/TestClasses.h"
 #include "RecordingAudio.h"

@@ -151,7 +151,10 @@ TEST(nanoSVGPart, SteppedAndFreeTransforms)
     {
         stepped.UpdateTransform(parent, 0.25f);
         EXPECT_FLOAT_EQ(stepped._fTimer, t);
-        if (t != 0.f) EXPECT_EQ(stepped._mTransform, glm::mat4(1.f));
+        if (t != 0.f)
+        {
+            EXPECT_EQ(stepped._mTransform, glm::mat4(1.f));
+        }
     }
     EXPECT_EQ(stepped._vHeldAngles, stepped._vAngles);
 

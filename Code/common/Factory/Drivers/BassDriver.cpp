@@ -1,10 +1,9 @@
 #include "BassDriver.h"
+#include "Factory/rvEditorHook.h"
 
 #include "Factory/Drivers/DriverSettings.h"
 #include "Factory/fxBase.h"
 #include "rvAudio.h"
-
-#include <imgui.h>
 
 #include <cmath>
 
@@ -79,7 +78,5 @@ float BassDriver::GetValue(float fTime, bool bHistory)
 
 void BassDriver::DrawSettings()
 {
-    DrawMinMaxSliders(this);
-    ImGui::Checkbox("Left", &_bLeftChan);
-    ImGui::Checkbox("Right", &_bRightChan);
+    rvEditorHook<&BassDriver::DrawSettings>::Call(*this);
 }

@@ -25,6 +25,7 @@ public:
     // history false: the live level (recorded); true: the level recorded for that frame.
     float GetValue(float fTime, bool bHistory) override;
     void DrawSettings() override;
+    void EditorDrawSettings(); // the body of DrawSettings, in the editor library (DriversEditor.cpp)
 
     // A null function restores that function's default.
     static void SetLevelSource(const BassLevelSource& source);

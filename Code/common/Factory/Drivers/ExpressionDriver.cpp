@@ -1,19 +1,12 @@
 #include "ExpressionDriver.h"
+#include "Factory/rvEditorHook.h"
 
 #include "Factory/rvJson.h"
 #include "rvPlatform.h"
 
-#include <imgui.h>
-#include <imgui_stdlib.h>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
-
-namespace
-{
-const char* const kHelpAddress = "https://beltoforion.de/en/muparser/";
-}
 
 ExpressionDriver::ExpressionDriver(fxBase* pEffect, AttribDesc* pAttribDesc)
     : NoneDriver(pEffect, pAttribDesc)
@@ -70,7 +63,7 @@ void ExpressionDriver::Compile()
     expr.Compile(sText);
 }
 
-float ExpressionDriver::GetValue(float fTime, bool bHistory)
+float ExpressionDriver::GetValue(float fTime, bool /*bHistory*/)
 {
     if (!_pCompiled || _pCompiled->_sText != _sExpression) Compile();
     CompiledExpression& c = *_pCompiled;
@@ -121,35 +114,7 @@ void ExpressionDriver::Load(const Json::Value& json)
     _pCompiled = nullptr;
 }
 
-void ExpressionDriver::DrawHelpLink()
-{
-    ImU32 colHovered = ImGui::GetColorU32(ImGuiCol_ButtonHovered);
-    ImGui::PushStyleColor(ImGuiCol_Text, colHovered);
-    ImGui::TextUnformatted("muParser help");
-    ImGui::PopStyleColor();
-    ImVec2 vMin = ImGui::GetItemRectMin(), vMax = ImGui::GetItemRectMax();
-    ImU32 colLine = colHovered;
-    if (ImGui::IsItemHovered())
-    {
-        ImGui::SetTooltip("Open in browser\n%s", kHelpAddress);
-        if (ImGui::IsMouseClicked(ImGuiMouseButton_Left)) rvPlatform::OpenWebPage(kHelpAddress);
-    }
-    else
-    {
-        colLine = ImGui::GetColorU32(ImGuiCol_Button);
-    }
-    ImGui::GetWindowDrawList()->AddLine(ImVec2(vMin.x, vMax.y), vMax, colLine, 1.0f);
-}
-
 void ExpressionDriver::DrawSettings()
 {
-    DrawHelpLink();
-    ImGui::SetNextItemWidth(-1.0f);
-    ImGui::InputText("##string", &_sExpression);
-    for (size_t i = 0; i < _aUserVars.size(); ++i)
-    {
-        ImGui::PushID(int(i));
-        ImGui::SliderFloat(_aUserVars[i]._sName.c_str(), &_aUserVars[i]._fValue, -10.0f, 10.0f, "%.10f");
-        ImGui::PopID();
-    }
+    rvEditorHook<&ExpressionDriver::DrawSettings>::Call(*this);
 }

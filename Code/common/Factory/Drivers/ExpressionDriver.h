@@ -36,6 +36,7 @@ public:
     // not compile, or a result that is not finite, gives no value (+infinity).
     float GetValue(float fTime, bool bHistory) override;
     void DrawSettings() override;
+    void EditorDrawSettings(); // the body of DrawSettings, in the editor library (DriversEditor.cpp)
     void DrawHelpLink();
 
     // How many times a formula was compiled (for the editor's checks and the tests).

@@ -1,4 +1,5 @@
 #include "Factory/Drivers/KeyFrameDriver.h"
+#include "Factory/rvEditorHook.h"
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxBase.h"
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <imgui.h>
 #include <limits>
 
 namespace
@@ -70,7 +70,7 @@ void KeyFrameDriver::SortKeys()
                      [](const Key& a, const Key& b) { return a._fTime < b._fTime; });
 }
 
-float KeyFrameDriver::GetValue(float t, bool bHistory)
+float KeyFrameDriver::GetValue(float t, bool /*bHistory*/)
 {
     const int n = int(_aKeys.size());
     if (n == 0) return s_fNoValue;
@@ -216,79 +216,5 @@ int KeyFrameDriver::EditKey(int iKey, float fTime, float fValue)
 
 void KeyFrameDriver::DrawSettings()
 {
-    bool bSort = false;
-    if (ImGui::Button("Create Key", ImVec2(-1, 0)))
-    {
-        AddKeyAtCurrentTime();
-        bSort = true;
-    }
-
-    ImGui::SetNextItemWidth(-1);
-    const int eShown = std::min(std::max(_eInterpolation, 0), INTERPOLATION_MAX - 1);
-    if (ImGui::BeginCombo("##Interpo", GetInterpolationName(eShown)))
-    {
-        for (int i = 0; i < INTERPOLATION_MAX; ++i)
-        {
-            if (ImGui::Selectable(s_apszInterpolationNames[i], i == _eInterpolation)) _eInterpolation = i;
-        }
-        ImGui::EndCombo();
-    }
-
-    const bool bBounce = _eInterpolation == INTERPOLATION_BOUNCE;
-    const bool bEase = _eInterpolation >= INTERPOLATION_EASYIN && _eInterpolation <= INTERPOLATION_EASYINOUT;
-    if (bBounce || bEase)
-    {
-        ImGui::Columns(2);
-        const char* apszLabels[2] = {bBounce ? "Amplitude" : "Power", "Attenuation"};
-        for (int p = 0; p < (bBounce ? 2 : 1); ++p)
-        {
-            char szId[16];
-            snprintf(szId, sizeof(szId), "##param%d", p);
-            ImGui::TextUnformatted(apszLabels[p]);
-            ImGui::NextColumn();
-            ImGui::SetNextItemWidth(-1);
-            ImGui::SliderFloat(szId, &_fParams[p], 0.0f, 1.0f, "%.3f");
-            ImGui::NextColumn();
-        }
-        ImGui::Columns(1);
-        ImGui::Separator();
-    }
-
-    const bool bLocal = rvKeyTimeMode::_bLocalKeys;
-    const float fOffset = bLocal ? 0.0f : float(_pEffect->_nStart) / 60.0f;
-    ImGui::Columns(2);
-    ImGui::TextUnformatted(bLocal ? "TimeFx" : "TimeSeq");
-    ImGui::NextColumn();
-    ImGui::TextUnformatted("Value");
-    ImGui::NextColumn();
-    int iDelete = -1;
-    for (int i = 0; i < GetKeyCount(); ++i)
-    {
-        Key& key = _aKeys[i];
-        ImGui::PushID(key._nId != 0 ? key._nId : i);
-        if (ImGui::SmallButton("X")) iDelete = i;
-        if (ImGui::IsItemHovered()) ImGui::SetTooltip("Delete key");
-        ImGui::SameLine();
-        ImGui::SetNextItemWidth(-1);
-        float fShown = key._fTime + fOffset;
-        if (ImGui::InputFloat("##time", &fShown, 0.0f, 0.0f, "%.3f") && std::isfinite(fShown))
-        {
-            key._fTime = fShown - fOffset;
-            bSort = true;
-        }
-        ImGui::NextColumn();
-        ImGui::SetNextItemWidth(-1);
-        const AttribRange* pRange = _pAttribDesc ? _pAttribDesc->_pRange : nullptr;
-        if (pRange && _pAttribDesc->IsInt())
-            ImGui::SliderFloat("##float", &key._fValue, float(pRange->_min.i), float(pRange->_max.i), "%.3f");
-        else if (pRange)
-            ImGui::SliderFloat("##float", &key._fValue, pRange->_min.f, pRange->_max.f, "%.3f");
-        else
-            ImGui::InputFloat("##float", &key._fValue, 0.0f, 0.0f, "%.3f");
-        ImGui::NextColumn();
-        ImGui::PopID();
-    }
-    ImGui::Columns(1);
-    if (iDelete >= 0) _aKeys.erase(_aKeys.begin() + iDelete);
-    if (bSort) SortKeys();
+    rvEditorHook<&KeyFrameDriver::DrawSettings>::Call(*this);
 }

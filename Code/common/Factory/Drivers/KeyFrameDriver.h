@@ -40,6 +40,7 @@ public:
     bool HasData() override { return !_aKeys.empty(); }
     bool HasKeyAt(float fTime) override;
     void DrawSettings() override;
+    void EditorDrawSettings(); // the body of DrawSettings, in the editor library (DriversEditor.cpp)
 
     int GetKeyCount() const { return int(_aKeys.size()); }
     // Index of the first key whose time equals the given time exactly, or -1.

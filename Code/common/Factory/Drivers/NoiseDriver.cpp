@@ -1,9 +1,8 @@
 #include "NoiseDriver.h"
+#include "Factory/rvEditorHook.h"
 
 #include "Factory/Drivers/DriverSettings.h"
 #include "Factory/Drivers/Noise.h"
-
-#include <imgui.h>
 
 #include <cmath>
 #include <limits>
@@ -20,7 +19,7 @@ void NoiseDriver::Load(const Json::Value& json)
     _nOctaves = _nOctaves < 0 ? 0 : (_nOctaves > MAX_OCTAVES ? MAX_OCTAVES : _nOctaves);
 }
 
-float NoiseDriver::GetValue(float fTime, bool bHistory)
+float NoiseDriver::GetValue(float fTime, bool /*bHistory*/)
 {
     float fMid = (_fMin + _fMax) * 0.5f;
     float fHalf = (_fMax - _fMin) * 0.5f;
@@ -30,9 +29,5 @@ float NoiseDriver::GetValue(float fTime, bool bHistory)
 
 void NoiseDriver::DrawSettings()
 {
-    DrawMinMaxSliders(this);
-    ImGui::SliderFloat("Period", &_fPeriod, 0.01f, 10.0f, "%.2f");
-    ImGui::SliderFloat("Offset", &_fPhase, 0.0f, 10.0f, "%.3f");
-    ImGui::SliderInt("Octaves", &_nOctaves, 0, MAX_OCTAVES, "%d");
-    ImGui::SliderFloat("Persistence", &_fPersistence, 0.0f, 1.0f, "%.3f");
+    rvEditorHook<&NoiseDriver::DrawSettings>::Call(*this);
 }

@@ -13,6 +13,7 @@ public:
     void Load(const Json::Value& json) override;
     float GetValue(float fTime, bool bHistory) override;
     void DrawSettings() override;
+    void EditorDrawSettings(); // the body of DrawSettings, in the editor library (DriversEditor.cpp)
 
     int _nOctaves = 4;
     float _fPersistence = 0.5f;

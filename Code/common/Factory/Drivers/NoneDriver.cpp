@@ -1,14 +1,13 @@
 #include "Factory/Drivers/NoneDriver.h"
+#include "Factory/rvEditorHook.h"
 
 #include "Factory/AttribDesc.h"
-#include "Factory/ImGuiCustomPlotter.h"
 #include "Factory/fxBase.h"
 #include "rvAssert.h"
 
 #include <cfloat>
 #include <climits>
 #include <cmath>
-#include <imgui.h>
 #include <limits>
 
 namespace
@@ -31,7 +30,7 @@ NoneDriver::NoneDriver(fxBase* pEffect, AttribDesc* pAttribDesc)
     AddFloat("_fPhase", &_fPhase);
 }
 
-float NoneDriver::GetValue(float fTime, bool bHistory)
+float NoneDriver::GetValue(float /*fTime*/, bool /*bHistory*/)
 {
     return std::numeric_limits<float>::infinity();
 }
@@ -41,12 +40,10 @@ bool NoneDriver::HasData()
     return true;
 }
 
-bool NoneDriver::HasKeyAt(float fTime)
+bool NoneDriver::HasKeyAt(float /*fTime*/)
 {
     return false;
 }
-
-void NoneDriver::DrawSettings() {}
 
 void NoneDriver::Apply()
 {
@@ -89,30 +86,9 @@ const char* NoneDriver::GetDriverLetter(int eDriverType)
     return s_apszDriverLetters[eDriverType];
 }
 
+void NoneDriver::DrawSettings() {}
+
 void NoneDriver::DrawWindow()
 {
-    if (!_bWindowOpen) return;
-    ImGui::SetNextWindowSize(ImVec2(300, 300), ImGuiCond_FirstUseEver);
-    if (ImGui::Begin(_attribName.c_str(), &_bWindowOpen))
-    {
-        ImGui::SetNextItemWidth(-1);
-        if (ImGui::BeginCombo("##Type", GetDriverName(_eType)))
-        {
-            for (int i = 0; i < DRIVER_MAX; ++i)
-            {
-                if (ImGui::Selectable(s_apszDriverNames[i], i == _eType)) _eRequestedType = i;
-            }
-            ImGui::EndCombo();
-        }
-        DrawPlot();
-        DrawSettings();
-    }
-    ImGui::End();
-}
-
-void NoneDriver::DrawPlot()
-{
-    const int nFrame = int(std::lround(_pEffect->_fTime * 60.0f));
-    PlotDriverCurve(this, _pEffect->_nEnd - _pEffect->_nStart, FLT_MAX, FLT_MAX,
-                    ImVec2(ImGui::GetContentRegionAvail().x, 100.0f), nFrame);
+    rvEditorHook<&NoneDriver::DrawWindow>::Call(*this);
 }

@@ -47,6 +47,7 @@ public:
     void Apply();
     // The driver window, while _bWindowOpen is set: type combo, plot, settings.
     void DrawWindow();
+    void EditorDrawWindow(); // the body of DrawWindow, in the editor library (DriversEditor.cpp)
 
     // Display name of a type code ("None", "Keyframe", ...); asserts the code's range.
     static const char* GetDriverName(int eDriverType);

@@ -1,8 +1,7 @@
 #include "SinusDriver.h"
+#include "Factory/rvEditorHook.h"
 
 #include "Factory/Drivers/DriverSettings.h"
-
-#include <imgui.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -23,7 +22,7 @@ void SinusDriver::Load(const Json::Value& json)
     _Count = _Count < 1 ? 1 : (_Count > MAX_SINES ? MAX_SINES : _Count);
 }
 
-float SinusDriver::GetValue(float fTime, bool bHistory)
+float SinusDriver::GetValue(float fTime, bool /*bHistory*/)
 {
     const float fTwoPi = 6.2831855f;
     float fMid = (_fMin + _fMax) * 0.5f;
@@ -61,19 +60,5 @@ void SinusDriver::RandomValues()
 
 void SinusDriver::DrawSettings()
 {
-    ImGui::SliderInt("Count", &_Count, 1, MAX_SINES, "%d");
-    _Count = _Count < 1 ? 1 : (_Count > MAX_SINES ? MAX_SINES : _Count);
-    ImGui::Separator();
-    DrawMinMaxSliders(this);
-    for (int i = 0; i < _Count; ++i)
-    {
-        std::string sN = std::to_string(i + 1);
-        ImGui::Separator();
-        ImGui::SliderFloat(("Period" + sN).c_str(), &_Period[i], 0.01f, 10.0f, "%.2f");
-        ImGui::SliderFloat(("Phase" + sN).c_str(), &_Phase[i], 0.0f, 1.0f, "%.3f");
-        if (_Count > 1)
-            ImGui::SliderFloat(("Amplitude" + sN).c_str(), &_AmplitudeFactor[i], 0.01f, 1.0f, "%.3f");
-    }
-    ImGui::Separator();
-    if (ImGui::Button("Random Values")) RandomValues();
+    rvEditorHook<&SinusDriver::DrawSettings>::Call(*this);
 }

@@ -1,8 +1,7 @@
 #include "TriangleDriver.h"
+#include "Factory/rvEditorHook.h"
 
 #include "Factory/Drivers/DriverSettings.h"
-
-#include <imgui.h>
 
 #include <cmath>
 #include <limits>
@@ -12,7 +11,7 @@ TriangleDriver::TriangleDriver(fxBase* pEffect, AttribDesc* pAttribDesc) : NoneD
     AddFloat("_fSymmetry", &_fSymmetry);
 }
 
-float TriangleDriver::GetValue(float fTime, bool bHistory)
+float TriangleDriver::GetValue(float fTime, bool /*bHistory*/)
 {
     float fMid = (_fMin + _fMax) * 0.5f;
     float fHalf = (_fMax - _fMin) * 0.5f;
@@ -28,8 +27,5 @@ float TriangleDriver::GetValue(float fTime, bool bHistory)
 
 void TriangleDriver::DrawSettings()
 {
-    DrawMinMaxSliders(this);
-    ImGui::SliderFloat("Period", &_fPeriod, 0.01f, 10.0f, "%.2f");
-    ImGui::SliderFloat("Phase", &_fPhase, 0.0f, 1.0f, "%.3f");
-    ImGui::SliderFloat("Symmetry", &_fSymmetry, 0.0f, 1.0f, "%.3f");
+    rvEditorHook<&TriangleDriver::DrawSettings>::Call(*this);
 }

@@ -1,9 +1,7 @@
 #include "VariableDriver.h"
+#include "Factory/rvEditorHook.h"
 
 #include "Factory/Drivers/rvVariable.h"
-
-#include <imgui.h>
-#include <imgui_stdlib.h>
 
 #include <cmath>
 #include <limits>
@@ -13,7 +11,7 @@ VariableDriver::VariableDriver(fxBase* pEffect, AttribDesc* pAttribDesc) : NoneD
     AddString("_sVarName", &_sVarName);
 }
 
-float VariableDriver::GetValue(float fTime, bool bHistory)
+float VariableDriver::GetValue(float /*fTime*/, bool /*bHistory*/)
 {
     const rvVariable* pVar = rvVariable::Find(_sVarName);
     if (!pVar || !std::isfinite(pVar->_fValue)) return std::numeric_limits<float>::infinity();
@@ -22,6 +20,5 @@ float VariableDriver::GetValue(float fTime, bool bHistory)
 
 void VariableDriver::DrawSettings()
 {
-    ImGui::SetNextItemWidth(-1.0f);
-    ImGui::InputText("##string", &_sVarName);
+    rvEditorHook<&VariableDriver::DrawSettings>::Call(*this);
 }

@@ -10,6 +10,7 @@ public:
     // The first published variable of that name; no value when there is none.
     float GetValue(float fTime, bool bHistory) override;
     void DrawSettings() override;
+    void EditorDrawSettings(); // the body of DrawSettings, in the editor library (DriversEditor.cpp)
 
     std::string _sVarName;
 };

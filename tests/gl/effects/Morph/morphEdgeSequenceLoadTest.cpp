@@ -2,7 +2,7 @@
 #include "GLTestContext.h"
 #include "TestSupport.h"
 
-#include "../../../unit/Loader/ArchiveFixture.h"
+#include "ArchiveFixture.h"
 #include "Display/rvBufferDisplay.h"
 #include "effects/Morph/morphEdgeSequence.h"
 #include "rvSceneDisplay.h"

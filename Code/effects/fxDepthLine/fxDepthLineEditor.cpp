@@ -1,10 +1,14 @@
 // The editor window of fxDepthLine: built every frame from Render, drawn only with the editor.
 #include "effects/fxDepthLine/fxDepthLine.h"
 
+#include "Factory/rvEditorHook.h"
+
 #include <imgui.h>
 #include <imgui_internal.h>
 
-void fxDepthLine::DrawSettings()
+namespace
+{
+void DrawDepthLineWindow(fxDepthLine& fx)
 {
     // Outside an ImGui frame (tools, tests, the frame-time report) there is no window to build.
     ImGuiContext* pContext = ImGui::GetCurrentContext();
@@ -12,8 +16,12 @@ void fxDepthLine::DrawSettings()
     bool bOpen = true;
     if (ImGui::Begin("Depth Line", &bOpen))
     {
-        ImGui::DragFloat("zNear", &_DepthProgram._fZNear, 1.0f, 0.0f, 32765.0f, "%.3f");
-        ImGui::DragFloat("zFar", &_DepthProgram._fZFar, 1.0f, _DepthProgram._fZNear + 0.1f, 32765.0f, "%.3f");
+        ImGui::DragFloat("zNear", &fx._DepthProgram._fZNear, 1.0f, 0.0f, 32765.0f, "%.3f");
+        ImGui::DragFloat("zFar", &fx._DepthProgram._fZFar, 1.0f, fx._DepthProgram._fZNear + 0.1f, 32765.0f,
+                         "%.3f");
     }
     ImGui::End();
 }
+
+const rvEditorHook<&fxDepthLine::DrawSettings>::Install s_Install(&DrawDepthLineWindow);
+} // namespace

@@ -2,7 +2,7 @@
 // scenario that mounts is its own TEST (ctest runs each TEST in its own process).
 #include "ArchiveFixture.h"
 #include "DataPackGuard.h"
-#include "Loader/rvLoader.h"
+#include "Loader/rvDataPack.h"
 
 #include <physfs.h>
 

@@ -4,7 +4,7 @@
 #include "Font/rvTextBuilder.h"
 #include "VectorScene/VectorScene.h"
 
-#include "../Loader/ArchiveFixture.h"
+#include "ArchiveFixture.h"
 
 #include <gtest/gtest.h>
 

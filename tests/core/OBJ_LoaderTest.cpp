@@ -2,7 +2,7 @@
 #include "TestSupport.h"
 #include "DataPackGuard.h"
 
-#include "Loader/ArchiveFixture.h" // tests/unit/Loader
+#include "ArchiveFixture.h" // tests/unit/Loader
 
 #include <gtest/gtest.h>
 

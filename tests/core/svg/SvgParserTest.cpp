@@ -464,7 +464,7 @@ TEST(SvgParser, DeleteAcceptsNull)
 }
 
 // Drawings come from the data archive (each TEST is its own process: the archive mounts once).
-#include "../Loader/ArchiveFixture.h"
+#include "ArchiveFixture.h"
 
 TEST(SvgParseFile, ReadsDrawingsFromTheArchive)
 {
