@@ -40,16 +40,7 @@ protected:
     // One frame: begin, every effect started and advanced by dt in list order, present.
     void Frame(float dt)
     {
-        rvSceneDisplay::BeginFrame(_window);
-        for (auto& e : _apEffects)
-        {
-            if (e->_eState != State_EffectStarted)
-                e->SetState(State_EffectStarted);
-            else
-                e->_fPendingDelta = dt;
-            e->Update();
-        }
-        rvSceneDisplay::PresentFrame(false);
+        rvTest::PlayFrame(_window, _apEffects, dt);
     }
 
     std::vector<std::unique_ptr<fxBase>> _apEffects;

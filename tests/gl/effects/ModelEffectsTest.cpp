@@ -36,14 +36,25 @@ const std::string kRunner = rvTest::SourcePath("Data/meshes/RunningMan.glb");
 class ModelEffectsTest : public rvTest::EffectGLTest<kW, kH>
 {
 protected:
+    void SetUp() override
+    {
+        rvTest::EffectGLTest<kW, kH>::SetUp();
+        // "Default" outlives the tests: its camera and its display's look go back to the start-up
+        // ones, whatever other tests' camera effects left.
+        rvBufferDisplay& b = rvSceneDisplay::_DefaultBuffer;
+        b._vPosition = glm::vec3(0.0f, 0.0f, -100.0f);
+        b._vRotation = glm::vec3(0.0f);
+        b._vScale = glm::vec3(1.0f);
+        b._fFov = 1.0472f;
+        b._fNear = 0.01f;
+        b._fFar = 1000.0f;
+        if (_window && b._pVectorDisplay) vector_display_settings_defaults(&b._pVectorDisplay->settings);
+    }
     void Release() override
     {
         for (auto& e : _apEffects)
             e->SetState(State_DemoStoped);
         _apEffects.clear();
-        // The buffer outlives the test: its camera goes back to the start-up one.
-        rvSceneDisplay::_DefaultBuffer._vPosition = glm::vec3(0.0f, 0.0f, -100.0f);
-        rvSceneDisplay::_DefaultBuffer._vRotation = glm::vec3(0.0f);
     }
 
     // An effect of a registered class, loaded (Init) but not started.
@@ -61,16 +72,7 @@ protected:
     void Frame(float dt)
     {
         _Gui.NewFrame(dt > 0.0f ? dt : 1.0f / 60.0f);
-        rvSceneDisplay::BeginFrame(_window);
-        for (auto& e : _apEffects)
-        {
-            if (e->_eState != State_EffectStarted)
-                e->SetState(State_EffectStarted);
-            else
-                e->_fPendingDelta = dt;
-            e->Update();
-        }
-        rvSceneDisplay::PresentFrame(false);
+        rvTest::PlayFrame(_window, _apEffects, dt);
         _Gui.EndFrame();
     }
 
