@@ -23,7 +23,7 @@ to the nearest frame. The demo covers the first 40 bars (76.8 s):
                         music's spectrum under a glowing caption.
   bars 64-72  Runner    the chorus again: a runner traced in green lines over a scan-lined
                         relief where his giant shadow lies; he idles, walks, runs and jumps on
-                        the beats (one round of his cycles is 20 beats) while a scanned bust
+                        the beats (one round of his cycles is six bars) while a scanned bust
                         turns on the left and his wire model on the right; from bar 68 the
                         relief gives way to a street corner in lines, the camera swinging round it.
 
@@ -601,7 +601,8 @@ def runner():
                  fade_in=1.92, fade_out=1.0),
         look("LookRunner", s, e, fade_in=0.5, steps=6.0, initial=0.5, final=0.1, factor=1.3, intensity=1.3),
         camera("CamRunner", s, e, pos=(0.0, -16.0, -100.0)),
-        # The runner: idle, walk x5, run x5, jump (20 beats), seen from his side, head up.
+        # The runner: idle, walk x5, run x5, jump (six bars: he runs from bar 67 to 69.5 and lands
+        # his jump on bar 70), seen from his side, head up.
         effect("fxAnimation", "Runner", s, e, 0.5, 1.0, drivers=[keys("Camera.Yaw", [(0.0, 1.5707964)], 0)],
                **{"Animation": 0, "Camera.Pitch": 0.0, "Camera.Roll": 0.0, "Camera.Dist": 360.0,
                   "Camera.Pan.x": 0.0, "Camera.Pan.y": 0.0, "Scale": 0.1}),

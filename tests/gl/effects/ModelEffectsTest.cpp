@@ -189,7 +189,7 @@ TEST_F(ModelEffectsTest, RunnerIsTracedAndItsOutlineMovesBetweenTwoTimes)
         const glm::vec3 p((pts[i].x - kW * 0.5f) * s, (pts[i].y - kH * 0.5f) * s, 0.0f);
         const RGBA c = Brightest(shot, Project(rvSceneDisplay::_DefaultBuffer._mViewProjection, p), 2);
         ++probed;
-        lit += c.g > 50 && c.g > c.r && c.g > c.b;
+        lit += c.g > 50 && c.g >= c.r && c.g >= c.b; // green, or white where lines pile up
     }
     EXPECT_GE(lit, probed * 9 / 10) << lit << " of " << probed;
     // Far from the figure and off the ground line the picture stays dark.

@@ -86,7 +86,7 @@ TEST(RunningManAsset, LoadsWithItsSkeletonAndFourNamedCycles)
     {
         const char* name;
         float duration;
-    } cycles[] = {{"Idle", 1.44f}, {"Run", 0.48f}, {"Jump", 0.96f}, {"Walk", 0.96f}};
+    } cycles[] = {{"Idle", 0.96f}, {"Run", 0.96f}, {"Jump", 0.96f}, {"Walk", 0.96f}};
     ASSERT_EQ(m._aAnimations.size(), 4u);
     for (int i = 0; i < 4; ++i)
     {
@@ -109,6 +109,10 @@ TEST(RunningManAsset, LoadsWithItsSkeletonAndFourNamedCycles)
     m.SampleAnimation(1, 0.36f);
     EXPECT_GT(WorldOf(m, "LeftFoot").z, 10.0f);
     EXPECT_LT(WorldOf(m, "RightFoot").z, -10.0f);
+    // The run holds two strides: half a cycle on, the legs are where they were.
+    const glm::vec3 foot = WorldOf(m, "LeftFoot");
+    m.SampleAnimation(1, 0.36f + 0.48f);
+    EXPECT_LT(glm::length(WorldOf(m, "LeftFoot") - foot), 1e-2f);
     for (unsigned i = 0; i < 4; ++i)
     {
         m.SampleAnimation(i, 0.0f);
@@ -144,9 +148,9 @@ TEST(Silhouette, AutomaticSequencePlaysIdleWalkRunJumpInTime)
     }
     EXPECT_EQ(played, (std::vector<int>{0, 3, 3, 3, 3, 3, 1, 1, 1, 1, 1, 2, 0}));
     // Each animation lasts its own length (the cross-fade overlaps, it adds nothing): one round is
-    // 20 beats at 125 BPM.
+    // six bars at 125 BPM.
     ASSERT_EQ(at.size(), 12u);
-    EXPECT_NEAR(at.back() - at.front(), 9.6f - 1.44f, 0.05f);
+    EXPECT_NEAR(at.back() - at.front(), 11.52f - 0.96f, 0.05f);
 
     // "_bLOOP" keeps the current animation.
     a->_bLOOP = true;
