@@ -27,6 +27,7 @@ public:
     {
         int16_t x, y, z;
     };
+    static_assert(sizeof(ClipPoint) == 6, "a clip point is 6 bytes in the file");
     struct Frame
     {
         int32_t nPointCount = 0;
