@@ -28,7 +28,9 @@ bool PresentPaused(bool sequencerOn, bool timelinePlaying, float rawDelta)
 
 bool TimelineReachedEnd(float time, int frameMax)
 {
-    return time >= frameMax / 60.0;
+    // In single precision, as the timeline computes the end it stops on: in double precision a
+    // timeline stopped at float(5530 / 60) would never count as ended.
+    return time >= float(frameMax) / 60.0f;
 }
 
 bool EscapeDownDurationIsZero()

@@ -21,6 +21,10 @@ to the nearest frame. The demo covers the first 40 bars (76.8 s):
   bars 32-40  Chorus    its second half: a sea with a jellyfish riding a swimmer's trail, a
                         cardioid and a growing fractal, a hall with spinning arrows, the
                         music's spectrum under a glowing caption.
+  bars 40-48  Break     pad, arpeggio, hats and a soft lead: the title written letter by letter
+                        over a clockwork, a neon caption, an eye whose iris is a clockwork
+                        turning behind the lids, a manta ray rising through orbiting layers, a
+                        head turning into the ZQ4 logo, rays gathering into the logo.
   bars 64-72  Runner    the chorus again: a runner traced in green lines over a scan-lined
                         relief where his giant shadow lies; he idles, walks, runs and jumps on
                         the beats (one round of his cycles is six bars) while a scanned bust
@@ -541,6 +545,116 @@ def chorus_tail():
     return items
 
 
+def gear_props(speeds, colors):
+    """The "Gears" array of the SVG machine: one element per part, by position."""
+    props = {"Gears.size": len(speeds)}
+    for i, (w, col) in enumerate(zip(speeds, colors)):
+        props.update({"Gears[%d].Name" % i: "", "Gears[%d].Highlight" % i: False, "Gears[%d].Speed" % i: float(w)})
+        props.update({"Gears[%d].%s" % (i, c): float(v) for c, v in zip("rgb", col)})
+    return props
+
+
+def machine_break():
+    """Bars 40-48, the break (pad, arpeggio, hats and a soft lead, no kick): the title is written
+    letter by letter on the beat over a clockwork plate, a neon caption flickers on, an eye opens
+    whose iris is a clockwork turning behind the lids, a manta ray rises through orbiting layers,
+    a head turns into the ZQ4 logo, and rings of rays gather into the logo again."""
+    s, e = bar(40), bar(48)
+    d = (e - s) / FPS
+    b = 1.92  # one bar in seconds
+    VIOLET = (0.55, 0.35, 1.0)
+    items = [
+        look("LookBreak", s, e, fade_in=0.5, steps=14.0, initial=0.45, final=0.05, factor=1.2, intensity=1.2,
+             brightness=0.9),
+        grid("GridBreak", s, e, back=(0.02, 0.0, 0.05), line=VIOLET, alphas=(0.03, 0.05, 0.16), scale=(1.2, 1.2),
+             drivers=[expr("UvPos.y", "x*0.05"),
+                      # the hats: a faint tick on every eighth note
+                      expr("ColorGrid3.a", "0.12 + 0.06*exp(-10*fract(%s/%g))" % (music_time(s), BEAT_S / 2))]),
+        camera("CamBreak", s, e, pos=(0.0, 0.0, -100.0), drivers=[
+            sine("CamPosition.x", -4.0, 4.0, 4 * b), sine("CamQuaternion.z", -0.02, 0.02, 8 * b, 0.25)]),
+    ]
+    # Bars 42-45: the eye machine. First in the list of its frames: it flushes the lines before it
+    # under its stencil. Nine gears turn as meshed wheels (speeds against their tooth counts).
+    w = 0.012
+    speeds = (w, -1.5 * w, -w * 24 / 18, 2 * w, -1.2 * w, 2 * w, -w * 24 / 14, 2.4 * w, 2 * w)
+    colors = [mix(CYAN, MAGENTA, i / 8) for i in range(9)]
+    machine = {"Auto Transform": True, "Rendering Mode": 0, "SVG File": "Data/svg/EyesUniverse/Eyes_Universe_PRW4C.svg"}
+    machine.update(rgba("Color", (0.8, 0.9, 1.0, 1.0)))
+    machine.update(vec("Transform.Rot", (180.0, 0.0, 0.0)))
+    machine.update(vec("Transform.Pos", (0.0, -4.0, 0.0)))
+    machine.update(gear_props(speeds, colors))
+    # Init sets the scale to 0.06; the drivers then push in slowly over the three bars.
+    zoom = [(0.0, 0.065), (3 * b, 0.09)]
+    items.append(effect("nanoSVGScene", "EyeMachine", bar(42), bar(45), 0.96, 0.96, drivers=[
+        keys("Transform.Scale.x", zoom, EASEINOUT), keys("Transform.Scale.y", zoom, EASEINOUT)], **machine))
+    # Bars 40-43: the clockwork plate behind the title.
+    plate = {"SVG": "Data/svg/EyesUniverse/Machinery_Of_Time.svg", "Auto Transform": True, "LOD Enabled": True,
+             "LOD Epsilon": 0.3, "Thickness": 0.35}
+    plate.update(rgba("Color", (0.25, 0.2, 0.6, 1.0)))
+    plate.update(vec("Transform.Rot", (180.0, 0.0, 0.0)))
+    plate.update(vec("Transform.Pos", (0.0, -6.0, 10.0)))
+    items.append(effect("fxSVG", "Clockwork", s, bar(43), 1.5, 0.96, drivers=[
+        expr("Transform.Rot.z", "2*sin(x*0.4)")], **plate))
+    # The title, one letter per beat from the first beat, then the neon caption.
+    title = {"Font": "Data/Font/Rudovadov.ttf", "Text": "MORVANE", "TextFile": "", "StartChar": 0.0,
+             "LOD Epsilon": 0.05, "Size": 16.0, "Scale": 1.0, "Dot Size": 0.1, "Thickness": 0.6,
+             "Render Dot": False, "Render Outline": True, "Render Lines": False, "Render Simplex": False}
+    title.update(rgba("Color", (1.0, 0.85, 0.5, 1.0)))
+    title.update(vec("Transform.Pos", (-42.0, 14.0, 0.0)))
+    items.append(effect("fxText", "Title", s, bar(42) + beat(2), 0.0, 0.96, drivers=[
+        keys("EndChar", [(0.0, 0.0), (7 * BEAT_S, 7.0)], LINEAR)], **title))
+    caption = {"Font": "Data/Font/Rudovadov.ttf", "Text": "ZQ4  NIGHT VECTOR", "TextFile": "", "StartChar": 0.0,
+               "EndChar": -1.0, "LOD Epsilon": 0.1, "Size": 4.0, "Scale": 1.0, "Dot Size": 0.1, "Thickness": 0.45,
+               "Render Dot": False, "Render Outline": True, "Render Lines": False, "Render Simplex": True,
+               "EvalSteps": 60, "EvalVariation": 0.35, "EvalThreshold": 0.7, "SeedInitial": 40, "SeedPerPath": True,
+               "ThicknessOff": 0.2, "ThicknessMid": 0.3}
+    caption.update(rgba("Color", (1.0, 0.3, 0.85, 1.0)))
+    caption.update(rgba("ColorOff", (0.05, 0.0, 0.2, 1.0)))
+    caption.update(rgba("ColorMid", (0.4, 0.1, 0.5, 1.0)))
+    caption.update(vec("Transform.Pos", (-30.0, 2.0, 0.0)))
+    items.append(effect("fxTextNeon", "Caption", bar(41), bar(42) + beat(2), 0.0, 0.96, drivers=[
+        keys("Neon", [(0.0, 0.0), (b, 1.0)], LINEAR)], **caption))
+    # Bars 45-48: the eye universe behind the logo: orbits turning and the rays of an iris coming
+    # closer.
+    layers = {"Global Offset.x": 0.0, "Global Offset.y": 0.0, "Speed0": 0.0, "Speed1": 0.0,
+              "Draw 0": False, "Draw 1": True, "Draw 2": False, "Draw 3": False, "Draw 4": True}
+    layers.update(vec("Base Color", (1.0, 1.0, 1.0, 1.0)))
+    layers.update(vec("Transform 1.Scale", (1.6, 1.6, 1.6)))
+    layers.update(vec("Transform 1.Pos", (0.0, 0.0, -40.0)))  # negative z: away from the camera
+    layers.update(vec("Transform 4.Scale", (2.0, 2.0, 2.0)))
+    layers.update(vec("Transform 4.Pos", (0.0, 0.0, -160.0)))
+    items.append(effect("rvEyesUniverse", "EyeUniverse", bar(45), e, drivers=[
+        expr("Transform 1.Rot.z", "x*12"), expr("Transform 1.Rot.x", "25*sin(x*0.6)"),
+        expr("Transform 4.Rot.z", "-x*8"), keys("Transform 4.Pos.z", [(0.0, -160.0), (3 * b, -70.0)], EASEINOUT)],
+        **layers))
+    # Bars 43-48: a manta ray rises from below, a wave running along its body.
+    manta = {"SplineScale": 2.6, "Thickness": 0.6, "WindHeight": 1.5, "WindPeriod": 3.0, "DebugSpine": False}
+    manta.update(rgba("Color", (0.3, 1.0, 0.85, 1.0)))
+    manta.update(vec("Transform.Scale", (4.0, 1.0, 1.0)))
+    manta.update(vec("Transform.Rot", (0.0, 0.0, 0.0)))
+    manta.update(vec("Transform.Pos", (0.0, -80.0, -10.0)))
+    items.append(effect("fxMantaRay", "Manta", bar(43), e, 1.0, 1.0, drivers=[
+        keys("Transform.Pos.y", [(0.0, -85.0), (5 * b, 85.0)], LINEAR),
+        sine("Transform.Pos.x", 45.0, 60.0, 4 * b)], **manta))
+    # Bars 45-47: a head turns into the logo as the morph fades in; it fades out as the logo.
+    morph = {"FadeInMorph": True, "FadeInColor": False, "FadeOutMorph": False, "FadeOutColor": True,
+             "UserMorph": 1.0, "Source/FX": "", "Source/SVG": "Data/svg/custom/head.svg",
+             "Destination/FX": "", "Destination/SVG": "Data/svg/ZQ4_logo_v1.svg",
+             "Source/Size": 0.85, "Destination/Size": 0.8, "Style/Thickness": 0.45}
+    morph.update(vec("Source/Pos", (-8.0, 0.0)))
+    morph.update(vec("Destination/Pos", (0.0, 0.0)))
+    morph.update(rgba("Style/Color", (0.9, 0.95, 1.0, 1.0)))
+    items.append(effect("fxMorph", "HeadToLogo", bar(45), bar(47), 1.92, 0.96, **morph))
+    # Bars 46.5-48: rings of rays grow, retract and gather into the logo.
+    rays = {"Item Count": 8, "Item Radius": 2.5, "Radius Init": 9.0, "Radius Target": 30.0, "Radius Speed": 0.05,
+            "Lenght Speed": 20.0, "RadBySec": 1.0}
+    rays.update(vec("Center", (0.0, 0.0, 0.0)))
+    rays.update(vec("Transform.Scale", (0.6, 0.6, 0.6)))
+    rays.update(vec("Transform.Rot", (180.0, 0.0, 0.0)))
+    items.append(effect("fxBBC", "LogoRays", bar(46) + beat(2), e, 0.5, 1.0, **rays))
+    return items
+
+
 def orbit(radius, angle):
     """Drivers of an fxCamera turning the scene about the vertical axis through the origin by
     `angle` (a formula of x, radians), seen from `radius` units away."""
@@ -644,6 +758,7 @@ def demo():
     items += scope()
     items += sphere()
     items += chorus_tail()
+    items += machine_break()
     items += runner()
     # The music and the tint run to the end of the last section.
     last = max(item["Properties"]["End"] for item in items)

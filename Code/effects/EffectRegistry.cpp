@@ -12,6 +12,7 @@
 #include "effects/fxAnimation/fxAnimation.h"
 #include "effects/fxBackGrid/fxBackGrid.h"
 #include "effects/fxBasicScene/fxBasicScene.h"
+#include "effects/fxBBC/fxBBC.h"
 #include "effects/fxBufferDefault/fxBufferDefault.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
 #include "effects/fxCamera/fxCamera.h"
@@ -29,6 +30,8 @@
 #include "effects/fxLinePath/fxLinePath.h"
 #include "effects/fxLiveSpec/fxLiveSpec.h"
 #include "effects/fxLorenz/fxLorenz.h"
+#include "effects/fxMantaRay/fxMantaRay.h"
+#include "effects/fxMorph/fxMorph.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
 #include "effects/fxObjArrow/fxObjArrow.h"
@@ -36,10 +39,15 @@
 #include "effects/fxSea/fxSea.h"
 #include "effects/fxSequence/fxSequence.h"
 #include "effects/fxStarField/fxStarField.h"
+#include "effects/fxSVG/fxSVG.h"
 #include "effects/fxStencilTest/fxStencilTest.h"
+#include "effects/fxText/fxText.h"
+#include "effects/fxTextNeon/fxTextNeon.h"
 #include "effects/fxTextStash/fxTextStash.h"
 #include "effects/fxVectorDisplay/fxVectorDisplay.h"
+#include "effects/nanoSVGScene/nanoSVGScene.h"
 #include "effects/rvCardoid/rvCardoid.h"
+#include "effects/rvEyesUniverse/rvEyesUniverse.h"
 
 namespace
 {
@@ -103,7 +111,7 @@ fxDescriptor* RegisterLiveSpec()
 const fxRegistrationRow s_aRegistrationTable[] = {
     /*  0 */ {"fxBase", &fxBase::RegisterAttributes},
     /*  1 */ {"fxCircle", &fxCircle::RegisterAttributes},
-    /*  2 */ {"fxText", nullptr},
+    /*  2 */ {"fxText", &fxText::RegisterAttributes},
     /*  3 */ {"fxFractal", &fxFractal::RegisterAttributes},
     /*  4 */ {"fxJellyFish", &fxJellyFish::RegisterAttributes},
     /*  5 */ {"fxSwarm", nullptr},
@@ -111,17 +119,17 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /*  7 */ {"fxParticleEmitter", nullptr},
     /*  8 */ {"fxMetaBallSystem", nullptr},
     /*  9 */ {"fxSequence", &fxSequence::RegisterAttributes},
-    /* 10 */ {"fxSVG", nullptr},
+    /* 10 */ {"fxSVG", &fxSVG::RegisterAttributes},
     /* 11 */ {"fxSea", &fxSea::RegisterAttributes},
     /* 12 */ {"fxAsteroid", nullptr},
     /* 13 */ {"rvCardoid", &rvCardoid::RegisterAttributes},
-    /* 14 */ {"nanoSVGScene", nullptr},
-    /* 15 */ {"fxMorph", nullptr},
-    /* 16 */ {"rvEyesUniverse", nullptr},
+    /* 14 */ {"nanoSVGScene", &nanoSVGScene::RegisterAttributes},
+    /* 15 */ {"fxMorph", &fxMorph::RegisterAttributes},
+    /* 16 */ {"rvEyesUniverse", &rvEyesUniverse::RegisterAttributes},
     /* 17 */ {"fxMusic", &fxMusic::RegisterAttributes},
     /* 18 */ {"fxLorenz", &fxLorenz::RegisterAttributes},
-    /* 19 */ {"fxBBC", nullptr},
-    /* 20 */ {"fxMantaRay", nullptr},
+    /* 19 */ {"fxBBC", &fxBBC::RegisterAttributes},
+    /* 20 */ {"fxMantaRay", &fxMantaRay::RegisterAttributes},
     /* 21 */ {"fxLiveSpec", &RegisterLiveSpec},      // descriptor made here
     /* 22 */ {"fxBasicShader2d", nullptr}, // descriptor made here
     /* 23 */ {"fxBasicShader3d", nullptr}, // descriptor made here
@@ -145,7 +153,7 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /* 41 */ {"fxCamera", &fxCamera::RegisterAttributes},
     /* 42 */ {"fxOcean", nullptr},
     /* 43 */ {"fxHorizonBorealis", &fxHorizonBorealis::RegisterAttributes},
-    /* 44 */ {"fxTextNeon", nullptr},
+    /* 44 */ {"fxTextNeon", &fxTextNeon::RegisterAttributes},
     /* 45 */ {"fxObjVectrex", nullptr},
     /* 46 */ {"fxObjVectrexCard", nullptr},
     /* 47 */ {"fxObjArrow", &fxObjArrow::RegisterAttributes},

@@ -55,9 +55,7 @@ void PrepareDataDir(const rvTest::TempWorkDir& dir)
             dir.WriteFile("Data/seq/" + name, rvTest::ReadFileBytes(rvTest::SourcePath("Data/seq/" + name)));
     }
     closedir(d);
-    // The generated models, point cloud and depth image: the archive takes the OBJ scene and the
-    // depth image, the rest is read from the disk.
-    ASSERT_EQ(rvTest::LinkGeneratedData(), "") << "run tools/gen-meshes";
+    rvTest::LinkGeneratedAssets();
     const std::string pack = "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets";
     ASSERT_EQ(std::system(pack.c_str()), 0);
     const std::string music = rvTest::SourcePath("Data/Audio/Morvane.mp3");
@@ -182,8 +180,9 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     for (const char* cls : {"fxMusic", "fxDemoGlobalParams", "fxVectorDisplay", "fxBackGrid", "fxCamera",
                             "fxCircle", "fxSequence", "fxBufferDisplay", "fxBufferDefault", "fxImage", "fxSea",
                             "fxLinePath", "fxJellyFish", "rvCardoid", "fxFractal", "fxBasicScene", "fxObjArrow",
-                            "fxLiveSpec", "fxTextStash", "fxAnimation", "fxGLTFLoader", "fxStencilTest", "fxObjLoader",
-                            "fxExtruder", "fxDepthLine"})
+                            "fxLiveSpec", "fxTextStash", "fxText", "fxTextNeon", "fxSVG", "nanoSVGScene",
+                            "rvEyesUniverse", "fxMorph", "fxBBC", "fxMantaRay", "fxAnimation", "fxGLTFLoader",
+                            "fxStencilTest", "fxObjLoader", "fxExtruder", "fxDepthLine"})
         EXPECT_GT(classes[cls], 0) << cls;
     fxBase* tunnel = _Sequence.FindEffect("Tunnel");
     ASSERT_NE(tunnel, nullptr);
@@ -197,8 +196,9 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     const int kStepsPerSecond = 30;
     const int kIgnition = 10 * 30, kTunnel = 24 * 30, kScope = 37 * 30 + 15, kSphere = 55 * 30;
     // The chorus's second half: the sea (bar 33), the tree (bar 35.3), the hall (bar 37), the
-    // spectrum (bar 39.5).
+    // spectrum (bar 39.5). The break: the title (bar 41), the eye machine (bar 43), the logo (bar 46).
     const int kSea = 63 * 30 + 12, kTree = 67 * 30 + 25, kHall = 71 * 30, kSpectrum = 75 * 30 + 25;
+    const int kTitle = 79 * 30, kMachine = 83 * 30, kLogo = 89 * 30;
     // Bar 66 (the runner walking) and bar 70.5 (the street corner behind him).
     const int kRunner = 7603 / 2, kStreet = 8122 / 2;
     fxBase* runner = _Sequence.FindEffect("Runner");
@@ -216,7 +216,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
         // The update of step n ran at time (n + 1) / 30.
         const int at = step + 1;
         if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere && at != kSea && at != kTree &&
-            at != kHall && at != kSpectrum && at != kRunner && at != kStreet)
+            at != kHall && at != kSpectrum && at != kTitle && at != kMachine && at != kLogo && at != kRunner &&
+            at != kStreet)
             continue;
 
         Grab(shot);
@@ -265,9 +266,22 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_GT(left.g, top.g + 10.f);
             EXPECT_GT(right.r, top.r + 10.f);
         }
+        else if (at == kTitle || at == kMachine || at == kLogo)
+        {
+            // The break: the title over the clockwork, the eye machine, the logo. Lines fill the
+            // middle of the picture; the edges stay dark.
+            const glm::vec3 middle = Mean(px, 200, 110, 440, 250);
+            const glm::vec3 edge = Mean(px, 0, 0, 40, 360 - 1);
+            EXPECT_GT(middle.r + middle.g + middle.b, edge.r + edge.g + edge.b + 12.f);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.r + p.g + p.b > 240; }), 400);
+            if (at == kTitle) // the warm title
+            {
+                EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 150 && p.r > p.b; }), 100);
+            }
+        }
         else if (at == kRunner)
         {
-            // The runner walks (3.84 s in: idle is over, the walk runs to 6.24 s), traced in green
+            // The runner walks (3.84 s in: idle is over, the walk runs to 5.76 s), traced in green
             // in the middle; the scanned bust glows cyan on the left, the wire model magenta on
             // the right, over the dim teal relief.
             EXPECT_EQ(runner->_eState, State_EffectStarted);

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -60,17 +59,18 @@ std::string ReadFixture(const std::string& rel) { return ReadFileBytes(SourcePat
 std::string SourcePath(const std::string& rel) { return std::string(MORVANE_SOURCE_DIR) + "/" + rel; }
 std::string BinaryPath(const std::string& rel) { return std::string(MORVANE_BINARY_DIR) + "/" + rel; }
 
-std::string LinkGeneratedData()
+void LinkGeneratedAssets()
 {
-    mkdir("Data", 0755);
-    mkdir("Data/meshes", 0755);
-    for (const char* rel :
-         {"Data/meshes/RunningMan.glb", "Data/meshes/3vEdizScene.obj", "Data/meshes/3vEdizScene.mtl",
-          "Data/meshes/3vEdizCamera.gltf", "Data/filtered.data", "Data/depth.data"})
+    std::filesystem::create_directories("Data");
+    for (const char* rel : {"svg", "Font", "meshes", "filtered.data", "depth.data"})
     {
-        const std::string src = SourcePath(rel);
-        if (access(src.c_str(), R_OK) != 0 || symlink(src.c_str(), rel) != 0) return rel;
+        const std::string source = SourcePath(std::string("Data/") + rel);
+        const std::string link = std::string("Data/") + rel;
+        if (!std::filesystem::exists(source) || std::filesystem::exists(link)) continue;
+        if (std::filesystem::is_directory(source))
+            std::filesystem::create_directory_symlink(source, link);
+        else
+            std::filesystem::create_symlink(source, link);
     }
-    return std::string();
 }
 } // namespace rvTest

@@ -57,6 +57,9 @@ TEST(Main, TimelineEndIsItsLastFrameOverSixty)
     EXPECT_TRUE(rvMain::TimelineReachedEnd(10.5f, 600));
     EXPECT_TRUE(rvMain::TimelineReachedEnd(0.f, 0)); // an empty timeline is over at once
     EXPECT_FALSE(rvMain::TimelineReachedEnd(1.99f, 120));
+    // The time a timeline stops on at its end counts as ended, whatever its length.
+    for (int frames : {600, 3686, 5530, 6451, 7373})
+        EXPECT_TRUE(rvMain::TimelineReachedEnd(float(frames) / 60.0f, frames)) << frames;
 }
 
 TEST(Main, TimelineEndClosesOnlyThePlayer)

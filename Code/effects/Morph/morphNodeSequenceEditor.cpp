@@ -5,11 +5,16 @@
 #include "Factory/rvEditorHook.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
 namespace
 {
 void DrawSequenceWindow(morphNodeSequence& seq)
 {
+    // Only inside an editor frame (always so in the player): a frame rendered without one
+    // (tests, benchmarks) draws the morph without its window.
+    ImGuiContext* pContext = ImGui::GetCurrentContext();
+    if (!pContext || !pContext->WithinFrameScope) return;
     if (ImGui::Begin("Current Seq", &seq._bShowWindow))
     {
         auto stats = [](const char* sLabel, const char* sShapes, int nShapes, int nNodes, int nEdges)
