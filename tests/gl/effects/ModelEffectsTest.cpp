@@ -17,7 +17,6 @@
 #include "vector_display/vector_display.h"
 
 #include <glm/gtc/matrix_transform.hpp>
-#include <stb_image_write.h>
 
 #include <cmath>
 #include <cstring>
