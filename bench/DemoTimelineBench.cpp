@@ -10,7 +10,8 @@
 // items, and between those of the nested part, so each item's cost is the time from the probe
 // before it to the probe after it, its GPU work included. The report prints, per item and per
 // frame, the median and the worst over the frames in which the item ran; then the whole frame per
-// section of eight bars, and an empty frame (begin and present with nothing on the timeline).
+// section of the music (eight bars, then 10.5), and an empty frame (begin and present with
+// nothing on the timeline).
 #include "GLTestContext.h"
 #include "TestSupport.h"
 
@@ -224,11 +225,24 @@ static void BM_DemoTimeline(benchmark::State& state)
         glFinish();
         empty.ms.push_back(Ms(t0, Clock::now()));
     }
-    // Whole frames grouped by the demo's sections: eight bars of 1.92 s each.
-    const double kSectionSeconds = 8 * 1.92;
-    std::vector<Row> sections(size_t(std::ceil(endFrame / 60.0 / kSectionSeconds)));
+    // Whole frames grouped by the demo's sections: eight bars up to bar 32, then 10.5 bars each
+    // (tools/make-demo-seq.py places them so); a bar is 1.92 s.
+    std::vector<double> sectionBars{0.0};
+    while (sectionBars.back() * 1.92 < endFrame / 60.0)
+        sectionBars.push_back(sectionBars.back() + (sectionBars.back() < 32.0 ? 8.0 : 10.5));
+    std::vector<Row> sections(sectionBars.size() - 1);
     for (size_t i = 0; i < sections.size(); ++i)
-        sections[i].label = "[whole frame, bars " + std::to_string(8 * i) + "-" + std::to_string(8 * i + 8) + "]";
+    {
+        char label[64];
+        std::snprintf(label, sizeof label, "[whole frame, bars %g-%g]", sectionBars[i], sectionBars[i + 1]);
+        sections[i].label = label;
+    }
+    const auto SectionOf = [&](double seconds) {
+        size_t i = 0;
+        while (i + 1 < sectionBars.size() && sectionBars[i + 1] * 1.92 <= seconds)
+            ++i;
+        return i;
+    };
     for (auto _ : state)
     {
         seq._fTime = 0.f;
@@ -258,7 +272,7 @@ static void BM_DemoTimeline(benchmark::State& state)
             present.ms.push_back(Ms(t2, t3));
             total.ms.push_back(Ms(t0, t3));
             // The frame drew the timeline at the time its update reached.
-            const size_t section = size_t(std::max(0.0, double(seq._fTime)) / kSectionSeconds);
+            const size_t section = SectionOf(std::max(0.0, double(seq._fTime)));
             if (section < sections.size()) sections[section].ms.push_back(Ms(t0, t3));
             Collect(items, probes, rows, "");
             for (Part& p : parts)

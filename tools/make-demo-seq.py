@@ -7,7 +7,9 @@ there instead of here).
 
 The music ("Night Vector", Data/Audio/Morvane.mp3) runs at 125 BPM: one beat is 0.48 s
 (28.8 frames at 60 per second) and one bar 1.92 s (115.2 frames). Cuts fall on bars, rounded
-to the nearest frame. The demo covers the first 40 bars (76.8 s):
+to the nearest frame. The demo covers the first 86 bars (165 s); from bar 32 on, each section
+is written on bars of its own and placed by demo() at the end of the one before, an eight-bar
+section's last scene held 2.5 bars longer (10.5 bars, 20.16 s):
 
   bars  0- 8  Ignition  pad and arpeggio, kick and hats from bar 4: a core ring lights up on
                         a green grid, two sparks orbit it leaving phosphor trails, a ring of
@@ -18,17 +20,24 @@ to the nearest frame. The demo covers the first 40 bars (76.8 s):
                         (and tiled as a wall) over an amber grid, pulsing with the kick.
   bars 24-32  Sphere    the chorus: a sphere of latitude rings builds up beat by beat, the
                         camera orbits it, shock rings on the snare, then everything fades.
-  bars 32-40  Chorus    its second half: a sea with a jellyfish riding a swimmer's trail, a
+  bars 32-42.5 Chorus   its second half: a sea with a jellyfish riding a swimmer's trail, a
                         cardioid and a growing fractal, a hall with spinning arrows, the
                         music's spectrum under a glowing caption.
-  bars 40-48  Break     pad, arpeggio, hats and a soft lead: the title written letter by letter
+  bars 42.5-53 Break    pad, arpeggio, hats and a soft lead: the title written letter by letter
                         over a clockwork, a neon caption, an eye whose iris is a clockwork
                         turning behind the lids, a manta ray rising through orbiting layers, a
                         head turning into the ZQ4 logo, rays gathering into the logo.
-  bars 64-72  Runner    the chorus again: a runner traced in green lines over a scan-lined
-                        relief where his giant shadow lies; he idles, walks, runs and jumps on
-                        the beats (one round of his cycles is six bars) while a scanned bust
-                        turns on the left and his wire model on the right; from bar 68 the
+  bars 53-65  Console   the console boots over a circuit board, its text types on the screen of
+                        the turning 3D console, the cartridge spins in, then the tunnel of rings.
+  bars 65-75.5 Tape     end of the second verse: a dusk sea flown over towards a low sun, as
+                        if played from a worn video tape: a glowing grid on the water ahead,
+                        spray drifting past, a wire cube half sunk in the waves; the picture
+                        swells on every snare, the storm rises, and in the last bar's fill the
+                        tape rolls over a turning test spiral.
+  bars 75.5-86 Runner   the chorus's last bars and the bridge: a runner traced in green lines over
+                        a scan-lined relief where his giant shadow lies; he idles, walks, runs and
+                        jumps on the beats (one round of his cycles is six bars) while a scanned
+                        bust turns on the left and his wire model on the right; four bars in, the
                         relief gives way to a street corner in lines, the camera swinging round it.
 
 Usage: tools/make-demo-seq.py [--out DIR]   (default: Data/seq of the repository)
@@ -544,6 +553,184 @@ def chorus_tail():
     ]
     return items
 
+def console_boot():
+    """Bars 72-84, the end of the second chorus into the bridge: the console boots, then the rings.
+
+      72-74  Boot      the console picture switches on over the circuit board: the screen lights,
+                       the buttons are pressed, the boot text starts typing on its screen.
+      74-78  Console   the 3D console turns over the board, the boot text typing on its screen;
+                       the cartridge card spins in beside it and slots in on the last bar.
+      78-84  Rings     the tunnel of rings: circle rings morphing to squares and back, patterns
+                       on the kick, the rings blown apart on the bridge's last bar.
+    """
+    s, e = bar(72), bar(84)
+    boot, model, rings = bar(72), bar(74), bar(78)
+    buffer_props = {"KeepRatio": False, "RepeatUV": False, "Clear": True, "Debug Color": 0, "Debug Alpha": 0,
+                    "Debug Depth": 0}
+    buffer_props.update(vec("SizePixel", (800.0, 600.0)))
+    buffer_props.update(vec("SizeUnit", (0.0, 0.0)))
+    buffer_props.update(rgba("BackColor", (0.02, 0.06, 0.1, 1.0)))
+    text_props = {"Font": "Data/Font/DroidSerif-Regular.ttf", "Text": "Data/txt/BootSequenceScreen.txt",
+                  "Spacey": 0.5, "Glow": False, "NbLineMax": 19, "Local TimeScale": 1.0, "Show Cursor": True,
+                  "Blink Cursor": 0.24, "Cursor Quad": True, "Render Pass": 1}
+    text_props.update(vec("Pos", (0.04, 0.02)))
+    text_props.update(vec("Size", (1.0, 2.3)))
+    text_props.update(rgba("Color", (0.55, 1.0, 0.7, 1.0)))
+    circuit_props = {"Electron/Count": 320, "Electron/DrawMode": 1, "zoom": 1.0, "calage": 0.2255}
+    circuit_props.update(rgb("Electron/Color0", (0.1, 0.45, 0.65)))
+    circuit_props.update(rgb("Electron/Color1", (0.35, 0.7, 0.6)))
+    circuit_props.update(vec("Electron/Thickness01", (0.5, 1.3)))
+    circuit_props.update(vec("Electron/Speed01", (30.0, 110.0)))
+    circuit_props.update(rgb("BackColorMul", (0.8, 0.8, 0.8)))
+    circuit_props.update(vec("motion", (-24.0, 0.0)))
+    items = [
+        # The boot screen: the text types into its own buffer from the second bar on.
+        effect("fxBufferDisplay", "BootScreen", boot, rings, **buffer_props),
+        effect("fxBootText", "BootText", boot + beat(6), rings, 0.0, 0.3, **text_props),
+        effect("fxBufferDefault", "BootBack", boot, rings, **{"Debug Color": 0, "Debug Alpha": 0, "Debug Depth": 0}),
+        look("LookConsole", s, rings, fade_in=0.3, steps=6.0, initial=0.3, final=0.05, factor=1.0, intensity=1.0,
+             brightness=0.5),
+        camera("CamConsole", s, rings, pos=(0.0, 0.0, -100.0)),
+        effect("fxBackCircuit", "Circuit", s, rings, 0.6, 0.5, drivers=[
+            expr("BackColorMul.r", kick(s, 0.55, 0.3, 6.0)),
+            expr("BackColorMul.g", kick(s, 0.6, 0.3, 6.0)),
+            expr("BackColorMul.b", kick(s, 0.65, 0.3, 6.0)),
+        ], **circuit_props),
+        effect("fxBootSequence", "ConsoleBoot", boot, model, 0.3, 0.4, **{
+            "UnitTime": 2.0, "ScreenTime": 1.0, "ScreenFxBuffer": "BootScreen", "ScreenGlow": 0.0,
+            **vec("UnitPos", (0.0, 0.0)), **vec("UnitScl", (0.375, 0.92)),
+            **rgba("ScreenBack0", (0.0, 0.0, 0.0, 1.0)), **rgba("ScreenBack1", (35 / 255.0, 35 / 255.0, 35 / 255.0, 1.0)),
+            **rgba("ScreenBack2", (49 / 255.0, 86 / 255.0, 165 / 255.0, 1.0)),
+            **vec("ScreenTextPos", (-0.68, -0.73)), **vec("ScreenTextScl", (1.0, 1.0)),
+            **rgba("LoadingBack0", (23 / 255.0, 23 / 255.0, 23 / 255.0, 1.0)),
+            **rgba("LoadingBack1", (102 / 255.0, 186 / 255.0, 186 / 255.0, 1.0))}),
+        # The console model turns slowly over the board, swaying with the beat.
+        effect("fxObjVectrex", "Console", model, rings, 0.5, 0.4, drivers=[
+            expr("Transform.Rot.y", "180 - 28*cos(x*pi/7.68)"),
+            expr("Transform.Rot.x", "6 + 2*exp(-6*fract(%s/%g))" % (music_time(model), BEAT_S)),
+        ], **{"Thickness": 0.35, **rgb("Color", (0.6, 0.9, 1.0)), "Textured": True, "ScreenFxBuffer": "BootScreen",
+              **vec("ScreenUVi", (0.0, 0.0)), **vec("ScreenUVf", (1.0, 1.0)), "MirrorU": False, "MirrorV": False,
+              **transform3("Transform", pos=(10.0, -30.0, 0.0), rot=(6.0, 180.0, 0.0), scale=(0.05, 0.05, 0.05))}),
+        # The cartridge spins in from the left of the picture and comes to rest beside the console.
+        effect("fxObjVectrexCard", "Cartridge", model + bar(1), rings, 0.5, 0.4, drivers=[
+            keys("Transform.Pos.x", [(0.0, -120.0), (3.84, -50.0)], EASEOUT, 0.3),
+            expr("Transform.Rot.y", "180*max(0, 1 - x/3.84)^2 + 12*sin(x*pi/1.92)"),
+            expr("Transform.Pos.y", "2*sin(x*pi/0.96)"),
+        ], **{"Thickness": 0.3, **rgb("Color", (1.0, 0.8, 0.5)), "Textured": True,
+              **transform3("Transform", pos=(-50.0, 0.0, 25.0), scale=(0.04, 0.04, 0.04))}),
+    ]
+    # -- 78-84 Rings: the tunnel, its own look and camera.
+    d = (e - rings) / FPS
+    tunnel_props = {"Design/CircleCount": 48, "Design/PointPerCircle": 48, "Design/Stepz": 8.0,
+                    "Design/Radius": 22.0, "Main/Speed": 40.0, "Main/Form": 1.0, "Main/Pattern0": 0.0,
+                    "Main/Pattern1": 0.0, "Main/Spectrer": 0.0, "Main/Explosion": 0.0, "Next/Form": 1.0,
+                    "Next/Pattern0": 0.5, "Next/Pattern1": 0.0, "Next/DecalX": 0.0, "Next/DecalY": 0.0,
+                    "Next/Explosion": 0.0, "Shader/LINE_BOLD": 0.75, "Shader/LINE_SMOTHNESS": 2.0,
+                    "Shader/LINE_THRESHOLD": 0.25, "Shader/FOG_POWER": 2.2, "Shader/FOG_DECAL": 0.0,
+                    "Shader/EXPLOSION_NORMAL": 0.5, "Shader/ClearDepth": True}
+    tunnel_props.update(vec3("Main/Position", (0.0, 0.0, 0.0)))
+    tunnel_props.update(vec3("Main/Rotation", (0.0, 0.0, 0.0)))
+    tunnel_props.update(vec("Next/Offset", (0.0, 0.0)))
+    tunnel_props.update(vec3("Next/Variation", (0.0, 0.3, 0.0)))
+    tunnel_props.update(rgba("Shader/LINE_INTENSITY", (0.6, 1.0, 1.0, 1.0)))
+    tunnel_props.update(rgba("Shader/LINE_COLOR", (0.3, 0.95, 1.0, 1.0)))
+    tunnel_props.update(rgba("Shader/VARIATION_COLOR", (1.0, -0.6, 0.4, 0.8)))
+    tunnel_props.update(vec("Shader/VARIATION_COLOR_SCALE", (24.0, 30.0)))
+    tunnel_props.update(rgba("Shader/FILL_COLOR", (0.0, 0.02, 0.06, 1.0)))
+    tunnel_props.update(rgba("Shader/FOG_COLOR", (0.0, 0.0, 0.02, 1.0)))
+    items += [
+        look("LookRings", rings, e, fade_in=0.2, steps=4.0, initial=0.3, final=0.05, factor=1.2, intensity=1.2),
+        camera("CamRings", rings, e, pos=(0.0, 0.0, -100.0), fov=75.0, drivers=[
+            sine("CamQuaternion.z", -0.18, 0.18, 7.68)]),
+        effect("fxTunnelPattern3d", "Rings", rings, e, 0.5, 1.0, drivers=[
+            # Circle to square and back over two bars; the rings' own form follows a bar later.
+            expr("Main/Form", "1 + 0.5*(1 - cos(x*pi/1.92))"),
+            expr("Next/Form", "1 + 0.5*(1 - cos((x - 1.92)*pi/1.92))*step(1.92, x)"),
+            expr("Main/Pattern1", "0.6*exp(-5*fract(%s/%g))" % (music_time(rings), BEAT_S)),
+            expr("Main/Speed", "40 + 30*exp(-4*fract(%s/%g))" % (music_time(rings), BEAT_S)),
+            keys("Main/Explosion", [(0.0, 0.0), (d - 1.92, 0.0), (d, 6.0)], EASEIN, 0.2),
+        ], **tunnel_props),
+    ]
+    return items
+
+
+def tape():
+    """Bars 56-66.5 (written so; placed after the console), the sea through a video tape."""
+    s, e = bar(56), bar(66.5)
+    d = (e - s) / FPS
+    fill = bar(65.5) - s  # the last bar, with the snare fill
+    # The sea is marched in a small buffer (a quarter of the screen's height) and scaled up: the
+    # ray march is the costly part, and the tape hides the softness.
+    sea_props = {"KeepRatio": True, "RepeatUV": False, "Clear": True, "Debug Color": 0, "Debug Alpha": 0,
+                 "Debug Depth": 0}
+    sea_props.update(vec("SizePixel", (0.0, 0.0)))
+    sea_props.update(vec("SizeUnit", (0.0, 0.25)))
+    sea_props.update(rgba("BackColor", (0.0, 0.0, 0.0, 1.0)))
+    # Flying towards the sun (+z), pitched down by 0.1 rad, 14 units above the mean level, 12 units
+    # a second: over the wire cube at the origin a little after bar 61.
+    pitch = 0.1
+    ocean = {"TimeSeek": 0.0, "TimeSpeed": 1.0, "Weather": 0.55, "Height": 0.0, "Scale": 25.0, "Waves": 1.0,
+             "FarClip": 900.0, "MaxSteps": 64.0, "ColorRadius": 0.0, "VectorRadius": 70.0, "VectorWidth": 6.0,
+             "VectorThickness": 0.12, "VectorAlpha": 1.6}
+    ocean.update(vec("WindXZ", (0.02, 0.01)))
+    ocean.update({"ColorSky.r": 0.32, "ColorSky.g": 0.2, "ColorSky.b": 0.55})
+    ocean.update({"ColorSun.r": 1.0, "ColorSun.g": 0.6, "ColorSun.b": 0.75})
+    ocean.update({"ColorFog.r": 0.85, "ColorFog.g": 0.45, "ColorFog.b": 0.6})
+    ocean.update({"ColorDeep.r": 0.0, "ColorDeep.g": 0.06, "ColorDeep.b": 0.12})
+    ocean.update({"ColorValue.r": 1.0, "ColorValue.g": 1.0, "ColorValue.b": 1.0})
+    ocean.update(vec("SpotPosition", (0.0, 0.0, 0.0)))
+    spray = {"Enabled": True, "BlendMode": 2, "Shape": 0, "Seed": 3, "NoiseMotion": 0.6, "LightRotZ": 0.7,
+             "LightAperture": 0.15, "LightFallback": 0.15, "LightDistance": 0.25, "Scale": 0.45, "Size": 0.12,
+             "Blur": 0.85, "Density": 5, "zScale": 0.8, "zAlpha": 0.75, "Spotlight": 0.0, "DebugGrid": False,
+             "DebugLight": False}
+    spray.update(vec("GlobalMotion", (0.25, 0.35, 0.3)))
+    spray.update(vec("CameraMotionScale", (1.0, 1.0, 0.1, 1.0)))
+    spray.update(vec("LightPosXY", (1.5, 0.8)))
+    spray.update(rgba("Color0", (0.35, 0.6, 0.9, 1.0)))
+    spray.update(rgba("Color1", (1.0, 0.7, 0.85, 1.0)))
+    vhs = {">>ScreenDistortion": 0.15, ">>Vignette": 0.35, "  VignetteAperture": 3.0, "  VignetteOscillation": 0.3,
+           ">>Noise": 0.25, "  NoiseScale": 4.0, ">>HblLines": 0.18, "  HblLinesHeight": 0.5, "  HblLinesSpeed": 1.0,
+           ">>JumpsV": 0.0, "  JumpsFreqV": 1.0, ">>JumpsH": 0.05, "  JumpsFreqH": 1.0, ">>WhiteLines": 0.12,
+           "  WhiteLinesStart": 0.2, "  WhiteLinesEnd": 0.3, "  WhiteLinesHeight": 1.0, ">>NoiseLines": 0.4,
+           "  NoiseLinesFreq": 0.6, ">>Wobble": 0.25, "  WobbleBand": 0.3, ">>Monochrome": 0.0}
+    last = snap(fill / FPS)
+    return [
+        # Everything up to "BackFromSea" draws into the small buffer "TapeSea".
+        effect("fxBufferDisplay", "TapeSea", s, e, **sea_props),
+        # Turned half round (towards +z), then pitched down.
+        camera("CamTape", s, e, quat=(0.0, math.cos(pitch / 2), math.sin(pitch / 2), 0.0), fov=70.0, drivers=[
+            expr("CamPosition.z", "-(z0 + v*x)", z0=-120.0, v=12.0),
+            sine("CamPosition.y", -15.5, -12.5, 3.84),
+        ]),
+        effect("fxOcean", "Ocean", s, e, drivers=[
+            # Calm dusk, the storm rising over the last bars: rougher, greyer, the waves quicker.
+            keys("Weather", [(0.0, 0.55), (7.68, 0.55), (last, 0.85), (d, 0.9)], SMOOTH),
+            keys("TimeSpeed", [(0.0, 1.0), (7.68, 1.0), (d, 2.2)], SMOOTH),
+            # The glowing grid runs ahead of the camera and pulses with the kick.
+            expr("SpotPosition.z", "z0 + v*x + 50", z0=-120.0, v=12.0),
+            expr("VectorAlpha", kick(s, 1.1, 0.9, 6.0)),
+        ], **ocean),
+        # Half sunk in the waves: the sea's depth hides what lies under the water.
+        effect("fxBasicShader3d", "WireCube", s + bar(3), e),
+        # Spray in the small buffer too (soft when scaled up, and a sixteenth of the cost): the
+        # flight carries it towards the viewer, a tenth as fast as the camera moves.
+        effect("fxAmbientParticles", "Spray", s + beat(2), e, fade_in=1.92, fade_out=0.96, **spray),
+        effect("fxBufferDefault", "BackFromSea", s, e, **{"Debug Color": 0, "Debug Alpha": 0, "Debug Depth": 0}),
+        image_of("SeaOnScreen", s, e, "TapeSea", size=1.0, blend=0, fullscreen=True, fade_in=0.96, fade_out=1.92),
+        # The test spiral flashes through the tape on the fill's last two sixteenths.
+        effect("fxBasicShader2d", "TestSpiral", s + fill + int(round(14 * BAR_F / 16)), e),
+        # On every snare the picture swells and rings.
+        effect("fxPostDistortion", "SnareBump", s, e, drivers=[
+            expr("  BumpStart", "x - %s*%g" % (snare_phase(s), 2 * BEAT_S)),
+        ], **{">.BumpHeight": 0.05, "  BumpSpeed": 38.0, "  BumpDuration": 0.45, "  BumpAttenuation": 2.0}),
+        effect("fxPostVHS", "Tape", s, e, drivers=[
+            expr(">>JumpsH", snare(s, 0.03, 0.5, 10.0)),
+            keys(">>JumpsV", [(0.0, 0.0), (last + 2 * BEAT_S, 0.0), (last + 2 * BEAT_S + 0.05, 0.7)], LINEAR),
+            keys(">>Monochrome", [(0.0, 0.0), (7.68, 0.0), (d, 0.45)], LINEAR),
+            keys(">>Noise", [(0.0, 0.25), (last, 0.25), (d, 0.6)], LINEAR),
+        ], **vhs),
+    ]
+
 
 def gear_props(speeds, colors):
     """The "Gears" array of the SVG machine: one element per part, by position."""
@@ -741,6 +928,23 @@ def runner():
     return items
 
 
+def place(items, written_at, written_bars, at, bars):
+    """Moves a section written for bars written_at.. (written_bars long) to begin at bar `at` and
+    last `bars`: every item moves by the same number of frames, and what ends with the section
+    ends with it at its new length. `at - written_at` is a multiple of half a bar, so the beat
+    phase that the drivers compute from their start stays on the music (within the frame
+    rounding that every cut has)."""
+    shift = int(round((at - written_at) * BAR_F))
+    end = bar(written_at + written_bars)
+    for item in items:
+        props = item["Properties"]
+        if props["End"] == end:
+            props["End"] = bar(at + bars) - shift
+        props["Start"] += shift
+        props["End"] += shift
+    return items
+
+
 def demo():
     end = bar(32)
     items = [
@@ -757,9 +961,17 @@ def demo():
     items.append(effect("fxSequence", "Tunnel", bar(8), bar(16), **{"Sequence File": TUNNEL, "Time Seek": 0.0}))
     items += scope()
     items += sphere()
-    items += chorus_tail()
-    items += machine_break()
-    items += runner()
+    # From bar 32 on, each section was written on bars of its own and is placed here, in turn,
+    # where the one before ends; an eight-bar section's last scene is held 2.5 bars longer, so
+    # that every section lasts at least 20 s.
+    at = 32.0
+    for section, written_at, written_bars, bars in ((chorus_tail, 32, 8, 10.5),
+                                                   (machine_break, 40, 8, 10.5),
+                                                   (console_boot, 72, 12, 12),
+                                                   (tape, 56, 10.5, 10.5),
+                                                   (runner, 64, 8, 10.5)):
+        items += place(section(), written_at, written_bars, at, bars)
+        at += bars
     # The music and the tint run to the end of the last section.
     last = max(item["Properties"]["End"] for item in items)
     for item in items[:2]:

@@ -1,5 +1,6 @@
 #include "rvMath.h"
 
+#include <cstdlib>
 #include <glm/gtc/matrix_transform.hpp>
 
 void rvTransform2D::Update()
@@ -41,4 +42,9 @@ void rvTransform3D::UpdateRotateThenScale()
     m = RotateZXY(m, _vRotation);
     m = glm::translate(m, -_vPivot);
     _mMatrix = m;
+}
+
+int rvRand15()
+{
+    return std::rand() & 0x7FFF;
 }

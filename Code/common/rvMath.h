@@ -44,3 +44,7 @@ public:
 
 // Degrees to radians, as a float factor (not a division by 180).
 constexpr float RV_DEG_TO_RAD = 0.017453292f;
+
+// The C runtime's rand() reduced to 0 .. 32767, the range the effects' formulas are written for,
+// whatever the library's RAND_MAX (2^31 - 1 with glibc).
+int rvRand15();

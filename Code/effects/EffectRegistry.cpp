@@ -9,10 +9,16 @@
 #include <iterator>
 
 // One header per registered class.
+#include "effects/fxAmbientParticles/fxAmbientParticles.h"
 #include "effects/fxAnimation/fxAnimation.h"
+#include "effects/fxBackCircuit/fxBackCircuit.h"
 #include "effects/fxBackGrid/fxBackGrid.h"
 #include "effects/fxBasicScene/fxBasicScene.h"
+#include "effects/fxBasicShader2d/fxBasicShader2d.h"
+#include "effects/fxBasicShader3d/fxBasicShader3d.h"
 #include "effects/fxBBC/fxBBC.h"
+#include "effects/fxBootSequence/fxBootSequence.h"
+#include "effects/fxBootText/fxBootText.h"
 #include "effects/fxBufferDefault/fxBufferDefault.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
 #include "effects/fxCamera/fxCamera.h"
@@ -36,6 +42,11 @@
 #include "effects/fxMusicReference/fxMusicReference.h"
 #include "effects/fxObjArrow/fxObjArrow.h"
 #include "effects/fxObjLoader/fxObjLoader.h"
+#include "effects/fxObjVectrex/fxObjVectrex.h"
+#include "effects/fxObjVectrexCard/fxObjVectrexCard.h"
+#include "effects/fxOcean/fxOcean.h"
+#include "effects/fxPostDistortion/fxPostDistortion.h"
+#include "effects/fxPostVHS/fxPostVHS.h"
 #include "effects/fxSea/fxSea.h"
 #include "effects/fxSequence/fxSequence.h"
 #include "effects/fxStarField/fxStarField.h"
@@ -44,6 +55,7 @@
 #include "effects/fxText/fxText.h"
 #include "effects/fxTextNeon/fxTextNeon.h"
 #include "effects/fxTextStash/fxTextStash.h"
+#include "effects/fxTunnelPattern3d/fxTunnelPattern3d.h"
 #include "effects/fxVectorDisplay/fxVectorDisplay.h"
 #include "effects/nanoSVGScene/nanoSVGScene.h"
 #include "effects/rvCardoid/rvCardoid.h"
@@ -65,6 +77,16 @@ namespace
 // fxStencilTest: fxStencilTest::GetDescriptor(); "Scale" (TYPE_FLOAT, range 0.1 to 2.0),
 //   then "Color" (TYPE_COLOR3).
 // (These appends happen only while the class's own list is empty.)
+fxDescriptor* RegisterBasicShader2d()
+{
+    static fxDescriptor* s = new fxDescriptor(fxBase::GetDescriptor(), "fxBasicShader2d", &fxBasicShader2d::Create);
+    return s;
+}
+fxDescriptor* RegisterBasicShader3d()
+{
+    static fxDescriptor* s = new fxDescriptor(fxBase::GetDescriptor(), "fxBasicShader3d", &fxBasicShader3d::Create);
+    return s;
+}
 fxDescriptor* RegisterMusicReference()
 {
     fxDescriptor* d = fxMusicReference::GetDescriptor();
@@ -131,19 +153,19 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /* 19 */ {"fxBBC", &fxBBC::RegisterAttributes},
     /* 20 */ {"fxMantaRay", &fxMantaRay::RegisterAttributes},
     /* 21 */ {"fxLiveSpec", &RegisterLiveSpec},      // descriptor made here
-    /* 22 */ {"fxBasicShader2d", nullptr}, // descriptor made here
-    /* 23 */ {"fxBasicShader3d", nullptr}, // descriptor made here
+    /* 22 */ {"fxBasicShader2d", &RegisterBasicShader2d}, // descriptor made here
+    /* 23 */ {"fxBasicShader3d", &RegisterBasicShader3d}, // descriptor made here
     /* 24 */ {"fxBasicScene", &fxBasicScene::RegisterAttributes},
-    /* 25 */ {"fxAmbientParticles", nullptr},
-    /* 26 */ {"fxTunnelPattern3d", nullptr},
-    /* 27 */ {"fxBackCircuit", nullptr},
+    /* 25 */ {"fxAmbientParticles", &fxAmbientParticles::RegisterAttributes},
+    /* 26 */ {"fxTunnelPattern3d", &fxTunnelPattern3d::RegisterAttributes},
+    /* 27 */ {"fxBackCircuit", &fxBackCircuit::RegisterAttributes},
     /* 28 */ {"fxBackGrid", &fxBackGrid::RegisterAttributes},
     /* 29 */ {"fxImage", &fxImage::RegisterAttributes},
     /* 30 */ {"fxVectorDisplay", &fxVectorDisplay::RegisterAttributes},
-    /* 31 */ {"fxPostVHS", nullptr},
-    /* 32 */ {"fxPostDistortion", nullptr},
-    /* 33 */ {"fxBootSequence", nullptr},
-    /* 34 */ {"fxBootText", nullptr},
+    /* 31 */ {"fxPostVHS", &fxPostVHS::RegisterAttributes},
+    /* 32 */ {"fxPostDistortion", &fxPostDistortion::RegisterAttributes},
+    /* 33 */ {"fxBootSequence", &fxBootSequence::RegisterAttributes},
+    /* 34 */ {"fxBootText", &fxBootText::RegisterAttributes},
     /* 35 */ {"fxBufferDisplay", &fxBufferDisplay::RegisterAttributes},
     /* 36 */ {"fxBufferDefault", &fxBufferDefault::RegisterAttributes},
     /* 37 */ {"fxJoyDivision", &fxJoyDivision::RegisterAttributes},
@@ -151,11 +173,11 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /* 39 */ {"fxDemoGlobalParams", &fxDemoGlobalParams::RegisterAttributes},
     /* 40 */ {"fxMusicReference", &RegisterMusicReference}, // GetDescriptor + "Sequence File"
     /* 41 */ {"fxCamera", &fxCamera::RegisterAttributes},
-    /* 42 */ {"fxOcean", nullptr},
+    /* 42 */ {"fxOcean", &fxOcean::RegisterAttributes},
     /* 43 */ {"fxHorizonBorealis", &fxHorizonBorealis::RegisterAttributes},
     /* 44 */ {"fxTextNeon", &fxTextNeon::RegisterAttributes},
-    /* 45 */ {"fxObjVectrex", nullptr},
-    /* 46 */ {"fxObjVectrexCard", nullptr},
+    /* 45 */ {"fxObjVectrex", &fxObjVectrex::RegisterAttributes},
+    /* 46 */ {"fxObjVectrexCard", &fxObjVectrexCard::RegisterAttributes},
     /* 47 */ {"fxObjArrow", &fxObjArrow::RegisterAttributes},
     /* 48 */ {"fxAnimation", &fxAnimation::RegisterAttributes},
     /* 49 */ {"fxExtruder", &fxExtruder::RegisterAttributes},

@@ -2,10 +2,12 @@
 
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 
 #include "Display/rvBufferDisplay.h"
+#include "rvMessage.h"
 #include "rvSceneDisplay.h"
 #include "rvShaderProgram.h"
 
@@ -85,4 +87,30 @@ GLuint shEffectProgram::CopyOfCurrentBuffer()
     rvAssert(rvSceneDisplay::_pCurrentBuffer);
     // clang-format on
     return rvSceneDisplay::_pCurrentBuffer->Copy();
+}
+
+bool shEffectProgram::LoadDataImage(rvTexColorProgram2D& holder, const char* pszPath)
+{
+    holder.LoadImage(pszPath, false);
+    if (holder.IsImageLoaded()) return true;
+    static std::set<std::string> s_asReported;
+    if (s_asReported.insert(pszPath).second)
+        rvReport(rvMessageKind::Warning, "missing image %s: the effect is drawn without it", pszPath);
+    return false;
+}
+
+GLuint shEffectProgram::NeutralNoiseTexture()
+{
+    static GLuint s_glTexture = 0;
+    if (!s_glTexture)
+    {
+        const unsigned char grey[4] = {128, 128, 128, 128};
+        glGenTextures(1, &s_glTexture);
+        glBindTexture(GL_TEXTURE_2D, s_glTexture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, grey);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    return s_glTexture;
 }

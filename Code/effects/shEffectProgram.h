@@ -55,6 +55,13 @@ public:
     // (src alpha, one minus src alpha, add); otherwise alpha writes and blending off.
     static void SetFadeBlend(float fFade);
 
+    // Loads an image of the data archive into a texture holder (no mipmaps). An image that cannot
+    // be read or decoded is named once per process as a warning; the caller draws without it.
+    static bool LoadDataImage(rvTexColorProgram2D& holder, const char* pszPath);
+    // A 1x1 mid-grey texture (0.5 in every channel) that stands in for a missing noise picture;
+    // made on first use, kept for the life of the process.
+    static GLuint NeutralNoiseTexture();
+
     // The source with its line SHADER_UNIFORMS replaced by the declarations of Program's uniform
     // table (shUniformTable.h), SHADER_FULL_SCREEN by the same with the entry points; a source
     // without either comes back as it is. Each text is made once per source text and class and

@@ -2,6 +2,7 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
+#include "Sequencer/rvSequence.h"
 #include "rvSceneDisplay.h"
 
 const char* const fxBufferDisplay::s_apszDebugSlots[9] = {"None",   "SlotL1", "SlotL2", "SlotL3", "SlotL4",
@@ -70,6 +71,14 @@ void fxBufferDisplay::Render()
     if (_Buffer._nFlags & BUFFER_DEPTH) mask |= GL_DEPTH_BUFFER_BIT;
     if (_Buffer._nFlags & BUFFER_DEPTH_STENCIL) mask |= GL_STENCIL_BUFFER_BIT;
     if (mask) glClear(mask);
+}
+
+fxBufferDisplay* fxBufferDisplay::FindNamed(const fxBase* pFrom, const std::string& sName)
+{
+    if (!pFrom || sName.empty() || !pFrom->_pSequence) return nullptr;
+    fxBase* pEffect = pFrom->_pSequence->FindEffect(sName);
+    if (!pEffect || !pEffect->_pDescriptor || pEffect->_pDescriptor->_sClassName != "fxBufferDisplay") return nullptr;
+    return static_cast<fxBufferDisplay*>(pEffect);
 }
 
 fxDescriptor* fxBufferDisplay::GetDescriptor()

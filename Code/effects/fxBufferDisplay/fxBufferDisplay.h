@@ -7,6 +7,8 @@
 
 #include <glm/glm.hpp>
 
+#include <string>
+
 class fxBufferDisplay : public fxBase
 {
 public:
@@ -21,6 +23,11 @@ public:
     void ComputeSize(int nCurrentWidth, int nCurrentHeight, int& nWidth, int& nHeight) const;
     // Creation flags: colour, depth, vector display, linear, and repeat when "RepeatUV".
     int GetBufferFlags() const;
+
+    // The buffer effect named sName in the timeline of pFrom, when it is exactly of this class;
+    // null for an empty name, an effect outside a timeline, a name that finds nothing or an effect
+    // of another class.
+    static fxBufferDisplay* FindNamed(const fxBase* pFrom, const std::string& sName);
 
     static fxDescriptor* GetDescriptor();
     static fxBase* Create(fxDescriptor* pDescriptor);

@@ -53,9 +53,10 @@ SHADER_MAIN
 void shHorizonBorealis::LoadImages()
 {
     // A holder whose image failed to load is tried again at the next build.
-    if (!_imgPebbles.IsImageLoaded()) _imgPebbles.LoadImage("Data\\img\\Shadertoy\\Pebbles512.png", false);
+    if (!_imgPebbles.IsImageLoaded())
+        shEffectProgram::LoadDataImage(_imgPebbles, "Data\\img\\Shadertoy\\Pebbles512.png");
     if (!_imgAbstract.IsImageLoaded())
-        _imgAbstract.LoadImage("Data\\img\\Shadertoy\\Abstract1024.jpg", false);
+        shEffectProgram::LoadDataImage(_imgAbstract, "Data\\img\\Shadertoy\\Abstract1024.jpg");
 }
 
 bool shHorizonBorealis::Build()

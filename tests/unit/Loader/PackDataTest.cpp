@@ -148,8 +148,9 @@ TEST(PackData, RecordedReadsMakeTheTableWhileTheTimelinesMatch)
     EXPECT_EQ(TableTotal(), tree.NamedTotal() + 1);
 }
 
-// Classes that read a fixed file at Init count it without naming it: the atlas text once per
-// effect, the basic scene's font once (the font manager keeps it), a missing font not at all.
+// Classes that read a fixed file at Init count it without naming it: the atlas text and the
+// ocean once per effect, the basic scene's font once (the font manager keeps it), a missing font
+// not at all.
 TEST(PackData, FixedFilesOfAClassCountAsItsEffectsReadThem)
 {
     RV_SKIP_IF_DATA_PACK_IN_USE();
@@ -158,14 +159,16 @@ TEST(PackData, FixedFilesOfAClassCountAsItsEffectsReadThem)
         "{ \"Items\" : [ { \"Class\" : \"fxTextStash\", \"Properties\" : { \"Name\" : \"a\" } },\n"
         "{ \"Class\" : \"fxTextStash\", \"Properties\" : { \"Name\" : \"b\" } },\n"
         "{ \"Class\" : \"fxBasicScene\", \"Properties\" : { \"Name\" : \"c\" } },\n"
-        "{ \"Class\" : \"fxBasicScene\", \"Properties\" : { \"Name\" : \"d\" } } ] }\n";
+        "{ \"Class\" : \"fxBasicScene\", \"Properties\" : { \"Name\" : \"d\" } },\n"
+        "{ \"Class\" : \"fxOcean\", \"Properties\" : { \"Name\" : \"e\" } } ] }\n";
     dir.WriteFile("Data/seq/_DemoFull_.seq", demo);
     dir.WriteFile("Data/Font/DroidSerif-Regular.ttf", std::string(300, 'f'));
+    dir.WriteFile("Data/img/Shadertoy/Pebbles512.png", std::string(40, 'p'));
     ASSERT_EQ(std::system(kPack.c_str()), 0);
-    EXPECT_EQ(TableTotal(), static_cast<int>(demo.size()) + 2 * 300);
+    EXPECT_EQ(TableTotal(), static_cast<int>(demo.size()) + 2 * 300 + 40);
     dir.WriteFile("Data/Font/Rudovadov.ttf", std::string(70, 'r'));
     ASSERT_EQ(std::system(kPack.c_str()), 0);
-    EXPECT_EQ(TableTotal(), static_cast<int>(demo.size()) + 2 * 300 + 70);
+    EXPECT_EQ(TableTotal(), static_cast<int>(demo.size()) + 2 * 300 + 40 + 70);
 }
 
 // The model effects count the files they read by a fixed name: the runner from the disk for each
