@@ -11,6 +11,7 @@
 #include "Factory/Factory.h"
 #include "Factory/fxBase.h"
 #include "Factory/fxDescriptor.h"
+#include "Loader/rvDataPack.h"
 #include "Loader/rvLoader.h"
 #include "Sequencer/rvSequence.h"
 #include "Tester/EffectTester.h"
@@ -18,6 +19,7 @@
 #include "rvMain.h"
 #include "rvMainMouseCamera.h"
 #include "rvMainWindow.h"
+#include "rvMessage.h"
 #include "rvPlatform.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
@@ -175,16 +177,26 @@ static void RegisterEffectClasses()
 }
 
 // The loading pass: the bar is shown while the demo timeline and its effects load. Then
-// the timeline plays from 0 with every effect waiting for its window.
-static void LoadDemo(rvSequence& timeline)
+// the timeline plays from 0 with every effect waiting for its window. False when the demo
+// timeline cannot be read (named on stderr by the reader): there is nothing to play.
+static bool LoadDemo(rvSequence& timeline)
 {
     rvLoader::Begin(pWindow);
-    timeline.LoadSequence("Data/seq/_DemoFull_.seq", true);
+    const bool loaded = timeline.LoadSequence("Data/seq/_DemoFull_.seq", true);
     rvLoader::End();
+    if (!loaded)
+    {
+        const rvDataPack* pack = rvDataPack::GetInstance();
+        if (!pack->IsMounted())
+            rvReport(rvMessageKind::Error, "cannot open the data archive \"%s\": %s\n", rvDataPack::ArchivePath(),
+                     pack->_sMountError.c_str());
+        return false;
+    }
     timeline._fTime = 0.f;
     timeline._bPlaying = true;
     for (fxBase* effect : timeline._apEffects)
         effect->SetState(State_SequenceStarted);
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -383,7 +395,11 @@ int main(int argc, char** argv)
     const double timeOrigin = glfwGetTime();
     ImGui::GetIO().IniFilename = nullptr; // no "imgui.ini" is read or written
     glfwSetInputMode(pWindow, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
-    LoadDemo(timeline);
+    if (!LoadDemo(timeline))
+    {
+        Shutdown();
+        return 1;
+    }
     bSequencer = true;
     bRenderImGui = false;
 

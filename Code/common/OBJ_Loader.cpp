@@ -59,14 +59,21 @@ bool ReadFloats(const std::vector<std::string>& pieces, size_t count, float* out
     return true;
 }
 
-// Calls handle(line) for every line of a file read from the archive; false when it is missing.
-template <class Handler> bool ForEachLine(const std::string& path, Handler handle)
+// A whole file read from the archive as text; false when it is missing.
+bool ReadText(const std::string& path, std::string& text)
 {
     int size = 0;
     std::unique_ptr<uint8_t[]> data(rvDataPack::GetInstance()->ReadAll(path, size));
     if (!data) return false;
-    const char* p = reinterpret_cast<const char*>(data.get());
-    const char* end = p + size;
+    text.assign(reinterpret_cast<const char*>(data.get()), size_t(size));
+    return true;
+}
+
+// Calls handle(line) for every line of a text, up to its first zero byte.
+template <class Handler> void ForEachLine(const std::string& text, Handler handle)
+{
+    const char* p = text.data();
+    const char* end = p + text.size();
     while (p < end && *p)
     {
         while (p < end && IsBlank(*p))
@@ -81,7 +88,6 @@ template <class Handler> bool ForEachLine(const std::string& path, Handler handl
         while (p < end && (*p == '\r' || *p == '\n'))
             ++p;
     }
-    return true;
 }
 } // namespace
 
@@ -229,10 +235,18 @@ bool OBJ_Loader::MakeFaceVertices(std::vector<OBJ_Vertex>& aOut, const std::vect
 bool OBJ_Loader::ReadMaterialLibrary(const std::string& sPath)
 {
     if (!EndsWith(sPath, ".mtl")) return false;
+    std::string text;
+    // A library that cannot be read adds nothing.
+    if (ReadText(sPath, text)) ReadMaterialText(text);
+    return true;
+}
+
+void OBJ_Loader::ReadMaterialText(const std::string& sText)
+{
     OBJ_Material current;
     bool seen = false;
-    const bool found = ForEachLine(
-        sPath,
+    ForEachLine(
+        sText,
         [&](const std::string& line)
         {
             const std::string key = OBJ_KeywordOf(line);
@@ -282,17 +296,27 @@ bool OBJ_Loader::ReadMaterialLibrary(const std::string& sPath)
             else if (key == "map_Bump" || key == "map_bump" || key == "bump")
                 current._sMapBump = rest;
         });
-    // A library that cannot be read adds nothing.
-    if (found) _aMaterials.push_back(current);
-    return true;
+    _aMaterials.push_back(current);
 }
 
 bool OBJ_Loader::ReadObjFile(const std::string& sPath, const glm::vec3& vColor, float fThickness)
 {
+    if (!EndsWith(sPath, ".obj"))
+    {
+        _vColor = vColor;
+        _fThickness = fThickness;
+        return false;
+    }
+    std::string text;
+    ReadText(sPath, text); // a missing file reads as no line: every list emptied
+    return ReadObjText(text, sPath, vColor, fThickness);
+}
+
+bool OBJ_Loader::ReadObjText(const std::string& sText, const std::string& sPath, const glm::vec3& vColor,
+                             float fThickness)
+{
     _vColor = vColor;
     _fThickness = fThickness;
-    if (!EndsWith(sPath, ".obj")) return false;
-
     _aMeshes.clear();
     _aVertices.clear();
     _aIndices.clear();
@@ -320,7 +344,7 @@ bool OBJ_Loader::ReadObjFile(const std::string& sPath, const glm::vec3& vColor, 
     };
     auto hasFaces = [&] { return !meshVertices.empty() && !meshIndices.empty(); };
 
-    ForEachLine(sPath,
+    ForEachLine(sText,
                 [&](const std::string& line)
                 {
                     if (line.empty()) return;

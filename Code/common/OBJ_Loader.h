@@ -64,8 +64,14 @@ public:
     // every list emptied when the file is missing or holds nothing.
     bool ReadObjFile(const std::string& sPath, const glm::vec3& vColor, float fThickness);
 
+    // The same with the file's text given (sPath names the folder of its material libraries).
+    bool ReadObjText(const std::string& sText, const std::string& sPath, const glm::vec3& vColor,
+                     float fThickness);
+
     // Appends the materials of an ".mtl" file; false for a path not ending in ".mtl".
     bool ReadMaterialLibrary(const std::string& sPath);
+    // Appends the materials of an ".mtl" text.
+    void ReadMaterialText(const std::string& sText);
 
     // The corners of one "f" line; false (and nothing appended) when the line is malformed.
     bool MakeFaceVertices(std::vector<OBJ_Vertex>& aOut, const std::vector<glm::vec3>& aPositions,

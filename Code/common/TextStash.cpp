@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 #include "Font/rvFontManager.h"
+#include "Font/rvGlyphBitmap.h"
 
 namespace
 {
@@ -261,6 +263,14 @@ void Blur(unsigned char* dst, int w, int h, int stride, int blur)
     BlurRows(dst, w, h, stride, alpha);
 }
 
+// The glyph a character maps to; 0 (the missing glyph) when the map names one the font lacks.
+int GlyphIndex(const stbtt_fontinfo* info, unsigned int codepoint)
+{
+    if (codepoint > 0x10FFFF) return 0;
+    const int g = stbtt_FindGlyphIndex(info, int(codepoint));
+    return g > 0 && g < info->numGlyphs ? g : 0;
+}
+
 TextStashGlyph* FindGlyph(TextStashContext* stash, TextStashFont* font, unsigned int codepoint, short isize,
                           short iblur)
 {
@@ -278,13 +288,13 @@ TextStashGlyph* FindGlyph(TextStashContext* stash, TextStashFont* font, unsigned
     }
 
     TextStashFont* renderFont = font;
-    int g = stbtt_FindGlyphIndex(&font->font, int(codepoint));
+    int g = GlyphIndex(&font->font, codepoint);
     if (g == 0)
     {
         for (int i = 0; i < font->nfallbacks; ++i)
         {
             TextStashFont* fallback = stash->fonts[font->fallbacks[i]];
-            const int fg = stbtt_FindGlyphIndex(&fallback->font, int(codepoint));
+            const int fg = GlyphIndex(&fallback->font, codepoint);
             if (fg != 0)
             {
                 g = fg;
@@ -295,9 +305,15 @@ TextStashGlyph* FindGlyph(TextStashContext* stash, TextStashFont* font, unsigned
     }
     const float size = isize / 10.0f;
     const float scale = ScaleForSize(renderFont, size);
-    int advance = 0, lsb = 0, x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    int advance = 0, lsb = 0;
     stbtt_GetGlyphHMetrics(&renderFont->font, g, &advance, &lsb);
-    stbtt_GetGlyphBitmapBoxSubpixel(&renderFont->font, g, scale, scale, 0.f, 0.f, &x0, &y0, &x1, &y1);
+    // The box covers the outline whatever box the glyph declares (see rvGlyphBitmap.h): never
+    // inverted, never smaller than what the rasterizer draws.
+    const rvGlyphBox box = rvGlyphPixelBox(&renderFont->font, g, scale);
+    const int x0 = box.x0, y0 = box.y0, x1 = box.x1, y1 = box.y1;
+    // A box larger than the atlas (a font whose ascent is next to nothing) cannot be packed.
+    if (int64_t(x1) - x0 + pad * 2 > stash->params.width || int64_t(y1) - y0 + pad * 2 > stash->params.height)
+        return nullptr;
     const int gw = x1 - x0 + pad * 2;
     const int gh = y1 - y0 + pad * 2;
 
@@ -335,8 +351,7 @@ TextStashGlyph* FindGlyph(TextStashContext* stash, TextStashFont* font, unsigned
     const int stride = stash->params.width;
     unsigned char* dst = &stash->texData[(gx + pad) + (gy + pad) * stride];
     if (gw - pad * 2 > 0 && gh - pad * 2 > 0)
-        stbtt_MakeGlyphBitmapSubpixel(&renderFont->font, dst, gw - pad * 2, gh - pad * 2, stride, scale,
-                                      scale, 0.f, 0.f, g);
+        rvRasterizeGlyph(&renderFont->font, g, scale, box, dst, gw - pad * 2, gh - pad * 2, stride);
 
     // A border of zeros keeps interpolation away from the neighbours.
     dst = &stash->texData[gx + gy * stride];

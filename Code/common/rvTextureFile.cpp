@@ -8,6 +8,8 @@ void rvTexColorProgram2D::LoadImage(const char* path, bool mipmaps)
     if (!path) return;
     int size = 0;
     uint8_t* bytes = rvDataPack::GetInstance()->ReadAll(path, size);
+    // A failed load also drops the image loaded before; the effect that asked names the missing
+    // image once (IsImageLoaded tells it).
     LoadImageFromMemory(bytes, size, mipmaps);
     delete[] bytes;
 }

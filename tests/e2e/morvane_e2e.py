@@ -7,6 +7,10 @@ Each case builds a small encrypted data archive in a fresh directory, starts
   plays_to_end          a 2 s demo timeline plays and the program exits 0 by itself
   escape_ends_early     a synthetic Escape (xdotool key Escape) ends a long timeline with 0
   close_during_loading  a close request while the loading bar is shown ends it with -1
+  unreadable_demo       a missing or cut archive, or a demo timeline that does not parse, ends
+                        it at once with a message on stderr and a non-zero exit code
+  broken_parts_play_on  a nested timeline that does not parse and an item of an unknown class
+                        are each named once on stderr; the rest plays to the end and exits 0
 
 Every run also fails when AddressSanitizer reports anything (build with -DMORVANE_ASAN=ON).
 
@@ -163,9 +167,11 @@ def display_size():
 # ------------------------------------------------------------------------------ runs
 
 class Run:
-    def __init__(self, morvane, files, args=("720p",)):
+    def __init__(self, morvane, files, args=("720p",), prepare=None):
         self.dir = tempfile.mkdtemp(prefix="morvane-e2e-")
         build_archive(self.dir, files)
+        if prepare:
+            prepare(os.path.join(self.dir, "Data", "Morvane-ZQ4.sts"))
         env = dict(os.environ)
         # The process keeps objects alive on purpose; only memory errors are of interest.
         env["ASAN_OPTIONS"] = "detect_leaks=0:" + env.get("ASAN_OPTIONS", "")
@@ -183,6 +189,7 @@ class Run:
         self.elapsed = time.time() - self.start
         shutil.rmtree(self.dir, ignore_errors=True)
         sys.stderr.write(err)
+        self.err = err
         assert "AddressSanitizer" not in err, "AddressSanitizer reported an error"
         return self.proc.returncode
 
@@ -218,7 +225,41 @@ def close_during_loading(morvane):
     assert rc == 255, "exit code %d, expected -1 (255)" % rc
 
 
-CASES = {f.__name__: f for f in (plays_to_end, escape_ends_early, close_during_loading)}
+def unreadable_demo(morvane):
+    def cut(archive):
+        with open(archive, "r+b") as f:
+            f.truncate(os.path.getsize(archive) // 2)
+    runs = [
+        ("missing archive", demo_lasting(2.0), os.remove, "Morvane-ZQ4.sts"),
+        ("cut archive", demo_lasting(2.0), cut, "_DemoFull_.seq"),
+        ("demo timeline not JSON", {DEMO: '{"Items": [', "Data/seq/part.seq": timeline()}, None, "_DemoFull_.seq"),
+    ]
+    for what, files, prepare, named in runs:
+        run = Run(morvane, files, prepare=prepare)
+        rc = run.finish(timeout=60)
+        assert rc != 0, "%s: exit code 0" % what
+        assert "morvane: error: " in run.err and named in run.err, "%s: no message naming %s" % (what, named)
+        assert run.elapsed < 30, "%s: ended after %.1f s" % (what, run.elapsed)
+
+
+def broken_parts_play_on(morvane):
+    files = demo_lasting(2.0)
+    demo = json.loads(files[DEMO])
+    demo["Items"].append(effect("fxNoSuchEffect", 0, 60))
+    files[DEMO] = json.dumps(demo)
+    files["Data/seq/part.seq"] = '{"Items": [ {"Class": '
+    run = Run(morvane, files)
+    rc = run.finish(timeout=90)
+    assert rc == 0, "exit code %d" % rc
+    assert run.elapsed >= 2.0, "ended after %.2f s" % run.elapsed
+    lines = run.err.splitlines()
+    for named in ("Data/seq/part.seq", "fxNoSuchEffect"):
+        count = sum(named in line for line in lines)
+        assert count == 1, "%s named %d times on stderr" % (named, count)
+
+
+CASES = {f.__name__: f for f in (plays_to_end, escape_ends_early, close_during_loading, unreadable_demo,
+                                  broken_parts_play_on)}
 
 if __name__ == "__main__":
     if len(sys.argv) != 3 or sys.argv[2] not in CASES:

@@ -112,6 +112,19 @@ TEST_F(SceneDisplayTest, RecreateOnlyWhenSizeOrFlagsChange)
     b.Release(true); // repeated: nothing left to do
 }
 
+TEST_F(SceneDisplayTest, SidesPastTheDriverLimitAreLimited)
+{
+    // A buffer effect whose size came from a file asks for a 72,000,000-pixel side.
+    const int maxSide = rvBufferDisplay::MaxSide();
+    ASSERT_GE(maxSide, 1024);
+    rvBufferDisplay b;
+    b.Create("Huge", 72000000, 8, BUFFER_COLOR);
+    EXPECT_TRUE(b.IsValid());
+    EXPECT_EQ(b._nWidth, maxSide);
+    EXPECT_EQ(b._nHeight, 8);
+    b.Release(true);
+}
+
 TEST_F(SceneDisplayTest, ResizingDefaultKeepsItsDisplayAndDropsThePending)
 {
     rvBufferDisplay& d = rvSceneDisplay::_DefaultBuffer;

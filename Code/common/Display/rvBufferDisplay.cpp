@@ -27,10 +27,31 @@ rvBufferDisplay::~rvBufferDisplay()
     _sName.clear();
 }
 
+int rvBufferDisplay::MaxSide()
+{
+    GLint maxTexture = 0, maxViewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, maxViewport);
+    int side = maxTexture;
+    if (maxViewport[0] > 0 && maxViewport[0] < side) side = maxViewport[0];
+    if (maxViewport[1] > 0 && maxViewport[1] < side) side = maxViewport[1];
+    return side > 0 ? side : 1;
+}
+
 void rvBufferDisplay::Create(const char* name, int w, int h, int flags)
 {
     rvAssert(w > 0 && h > 0);
     if (!(w > 0 && h > 0)) return;
+    // A size asked for by data (an effect's attributes, a file) stays within what the driver can
+    // make: past it, a driver may abort instead of failing the call.
+    const int maxSide = MaxSide();
+    if (w > maxSide || h > maxSide)
+    {
+        rvReport(rvMessageKind::Warning, "render buffer \"%s\": %dx%d limited to %d per side\n",
+                 name ? name : "", w, h, maxSide);
+        if (w > maxSide) w = maxSide;
+        if (h > maxSide) h = maxSide;
+    }
     if (w == _nWidth && h == _nHeight && flags == _nFlags) return;
 
     // "Default" resized while current stays current (Release lets go of it meanwhile).

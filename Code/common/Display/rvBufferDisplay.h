@@ -31,7 +31,10 @@ public:
     rvBufferDisplay& operator=(const rvBufferDisplay&) = delete;
 
     // (Re)creates the GL objects; a no-op when size and flags are unchanged (the name is kept then).
+    // Each side is limited to MaxSide().
     void Create(const char* name, int w, int h, int flags);
+    // The largest side the driver can make a texture and a viewport of.
+    static int MaxSide();
     // Deletes the GL objects, the inner buffer and the twin; the vector display survives unless
     // deleteDisplayObjects is true.
     void Release(bool deleteDisplayObjects);

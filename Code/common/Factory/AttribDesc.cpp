@@ -7,6 +7,7 @@
 #include "rvAssert.h"
 #include "rvMath.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -195,6 +196,7 @@ int AttribDesc::GetInt(const fxBase* pEffect) const
 void AttribDesc::SetInt(fxBase* pEffect, int n) const
 {
     rvAssert(IsInt());
+    if (_eType == TYPE_TIME) n = std::min(std::max(n, -kMaxFrame), kMaxFrame);
     *static_cast<int*>(ValuePtr(pEffect)) = n;
 }
 

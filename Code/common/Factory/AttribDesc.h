@@ -13,7 +13,7 @@ enum AttribType
 {
     TYPE_BOOL = 0,
     TYPE_INT = 1,
-    TYPE_TIME = 2, // int: frames at 60 per second
+    TYPE_TIME = 2, // int: frames at 60 per second, within +-kMaxFrame
     TYPE_FLOAT = 3,
     TYPE_STRING = 4,
     TYPE_FILE = 5,
@@ -34,6 +34,10 @@ enum AttribType
     TYPE_GEAR = 20,
     TYPE_MAX = 21
 };
+
+// Frames a time attribute may hold, each way: about 207 days at 60 per second. The span End -
+// Start of any two such values fits an int.
+constexpr int kMaxFrame = (1 << 30) - 1;
 
 // Callback stored by a TYPE_BUTTON attribute.
 typedef void (*AttribButtonFn)(fxBase* pEffect);

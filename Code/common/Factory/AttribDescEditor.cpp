@@ -72,6 +72,7 @@ void AttribDesc::DrawLeaf(fxBase* pEffect)
         if (_bTimeInFrames)
         {
             bChanged = ImGui::InputInt("##int", static_cast<int*>(pValue), 1, 100);
+            if (bChanged) SetInt(pEffect, GetInt(pEffect)); // within the frame limit
         }
         else
         {

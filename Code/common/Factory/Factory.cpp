@@ -1,4 +1,5 @@
 #include "Factory/Factory.h"
+#include "rvMessage.h"
 
 #include "Factory/AttribDesc.h"
 #include "Factory/Drivers/NoneDriver.h"
@@ -111,21 +112,19 @@ fxBase* Factory::LoadPreset(const std::string& sPath)
 {
     std::ifstream in(sPath);
     if (!in.is_open()) return nullptr;
+    // The whole document or nothing: a cut file must not make a half-loaded effect.
     Json::Value root;
-    rvJson::Parse(in, &root); // whatever parsed before an error is used
-    in.close();
+    if (!rvJson::Parse(in, &root))
+    {
+        rvReport(rvMessageKind::Error, "preset \"%s\" is not a whole JSON document\n", sPath.c_str());
+        return nullptr;
+    }
     return EffectFromJson(root);
 }
 
 bool Factory::SavePreset(fxBase* pEffect, const std::string& sPath)
 {
-    std::ofstream out(sPath, std::ios::out | std::ios::trunc);
-    if (!out.is_open()) return false;
     Json::Value root(Json::objectValue);
     EffectToJson(pEffect, root);
-    Json::StreamWriterBuilder builder;
-    std::unique_ptr<Json::StreamWriter> writer(builder.newStreamWriter());
-    writer->write(root, &out);
-    out.close();
-    return true;
+    return rvJson::SaveFile(sPath, root);
 }

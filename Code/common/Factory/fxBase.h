@@ -54,7 +54,7 @@ public:
     // The vector scene with attribute values of local time t (t < 0: scene only).
     VectorScene* EvaluateAt(float fTime);
     // Local end: (End - Start) / 60 seconds.
-    float GetDuration() const { return float((_nEnd - _nStart) / 60.0); }
+    float GetDuration() const { return float((double(_nEnd) - double(_nStart)) / 60.0); }
 
     // Drivers.
     static NoneDriver* CreateDriver(fxBase* pEffect, int eType, AttribDesc* pAttrib);

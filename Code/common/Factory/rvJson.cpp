@@ -1,5 +1,7 @@
 #include "rvJson.h"
 
+#include "rvFile.h"
+
 #include <climits>
 #include <cmath>
 #include <limits>
@@ -127,5 +129,10 @@ bool Parse(std::istream& in, Json::Value* pRoot)
         // The reader throws only past its nesting limit; what it built so far is kept.
         return false;
     }
+}
+bool SaveFile(const std::string& path, const Json::Value& root)
+{
+    Json::StreamWriterBuilder builder;
+    return rvSaveFile(path, Json::writeString(builder, root));
 }
 } // namespace rvJson

@@ -30,6 +30,10 @@ const Json::Value& Member(const Json::Value& v, const char* pszKey);
 // Element of an array, or a null value.
 const Json::Value& Element(const Json::Value& v, unsigned int nIndex);
 
+// Writes a document with the default writer (tabs) through rvSaveFile: the old file survives
+// any failure, which is reported; returns whether the file was saved.
+bool SaveFile(const std::string& path, const Json::Value& root);
+
 // Parses a stream with comments not collected. Whatever was parsed before an error is kept
 // in root; returns whether the whole document parsed.
 bool Parse(std::istream& in, Json::Value* pRoot);

@@ -1,4 +1,5 @@
 #include "rvpersist.h"
+#include "rvMessage.h"
 
 #include "rvJson.h"
 
@@ -256,23 +257,25 @@ void rvpersist::Save(Json::Value& json)
     }
 }
 
-void rvpersist::SaveFile()
+bool rvpersist::SaveFile()
 {
-    std::ofstream out(FilePath(), std::ios::out | std::ios::trunc);
-    if (!out.is_open()) return;
     Json::Value root(Json::objectValue);
     Json::Value& body = root[_sName];
     body = Json::Value(Json::objectValue);
     Save(body);
-    Json::StreamWriterBuilder builder;
-    out << Json::writeString(builder, root);
+    return rvJson::SaveFile(FilePath(), root);
 }
 
 void rvpersist::LoadFile()
 {
     std::ifstream in(FilePath());
     if (!in.is_open()) return;
+    // The whole document or nothing: a cut file leaves every member as it was.
     Json::Value root;
-    rvJson::Parse(in, &root); // a partial document is used as far as it goes
+    if (!rvJson::Parse(in, &root))
+    {
+        rvReport(rvMessageKind::Error, "\"%s\" is not a whole JSON document\n", FilePath().c_str());
+        return;
+    }
     Load(rvJson::Member(root, _sName.c_str()));
 }

@@ -63,7 +63,8 @@ public:
     static void SaveMember(const Member& member, Json::Value& json);
 
     // "./Data/" + name + ".json", on the disk. Failures change nothing and are not reported.
-    void SaveFile();
+    // False (reported on stderr) when the file could not be saved; the old one is kept then.
+    bool SaveFile();
     void LoadFile();
     std::string FilePath() const { return "./Data/" + _sName + ".json"; }
 

@@ -5,6 +5,7 @@
 
 #include <stb_truetype.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -12,7 +13,9 @@
 // offsets and counts it reads, so a truncated or hostile file would make it read outside the
 // buffer (or recurse without end through composite glyphs). Everything the text builders reach
 // is checked here: the table directory, "head", "hhea", "hmtx", "maxp", the character map that
-// stb_truetype selects, "loca" and every glyph record of "glyf".
+// stb_truetype selects, "loca", every glyph record of "glyf", and the kerning ("kern", and the
+// pair adjustments of "GPOS"). Glyph ids that a character map gives are not bounded by this check:
+// readers compare them with the font's glyph count.
 
 namespace
 {
@@ -143,6 +146,17 @@ size_t CheckGlyph(const FontBytes& f, const FontTable& glyf, const std::vector<s
                     --flagcount;
                 flags[i] = flag;
             }
+            // stb_truetype looks one point ahead when a contour starts off the curve: a last
+            // contour made of one off-curve point would read past the glyph's points. Contour
+            // starts are walked as it walks them (each contour's end read when the previous ends).
+            size_t nextStart = 0, contour = 0;
+            for (size_t i = 0; i < n; ++i)
+            {
+                if (i != nextStart) continue;
+                if (i + 1 == n && !(flags[i] & 1)) return 0;
+                nextStart = 1 + size_t(f.U16(base + 10 + contour * 2)); // at most the instruction length
+                ++contour;
+            }
             size_t coordBytes = 0;
             for (uint8_t fl : flags)
             {
@@ -187,6 +201,104 @@ size_t CheckGlyph(const FontBytes& f, const FontTable& glyf, const std::vector<s
     points[glyph] = total;
     return total;
 }
+// "kern" as stb_truetype reads it: the first subtable's header, then its sorted pairs.
+bool CheckKern(const FontBytes& f, const FontTable& kern)
+{
+    if (!kern._bFound) return true;
+    const size_t k = kern._nOff, n = kern._nLen;
+    if (n < 4) return false;
+    if (f.U16(k + 2) < 1) return true; // no subtable: nothing more is read
+    if (n < 10) return false;
+    if (f.U16(k + 8) != 1) return true; // not horizontal: nothing more is read
+    if (n < 12) return false;
+    return 18 + size_t(f.U16(k + 10)) * 6 <= n;
+}
+
+// Everything the pair kerning of "GPOS" reaches, as stb_truetype reaches it: the lookup list, the
+// pair-adjustment lookups, their coverage tables, pair sets, class definitions and class records.
+bool CheckGpos(const FontBytes& f, const FontTable& gpos)
+{
+    if (!gpos._bFound) return true;
+    const size_t start = gpos._nOff, end = gpos._nOff + gpos._nLen;
+    auto in = [&](size_t off, size_t len) { return off >= start && off <= end && len <= end - off; };
+    // One past the largest coverage index a coverage table can give (0 for formats never read).
+    auto coverageCount = [&](size_t cov, size_t* count)
+    {
+        *count = 0;
+        if (!in(cov, 2)) return false;
+        const uint16_t format = f.U16(cov);
+        if (format != 1 && format != 2) return true;
+        if (!in(cov, 4)) return false;
+        const size_t items = f.U16(cov + 2);
+        if (format == 1)
+        {
+            *count = items;
+            return in(cov + 4, items * 2);
+        }
+        if (!in(cov + 4, items * 6)) return false;
+        for (size_t r = 0; r < items; ++r)
+        {
+            const size_t rec = cov + 4 + r * 6;
+            const size_t first = f.U16(rec), last = f.U16(rec + 2), index = f.U16(rec + 4);
+            if (last >= first) *count = std::max(*count, index + (last - first) + 1);
+        }
+        return true;
+    };
+    auto classDefOk = [&](size_t cd)
+    {
+        if (!in(cd, 2)) return false;
+        const uint16_t format = f.U16(cd);
+        if (format == 1) return in(cd, 6) && in(cd + 6, size_t(f.U16(cd + 4)) * 2);
+        if (format == 2) return in(cd, 4) && in(cd + 4, size_t(f.U16(cd + 2)) * 6);
+        return true;
+    };
+
+    if (!in(start, 4)) return false;
+    if (f.U16(start) != 1 || f.U16(start + 2) != 0) return true; // other versions are not read
+    if (!in(start, 10)) return false;
+    const size_t list = start + f.U16(start + 8);
+    if (!in(list, 2)) return false;
+    const size_t lookups = f.U16(list);
+    if (!in(list + 2, lookups * 2)) return false;
+    for (size_t i = 0; i < lookups; ++i)
+    {
+        const size_t lookup = list + f.U16(list + 2 + 2 * i);
+        if (!in(lookup, 6)) return false;
+        if (f.U16(lookup) != 2) continue;
+        const size_t subtables = f.U16(lookup + 4);
+        if (!in(lookup + 6, subtables * 2)) return false;
+        for (size_t s = 0; s < subtables; ++s)
+        {
+            const size_t table = lookup + f.U16(lookup + 6 + 2 * s);
+            if (!in(table, 4)) return false;
+            size_t covered = 0;
+            if (!coverageCount(table + f.U16(table + 2), &covered)) return false;
+            const uint16_t format = f.U16(table);
+            if (covered == 0 || (format != 1 && format != 2)) continue;
+            if (!in(table, 8)) return false;
+            if (f.U16(table + 4) != 4 || f.U16(table + 6) != 0) continue;
+            if (format == 1)
+            {
+                if (!in(table, 10)) return false;
+                const size_t sets = f.U16(table + 8);
+                // The pair set's offset is read before its index is compared with the count.
+                if (covered > sets || !in(table + 10, sets * 2)) return false;
+                for (size_t k = 0; k < sets; ++k)
+                {
+                    const size_t pairs = table + f.U16(table + 10 + 2 * k);
+                    if (!in(pairs, 2) || !in(pairs + 2, size_t(f.U16(pairs)) * 4)) return false;
+                }
+            }
+            else
+            {
+                if (!in(table, 16)) return false;
+                if (!classDefOk(table + f.U16(table + 8)) || !classDefOk(table + f.U16(table + 10))) return false;
+                if (!in(table + 16, size_t(f.U16(table + 12)) * f.U16(table + 14) * 2)) return false;
+            }
+        }
+    }
+    return true;
+}
 } // namespace
 
 bool rvFontManager::IsFontDataSafe(const uint8_t* pData, int nSize)
@@ -206,14 +318,15 @@ bool rvFontManager::IsFontDataSafe(const uint8_t* pData, int nSize)
     // Table directory: every table inside the file; the first of a tag counts, as in stb_truetype.
     const size_t numTables = f.U16(base + 4);
     if (!f.Has(base + 12, numTables * 16)) return false;
-    const char* tags[] = {"cmap", "head", "hhea", "hmtx", "maxp", "loca", "glyf"};
-    FontTable tables[7];
+    const char* tags[] = {"cmap", "head", "hhea", "hmtx", "maxp", "loca", "glyf", "kern", "GPOS"};
+    constexpr int kTags = 9, kRequired = 7;
+    FontTable tables[kTags];
     for (size_t i = 0; i < numTables; ++i)
     {
         const size_t rec = base + 12 + 16 * i;
         const size_t off = f.U32(rec + 8), len = f.U32(rec + 12);
         if (!f.Has(off, len)) return false;
-        for (int t = 0; t < 7; ++t)
+        for (int t = 0; t < kTags; ++t)
             if (!tables[t]._bFound && std::memcmp(pData + rec, tags[t], 4) == 0)
             {
                 tables[t]._nOff = off;
@@ -223,8 +336,9 @@ bool rvFontManager::IsFontDataSafe(const uint8_t* pData, int nSize)
     }
     const FontTable &cmap = tables[0], &head = tables[1], &hhea = tables[2], &hmtx = tables[3];
     const FontTable &maxp = tables[4], &loca = tables[5], &glyf = tables[6];
-    for (const FontTable& t : tables)
-        if (!t._bFound) return false;
+    for (int t = 0; t < kRequired; ++t)
+        if (!tables[t]._bFound) return false;
+    if (!CheckKern(f, tables[7]) || !CheckGpos(f, tables[8])) return false;
     if (head._nLen < 54 || hhea._nLen < 36 || maxp._nLen < 6 || cmap._nLen < 4) return false;
 
     const size_t numGlyphs = f.U16(maxp._nOff + 4);

@@ -1,12 +1,16 @@
 #include "Font/rvTextBuilder.h"
 
 #include "Font/rvFont.h"
+#include "Font/rvGlyphBitmap.h"
 #include "VectorScene/VectorScene.h"
+#include "rvNumeric.h"
 #include "vector_display/vector_font_simplex.h"
 
 #include <stb_truetype.h>
 
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 namespace
 {
@@ -99,6 +103,9 @@ struct OutlineWalker
     }
 };
 
+// The largest side of a glyph bitmap the pixel modes render, whatever the text size.
+constexpr int kMaxGlyphSide = 4096;
+
 // Shared by the two pixel modes: renders each glyph at _fSize * _fScale / height and hands the
 // coverage bitmap to the emitter. A newline moves the pen (x to 0, y down 35) without a child.
 template <class Emit>
@@ -112,6 +119,11 @@ void BuildPixelText(rvFont* pFont, rvTextParams& params, VectorScene* pParent, E
     const float fs = params._fSize * params._fScale / float(height);
     params._fFontScale = fs;
     params._vPen = glm::vec2(0.f);
+    // A glyph is drawn within four times the text height (real glyphs stay within two or three):
+    // a font whose ascent is next to nothing, or whose outlines reach far beyond their em, would
+    // otherwise ask for bitmaps of gigabytes, and the dot mode for a line per pixel.
+    const int maxSide = rvClampToInt(4.0 * double(params._fSize) * double(params._fScale) + 16.0, 16,
+                                     kMaxGlyphSide, 16);
 
     for (char c : params._sText)
     {
@@ -122,15 +134,18 @@ void BuildPixelText(rvFont* pFont, rvTextParams& params, VectorScene* pParent, E
             continue;
         }
         const int glyph = GlyphOf(info, c);
-        int w = 0, h = 0, xoff = 0, yoff = 0;
-        unsigned char* bitmap =
-            fs > 0.f ? stbtt_GetGlyphBitmapSubpixel(info, 0.f, fs, 0.f, 0.f, glyph, &w, &h, &xoff, &yoff)
-                     : nullptr;
         VectorScene* child = pParent->AddChild();
-        if (bitmap)
+        if (fs > 0.f)
         {
-            emit(child, bitmap, w, h, yoff, params._vPen.x);
-            stbtt_FreeBitmap(bitmap, nullptr);
+            // The bitmap covers the outline whatever box the glyph declares.
+            const rvGlyphBox box = rvGlyphPixelBox(info, glyph, fs);
+            const int w = box.Width(), h = box.Height();
+            if (w > 0 && h > 0 && w <= maxSide && h <= maxSide)
+            {
+                std::vector<unsigned char> bitmap(size_t(w) * size_t(h), 0);
+                rvRasterizeGlyph(info, glyph, fs, box, bitmap.data(), w, h, w);
+                emit(child, bitmap.data(), w, h, box.y0, params._vPen.x);
+            }
         }
         params._vPen.x += float(AdvanceOf(info, glyph)) * fs;
     }

@@ -50,10 +50,22 @@ rvDataPack* rvDataPack::GetInstance()
     {
         rvDataPack* pack = new rvDataPack();
         if (!PHYSFS_isInit()) PHYSFS_init(kProgramName);
-        if (PHYSFS_isInit() && PHYSFS_mount(kArchivePath, nullptr, 1)) pack->_sPassword = kArchivePassword;
+        if (PHYSFS_isInit() && PHYSFS_mount(kArchivePath, nullptr, 1))
+            pack->_sPassword = kArchivePassword;
+        else
+        {
+            // Kept for the caller that cannot go on without the archive (the player names it).
+            const char* why = PHYSFS_getErrorByCode(PHYSFS_getLastErrorCode());
+            pack->_sMountError = why && *why ? why : "cannot be mounted";
+        }
         return pack;
     }();
     return s_pInstance;
+}
+
+const char* rvDataPack::ArchivePath()
+{
+    return kArchivePath;
 }
 
 void rvDataPack::NormalizePath(std::string& path)

@@ -38,7 +38,11 @@ public:
     // True when the archive was mounted by GetInstance.
     bool IsMounted() const { return !_sPassword.empty(); }
 
-    std::string _sPassword; // held only while the archive is mounted
+    std::string _sPassword;   // held only while the archive is mounted
+    std::string _sMountError; // why the archive could not be mounted (empty when it was)
+
+    // The archive's path, for messages.
+    static const char* ArchivePath();
 
     // Told of every read: the path as asked, the bytes read (0 when nothing was read) and
     // whether it came from the disk. Null: reads are not reported.

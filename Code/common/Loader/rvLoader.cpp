@@ -85,8 +85,10 @@ void rvLoader::AddTable(FILE* table)
         if (!second) continue;
         *second = 0;
         // Decimal with leading blanks and a sign; reading stops at the first other character.
-        long long value = std::strtoll(first + 1, nullptr, 10);
-        long long total = std::clamp<long long>(_nTotal + value, INT_MIN, INT_MAX);
+        // Each value is brought into int range before it is added: a value near LLONG_MAX would
+        // overflow the 64-bit sum itself.
+        const long long value = std::clamp<long long>(std::strtoll(first + 1, nullptr, 10), INT_MIN, INT_MAX);
+        const long long total = std::clamp<long long>(_nTotal + value, INT_MIN, INT_MAX);
         _nTotal = static_cast<int>(total);
     }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -240,12 +241,29 @@ bool DrawTimeline(SequenceInterface* seq, int* currentFrame, bool* expanded, std
         int L, T;
         RulerSteps(ppf, &L, &T);
         const int H = L / 2;
+        // Positions in 64 bits: a frame far outside the view (a timeline that ends at frame 2^31 - 1)
+        // is tested against the view before anything becomes an int.
         auto frameX = [&](int f)
-        { return int(canvas.x) + int(f * ppf) + int(LEGEND_WIDTH) - int(first * ppf); };
+        {
+            return int64_t(canvas.x) + int64_t(float(f) * ppf) + int64_t(LEGEND_WIDTH) -
+                   int64_t(float(first) * ppf);
+        };
+        auto inView = [&](int64_t x) { return canvas.x + LEGEND_WIDTH <= x && x <= canvas.x + width; };
+        // Only the ticks of the visible frames are walked, in 64 bits: the loop costs the width of the
+        // view whatever the timeline's length, and never steps past INT_MAX.
+        const int64_t tickFirst = std::max<int64_t>(frameMin, int64_t(first) - T);
+        const int64_t tickLast = std::min<int64_t>(frameMax, int64_t(first) + visible + 2 * int64_t(T));
+        auto eachTick = [&](auto&& fn)
+        {
+            const int64_t start = frameMin + (tickFirst - frameMin) / T * T;
+            for (int64_t f = start; f <= tickLast; f += T)
+                fn(int(f));
+        };
         auto rulerTick = [&](int f)
         {
-            const int x = frameX(f);
-            if (!(canvas.x + LEGEND_WIDTH <= x && x <= canvas.x + width)) return;
+            const int64_t x64 = frameX(f);
+            if (!inView(x64)) return;
+            const int x = int(x64);
             const bool major = f % L == 0 || f == frameMin || f == frameMax;
             const float top = major ? 4.f : (f % H == 0 ? 10.f : 14.f);
             draw->AddLine(ImVec2(float(x), canvas.y + top), ImVec2(float(x), canvas.y + ROW_HEIGHT - 1.f),
@@ -260,8 +278,7 @@ bool DrawTimeline(SequenceInterface* seq, int* currentFrame, bool* expanded, std
                 draw->AddText(ImVec2(x + 3.f, canvas.y), 0xFFBBBBBB, text);
             }
         };
-        for (int f = frameMin; f <= frameMax; f += T)
-            rulerTick(f);
+        eachTick(rulerTick);
         rulerTick(frameMin);
         rulerTick(frameMax);
 
@@ -301,12 +318,12 @@ bool DrawTimeline(SequenceInterface* seq, int* currentFrame, bool* expanded, std
         draw->PushClipRect(itemsClipMin, childMax, true);
         auto frameLine = [&](int f)
         {
-            const float x = float(frameX(f));
-            if (canvas.x + LEGEND_WIDTH <= x && x <= canvas.x + width)
-                draw->AddLine(ImVec2(x, contentMin.y), ImVec2(x, contentMax.y), 0x30606060, 1.f);
+            const int64_t x64 = frameX(f);
+            if (!inView(x64)) return;
+            const float x = float(x64);
+            draw->AddLine(ImVec2(x, contentMin.y), ImVec2(x, contentMax.y), 0x30606060, 1.f);
         };
-        for (int f = frameMin; f <= frameMax; f += T)
-            frameLine(f);
+        eachTick(frameLine);
         frameLine(frameMin);
         frameLine(frameMax);
         for (int s : sel)

@@ -1,4 +1,5 @@
 #include "Sequencer/rvSequence.h"
+#include "rvMessage.h"
 
 #include "Factory/rvEditorHook.h"
 
@@ -152,15 +153,25 @@ void rvSequence::Update(float dt)
 
 bool rvSequence::LoadSequence(const std::string& path, bool reset)
 {
+    // Every failure is named here, once per load: the player ends on its demo timeline's, and
+    // plays on past a nested one's.
     std::vector<char> bytes;
-    if (!rvDataPack::GetInstance()->ReadInto(path, bytes, false) || bytes.empty()) return false;
+    if (!rvDataPack::GetInstance()->ReadInto(path, bytes, false) || bytes.empty())
+    {
+        rvReport(rvMessageKind::Error, "cannot read timeline \"%s\"\n", path.c_str());
+        return false;
+    }
     bytes.erase(std::remove(bytes.begin(), bytes.end(), '\r'), bytes.end());
 
     // A file that does not parse (or is not an object) changes nothing: a later save must not
     // overwrite it with a half-read timeline.
     std::istringstream text(std::string(bytes.begin(), bytes.end()));
     Json::Value root;
-    if (!rvJson::Parse(text, &root) || !root.isObject()) return false;
+    if (!rvJson::Parse(text, &root) || !root.isObject())
+    {
+        rvReport(rvMessageKind::Error, "timeline \"%s\" is not a JSON object\n", path.c_str());
+        return false;
+    }
 
     if (path != _sFile) _sFile = path;
     LoadItems(root, reset);
@@ -175,10 +186,23 @@ void rvSequence::LoadItems(const Json::Value& root, bool reset)
         const Json::Value& items = root["Items"];
         if (items.isArray() || items.isObject())
         {
+            int index = 0;
             for (const Json::Value& item : items)
             {
                 Json::Value copy = item;
-                if (fxBase* fx = Factory::EffectFromJson(copy)) AddEffect(fx);
+                if (fxBase* fx = Factory::EffectFromJson(copy))
+                    AddEffect(fx);
+                else
+                {
+                    // An item the factory cannot make is skipped, and named.
+                    std::string sClass;
+                    rvJson::ReadString(rvJson::Member(item, "Class"), &sClass);
+                    rvReport(rvMessageKind::Warning, "timeline \"%s\": item %d: effect class \"%s\" is %s; skipped\n",
+                             _sFile.c_str(), index, sClass.c_str(),
+                             Factory::_pInstance && Factory::_pInstance->FindDescriptor(sClass) ? "not available"
+                                                                                               : "unknown");
+                }
+                ++index;
             }
         }
     }
@@ -192,17 +216,11 @@ void rvSequence::LoadItems(const Json::Value& root, bool reset)
 
 bool rvSequence::SaveSequence(const std::string& path)
 {
-    std::ofstream out(path, std::ios::out | std::ios::trunc);
-    if (!out) return false;
     Json::Value root(Json::objectValue);
     root["Items"] = Json::Value(Json::arrayValue);
     for (size_t i = 0; i < _apEffects.size(); ++i)
         Factory::EffectToJson(_apEffects[i], root["Items"][(Json::ArrayIndex)i]);
-    Json::StreamWriterBuilder builder;
-    std::unique_ptr<Json::StreamWriter> writer(builder.newStreamWriter());
-    writer->write(root, &out);
-    out.flush();
-    return bool(out);
+    return rvJson::SaveFile(path, root);
 }
 
 int rvSequence::AddEffect(fxBase* pEffect)

@@ -84,6 +84,7 @@ public:
     std::string _sFile = "Data/seq";
     fxBase* _pExportEffect = nullptr;
     float _fSavedTimer = 0.f;
+    float _fSaveFailedTimer = 0.f; // the banner after a failed save (the old file is kept)
     std::vector<fxBase*> _apEffects;
     fxBase* _pParentEffect = nullptr; // the nested timeline effect that owns this timeline
 

@@ -62,6 +62,12 @@ void rvSequence::EditorDrawWindow(float dt)
         _fSavedTimer -= dt;
         blackTitle = std::fmod(_fSavedTimer, 0.5f) > 0.25f;
     }
+    else if (_fSaveFailedTimer > 0.f)
+    {
+        title += " ---> Save failed, file unchanged <---";
+        _fSaveFailedTimer -= dt;
+        blackTitle = std::fmod(_fSaveFailedTimer, 0.5f) > 0.25f;
+    }
     title += "###Sequencer";
     if (blackTitle) ImGui::PushStyleColor(ImGuiCol_Text, 0xFF000000);
     ImGui::Begin(title.c_str());
@@ -162,7 +168,7 @@ void rvSequence::EditorDrawWindow(float dt)
     ImGui::SameLine();
     if (ImGui::Button("Save") | (focused && io.KeyCtrl && LetterPressed('S', false)))
     {
-        if (SaveSequence(_sFile)) _fSavedTimer = 3.f;
+        (SaveSequence(_sFile) ? _fSavedTimer : _fSaveFailedTimer) = 3.f;
     }
     Tooltip("[Ctrl+S] Save current sequence");
 
@@ -252,6 +258,8 @@ void rvSequence::EditorDrawWindow(float dt)
             _fSavedTimer = 3.f;
             _sFile = path;
         }
+        else if (!path.empty())
+            _fSaveFailedTimer = 3.f;
     }
     path.clear();
     if (_pImportBrowser && _pImportBrowser->Draw(path))

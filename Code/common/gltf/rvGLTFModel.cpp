@@ -11,39 +11,59 @@
 #include <cfloat>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace
 {
-// Reads a whole file with stdio; false (and nothing read) when it cannot be opened.
+// The largest model file or external buffer read: a size a data file may not ask past.
+constexpr uintmax_t kMaxFileBytes = uintmax_t(256) << 20;
+
+// Reads a whole regular file of at most kMaxFileBytes with stdio; false (and nothing read)
+// otherwise: a device such as /dev/zero would be read until memory runs out.
 bool ReadDiskFile(const std::string& path, std::vector<unsigned char>& out)
 {
     out.clear();
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
+    const uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec || size > kMaxFileBytes) return false;
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return false;
     unsigned char chunk[65536];
     size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof(chunk), f)) > 0)
+    while (out.size() <= kMaxFileBytes && (n = std::fread(chunk, 1, sizeof(chunk), f)) > 0)
         out.insert(out.end(), chunk, chunk + n);
-    bool ok = !std::ferror(f);
+    bool ok = !std::ferror(f) && out.size() <= kMaxFileBytes;
     std::fclose(f);
     if (!ok) out.clear();
     return ok;
 }
 
-// File access for the glTF parser (external buffers): plain stdio, nothing expanded.
-bool FsFileExists(const std::string& path, void*)
+// External buffers are read only from inside the model's folder (user data: that folder, made
+// canonical, with a trailing separator): a URI such as "../../etc/passwd" or "/dev/zero" is
+// refused.
+bool InsideModelFolder(const std::string& path, void* folder)
 {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (f) std::fclose(f);
-    return f != nullptr;
+    std::error_code ec;
+    const std::string real = std::filesystem::canonical(path, ec).string();
+    const std::string& root = *static_cast<const std::string*>(folder);
+    return !ec && !root.empty() && real.compare(0, root.size(), root) == 0;
+}
+
+// File access for the glTF parser (external buffers): plain stdio, nothing expanded.
+bool FsFileExists(const std::string& path, void* folder)
+{
+    std::error_code ec;
+    return InsideModelFolder(path, folder) && std::filesystem::is_regular_file(path, ec);
 }
 std::string FsExpandFilePath(const std::string& path, void*)
 {
     return path;
 }
-bool FsReadWholeFile(std::vector<unsigned char>* out, std::string* err, const std::string& path, void*)
+bool FsReadWholeFile(std::vector<unsigned char>* out, std::string* err, const std::string& path, void* folder)
 {
-    if (ReadDiskFile(path, *out)) return true;
+    if (InsideModelFolder(path, folder) && ReadDiskFile(path, *out)) return true;
     if (err) *err += "cannot read " + path + "\n";
     return false;
 }
@@ -65,7 +85,11 @@ bool ParseModel(tinygltf::Model& model, const std::vector<unsigned char>& bytes,
     {
         tinygltf::TinyGLTF loader;
         loader.SetImageLoader(SkipImage, nullptr);
-        loader.SetFsCallbacks({FsFileExists, FsExpandFilePath, FsReadWholeFile, FsWriteWholeFile, nullptr});
+        std::error_code ec;
+        std::string folder = std::filesystem::canonical(dir.empty() ? "." : dir, ec).string();
+        if (ec) folder.clear();
+        if (!folder.empty() && folder.back() != '/') folder += '/';
+        loader.SetFsCallbacks({FsFileExists, FsExpandFilePath, FsReadWholeFile, FsWriteWholeFile, &folder});
         std::string err, warn;
         const unsigned int size = static_cast<unsigned int>(bytes.size());
         if (size >= 4 && std::memcmp(bytes.data(), "glTF", 4) == 0)

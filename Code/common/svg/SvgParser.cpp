@@ -3,6 +3,7 @@
 #include "Loader/rvDataPack.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -113,7 +114,7 @@ struct SvgParser
     float viewMinx, viewMiny, viewWidth, viewHeight;
     int alignX, alignY, alignType;
     float dpi;
-    bool defsFlag;
+    int defsDepth; // open "defs" elements: their groups and shapes are not read
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -503,11 +504,10 @@ uint32_t ParseColorRgb(const char* s)
     uint32_t c[3];
     for (int i = 0; i < 3; ++i)
     {
-        int v = percent ? values[i] * 255 / 100 : values[i];
+        // In 64 bits: a percentage of up to 10^9 times 255 does not fit an int.
+        const int64_t v = percent ? int64_t(values[i]) * 255 / 100 : values[i];
         // Each component stays in its own byte.
-        if (v < 0) v = 0;
-        if (v > 255) v = 255;
-        c[i] = uint32_t(v);
+        c[i] = uint32_t(v < 0 ? 0 : (v > 255 ? 255 : v));
     }
     return Rgb(c[0], c[1], c[2]);
 }
@@ -1055,9 +1055,10 @@ void AddPath(SvgParser* p, bool closed)
 {
     SvgAttrib* attr = GetAttr(p);
     if (p->npts < 4 && attr->id[0] == 0) return;
-    if (closed) LineTo(p, p->pts[0], p->pts[1]);
-    // Every committed path has at least its start point.
+    // Every committed path has at least its start point (an empty "polygon" with an id has none
+    // to close back to).
     if (p->npts < 1) return;
+    if (closed) LineTo(p, p->pts[0], p->pts[1]);
 
     SvgPath* path = static_cast<SvgPath*>(std::calloc(1, sizeof(SvgPath)));
     if (!path) return;
@@ -1975,7 +1976,12 @@ bool StartDefinition(SvgParser* p, const char* el, const char** attr)
 
 void StartElement(SvgParser* p, const char* el, const char** attr)
 {
-    if (StartDefinition(p, el, attr) || p->defsFlag) return;
+    if (StartDefinition(p, el, attr)) return;
+    if (p->defsDepth > 0)
+    {
+        if (std::strcmp(el, "defs") == 0) ++p->defsDepth;
+        return;
+    }
 
     if (std::strcmp(el, "g") == 0)
     {
@@ -1992,17 +1998,20 @@ void StartElement(SvgParser* p, const char* el, const char** attr)
             return;
         }
     if (std::strcmp(el, "defs") == 0)
-        p->defsFlag = true;
+        p->defsDepth = 1;
     else if (std::strcmp(el, "svg") == 0)
         ParseSvg(p, attr);
 }
 
 void EndElement(SvgParser* p, const char* el)
 {
-    if (std::strcmp(el, "g") == 0)
+    // Inside "defs" a group was never pushed: its end pops nothing.
+    if (p->defsDepth > 0)
+    {
+        if (std::strcmp(el, "defs") == 0) --p->defsDepth;
+    }
+    else if (std::strcmp(el, "g") == 0)
         PopAttr(p);
-    else if (std::strcmp(el, "defs") == 0)
-        p->defsFlag = false;
 }
 
 void ParseElement(SvgParser* p, char* s)
@@ -2244,6 +2253,67 @@ void DeleteParser(SvgParser* p)
 }
 } // namespace
 
+namespace
+{
+// A coordinate beyond this, or one that is not a number, comes from a broken or hostile file:
+// past it, the flattening, the tessellator and the edge graph overflow into infinities and NaN.
+constexpr float kMaxCoordinate = 1e7f;
+
+bool UsableCoordinate(float v)
+{
+    return std::isfinite(v) && std::fabs(v) <= kMaxCoordinate;
+}
+
+void DeleteShape(SvgShape* shape)
+{
+    DeletePaths(shape->_pPaths);
+    if (shape->_Fill._eType == SVG_PAINT_LINEAR_GRADIENT || shape->_Fill._eType == SVG_PAINT_RADIAL_GRADIENT)
+        DeleteGradient(shape->_Fill._pGradient);
+    if (shape->_Stroke._eType == SVG_PAINT_LINEAR_GRADIENT ||
+        shape->_Stroke._eType == SVG_PAINT_RADIAL_GRADIENT)
+        DeleteGradient(shape->_Stroke._pGradient);
+    std::free(shape);
+}
+
+// Drops every path with an unusable point (its shape stays, with its id and class, and may be
+// left without a path); a size that is not usable counts as absent.
+void DropUnusableGeometry(SvgImage* image)
+{
+    if (!UsableCoordinate(image->_fWidth) || image->_fWidth < 0.f) image->_fWidth = 0.f;
+    if (!UsableCoordinate(image->_fHeight) || image->_fHeight < 0.f) image->_fHeight = 0.f;
+    for (SvgShape* shape = image->_pShapes; shape; shape = shape->_pNext)
+    {
+        SvgPath** pathLink = &shape->_pPaths;
+        bool dropped = false;
+        while (SvgPath* path = *pathLink)
+        {
+            bool usable = true;
+            for (int i = 0; i < path->_nPoints * 2 && usable; ++i)
+                usable = UsableCoordinate(path->_pPoints[i]);
+            if (usable)
+            {
+                pathLink = &path->_pNext;
+                continue;
+            }
+            *pathLink = path->_pNext;
+            path->_pNext = nullptr;
+            DeletePaths(path);
+            dropped = true;
+        }
+        if (dropped)
+        {
+            std::memset(shape->_aBounds, 0, sizeof(shape->_aBounds));
+            if (shape->_pPaths)
+            {
+                std::memcpy(shape->_aBounds, shape->_pPaths->_aBounds, sizeof(shape->_aBounds));
+                for (const SvgPath* path = shape->_pPaths->_pNext; path; path = path->_pNext)
+                    UnionBounds(shape->_aBounds, path->_aBounds);
+            }
+        }
+    }
+}
+} // namespace
+
 SvgImage* SvgParse(char* sInput, float fDpi)
 {
     SvgParser* p = CreateParser();
@@ -2251,6 +2321,7 @@ SvgImage* SvgParse(char* sInput, float fDpi)
     p->dpi = fDpi;
     if (sInput) ParseXml(p, sInput);
     ScaleToViewbox(p);
+    DropUnusableGeometry(p->image);
     SvgImage* image = p->image;
     p->image = nullptr;
     DeleteParser(p);
@@ -2289,6 +2360,14 @@ SvgImage* SvgParseFile(const char* sPath, float fDpi)
     return image;
 }
 
+void SvgSetPaintColor(SvgPaint* pPaint, uint32_t nColor)
+{
+    if (pPaint->_eType == SVG_PAINT_LINEAR_GRADIENT || pPaint->_eType == SVG_PAINT_RADIAL_GRADIENT)
+        DeleteGradient(pPaint->_pGradient);
+    pPaint->_eType = SVG_PAINT_COLOR;
+    pPaint->_nColor = nColor;
+}
+
 void SvgDelete(SvgImage* pImage)
 {
     if (!pImage) return;
@@ -2296,14 +2375,7 @@ void SvgDelete(SvgImage* pImage)
     while (shape)
     {
         SvgShape* next = shape->_pNext;
-        DeletePaths(shape->_pPaths);
-        if (shape->_Fill._eType == SVG_PAINT_LINEAR_GRADIENT ||
-            shape->_Fill._eType == SVG_PAINT_RADIAL_GRADIENT)
-            DeleteGradient(shape->_Fill._pGradient);
-        if (shape->_Stroke._eType == SVG_PAINT_LINEAR_GRADIENT ||
-            shape->_Stroke._eType == SVG_PAINT_RADIAL_GRADIENT)
-            DeleteGradient(shape->_Stroke._pGradient);
-        std::free(shape);
+        DeleteShape(shape);
         shape = next;
     }
     std::free(pImage);

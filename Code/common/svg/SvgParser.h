@@ -106,7 +106,7 @@ struct SvgShape
     uint8_t _eFillRule;
     uint8_t _nFlags;
     float _aBounds[4];
-    SvgPath* _pPaths; // newest subpath first
+    SvgPath* _pPaths; // newest subpath first; null when every path had unusable coordinates
     SvgShape* _pNext;
     nanoSVGPart* _pPart; // set by the SVG object layer; null from the parser
     bool _bShown;        // set by the SVG object layer; false from the parser
@@ -126,6 +126,9 @@ SvgImage* SvgParseFile(const char* sPath, float fDpi);
 // Parses a zero-terminated text, which is cut in place (pass a private copy). Null only when
 // memory runs out.
 SvgImage* SvgParse(char* sInput, float fDpi);
+
+// Makes a paint a plain colour, releasing the gradient it held.
+void SvgSetPaintColor(SvgPaint* pPaint, uint32_t nColor);
 
 // Releases an image and everything it owns; null does nothing.
 void SvgDelete(SvgImage* pImage);

@@ -218,8 +218,16 @@ void nanoSVGBase::GroupShapes()
     nanoSVGObject* current = nullptr;
     for (SvgShape* shape = _pImage->_pShapes; shape; shape = shape->_pNext)
     {
+        // The class's colour; a gradient stroke gives way to it (the colour shares the gradient's
+        // storage, so the gradient is released first).
         for (const ClassColor& c : kClassColors)
-            if (std::strcmp(shape->_sClass, c.sClass) == 0) shape->_Stroke._nColor = c.nWord;
+            if (std::strcmp(shape->_sClass, c.sClass) == 0)
+            {
+                if (shape->_Stroke._eType == SVG_PAINT_NONE)
+                    shape->_Stroke._nColor = c.nWord;
+                else
+                    SvgSetPaintColor(&shape->_Stroke, c.nWord);
+            }
 
         const std::string id = shape->_sId;
         // "ENG" objects gather every shape whose id shares their first four characters.

@@ -3,7 +3,10 @@
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
 #include "Sequencer/rvSequence.h"
+#include "rvNumeric.h"
 #include "rvSceneDisplay.h"
+
+#include <climits>
 
 const char* const fxBufferDisplay::s_apszDebugSlots[9] = {"None",   "SlotL1", "SlotL2", "SlotL3", "SlotL4",
                                                           "SlotR1", "SlotR2", "SlotR3", "SlotR4"};
@@ -26,12 +29,15 @@ fxBufferDisplay::~fxBufferDisplay()
 
 void fxBufferDisplay::ComputeSize(int nCurrentWidth, int nCurrentHeight, int& nWidth, int& nHeight) const
 {
-    const float W = float(nCurrentWidth), H = float(nCurrentHeight);
-    nWidth = int(H * _vSizeUnit.x);
-    if (nWidth == 0 && _vSizePixel.x > 0.f) nWidth = int(_vSizePixel.x);
-    nHeight = int(H * _vSizeUnit.y);
-    if (nHeight == 0 && _vSizePixel.y > 0.f) nHeight = int(_vSizePixel.y);
-    if (_bKeepRatio && H > 0.f) nWidth = int(float(nHeight) * W / H);
+    // Sizes come from files and drivers: NaN counts as 0 and a huge value stops at INT_MAX here;
+    // rvBufferDisplay::Create then keeps each side within what GL can make.
+    const double W = double(nCurrentWidth), H = double(nCurrentHeight);
+    auto side = [](double v) { return rvClampToInt(v, INT_MIN, INT_MAX, 0); };
+    nWidth = side(float(H * _vSizeUnit.x));
+    if (nWidth == 0 && _vSizePixel.x > 0.f) nWidth = side(_vSizePixel.x);
+    nHeight = side(float(H * _vSizeUnit.y));
+    if (nHeight == 0 && _vSizePixel.y > 0.f) nHeight = side(_vSizePixel.y);
+    if (_bKeepRatio && H > 0.) nWidth = side(float(nHeight) * float(W) / float(H));
     // A size of 0, or a negative one from a hand-edited file, takes the current buffer's size.
     if (nWidth <= 0 || nHeight <= 0)
     {

@@ -3,10 +3,10 @@
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
 #include "rvAssert.h"
+#include "rvNumeric.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
 
-#include <algorithm>
 
 fxCircle::fxCircle(fxDescriptor* pDescriptor)
     : fxBase(pDescriptor), _vPos(0.0f), _fRadius(10.0f), _vColor(1.0f, 1.0f, 0.0f, 1.0f), _nArraySize(0)
@@ -22,8 +22,8 @@ void fxCircle::Render()
     rvAssert(_pCurrentDisplay);
     const float fFade = GetFade();
     // A colour outside 0..1 (from a file or a driver) is drawn at the nearest bound rather than
-    // stopping the display's colour check.
-    auto channel = [fFade](float c) { return std::min(std::max(c * fFade, 0.0f), 1.0f); };
+    // stopping the display's colour check; NaN (also infinity times a fade of 0) draws black.
+    auto channel = [fFade](float c) { return rvClampUnit(c * fFade); };
     vector_display_set_rgb(_pCurrentDisplay, channel(_vColor.r), channel(_vColor.g), channel(_vColor.b));
     vector_display_draw_circle(_pCurrentDisplay, _vPos.x, _vPos.y, _vPos.z, _fRadius, SEGMENTS);
 }

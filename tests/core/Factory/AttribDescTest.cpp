@@ -1,9 +1,11 @@
 #include "Factory/AttribDesc.h"
+#include "Factory/fxBase.h"
 #include "Factory/fxDescriptor.h"
 #include "rvMath.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 
 namespace
@@ -266,6 +268,31 @@ TEST(AttribDesc, Predicates)
         EXPECT_EQ(d.IsInt(), isInt[t]) << t;
         EXPECT_EQ(d.IsFloat(), isFloat[t]) << t;
         EXPECT_EQ(d.IsString(), isString[t]) << t;
+    }
+}
+
+// Start and End from a file or a driver stay within +-kMaxFrame: their span always fits an int
+// (a timeline from -10 to 2147483647 made End - Start overflow).
+TEST(AttribDesc, TimeValuesStayWithinTheFrameLimit)
+{
+    std::unique_ptr<fxBase> fx(fxBase::Create(fxBase::RegisterAttributes()));
+    const AttribDesc* start = fx->_pDescriptor->FindAttrib("Start");
+    const AttribDesc* end = fx->_pDescriptor->FindAttrib("End");
+    const struct
+    {
+        int start, end, wantStart, wantEnd;
+    } cases[] = {
+        {-10, INT_MAX, -10, kMaxFrame},
+        {INT_MIN, INT_MAX, -kMaxFrame, kMaxFrame},
+        {30, 600, 30, 600},
+    };
+    for (const auto& c : cases)
+    {
+        start->SetInt(fx.get(), c.start);
+        end->SetInt(fx.get(), c.end);
+        EXPECT_EQ(fx->_nStart, c.wantStart);
+        EXPECT_EQ(fx->_nEnd, c.wantEnd);
+        EXPECT_FLOAT_EQ(fx->GetDuration(), float((double(c.wantEnd) - c.wantStart) / 60.0));
     }
 }
 

@@ -5,6 +5,8 @@
 #include "VectorScene/VectorScene.h"
 
 #include "ArchiveFixture.h"
+#include "HostileFont.h"
+#include "Font/rvFont.h"
 
 #include <gtest/gtest.h>
 
@@ -217,6 +219,89 @@ TEST(FontManager, CorruptedTablesAreRefused)
         EXPECT_FALSE(rvFontManager::IsFontDataSafe(copy.data(), int(copy.size())));
     }
     EXPECT_FALSE(rvFontManager::IsFontDataSafe(nullptr, 0));
+}
+
+TEST(FontManager, KerningAndOutlineFaultsAreRefused)
+{
+    const rvTest::FontEdit sans(rvTest::ReadFileBytes(kSans));
+    ASSERT_TRUE(rvFontManager::IsFontDataSafe(sans.Data(), sans.Size()));
+    const size_t kern = sans.Table("kern"), gpos = sans.Table("GPOS");
+    ASSERT_TRUE(kern && gpos);
+    ASSERT_GE(sans.U16(kern + 2), 1); // a horizontal first subtable: its pairs are read
+    ASSERT_EQ(sans.U16(kern + 8), 1);
+    const struct
+    {
+        const char* what;
+        void (*edit)(rvTest::FontEdit&);
+    } cases[] = {
+        {"kern pairs past the table", [](rvTest::FontEdit& e) { e.Put16(e.Table("kern") + 10, 0xffff); }},
+        {"GPOS lookup list past the table", [](rvTest::FontEdit& e) { e.Put16(e.Table("GPOS") + 8, 0xfff0); }},
+        {"GPOS lookup past the table",
+         [](rvTest::FontEdit& e)
+         {
+             const size_t list = e.Table("GPOS") + e.U16(e.Table("GPOS") + 8);
+             e.Put16(list + 2, 0xfff0);
+         }},
+        {"last contour one point off the curve", [](rvTest::FontEdit& e) { e.LastContourOffCurve('o'); }},
+    };
+    for (const auto& c : cases)
+    {
+        rvTest::FontEdit e = sans;
+        c.edit(e);
+        EXPECT_FALSE(rvFontManager::IsFontDataSafe(e.Data(), e.Size())) << c.what;
+    }
+}
+
+namespace
+{
+// Dot text of an edited font opened straight from its bytes (the check must accept it); returns
+// where the pen ends.
+float DotText(const rvTest::FontEdit& e, const char* text, float size, VectorScene& out)
+{
+    EXPECT_TRUE(rvFontManager::IsFontDataSafe(e.Data(), e.Size()));
+    stbtt_fontinfo info;
+    EXPECT_TRUE(stbtt_InitFont(&info, e.Data(), 0));
+    rvFont font;
+    font._pFontInfo = &info;
+    rvTextParams p;
+    p._fSize = size;
+    p._sText = text;
+    BuildTextDots(&font, p, &out, kColor);
+    return p._vPen.x;
+}
+} // namespace
+
+// A font that passes the check but whose ascent is 1 unit: the pixel modes would render each
+// glyph thousands of pixels wide; such glyphs are skipped and the pen still advances.
+TEST(TextTrueType, TinyAscentRendersNoHugeBitmap)
+{
+    rvTest::FontEdit e(rvTest::ReadFileBytes(kSans));
+    e.TinyAscent();
+    VectorScene dots;
+    EXPECT_GT(DotText(e, "Hi", 20.f, dots), 0.f);
+    ASSERT_EQ(dots._apChildren.size(), 2u);
+    EXPECT_EQ(CountLines(dots), 0u);
+}
+
+// Pixel text is sized by the outline, not by the box the glyph declares: a box stored inverted or
+// smaller than the outline (stale boxes exist in real fonts) loses no pixel, and never hands the
+// rasterizer an outline that leaves its bitmap (it stops on an assertion then).
+TEST(TextTrueType, PixelTextCoversTheOutlineWhateverTheDeclaredBox)
+{
+    auto dotsOfH = [](const rvTest::FontEdit& e)
+    {
+        VectorScene dots;
+        DotText(e, "H", 30.f, dots);
+        return CountLines(dots);
+    };
+    const rvTest::FontEdit sans(rvTest::ReadFileBytes(kSans));
+    const size_t want = dotsOfH(sans);
+    ASSERT_GT(want, 50u);
+    rvTest::FontEdit inverted = sans, shrunk = sans;
+    inverted.InvertBox('H');
+    shrunk.ShrinkBox('H');
+    EXPECT_EQ(dotsOfH(inverted), want);
+    EXPECT_EQ(dotsOfH(shrunk), want);
 }
 
 TEST(TextTrueType, OutlinesDotsAndRuns)

@@ -205,6 +205,7 @@ TEST(SvgParser, Colours)
         {"rgb(10,20,30)", Rgba(10, 20, 30, 255)},
         // Out-of-range components are clamped instead of spilling into the next byte.
         {"rgb(300,-5,256)", Rgba(255, 0, 255, 255)},
+        {"rgb(200000000%, -200000000%, 50%)", Rgba(255, 0, 127, 255)}, // no int overflow on the way
         {"rgb(", Rgba(0, 0, 0, 255)},
         {"#", Rgba(0, 0, 0, 255)},
     };
@@ -454,8 +455,58 @@ TEST(SvgParser, TruncatedAndHostileInputs)
         ASSERT_NE(p.image, nullptr) << h.substr(0, 60);
         for (const SvgShape* s : p.Shapes())
             for (const SvgPath* path : Paths(s))
+            {
                 ASSERT_GE(path->_nPoints, 1);
+                for (int i = 0; i < path->_nPoints * 2; ++i)
+                    ASSERT_TRUE(std::isfinite(path->_pPoints[i]) && std::fabs(path->_pPoints[i]) <= 1e7f)
+                        << h.substr(0, 60);
+            }
     }
+}
+
+// Faults hostile drawings found: each row must parse, and what survives must be usable.
+TEST(SvgParser, HostileGeometry)
+{
+    const struct
+    {
+        std::string text;
+        size_t shapes, paths; // shapes in the image, paths in all of them
+    } cases[] = {
+        // An empty polygon with an id has no start point to close back to.
+        {In100("<polygon id=\"p\"/><polygon id=\"q\" points=\"\"/>"), 0, 0},
+        // Finite in the file, past float range once scaled: the path is dropped, its shape kept.
+        {In100("<path id=\"a\" d=\"M0 0 L3e38 3e38 L-3e38 0\"/><path d=\"M0 0 L1 1\"/>"), 2, 1},
+        {"<svg width=\"1e30\" height=\"10\" viewBox=\"0 0 1e-30 10\"><path d=\"M0 0 L1 1\"/></svg>", 1, 0},
+        {In100("<path d=\"M0 0 L2e7 1\"/><path d=\"M0 0 L1 1\"/>"), 2, 1},
+        {"<svg width=\"1e39\" height=\"nan\"/>", 0, 0},
+    };
+    for (const auto& c : cases)
+    {
+        Parsed p(c.text);
+        ASSERT_NE(p.image, nullptr) << c.text;
+        EXPECT_TRUE(std::isfinite(p.image->_fWidth) && std::isfinite(p.image->_fHeight)) << c.text;
+        EXPECT_EQ(p.Shapes().size(), c.shapes) << c.text;
+        size_t paths = 0;
+        for (const SvgShape* s : p.Shapes())
+        {
+            paths += Paths(s).size();
+            for (float b : s->_aBounds)
+                EXPECT_TRUE(std::isfinite(b)) << c.text;
+        }
+        EXPECT_EQ(paths, c.paths) << c.text;
+    }
+}
+
+// A group's end inside "defs" belongs to a group that was never pushed: the group around the
+// definitions keeps its colour.
+TEST(SvgParser, GroupEndInsideDefsPopsNothing)
+{
+    Parsed p(In100("<g fill=\"#ff0000\"><defs><defs></defs><g></g></g><rect width=\"5\" height=\"5\"/></defs>"
+                   "<rect width=\"1\" height=\"1\"/></g><rect width=\"2\" height=\"2\"/>"));
+    auto shapes = p.Shapes();
+    ASSERT_EQ(shapes.size(), 2u);
+    EXPECT_EQ(shapes[0]->_Fill._nColor, Rgba(255, 0, 0, 255));
+    EXPECT_EQ(shapes[1]->_Fill._nColor, Rgba(0, 0, 0, 255));
 }
 
 TEST(SvgParser, DeleteAcceptsNull)

@@ -99,7 +99,7 @@ TEST_F(EditorFixture, TimeRowShowsSecondsAndStoresTheNearestFrame)
     ui.Click(field, row);
     rvTest::EditorUI::Type("1e30");
     ui.Frame(row);
-    EXPECT_EQ(p->_nEnd, INT_MAX);
+    EXPECT_EQ(p->_nEnd, kMaxFrame);
     ui.Press(257, row);
 
     // Frames view: the same row edits the frame count, "+" steps by one.

@@ -282,8 +282,5 @@ TEST(Factory, PresetRoundTripIsBitExact)
     dir.WriteFile("other.fx", R"({"Class": "fxNotRegistered", "Properties": {}})");
     EXPECT_EQ(Factory::LoadPreset("other.fx"), nullptr);
     dir.WriteFile("cut.fx", R"({"Class": "fxBase", "Properties": {"Start": 30, "End": )");
-    std::unique_ptr<fxBase> cut(Factory::LoadPreset("cut.fx"));
-    ASSERT_NE(cut, nullptr); // whatever parsed before the error is used
-    EXPECT_EQ(cut->_nStart, 30);
-    EXPECT_EQ(cut->_nEnd, 600);
+    EXPECT_EQ(Factory::LoadPreset("cut.fx"), nullptr); // a cut document makes no half-loaded effect
 }

@@ -3,6 +3,8 @@
 #include "DataPackGuard.h"
 #include "Loader/rvLoader.h"
 
+#include <climits>
+
 namespace
 {
 int TotalOf(const std::string& text)
@@ -21,6 +23,11 @@ TEST(Loader, ProgressTableAddsTheSecondField)
     EXPECT_EQ(TotalOf(""), 0);
     // Lines longer than the 1023-character buffer are taken in pieces.
     EXPECT_EQ(TotalOf("a;9;" + std::string(1100, 'x') + ";5;7\n"), 14);
+    // Sums stay within int, whatever the values (each past the 64-bit range too).
+    EXPECT_EQ(TotalOf("a;2147483647;\nb;2147483647;\n"), INT_MAX);
+    EXPECT_EQ(TotalOf("a;9223372036854775807;\nb;9223372036854775807;\n"), INT_MAX);
+    EXPECT_EQ(TotalOf("a;-99999999999999999999;\nb;-5;\n"), INT_MIN);
+    EXPECT_EQ(TotalOf("a;99999999999999999999;\nb;-5;\n"), INT_MAX - 5);
 }
 
 TEST(Loader, AdvanceClampsToTheTotal)

@@ -8,6 +8,8 @@
 #include "TestClasses.h"
 #include "TestSupport.h"
 
+#include <climits>
+
 TEST(TimelineWidget, RulerStepsFollowTheZoom)
 {
     const struct
@@ -242,4 +244,20 @@ TEST(TimelineWidget, ScrollThumbScrollsTheView)
     EXPECT_EQ(w.first, int(100.f / (850.f * 850.f / 6000.f / 850.f)));
     w.Drag(ImVec2(150.f + 150.f, 384.f), {1000.f});
     EXPECT_EQ(w.first, 6000 - 850); // the view stops at the end
+}
+
+TEST(TimelineWidget, TimelineEndingAtTheLastIntDrawsInOneFrame)
+{
+    // A ".seq" item with "End": 2147483647: the ruler and frame lines walk only what is in view,
+    // at the start of the timeline and scrolled to its very end.
+    for (int first : {0, INT_MAX - 400})
+    {
+        Widget w;
+        w.seq.AddEffect(fxProbe::Make(0, INT_MAX, "endless"));
+        ASSERT_EQ(w.seq.LastFrame(), INT_MAX);
+        w.first = first;
+        w.Frame(ImVec2(500.f, 10.f), false);
+        w.Frame(ImVec2(500.f, 10.f), false);
+        EXPECT_GE(w.first, 0) << first;
+    }
 }

@@ -234,8 +234,9 @@ TEST(SequenceEditor, KKeysTheSelectedEffectsAndCtrlSSaves)
 
     e.seq._fSavedTimer = 0.f;
     e.seq._sFile = "missing/dir/saved.seq";
-    e.Press('S', true); // a failed save shows no banner
+    e.Press('S', true); // a failed save shows its own banner, not "Saved"
     EXPECT_EQ(e.seq._fSavedTimer, 0.f);
+    EXPECT_EQ(e.seq._fSaveFailedTimer, 3.f);
 }
 
 TEST(SequenceEditor, ClonesFollowTheLastSelectedRowAndAreSelected)

@@ -1,5 +1,6 @@
 // Text-stash core without a renderer: atlas packing, fonts, glyph cache, layout and batching.
 #include "TextStash.h"
+#include "HostileFont.h"
 #include "TestSupport.h"
 #include "shTextStash.h"
 
@@ -229,6 +230,45 @@ TEST_F(TextStashCore, FontNameMetricsAndGlyphCache)
     for (int y = blurred.y0 + 2; y < blurred.y1 - 2; ++y)
         blurredRing += _fs->texData[blurred.x0 + 2 + y * stride];
     EXPECT_GT(blurredRing, 0);
+}
+
+// Fonts that pass the safety check yet carry values the stash must bound: glyph ids past the
+// glyph count, a box stored inverted or smaller than the outline, an ascent of one unit. Text
+// draws on, inside the atlas.
+TEST(TextStashHostile, FontValuesStayInsideTheAtlas)
+{
+    const std::string sans = rvTest::ReadFileBytes(kSans);
+    if (sans.empty()) GTEST_SKIP() << "no DejaVu font";
+    const struct
+    {
+        const char* what;
+        void (*edit)(rvTest::FontEdit&);
+    } cases[] = {
+        {"map names glyphs past the count", [](rvTest::FontEdit& e) { e.GlyphCount(40); }},
+        {"inverted box", [](rvTest::FontEdit& e) { e.InvertBox('A'); }},
+        {"outline outside its box", [](rvTest::FontEdit& e) { e.ShrinkBox('o'); }},
+        {"ascent of one unit", [](rvTest::FontEdit& e) { e.TinyAscent(); }},
+    };
+    for (const auto& c : cases)
+    {
+        rvTest::FontEdit e(sans);
+        c.edit(e);
+        Recorder rec;
+        TextStashContext* fs = TextStashCreate(RecordingParams(rec, 256, 256));
+        ASSERT_NE(fs, nullptr);
+        ASSERT_EQ(TextStashAddFontMem(fs, "hostile", MallocCopy(e.bytes), e.Size()), 0) << c.what;
+        TextStashGetState(fs)->size = 20.f;
+        TextStashDrawText(fs, 0, 50, "AoB");
+        const TextStashFont* f = fs->fonts[0];
+        for (int i = 0; i < f->nglyphs; ++i)
+        {
+            const TextStashGlyph& g = f->glyphs[i];
+            EXPECT_TRUE(g.index >= 0 && g.index < f->font.numGlyphs) << c.what;
+            EXPECT_TRUE(g.x0 < g.x1 && g.y0 < g.y1) << c.what;
+            EXPECT_TRUE(g.x0 >= 0 && g.x1 <= 256 && g.y0 >= 0 && g.y1 <= 256) << c.what;
+        }
+        TextStashDelete(fs);
+    }
 }
 
 TEST_F(TextStashCore, SizesAlignmentAndUtf8)

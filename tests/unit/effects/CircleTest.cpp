@@ -117,6 +117,8 @@ TEST_F(CircleTest, ColourFollowsTheFadeAndIgnoresAlpha)
         {0.0f, 4.0f, {0.5f, 1, 1, 1}, 9.0f, {0.125f, 0.25f, 0.25f}}, // 1 s before the end of a 4 s fade-out
         {0.0f, 0.0f, {0.2f, 0.4f, 0.6f, 0.0f}, 3.0f, {0.2f, 0.4f, 0.6f}}, // alpha 0 changes nothing
         {0.0f, 0.0f, {3.0f, -1.0f, 0.5f, 1}, 3.0f, {1, 0, 0.5f}}, // out-of-range channels held to 0..1
+        {0.0f, 0.0f, {NAN, INFINITY, -INFINITY, 1}, 3.0f, {0, 1, 0}}, // not finite: NaN draws black
+        {1.0f, 1.0f, {INFINITY, 1, 0, 1}, 0.0f, {0, 0, 0}},            // infinity times a fade of 0
     };
     for (const Case& k : cases)
     {

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
+
 TEST(fxBufferDisplay, SizingTable)
 {
     struct Case
@@ -26,6 +29,10 @@ TEST(fxBufferDisplay, SizingTable)
         {"nothing given: the current size", {0, 0}, {0, 0}, false, 1920, 1080},
         {"one side 0: the current size", {0.5f, 0}, {0, 0}, false, 1920, 1080},
         {"negative (hand-edited): the current size", {-0.5f, 0.5f}, {0, 0}, false, 1920, 1080},
+        {"NaN unit: the pixel size", {NAN, 0.5f}, {300, 0}, false, 300, 540},
+        {"NaN everywhere: the current size", {NAN, NAN}, {NAN, NAN}, true, 1920, 1080},
+        {"huge pixel size stops at INT_MAX", {0, 0}, {1e30f, 64}, false, INT_MAX, 64},
+        {"infinite unit stops at INT_MAX", {0.5f, INFINITY}, {0, 0}, false, 540, INT_MAX},
     };
     fxBufferDisplay::RegisterAttributes();
     for (const Case& c : cases)

@@ -199,8 +199,8 @@ TEST(GLTFModel, JointOutsideTheSceneKeepsItsPlace)
     Json::Value root;
     Json::Reader().parse(rvTest::ReadFileBytes(Fixture("skinned.gltf")), root);
     root["skins"][0]["joints"][0] = kStray;
-    root["buffers"][0]["uri"] = Fixture("skinned.bin");
     rvTest::TempWorkDir dir;
+    dir.WriteFile("skinned.bin", rvTest::ReadFileBytes(Fixture("skinned.bin"))); // buffers stay beside the model
     dir.WriteFile("stray.gltf", Json::FastWriter().write(root));
 
     rvGLTFModel model;
@@ -276,6 +276,42 @@ TEST(GLTFModel, BadFilesFailCleanlyAndLeaveTheModelEmpty)
         EXPECT_TRUE(model.SampleAnimation(0, 1.0f));
         EXPECT_TRUE(model.SampleBlendedAnimation(0, 1, 1.0f, 1.0f));
     }
+}
+
+TEST(GLTFModel, BuffersAreReadOnlyFromInsideTheModelsFolder)
+{
+    // The model lies in "m/"; a buffer URI may name a file there, and nothing else: not a file
+    // above it, not an absolute path, not a device that never ends.
+    Json::Value root;
+    Json::Reader().parse(rvTest::ReadFileBytes(Fixture("skinned.gltf")), root);
+    rvTest::TempWorkDir dir;
+    const std::string bin = rvTest::ReadFileBytes(Fixture("skinned.bin"));
+    dir.WriteFile("m/skinned.bin", bin);
+    dir.WriteFile("outside.bin", bin);
+    const struct
+    {
+        const char* uri;
+        bool loads;
+    } cases[] = {
+        {"skinned.bin", true},
+        {"../outside.bin", false},
+        {"../m/skinned.bin", true},
+        {"/dev/zero", false},
+        {"../../../../../../../../dev/zero", false},
+        {"", false},
+    };
+    for (const auto& c : cases)
+    {
+        root["buffers"][0]["uri"] = c.uri;
+        dir.WriteFile("m/model.gltf", Json::FastWriter().write(root));
+        rvGLTFModel model;
+        EXPECT_EQ(LoadModel(model, "m/model.gltf"), c.loads) << c.uri;
+    }
+    // An absolute path to a file outside the folder is refused as well.
+    root["buffers"][0]["uri"] = Fixture("skinned.bin");
+    dir.WriteFile("m/model.gltf", Json::FastWriter().write(root));
+    rvGLTFModel model;
+    EXPECT_FALSE(LoadModel(model, "m/model.gltf"));
 }
 
 TEST(GLTFModel, MalformedReferencesAreSkippedNotFollowed)

@@ -84,6 +84,20 @@ TEST(nanoSVGBase, GroupingNamesAndColours)
     EXPECT_TRUE(last._bHasCache);
 }
 
+TEST(nanoSVGBase, ClassColourReplacesAGradientStroke)
+{
+    // The class's colour and a gradient share the paint's storage: the gradient is released, not
+    // overwritten (the release would then free the colour as a pointer).
+    Drawing d("<linearGradient id=\"g\"><stop offset=\"0\" stop-color=\"red\"/></linearGradient>" +
+              Rect("A", "class=\"cls-3\" stroke=\"url(#g)\" fill=\"url(#g)\""));
+    ASSERT_EQ(d._pImage->_pShapes->_Stroke._eType, SVG_PAINT_LINEAR_GRADIENT);
+    d.GroupShapes();
+    const SvgShape* a = d._pImage->_pShapes;
+    EXPECT_EQ(a->_Stroke._eType, SVG_PAINT_COLOR);
+    EXPECT_EQ(a->_Stroke._nColor, 0xff6393cdu);
+    EXPECT_EQ(a->_Fill._eType, SVG_PAINT_LINEAR_GRADIENT); // the fill keeps its gradient
+}
+
 TEST(nanoSVGBase, PartsFollowGroupsVariantsAndMembers)
 {
     struct

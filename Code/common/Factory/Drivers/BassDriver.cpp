@@ -6,6 +6,7 @@
 #include "rvAudio.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace
 {
@@ -52,7 +53,7 @@ float BassDriver::LiveLevel()
     float fLevel = _bLeftChan ? (_bRightChan ? (fRight + fLeft) * 0.5f : fLeft) : fRight;
 
     size_t nMax = 0;
-    if (_pEffect && _pEffect->_nEnd > _pEffect->_nStart) nMax = size_t(_pEffect->_nEnd - _pEffect->_nStart);
+    if (_pEffect && _pEffect->_nEnd > _pEffect->_nStart) nMax = size_t(int64_t(_pEffect->_nEnd) - _pEffect->_nStart);
     if (nMax > 0 && _aHistory.size() >= nMax)
         _aHistory.erase(_aHistory.begin(), _aHistory.begin() + (_aHistory.size() - nMax + 1));
     else if (nMax == 0)
