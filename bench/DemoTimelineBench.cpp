@@ -31,7 +31,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -137,16 +136,8 @@ static void BM_DemoTimeline(benchmark::State& state)
 
     // The committed timelines, packed as the player reads them.
     rvTest::TempWorkDir dir;
-    if (DIR* d = opendir(rvTest::SourcePath("Data/seq").c_str()))
-    {
-        while (dirent* e = readdir(d))
-        {
-            const std::string name = e->d_name;
-            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".seq") == 0)
-                dir.WriteFile("Data/seq/" + name, rvTest::ReadFileBytes(rvTest::SourcePath("Data/seq/" + name)));
-        }
-        closedir(d);
-    }
+    dir.CopyFromSource("Data/seq", ".seq");
+    dir.CopyFromSource("Data/input", ".input");
     rvTest::LinkGeneratedAssets();
     const std::string pack =
         "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets >/dev/null";

@@ -5,7 +5,7 @@
 # Targets link the GL-free core; those named here read through render code that makes no GL call
 # when asked not to (the glTF model without upload, the point-cloud and depth-image readers) and
 # link render.
-set(MORVANE_FUZZ_RENDER_TARGETS gltf pointcloud depth_image)
+set(MORVANE_FUZZ_RENDER_TARGETS gltf asteroid_input pointcloud depth_image)
 file(GLOB MORVANE_FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/targets/*.cpp)
 foreach(src ${MORVANE_FUZZ_TARGETS})
   get_filename_component(name ${src} NAME_WE)

@@ -7,7 +7,7 @@ there instead of here).
 
 The music ("Night Vector", Data/Audio/Morvane.mp3) runs at 125 BPM: one beat is 0.48 s
 (28.8 frames at 60 per second) and one bar 1.92 s (115.2 frames). Cuts fall on bars, rounded
-to the nearest frame. The demo covers the first 86 bars (165 s); from bar 32 on, each section
+to the nearest frame. The demo covers the first 96.5 bars (185.28 s); from bar 32 on, each section
 is written on bars of its own and placed by demo() at the end of the one before, an eight-bar
 section's last scene held 2.5 bars longer (10.5 bars, 20.16 s):
 
@@ -34,7 +34,10 @@ section's last scene held 2.5 bars longer (10.5 bars, 20.16 s):
                         spray drifting past, a wire cube half sunk in the waves; the picture
                         swells on every snare, the storm rises, and in the last bar's fill the
                         tape rolls over a turning test spiral.
-  bars 75.5-86 Runner   the chorus's last bars and the bridge: a runner traced in green lines over
+  bars 75.5-86 Verse 2 (written on the second verse, bars 48-56) the title dissolves into sparks
+                        as a recorded game of asteroids starts, a flock swims behind it,
+                        sparklers burst on the kick, metaballs flash on the snare.
+  bars 86-96.5 Runner   the bridge and the third verse: a runner traced in green lines over
                         a scan-lined relief where his giant shadow lies; he idles, walks, runs and
                         jumps on the beats (one round of his cycles is six bars) while a scanned
                         bust turns on the left and his wire model on the right; four bars in, the
@@ -842,6 +845,70 @@ def machine_break():
     return items
 
 
+def verse_two():
+    """Bars 48-56, the second verse (kick, hats, snare, driving bass): the break's title dissolves
+    into sparks as a recorded game of asteroids starts in the middle, a flock swims behind it,
+    sparks fly on every kick and, from bar 52, metaballs melt together, flashing on the snare."""
+    s, e = bar(48), bar(56)
+    d = (e - s) / FPS
+    half = bar(52)
+    items = [
+        look("LookVerse2", s, e, fade_in=0.5, steps=10.0, initial=0.45, final=0.08, factor=1.2, intensity=1.25,
+             brightness=0.9, fog=(200.0, 420.0), fog_power=2.0),
+        grid("GridVerse2", s, e, back=(0.0, 0.012, 0.03), line=CYAN, alphas=(0.03, 0.05, 0.16), scale=(1.5, 1.5),
+             drivers=[expr("UvPos.y", "x*0.05"),
+                      expr("ColorGrid3.a", "(%s)*(1 - smoothstep(%g, %g, x))" % (kick(s, 0.08, 0.2, 7.0), d - 1.0, d))]),
+        camera("CamVerse2", s, e, pos=(0.0, 0.0, -105.0), drivers=[
+            sine("CamQuaternion.z", -0.02, 0.02, 7.68),
+            noise("CamPosition.x", -3.0, 3.0, 3.0, 2.2),
+        ]),
+        # The flock, far behind the play field, teal to deep blue; its trails thicken on the kick.
+        effect("fxSwarm", "Swarm", s, e, 1.92, 1.0, drivers=[expr("Thickness", kick(s, 0.35, 0.35, 6.0))], **dict(
+            {"RandomSeed": 7, "SkipFrames": 120, "BoidCount": 160, "SpawnCount": 8, "Thickness": 0.4,
+             "DrawLength": 14, "WallForce": 0.1, "PerceptionRadius": 20.0, "SeparationWeight": 3.0,
+             "AlignmentWeight": 0.2, "CohesionWeight": 1.0, "SteeringWeight": 1.0, "BlindspotAngleDeg": 40.0,
+             "MaxAcceleration": 30.0, "MaxVelocity": 24.0},
+            **vec("AquariumSize", (110.0, 55.0, 30.0)), **vec("AquariumCenter", (0.0, 0.0, 60.0)),
+            **rgba("ColorMin", (0.15, 0.85, 0.7, 1.0)), **rgba("ColorMax", (0.2, 0.35, 0.95, 1.0)))),
+        # The game replays "Data/input/Asteroid.input" (recorded by tools/record-asteroid.cpp with the
+        # game's default attributes: only the look may differ here, or the replay would not match).
+        effect("fxAsteroid", "Asteroids", s, e, 0.48, 0.96, **dict(
+            {"RecordInputs": False, "RecordFile": "Data/input/Asteroid.input", "Draw/Thickness": 0.35},
+            **rgba("Draw/Ship Color", (0.35, 0.55, 1.0, 1.0)), **rgba("Score/Color", (0.35, 0.55, 1.0, 1.0)))),
+        # From bar 52 the metaballs, in magenta; their inner outlines swell on the snare.
+        effect("fxMetaBallSystem", "MetaBalls", half, e, 0.96, 0.96, drivers=[
+            expr("Outline Distance", snare(half, 1.5, 1.5, 6.0)),
+            expr("Union Distance", kick(half, 8.0, 4.0, 5.0)),
+        ], **dict({"Subdiv": 96, "RandomSeed": 3, "TimeSeek": 0.0}, **rgba("Color", (0.9, 0.25, 0.8, 1.0)))),
+    ]
+    # The break's title ("Title", an fxText) dissolves into sparks rising from its letters while
+    # the game begins, a burst on every kick.
+    items.append(effect("fxParticleEmitter", "TitleSparks", s, s + bar(2) + beat(2), 0.0, 1.44, drivers=[
+        expr("Emission", "floor(%s)" % kick(s, 60.0, 900.0, 7.0)),
+    ], **dict({"Source": "Title", "Radius": 0.3, "InitialCount": 400, "Emission": 60, "Particle Max": 3000,
+               "LifeTime Min": 0.5, "LifeTime Max": 1.4, "RadialEmission": False, "Segment Length": 0.8,
+               "Direction": 90.0, "Spread": 120.0, "Speed Min": 2.0, "Speed Max": 9.0,
+               "Gravity Min": 2.0, "Gravity Max": 8.0, "Radial Accel Min": 0.0, "Radial Accel Max": 0.0,
+               "Tangential Accel Min": -2.0, "Tangential Accel Max": 2.0, "Friction": 0.3},
+              **vec("Pos", (0.0, 14.0, 0.0)), **rgba("ColorStart", (1.0, 0.85, 0.5, 1.0)),
+              **rgba("ColorEnd", (1.0, 0.3, 0.85, 0.0)))))
+    # Two sparklers circling the field, bursting on every kick.
+    for i, col in enumerate(((YELLOW, AMBER), (WHITE, CYAN))):
+        st = s + bar(2 * i + 1)
+        items.append(effect("fxParticleEmitter", "Sparkler%d" % i, st, e, 0.5, 1.0, drivers=[
+            expr("Emission", "floor(%s)" % kick(st, 10.0, 500.0, 9.0)),
+            sine("Pos.x", -70.0, 70.0, 7.68, 0.5 * i),
+            sine("Pos.y", -38.0, 38.0, 3.84, 0.5 * i + 0.25),
+        ], **dict({"Source": "", "Radius": 1.0, "InitialCount": 0, "Emission": 10, "Particle Max": 1500,
+                   "LifeTime Min": 0.3, "LifeTime Max": 0.9, "RadialEmission": False, "Segment Length": 1.2,
+                   "Direction": 90.0, "Spread": 360.0, "Speed Min": 10.0, "Speed Max": 28.0,
+                   "Gravity Min": -5.0, "Gravity Max": -20.0, "Radial Accel Min": 0.0, "Radial Accel Max": 0.0,
+                   "Tangential Accel Min": -6.0, "Tangential Accel Max": 6.0, "Friction": 0.6},
+                  **vec("Pos", (0.0, 0.0, 0.0)), **rgba("ColorStart", list(col[0]) + [1.0]),
+                  **rgba("ColorEnd", list(col[1]) + [0.0]))))
+    return items
+
+
 def orbit(radius, angle):
     """Drivers of an fxCamera turning the scene about the vertical axis through the origin by
     `angle` (a formula of x, radians), seen from `radius` units away."""
@@ -969,6 +1036,7 @@ def demo():
                                                    (machine_break, 40, 8, 10.5),
                                                    (console_boot, 72, 12, 12),
                                                    (tape, 56, 10.5, 10.5),
+                                                   (verse_two, 48, 8, 10.5),
                                                    (runner, 64, 8, 10.5)):
         items += place(section(), written_at, written_bars, at, bars)
         at += bars

@@ -11,6 +11,7 @@
 // One header per registered class.
 #include "effects/fxAmbientParticles/fxAmbientParticles.h"
 #include "effects/fxAnimation/fxAnimation.h"
+#include "effects/fxAsteroid/fxAsteroid.h"
 #include "effects/fxBackCircuit/fxBackCircuit.h"
 #include "effects/fxBackGrid/fxBackGrid.h"
 #include "effects/fxBasicScene/fxBasicScene.h"
@@ -37,6 +38,7 @@
 #include "effects/fxLiveSpec/fxLiveSpec.h"
 #include "effects/fxLorenz/fxLorenz.h"
 #include "effects/fxMantaRay/fxMantaRay.h"
+#include "effects/fxMetaBallSystem/fxMetaBallSystem.h"
 #include "effects/fxMorph/fxMorph.h"
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
@@ -45,6 +47,7 @@
 #include "effects/fxObjVectrex/fxObjVectrex.h"
 #include "effects/fxObjVectrexCard/fxObjVectrexCard.h"
 #include "effects/fxOcean/fxOcean.h"
+#include "effects/fxParticleEmitter/fxParticleEmitter.h"
 #include "effects/fxPostDistortion/fxPostDistortion.h"
 #include "effects/fxPostVHS/fxPostVHS.h"
 #include "effects/fxSea/fxSea.h"
@@ -52,6 +55,7 @@
 #include "effects/fxStarField/fxStarField.h"
 #include "effects/fxSVG/fxSVG.h"
 #include "effects/fxStencilTest/fxStencilTest.h"
+#include "effects/fxSwarm/fxSwarm.h"
 #include "effects/fxText/fxText.h"
 #include "effects/fxTextNeon/fxTextNeon.h"
 #include "effects/fxTextStash/fxTextStash.h"
@@ -136,14 +140,14 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /*  2 */ {"fxText", &fxText::RegisterAttributes},
     /*  3 */ {"fxFractal", &fxFractal::RegisterAttributes},
     /*  4 */ {"fxJellyFish", &fxJellyFish::RegisterAttributes},
-    /*  5 */ {"fxSwarm", nullptr},
+    /*  5 */ {"fxSwarm", &fxSwarm::RegisterAttributes},
     /*  6 */ {"fxLinePath", &fxLinePath::RegisterAttributes},
-    /*  7 */ {"fxParticleEmitter", nullptr},
-    /*  8 */ {"fxMetaBallSystem", nullptr},
+    /*  7 */ {"fxParticleEmitter", &fxParticleEmitter::RegisterAttributes},
+    /*  8 */ {"fxMetaBallSystem", &fxMetaBallSystem::RegisterAttributes},
     /*  9 */ {"fxSequence", &fxSequence::RegisterAttributes},
     /* 10 */ {"fxSVG", &fxSVG::RegisterAttributes},
     /* 11 */ {"fxSea", &fxSea::RegisterAttributes},
-    /* 12 */ {"fxAsteroid", nullptr},
+    /* 12 */ {"fxAsteroid", &fxAsteroid::RegisterAttributes},
     /* 13 */ {"rvCardoid", &rvCardoid::RegisterAttributes},
     /* 14 */ {"nanoSVGScene", &nanoSVGScene::RegisterAttributes},
     /* 15 */ {"fxMorph", &fxMorph::RegisterAttributes},

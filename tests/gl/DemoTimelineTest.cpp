@@ -18,8 +18,11 @@
 #include "Factory/Drivers/rvVariable.h"
 #include "effects/fxAnimation/fxAnimation.h"
 #include "effects/fxCircle/fxCircle.h"
+#include "effects/fxAsteroid/fxAsteroid.h"
 #include "effects/fxFractal/fxFractal.h"
+#include "effects/fxParticleEmitter/fxParticleEmitter.h"
 #include "rvSceneDisplay.h"
+#include "vector_display/vector_display.h"
 
 #include <GLFW/glfw3.h>
 #include <glm/glm.hpp>
@@ -84,6 +87,7 @@ void PrepareDataDir(const rvTest::TempWorkDir& dir, int demoEndFrame = 0)
         }
     }
     closedir(d);
+    dir.CopyFromSource("Data/input", ".input");
     rvTest::LinkGeneratedAssets();
     const std::string pack = "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets";
     ASSERT_EQ(std::system(pack.c_str()), 0);
@@ -201,8 +205,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     EXPECT_GT(rvLoader::_nTotal, 0);
     EXPECT_EQ(rvLoader::_nLoaded, rvLoader::_nTotal);
 
-    // The demo uses every class built so far and lasts 86 bars at 125 BPM.
-    EXPECT_EQ(_Sequence.LastFrame(), 9907);
+    // The demo uses every class built so far and lasts 96.5 bars at 125 BPM.
+    EXPECT_EQ(_Sequence.LastFrame(), 11117);
     std::map<std::string, int> classes;
     for (fxBase* e : _Sequence._apEffects)
         ++classes[e->_pDescriptor->_sClassName];
@@ -212,7 +216,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
                             "fxLiveSpec", "fxTextStash", "fxText", "fxTextNeon", "fxSVG", "nanoSVGScene",
                             "rvEyesUniverse", "fxMorph", "fxBBC", "fxMantaRay", "fxBootSequence", "fxBootText",
                             "fxObjVectrex", "fxObjVectrexCard", "fxBackCircuit", "fxTunnelPattern3d", "fxOcean", "fxPostVHS",
-                            "fxPostDistortion", "fxAmbientParticles", "fxBasicShader2d", "fxBasicShader3d", "fxAnimation",
+                            "fxPostDistortion", "fxAmbientParticles", "fxBasicShader2d", "fxBasicShader3d",
+                            "fxSwarm", "fxAsteroid", "fxMetaBallSystem", "fxParticleEmitter", "fxAnimation",
                             "fxGLTFLoader", "fxStencilTest", "fxObjLoader", "fxExtruder", "fxDepthLine"})
         EXPECT_GT(classes[cls], 0) << cls;
     fxBase* tunnel = _Sequence.FindEffect("Tunnel");
@@ -240,9 +245,13 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     // wire cube ahead), bar 75.46 (the fill).
     const int kTapeShift = 518;
     const int kTapeSea = 3370 + kTapeShift, kTapeCube = 3470 + kTapeShift, kTapeFill = 3684 + 144 + kTapeShift;
-    // The runner's section, written on bars 64-72 and placed 11.5 bars later (1325 frames): bar
-    // 77.5 (the runner walking) and bar 82 (the street corner behind him).
-    const int kRunner = (7603 + 1325) / 2, kStreet = (8122 + 1325) / 2;
+    // The second verse, written on bars 48-56 and placed 27.5 bars later (1584 steps): the
+    // title's sparks (written bar 48.9), the game with the flock and metaballs (written bar 54.7).
+    const int kVerse2Shift = 1584;
+    const int kSparks = 94 * 30 + kVerse2Shift, kVerse2 = 105 * 30 + kVerse2Shift;
+    // The runner's section, written on bars 64-72 and placed 22 bars later (2534 frames): bar 88
+    // (the runner walking) and bar 92.5 (the street corner behind him).
+    const int kRunner = (7603 + 2534) / 2, kStreet = (8122 + 2534) / 2;
     fxBase* runner = _Sequence.FindEffect("Runner");
     ASSERT_NE(runner, nullptr);
     RenderTarget shot(kW, kH);
@@ -259,7 +268,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
         const int at = step + 1;
         if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere && at != kSea && at != kTree &&
             at != kHall && at != kSpectrum && at != kTitle && at != kMachine && at != kLogo && at != kConsole &&
-            at != kRings && at != kTapeSea && at != kTapeCube && at != kTapeFill && at != kRunner && at != kStreet)
+            at != kRings && at != kTapeSea && at != kTapeCube && at != kTapeFill && at != kSparks && at != kVerse2 &&
+            at != kRunner && at != kStreet)
             continue;
 
         Grab(shot);
@@ -438,13 +448,64 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_GT(Count(px, [](const RGBA& p) { return p.r + p.g + p.b > 450; }), kW * kH / 10);
             EXPECT_GT(Count(px, [](const RGBA& p) { return p.r + p.g + p.b < 60; }), kW * kH / 10);
         }
+        else if (at == kSparks)
+        {
+            // The title of the break, long stopped, still lends its letters: the sparks start on
+            // them, between the title's left edge and the game's field.
+            auto* sparks = static_cast<fxParticleEmitter*>(_Sequence.FindEffect("TitleSparks"));
+            ASSERT_NE(sparks, nullptr);
+            ASSERT_NE(_Sequence.FindEffect("Title"), nullptr);
+            EXPECT_EQ(sparks->_pSourceScene, _Sequence.FindEffect("Title")->EvaluateAt(-1.0f));
+            EXPECT_GT(sparks->_aParticles.size(), 100u);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 150 && p.g > 90 && p.b < p.r; }), 100);
+        }
+        else if (at == kVerse2)
+        {
+            // Bar 54 of the second verse: the replayed game has cracked rocks for points, the flock
+            // swims and the metaballs' magenta outlines show among the game's blue and white lines.
+            auto* game = static_cast<fxAsteroid*>(_Sequence.FindEffect("Asteroids"));
+            ASSERT_NE(game, nullptr);
+            EXPECT_EQ(game->_eState, State_EffectStarted);
+            EXPECT_GT(game->_nScore, 300);
+            EXPECT_FALSE(game->_apRocks.empty());
+            // It is the recording replayed: a headless run of the same bytes, one 1/60 s step per
+            // frame, is in the same state at the same step as the demo's two steps per frame.
+            vector_display* collect = nullptr;
+            vector_display_create(&collect, 64, 64);
+            vector_display* shown = rvSceneDisplay::_pCurrentDisplay;
+            rvSceneDisplay::_pCurrentDisplay = collect;
+            auto* ref = static_cast<fxAsteroid*>(fxAsteroid::Create(fxAsteroid::GetDescriptor()));
+            ref->_sRecordFile.clear();
+            ref->_nEnd = game->_nEnd;
+            ref->SetState(State_DemoStarted);
+            ref->_aInputs = game->_aInputs;
+            ref->SetState(State_EffectStarted);
+            ref->_fPendingDelta = 0.0f;
+            for (ref->Update(); ref->_nFrame < game->_nFrame; ref->Update())
+            {
+                collect->npoints = 0;
+                ref->_fPendingDelta = 1.0f / 60.0f;
+            }
+            EXPECT_EQ(ref->_nFrame, game->_nFrame);
+            EXPECT_EQ(ref->_nScore, game->_nScore);
+            EXPECT_EQ(ref->GetShipPos(), game->GetShipPos());
+            EXPECT_EQ(ref->_apRocks.size(), game->_apRocks.size());
+            ref->SetState(State_DemoStoped);
+            delete ref;
+            rvSceneDisplay::_pCurrentDisplay = shown;
+            vector_display_destroy(collect);
+            for (const char* name : {"Swarm", "MetaBalls", "Sparkler0", "Sparkler1"})
+                EXPECT_EQ(_Sequence.FindEffect(name)->_eState, State_EffectStarted) << name;
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 120 && p.b > 100 && p.g < p.r * 0.7f; }), 150);
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.b > 120 && p.b > p.r + 40; }), 150);
+        }
     }
 
     // Past its end the timeline stops on its last frame with every effect back to loaded.
     EXPECT_TRUE(tunnelRan);
     EXPECT_FALSE(_Sequence._bPlaying);
-    EXPECT_NEAR(step, 4954, 1);
-    EXPECT_FLOAT_EQ(_Sequence._fTime, 9907.f / 60.f);
+    EXPECT_NEAR(step, 5558, 1);
+    EXPECT_FLOAT_EQ(_Sequence._fTime, 11117.f / 60.f);
     for (fxBase* e : _Sequence._apEffects)
         EXPECT_EQ(e->_eState, State_DemoStarted) << e->_sName;
 }

@@ -41,6 +41,17 @@ void TempWorkDir::WriteFile(const std::string& relPath, const std::string& conte
     out << content;
 }
 
+void TempWorkDir::CopyFromSource(const std::string& relDir, const std::string& ext) const
+{
+    std::error_code ec;
+    for (const fs::directory_entry& e : fs::directory_iterator(SourcePath(relDir), ec))
+    {
+        const std::string name = e.path().filename().string();
+        if (name.size() <= ext.size() || name.compare(name.size() - ext.size(), ext.size(), ext) != 0) continue;
+        WriteFile(relDir + "/" + name, ReadFileBytes(e.path().string()));
+    }
+}
+
 std::string TempWorkDir::ReadFile(const std::string& relPath) const
 {
     return ReadFileBytes((fs::path(_path) / relPath).string());

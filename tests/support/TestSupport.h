@@ -18,6 +18,9 @@ public:
     // Writes a file below the temporary directory, creating its folders.
     void WriteFile(const std::string& relPath, const std::string& content) const;
     std::string ReadFile(const std::string& relPath) const;
+    // Copies every file of the source tree's folder relDir whose name ends in ext to the same
+    // place below the temporary directory.
+    void CopyFromSource(const std::string& relDir, const std::string& ext) const;
 
 private:
     std::string _path, _previous;

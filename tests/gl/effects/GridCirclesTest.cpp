@@ -1,9 +1,7 @@
 // A grid background with glowing circles, played frame by frame with a fixed step through the
 // whole frame path (frame begin, effects updated in list order, present), as the timeline plays
 // them. Leaves "GridCircles.png" in the build directory.
-#include "EffectGLTest.h"
-#include "RenderHelpers.h"
-#include "TestSupport.h"
+#include "EffectListGLTest.h"
 
 #include <cmath>
 #include <memory>
@@ -20,32 +18,9 @@ namespace
 {
 const int kW = 640, kH = 360;
 
-class GridCirclesTest : public rvTest::EffectGLTest<kW, kH>
+class GridCirclesTest : public rvTest::EffectListGLTest<kW, kH>
 {
-protected:
-    void Release() override
-    {
-        for (auto& e : _apEffects)
-            e->SetState(State_DemoStoped);
-        _apEffects.clear();
-    }
-
-    template <class T> T* Add()
-    {
-        T* e = static_cast<T*>(T::Create(T::RegisterAttributes()));
-        _apEffects.emplace_back(e);
-        return e;
-    }
-
-    // One frame: begin, every effect started and advanced by dt in list order, present.
-    void Frame(float dt)
-    {
-        rvTest::PlayFrame(_window, _apEffects, dt);
-    }
-
-    std::vector<std::unique_ptr<fxBase>> _apEffects;
 };
-
 } // namespace
 
 TEST_F(GridCirclesTest, CirclesGlowOverTheGrid)
@@ -84,11 +59,7 @@ TEST_F(GridCirclesTest, CirclesGlowOverTheGrid)
     EXPECT_EQ(circles[0]->GetFade(), 1.0f);
 
     RenderTarget shot(kW, kH);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, rvSceneDisplay::_DefaultBuffer._glFrameBuffer);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, shot.Framebuffer());
-    glBlitFramebuffer(0, 0, kW, kH, 0, 0, kW, kH, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    EXPECT_TRUE(shot.SavePNG(rvTest::BinaryPath("GridCircles.png")));
+    Grab(shot, "GridCircles.png");
 
     // The yellow circle is lit on its outline (top, bottom, left, right), not at its centre.
     const Ring& y = rings[0];
@@ -100,10 +71,12 @@ TEST_F(GridCirclesTest, CirclesGlowOverTheGrid)
         EXPECT_GT(lit.g, 150);
         EXPECT_LT(lit.b, lit.r);
     }
-    const RGBA centre = shot.Pixel(int(rvTest::ProjectToDefault(y.pos).x), int(rvTest::ProjectToDefault(y.pos).y));
+    const RGBA centre =
+        shot.Pixel(int(rvTest::ProjectToDefault(y.pos).x), int(rvTest::ProjectToDefault(y.pos).y));
     EXPECT_LT(centre.r, 100);
     // The green circle is green.
-    const RGBA green = rvTest::Brightest(shot, rvTest::ProjectToDefault(rings[1].pos + glm::vec3(rings[1].radius, 0, 0)), 2);
+    const RGBA green =
+        rvTest::Brightest(shot, rvTest::ProjectToDefault(rings[1].pos + glm::vec3(rings[1].radius, 0, 0)), 2);
     EXPECT_GT(green.g, 150);
     EXPECT_GT(green.g, green.r);
 
