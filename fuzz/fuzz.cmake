@@ -3,8 +3,9 @@
 #   Tests (any compiler):    fuzz_replay_<name> runs the target over fuzz/corpus/<name> and
 #                            fuzz/regressions/<name>; ctest "fuzz.<name>" (label unit).
 # Targets link the GL-free core; those named here read through render code that makes no GL call
-# when asked not to (the glTF model without upload) and link render.
-set(MORVANE_FUZZ_RENDER_TARGETS gltf asteroid_input)
+# when asked not to (the glTF model without upload, the point-cloud and depth-image readers) and
+# link render.
+set(MORVANE_FUZZ_RENDER_TARGETS gltf asteroid_input pointcloud depth_image)
 file(GLOB MORVANE_FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/targets/*.cpp)
 foreach(src ${MORVANE_FUZZ_TARGETS})
   get_filename_component(name ${src} NAME_WE)

@@ -7,7 +7,7 @@ there instead of here).
 
 The music ("Night Vector", Data/Audio/Morvane.mp3) runs at 125 BPM: one beat is 0.48 s
 (28.8 frames at 60 per second) and one bar 1.92 s (115.2 frames). Cuts fall on bars, rounded
-to the nearest frame. The demo covers the first 97.5 bars (187.2 s); from bar 32 on, each section
+to the nearest frame. The demo covers all 108 bars of the music (207.36 s); from bar 32 on, each section
 is written on bars of its own and placed by demo() at the end of the one before, an eight-bar
 section's last scene held 2.5 bars longer (10.5 bars, 20.16 s):
 
@@ -42,6 +42,11 @@ section's last scene held 2.5 bars longer (10.5 bars, 20.16 s):
   bars 87-97.5 Verse 2 (written on the second verse, bars 48-56) the title dissolves into sparks
                         as a recorded game of asteroids starts, a flock swims behind it,
                         sparklers burst on the kick, metaballs flash on the snare.
+  bars 97.5-108 Runner  the bridge and the third verse: a runner traced in green lines over
+                        a scan-lined relief where his giant shadow lies; he idles, walks, runs and
+                        jumps on the beats (one round of his cycles is six bars) while a scanned
+                        bust turns on the left and his wire model on the right; four bars in, the
+                        relief gives way to a street corner in lines, the camera swinging round it.
 
 Usage: tools/make-demo-seq.py [--out DIR]   (default: Data/seq of the repository)
 """
@@ -195,11 +200,11 @@ def camera(name, start, end, pos=(0.0, 0.0, -100.0), quat=(0.0, 0.0, 0.0, 1.0), 
 
 
 def look(name, start, end, fade_in=0.0, steps=10.0, initial=0.2, final=0.2, thick=(0.1, 2.0), factor=1.0,
-         intensity=1.0, brightness=1.0, fog=(500.0, 1000.0), fog_power=3.0, drivers=()):
+         intensity=1.0, brightness=1.0, fog=(500.0, 1000.0), fog_power=3.0, culling=True, drivers=()):
     """Vector-display settings; the fade-in is the transition from the look before."""
     props = {"Decay Camera": False, "Decay Steps": float(steps), "Decay Initial": float(initial),
              "Decay Final": float(final), "Thickness Factor": float(factor), "Color Intensity": float(intensity),
-             "Color Brightness": float(brightness), "Fog Power": float(fog_power), "Triangle Culling": True,
+             "Color Brightness": float(brightness), "Fog Power": float(fog_power), "Triangle Culling": culling,
              "Import Color": 0, "Import Depth": 0, "Export Color": 1, "Export Depth": 0,
              "Debug Color": 0, "Debug Alpha": 0, "Debug Glow": 0, "Debug Depth": 0}
     props.update(vec("Thickness Min|Max", thick))
@@ -1010,6 +1015,92 @@ def verse_two():
     return items
 
 
+def orbit(radius, angle):
+    """Drivers of an fxCamera turning the scene about the vertical axis through the origin by
+    `angle` (a formula of x, radians), seen from `radius` units away."""
+    return [
+        expr("CamPosition.x", "R*sin(%s)" % angle, R=radius),
+        expr("CamPosition.z", "-R*cos(%s)" % angle, R=radius),
+        expr("CamQuaternion.y", "sin((%s)/2)" % angle),
+        expr("CamQuaternion.w", "cos((%s)/2)" % angle),
+    ]
+
+
+def off_screen(name, start, end, size, back=(0.0, 0.0, 0.0)):
+    props = {"KeepRatio": False, "RepeatUV": False, "Clear": True, "Debug Color": 0, "Debug Alpha": 0,
+             "Debug Depth": 0}
+    props.update(vec("SizePixel", (0.0, 0.0)))
+    props.update(vec("SizeUnit", size))
+    props.update(rgba("BackColor", list(back) + [1.0]))
+    return effect("fxBufferDisplay", name, start, end, **props)
+
+
+def runner():
+    """Bars 64-72, the chorus again: the traced runner, his shadow on a relief, the scanned bust,
+    his wire model, then the street corner."""
+    s, e = bar(64), bar(72)
+    half = bar(68)
+    d = (e - s) / FPS
+    back_to_default = {"Debug Color": 0, "Debug Alpha": 0, "Debug Depth": 0}
+    items = [
+        # The relief and the runner's giant shadow lying on it, drawn off screen at half size.
+        off_screen("Relief", s, e, (0.5 * 16 / 9, 0.5)),
+        effect("fxDepthLine", "DepthLines", s, e),
+        # Seen from his side (a quarter turn), 230 units away, his feet low in the picture.
+        camera("CamShadow", s, e, pos=(230.0, -105.0, 0.0), quat=(0.0, 0.7071068, 0.0, 0.7071068)),
+        effect("fxStencilTest", "Shadow", s, e, **{"Scale": 1.0, "Color.r": 0.0, "Color.g": 0.0, "Color.b": 0.0},
+               drivers=[expr("Scale", kick(s, 1.0, 0.04, 6.0))]),
+        # His wire model turning, in a square buffer.
+        off_screen("Hologram", s, e, (0.5, 0.5)),
+        camera("CamHologram", s, e, pos=(0.0, -95.0, -330.0), drivers=orbit(330.0, "x*0.8")),
+        effect("fxGLTFLoader", "WireRunner", s, e, **{"GLTF": "./Data/meshes/RunningMan.glb"}),
+        # The street corner seen from the crossing, the camera swinging round the corner (the
+        # origin); faces of both windings are drawn (the scene's polygons face either way).
+        off_screen("Street", half, e, (0.75 * 16 / 9, 0.75)),
+        camera("CamStreet", half, e, pos=(0.0, -16.0, -100.0), drivers=orbit(
+            100.0, "2.54 + 1.1*smoothstep(0, %g, x)" % ((e - half) / FPS))),
+        look("LookStreet", half, e, steps=4.0, initial=0.4, final=0.1, factor=1.2, intensity=1.2, culling=False),
+        effect("fxObjLoader", "StreetCorner", half, e, **{
+            "OBJ": "./Data/meshes/3vEdizScene.obj", "Thickness": 0.8, "Color.r": 0.3, "Color.g": 0.75,
+            "Color.b": 1.0}),
+        effect("fxBufferDefault", "RunnerToDefault", s, e, **back_to_default),
+        # "Default": the relief as a dim teal scan picture pulsing with the kick, the street over it.
+        image_of("ReliefBack", s, e, "Relief", size=1.0, mul=(0.25, 0.9, 0.75), blend=0, fullscreen=True,
+                 fade_in=1.0, fade_out=0.0, drivers=[
+                     expr("ColorMul.g", "(%s)*(1 - 0.7*smoothstep(%g, %g, x))" % (
+                         kick(s, 0.75, 0.3, 6.0), (half - s) / FPS, (half - s) / FPS + 1.92)),
+                     expr("ColorMul.b", "0.7*(1 - 0.7*smoothstep(%g, %g, x))" % (
+                         (half - s) / FPS, (half - s) / FPS + 1.92))]),
+        image_of("StreetBack", half, e, "Street", size=1.0, mul=(1.0, 1.0, 1.0), blend=2, fullscreen=True,
+                 fade_in=1.92, fade_out=1.0),
+        look("LookRunner", s, e, fade_in=0.5, steps=6.0, initial=0.5, final=0.1, factor=1.3, intensity=1.3),
+        camera("CamRunner", s, e, pos=(0.0, -16.0, -100.0)),
+        # The runner: idle, walk x5, run x5, jump (six bars: he runs from bar 67 to 69.5 and lands
+        # his jump on bar 70), seen from his side, head up.
+        effect("fxAnimation", "Runner", s, e, 0.5, 1.0, drivers=[keys("Camera.Yaw", [(0.0, 1.5707964)], 0)],
+               **{"Animation": 0, "Camera.Pitch": 0.0, "Camera.Roll": 0.0, "Camera.Dist": 360.0,
+                  "Camera.Pan.x": 0.0, "Camera.Pan.y": 0.0, "Scale": 0.1}),
+        # The scanned bust turning once a bar on the left, breathing with the snare.
+        effect("fxExtruder", "Bust", s, e, 1.0, 1.0, drivers=[expr("Scale", snare(s, 0.17, 0.02, 6.0))], **{
+            "Data": "./Data/filtered.data", "Speed": 1.0, "Loop": True, "PingPong": False, "TimeStart": 0.0,
+            "Scale": 0.17, "Thickness": 0.2, "Color.r": 0.1, "Color.g": 0.5, "Color.b": 0.42,
+            **vec("Position", (-66.0, 16.0, 10.0)), **vec("Rotations", (0.0, 0.0, 0.0)),
+            **vec("ClipGeneration/TimeRange", (0.0, 0.0)), **vec("ClipGeneration/ZoneRangeX", (-100.0, 100.0)),
+            **vec("ClipGeneration/ZoneRangeY", (-100.0, 100.0)), **vec("ClipGeneration/ZoneRangeZ", (-100.0, 100.0)),
+            "ClipGeneration/ZoneDraw": False, "ClipGeneration/CompressionError": 0.03}),
+        image_of("WireRight", s + beat(2), e, "Hologram", pos=(0.62, 0.05), size=0.62, mul=(1.0, 0.45, 0.95), blend=2,
+                 fade_in=1.0, fade_out=1.0, drivers=[expr("ScreenSize", kick(s, 0.6, 0.04, 6.0))]),
+    ]
+    # A ring on the ground under the runner on every kick.
+    items.append(circle("Footfall", s, e, (0.0, 0.0, 0.0), 10.0, GREEN, 0.5, 1.0, drivers=[
+        expr("Radius", "6 + 10*fract(%s/%g)" % (music_time(s), BEAT_S)),
+        expr("Color.g", "1 - fract(%s/%g)" % (music_time(s), BEAT_S)),
+        expr("Color.r", "0.35*(1 - fract(%s/%g))" % (music_time(s), BEAT_S)),
+        expr("Color.b", "0.45*(1 - fract(%s/%g))" % (music_time(s), BEAT_S)),
+    ]))
+    return items
+
+
 def place(items, written_at, written_bars, at, bars):
     """Moves a section written for bars written_at.. (written_bars long) to begin at bar `at` and
     last `bars`: every item moves by the same number of frames, and what ends with the section
@@ -1052,7 +1143,8 @@ def demo():
                                                    (console_boot, 72, 12, 12),
                                                    (tape, 56, 10.5, 10.5),
                                                    (phosphor_archive, 75.5, 11.5, 11.5),
-                                                   (verse_two, 48, 8, 10.5)):
+                                                   (verse_two, 48, 8, 10.5),
+                                                   (runner, 64, 8, 10.5)):
         items += place(section(), written_at, written_bars, at, bars)
         at += bars
     # The music and the tint run to the end of the last section.

@@ -10,6 +10,7 @@
 
 // One header per registered class.
 #include "effects/fxAmbientParticles/fxAmbientParticles.h"
+#include "effects/fxAnimation/fxAnimation.h"
 #include "effects/fxAsteroid/fxAsteroid.h"
 #include "effects/fxBackCircuit/fxBackCircuit.h"
 #include "effects/fxBackGrid/fxBackGrid.h"
@@ -24,8 +25,11 @@
 #include "effects/fxCamera/fxCamera.h"
 #include "effects/fxCircle/fxCircle.h"
 #include "effects/fxDemoGlobalParams/fxDemoGlobalParams.h"
+#include "effects/fxDepthLine/fxDepthLine.h"
 #include "effects/fxECG/fxECG.h"
+#include "effects/fxExtruder/fxExtruder.h"
 #include "effects/fxFractal/fxFractal.h"
+#include "effects/fxGLTFLoader/fxGLTFLoader.h"
 #include "effects/fxHorizonBorealis/fxHorizonBorealis.h"
 #include "effects/fxImage/fxImage.h"
 #include "effects/fxJellyFish/fxJellyFish.h"
@@ -39,6 +43,7 @@
 #include "effects/fxMusic/fxMusic.h"
 #include "effects/fxMusicReference/fxMusicReference.h"
 #include "effects/fxObjArrow/fxObjArrow.h"
+#include "effects/fxObjLoader/fxObjLoader.h"
 #include "effects/fxObjVectrex/fxObjVectrex.h"
 #include "effects/fxObjVectrexCard/fxObjVectrexCard.h"
 #include "effects/fxOcean/fxOcean.h"
@@ -49,6 +54,7 @@
 #include "effects/fxSequence/fxSequence.h"
 #include "effects/fxStarField/fxStarField.h"
 #include "effects/fxSVG/fxSVG.h"
+#include "effects/fxStencilTest/fxStencilTest.h"
 #include "effects/fxSwarm/fxSwarm.h"
 #include "effects/fxText/fxText.h"
 #include "effects/fxTextNeon/fxTextNeon.h"
@@ -91,6 +97,31 @@ fxDescriptor* RegisterMusicReference()
     if (d->_apAttribs.empty())
         d->Add(TYPE_FILE, "Sequence File", rvOffsetOf<fxMusicReference>(&fxMusicReference::_sSequenceFile))
             ->_sFilter = ".seq";
+    return d;
+}
+
+fxDescriptor* RegisterDepthLine()
+{
+    static fxDescriptor* s = new fxDescriptor(fxBase::GetDescriptor(), "fxDepthLine", &fxDepthLine::Create);
+    return s;
+}
+
+fxDescriptor* RegisterGLTFLoader()
+{
+    fxDescriptor* d = fxGLTFLoader::GetDescriptor();
+    if (d->_apAttribs.empty())
+        d->Add(TYPE_FILE, "GLTF", rvOffsetOf<fxGLTFLoader>(&fxGLTFLoader::_sFile))->_sFilter = ".glb";
+    return d;
+}
+
+fxDescriptor* RegisterStencilTest()
+{
+    fxDescriptor* d = fxStencilTest::GetDescriptor();
+    if (d->_apAttribs.empty())
+    {
+        d->Add(TYPE_FLOAT, "Scale", rvOffsetOf<fxStencilTest>(&fxStencilTest::_fScale))->SetRange(0.1f, 2.0f);
+        d->Add(TYPE_COLOR3, "Color", rvOffsetOf<fxStencilTest>(&fxStencilTest::_vColor));
+    }
     return d;
 }
 
@@ -152,14 +183,14 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /* 45 */ {"fxObjVectrex", &fxObjVectrex::RegisterAttributes},
     /* 46 */ {"fxObjVectrexCard", &fxObjVectrexCard::RegisterAttributes},
     /* 47 */ {"fxObjArrow", &fxObjArrow::RegisterAttributes},
-    /* 48 */ {"fxAnimation", nullptr},
-    /* 49 */ {"fxExtruder", nullptr},
-    /* 50 */ {"fxDepthLine", nullptr}, // descriptor made here
+    /* 48 */ {"fxAnimation", &fxAnimation::RegisterAttributes},
+    /* 49 */ {"fxExtruder", &fxExtruder::RegisterAttributes},
+    /* 50 */ {"fxDepthLine", &RegisterDepthLine}, // descriptor made here
     /* 51 */ {"fxECG", &fxECG::RegisterAttributes},
-    /* 52 */ {"fxObjLoader", nullptr},
-    /* 53 */ {"fxGLTFLoader", nullptr}, // GetDescriptor + "GLTF"
+    /* 52 */ {"fxObjLoader", &fxObjLoader::RegisterAttributes},
+    /* 53 */ {"fxGLTFLoader", &RegisterGLTFLoader}, // GetDescriptor + "GLTF"
     /* 54 */ {"fxTextStash", &fxTextStash::RegisterAttributes},
-    /* 55 */ {"fxStencilTest", nullptr}, // GetDescriptor + "Scale", "Color"
+    /* 55 */ {"fxStencilTest", &RegisterStencilTest}, // GetDescriptor + "Scale", "Color"
 };
 static_assert(std::size(s_aRegistrationTable) == 56, "56 effect classes");
 } // namespace

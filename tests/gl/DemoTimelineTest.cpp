@@ -16,6 +16,7 @@
 #include "Loader/rvLoader.h"
 #include "Sequencer/rvSequence.h"
 #include "Factory/Drivers/rvVariable.h"
+#include "effects/fxAnimation/fxAnimation.h"
 #include "effects/fxCircle/fxCircle.h"
 #include "effects/fxAsteroid/fxAsteroid.h"
 #include "effects/fxFractal/fxFractal.h"
@@ -219,8 +220,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     EXPECT_GT(rvLoader::_nTotal, 0);
     EXPECT_EQ(rvLoader::_nLoaded, rvLoader::_nTotal);
 
-    // The demo uses every class built so far and lasts 97.5 bars at 125 BPM.
-    EXPECT_EQ(_Sequence.LastFrame(), 11232);
+    // The demo uses every class and lasts the 108 bars of the music at 125 BPM.
+    EXPECT_EQ(_Sequence.LastFrame(), 12442);
     std::map<std::string, int> classes;
     for (fxBase* e : _Sequence._apEffects)
         ++classes[e->_pDescriptor->_sClassName];
@@ -232,7 +233,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
                             "fxObjVectrex", "fxObjVectrexCard", "fxBackCircuit", "fxTunnelPattern3d", "fxOcean", "fxPostVHS",
                             "fxPostDistortion", "fxAmbientParticles", "fxBasicShader2d", "fxBasicShader3d",
                             "fxStarField", "fxHorizonBorealis", "fxJoyDivision", "fxLorenz", "fxECG",
-                            "fxSwarm", "fxAsteroid", "fxMetaBallSystem", "fxParticleEmitter"})
+                            "fxSwarm", "fxAsteroid", "fxMetaBallSystem", "fxParticleEmitter", "fxAnimation",
+                            "fxGLTFLoader", "fxStencilTest", "fxObjLoader", "fxExtruder", "fxDepthLine"})
         EXPECT_GT(classes[cls], 0) << cls;
     fxBase* tunnel = _Sequence.FindEffect("Tunnel");
     ASSERT_NE(tunnel, nullptr);
@@ -266,6 +268,11 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     // title's sparks (written bar 48.9), the game with the flock and metaballs (written bar 54.7).
     const int kVerse2Shift = 2246;
     const int kSparks = 94 * 30 + kVerse2Shift, kVerse2 = 105 * 30 + kVerse2Shift;
+    // The runner's section, written on bars 64-72 and placed 22 bars later (2534 frames): bar 88
+    // (the runner walking) and bar 92.5 (the street corner behind him).
+    const int kRunner = (7603 + 3859) / 2, kStreet = (8122 + 3859) / 2;
+    fxBase* runner = _Sequence.FindEffect("Runner");
+    ASSERT_NE(runner, nullptr);
     RenderTarget shot(kW, kH);
     const float dt = 1.f / kStepsPerSecond;
     int step = 0;
@@ -282,7 +289,7 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             at != kHall && at != kSpectrum && at != kTitle && at != kMachine && at != kLogo && at != kConsole &&
             at != kRings && at != kTapeSea && at != kTapeCube &&
             at != kTapeFill && at != kStars && at != kAurora && at != kLines && at != kHeart &&
-            at != kSparks && at != kVerse2)
+            at != kSparks && at != kVerse2 && at != kRunner && at != kStreet)
             continue;
 
         Grab(shot);
@@ -343,6 +350,38 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             {
                 EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 150 && p.r > p.b; }), 100);
             }
+        }
+        else if (at == kRunner)
+        {
+            // The runner walks (3.84 s in: idle is over, the walk runs to 5.76 s), traced in green
+            // in the middle; the scanned bust glows cyan on the left, the wire model magenta on
+            // the right, over the dim teal relief.
+            EXPECT_EQ(runner->_eState, State_EffectStarted);
+            EXPECT_EQ(static_cast<fxAnimation*>(runner)->_nAnimation, 3);
+            EXPECT_GT(fxAnimation::_nContourPointCount, 150);
+            auto green = [](const RGBA& p) { return p.g > 120 && p.g > p.r + 40 && p.g > p.b; };
+            int centre = 0;
+            for (int y = 100; y < 300; ++y)
+                for (int x = 260; x < 380; ++x)
+                    centre += green(px[y * kW + x]);
+            EXPECT_GT(centre, 150);
+            int bust = 0, wire = 0;
+            for (int y = 60; y < 300; ++y)
+                for (int x = 0; x < 200; ++x)
+                {
+                    const RGBA& l = px[y * kW + x];
+                    const RGBA& r = px[y * kW + x + 440];
+                    bust += l.b > 120 && l.g > 120 && l.r < l.g - 40;
+                    wire += r.r > 120 && r.b > 110 && r.g < r.r - 30;
+                }
+            EXPECT_GT(bust, 200);
+            EXPECT_GT(wire, 200);
+        }
+        else if (at == kStreet)
+        {
+            // The street corner in light blue lines fills the picture behind the runner.
+            EXPECT_GT(Count(px, [](const RGBA& p) { return p.b > 150 && p.g > 100 && p.r < p.b - 40; }), 800);
+            EXPECT_GT(fxAnimation::_nContourPointCount, 150);
         }
         else if (at == kSphere)
         {
@@ -525,8 +564,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     // Past its end the timeline stops on its last frame with every effect back to loaded.
     EXPECT_TRUE(tunnelRan);
     EXPECT_FALSE(_Sequence._bPlaying);
-    EXPECT_NEAR(step, 5616, 1);
-    EXPECT_FLOAT_EQ(_Sequence._fTime, 11232.f / 60.f);
+    EXPECT_NEAR(step, 6221, 1);
+    EXPECT_FLOAT_EQ(_Sequence._fTime, 12442.f / 60.f);
     for (fxBase* e : _Sequence._apEffects)
         EXPECT_EQ(e->_eState, State_DemoStarted) << e->_sName;
 }

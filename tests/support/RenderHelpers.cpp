@@ -14,6 +14,20 @@ void RenderOnce(fxBase& fx)
     fx.SetState(State_DemoStoped);
 }
 
+void PlayFrame(GLFWwindow* window, const std::vector<std::unique_ptr<fxBase>>& effects, float dt)
+{
+    rvSceneDisplay::BeginFrame(window);
+    for (const auto& e : effects)
+    {
+        if (e->_eState != State_EffectStarted)
+            e->SetState(State_EffectStarted);
+        else
+            e->_fPendingDelta = dt;
+        e->Update();
+    }
+    rvSceneDisplay::PresentFrame(false);
+}
+
 std::vector<RGBA> ReadDefault()
 {
     const rvBufferDisplay& b = rvSceneDisplay::_DefaultBuffer;

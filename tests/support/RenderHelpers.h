@@ -10,6 +10,7 @@
 #include <vector>
 
 class fxBase;
+struct GLFWwindow;
 struct vector_display;
 
 namespace rvTest
@@ -23,6 +24,10 @@ template <class T> std::unique_ptr<T> NewEffect()
 // One frame of a timeline with a fixed 1/60 s step: the effect is started, updated once
 // (its Render included), then stopped.
 void RenderOnce(fxBase& fx);
+
+// One frame of the player's path over a list of effects: frame begun, each effect started when
+// it is not yet (its first frame) or else advanced by dt, updated in list order, frame presented.
+void PlayFrame(GLFWwindow* window, const std::vector<std::unique_ptr<fxBase>>& effects, float dt);
 
 // The colour target of the "Default" buffer at its current size, bottom row first.
 std::vector<RGBA> ReadDefault();

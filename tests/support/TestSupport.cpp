@@ -73,12 +73,15 @@ std::string BinaryPath(const std::string& rel) { return std::string(MORVANE_BINA
 void LinkGeneratedAssets()
 {
     std::filesystem::create_directories("Data");
-    for (const char* folder : {"svg", "Font", "img", "txt"})
+    for (const char* rel : {"svg", "Font", "img", "txt", "meshes", "filtered.data", "depth.data"})
     {
-        const std::string source = SourcePath(std::string("Data/") + folder);
-        const std::string link = std::string("Data/") + folder;
-        if (std::filesystem::exists(source) && !std::filesystem::exists(link))
+        const std::string source = SourcePath(std::string("Data/") + rel);
+        const std::string link = std::string("Data/") + rel;
+        if (!std::filesystem::exists(source) || std::filesystem::exists(link)) continue;
+        if (std::filesystem::is_directory(source))
             std::filesystem::create_directory_symlink(source, link);
+        else
+            std::filesystem::create_symlink(source, link);
     }
 }
 } // namespace rvTest

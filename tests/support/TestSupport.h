@@ -48,7 +48,8 @@ std::string ReadFileBytes(const std::string& path);
 std::string ReadFixture(const std::string& rel);
 // Path in the build directory (where tests leave screenshots and reports).
 std::string BinaryPath(const std::string& rel);
-// Links the generated asset folders of the source tree (drawings, fonts, pictures, texts) into
-// "Data/" of the working directory, so that a timeline packed there finds the files its effects read.
+// Links the generated assets of the source tree (drawings, fonts, pictures, texts, models, the
+// point cloud and the depth image) into "Data/" of the working directory, so that a timeline
+// packed there finds the files its effects read.
 void LinkGeneratedAssets();
 } // namespace rvTest

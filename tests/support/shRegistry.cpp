@@ -6,9 +6,11 @@
 
 // One include and one row per sh class.
 #include "effects/fxAmbientParticles/shAmbientParticles.h"
+#include "effects/fxAnimation/rvSkinningProgram.h"
 #include "effects/fxBackCircuit/shBackCircuitObject.h"
 #include "effects/fxBackGrid/shBackGrid.h"
 #include "effects/fxBasicShader2d/shBasicShader2d.h"
+#include "effects/fxDepthLine/rvQuadDepthProgram.h"
 #include "effects/fxHorizonBorealis/shHorizonBorealis.h"
 #include "effects/fxJoyDivision/shJoyDivision.h"
 #include "effects/fxOcean/shOcean.h"
@@ -40,6 +42,8 @@ const std::vector<shRegistryRow>& shRegistry::All()
         Row<shTunnelPattern3d>("shTunnelPattern3d"),
         Row<shBackCircuitObjectMapping>("shBackCircuitObjectMapping"),
         Row<shBackCircuitObjectWireframe>("shBackCircuitObjectWireframe"),
+        Row<rvSkinningProgram>("rvSkinningProgram"),
+        Row<rvQuadDepthProgram>("rvQuadDepthProgram"),
     };
     return s_aRows;
 }

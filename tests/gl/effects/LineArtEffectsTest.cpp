@@ -60,16 +60,7 @@ protected:
 
     void Frame(float dt = 1.0f / 30.0f)
     {
-        rvSceneDisplay::BeginFrame(_window);
-        for (auto& e : _apEffects)
-        {
-            if (e->_eState != State_EffectStarted)
-                e->SetState(State_EffectStarted);
-            else
-                e->_fPendingDelta = dt;
-            e->Update();
-        }
-        rvSceneDisplay::PresentFrame(false);
+        rvTest::PlayFrame(_window, _apEffects, dt);
     }
 
     // "Default"'s picture, saved under the effect's name.

@@ -170,3 +170,30 @@ TEST(PackData, FixedFilesOfAClassCountAsItsEffectsReadThem)
     ASSERT_EQ(std::system(kPack.c_str()), 0);
     EXPECT_EQ(TableTotal(), static_cast<int>(demo.size()) + 2 * 300 + 40 + 70);
 }
+
+// The model effects count the files they read by a fixed name: the runner from the disk for each
+// figure effect, the depth image from the archive, the OBJ scene's material library beside it and
+// its camera file from the disk; a model missing from the disk counts nothing.
+TEST(PackData, ModelEffectsCountTheirFixedAndNamedFiles)
+{
+    RV_SKIP_IF_DATA_PACK_IN_USE();
+    rvTest::TempWorkDir dir;
+    const std::string demo =
+        "{ \"Items\" : [ { \"Class\" : \"fxAnimation\", \"Properties\" : { \"Name\" : \"a\" } },\n"
+        "{ \"Class\" : \"fxStencilTest\", \"Properties\" : { \"Name\" : \"b\" } },\n"
+        "{ \"Class\" : \"fxDepthLine\", \"Properties\" : { \"Name\" : \"c\" } },\n"
+        "{ \"Class\" : \"fxObjLoader\", \"Properties\" : { \"Name\" : \"d\", \"OBJ\" : "
+        "\"./Data/meshes/3vEdizScene.obj\" } } ] }\n";
+    const std::string obj = "mtllib 3vEdizScene.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+    dir.WriteFile("Data/seq/_DemoFull_.seq", demo);
+    dir.WriteFile("Data/meshes/3vEdizScene.obj", obj);
+    dir.WriteFile("Data/meshes/3vEdizScene.mtl", std::string(40, 'm'));
+    dir.WriteFile("Data/depth.data", std::string(500, 'd'));
+    dir.WriteFile("Data/meshes/3vEdizCamera.gltf", std::string(90, 'c'));
+    ASSERT_EQ(std::system(kPack.c_str()), 0);
+    const int named = static_cast<int>(demo.size() + obj.size()) + 40 + 500 + 90;
+    EXPECT_EQ(TableTotal(), named);
+    dir.WriteFile("Data/meshes/RunningMan.glb", std::string(1000, 'g'));
+    ASSERT_EQ(std::system(kPack.c_str()), 0);
+    EXPECT_EQ(TableTotal(), named + 2 * 1000);
+}
