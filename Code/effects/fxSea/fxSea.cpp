@@ -101,7 +101,7 @@ void fxSea::Render()
     // The colour is written straight into the display: it is held to 0..1 here.
     glm::vec4 C = _vColor * GetFade();
     for (int i = 0; i < 4; ++i)
-        C[i] = rvUnitChannel(C[i]);
+        C[i] = rvClampUnit(C[i]);
     // A resolution of 0 or below would never reach the end of a wave: such waves are not drawn.
     const bool bDraw = _nWaveResolution > 0 && _nWaveResolution <= MAX_RESOLUTION;
     for (fxSeaWave& w : _aWaves)

@@ -43,8 +43,8 @@ void fxTextStash::Render()
     rvAssert(_TextStash._fs);
     _TextStash.Begin();
     _TextStash.SetSize(_fSize);
-    _TextStash.SetColor(rvUnitChannel(_vColor.r), rvUnitChannel(_vColor.g), rvUnitChannel(_vColor.b),
-                        rvUnitChannel(_vColor.a));
+    _TextStash.SetColor(rvClampUnit(_vColor.r), rvClampUnit(_vColor.g), rvClampUnit(_vColor.b),
+                        rvClampUnit(_vColor.a));
     _TextStash.DrawText(_vPos.x, _vPos.y, TEXT);
     _TextStash.End();
 
