@@ -6,29 +6,13 @@
 #include <memory>
 
 #include "../Factory/EffectTestSupport.h"
+#include "EffectPtr.h"
 #include "RenderHelpers.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
 
 namespace rvTest
 {
-// Deletes an effect after driving it back to State_DemoStoped.
-struct StopAndDelete
-{
-    void operator()(fxBase* e) const
-    {
-        e->SetState(State_DemoStoped);
-        delete e;
-    }
-};
-template <class T> using EffectPtr = std::unique_ptr<T, StopAndDelete>;
-
-// A new effect of class T made by its descriptor's create function, driven down when it goes.
-template <class T> EffectPtr<T> NewStoppedOnDelete()
-{
-    return EffectPtr<T>(static_cast<T*>(T::Create(T::RegisterAttributes())));
-}
-
 class CollectingDisplayTest : public ::testing::Test
 {
 protected:

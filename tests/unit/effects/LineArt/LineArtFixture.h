@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "../../Factory/EffectTestSupport.h"
+#include "../EffectPtr.h"
 #include "ArchiveFixture.h"
 #include "DataPackGuard.h"
 #include "Display/rvBufferDisplay.h"
@@ -21,17 +22,6 @@
 
 namespace rvTest
 {
-// Effects are deleted only once driven back to State_DemoStoped.
-struct StopAndDelete
-{
-    void operator()(fxBase* e) const
-    {
-        e->SetState(State_DemoStoped);
-        delete e;
-    }
-};
-template <class T> using EffectPtr = std::unique_ptr<T, StopAndDelete>;
-
 struct Strip
 {
     std::vector<glm::vec3> _aPoints;
@@ -86,7 +76,7 @@ protected:
 
     template <class T> EffectPtr<T> New()
     {
-        return EffectPtr<T>(static_cast<T*>(T::Create(T::RegisterAttributes())));
+        return NewStoppedOnDelete<T>();
     }
     // Builds the archive of this test (every test runs in a process of its own under ctest).
     bool Archive(const std::map<std::string, std::string>& entries)
