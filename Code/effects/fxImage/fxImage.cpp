@@ -4,6 +4,7 @@
 #include "Factory/fxDescriptor.h"
 #include "Sequencer/rvSequence.h"
 #include "effects/fxBufferDisplay/fxBufferDisplay.h"
+#include "effects/shEffectProgram.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
@@ -52,8 +53,7 @@ void fxImage::Init()
         return; // a named buffer: no image file is tried
     }
     if (_sPngFile == s_pszNoFile) return;
-    _program.LoadImage(_sPngFile.c_str(), false);
-    _bValidImg = _program.IsImageLoaded();
+    _bValidImg = shEffectProgram::LoadDataImage(_program, _sPngFile.c_str()); // a missing one is named once
 }
 
 void fxImage::Kill()

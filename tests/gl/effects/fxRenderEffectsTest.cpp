@@ -374,8 +374,15 @@ TEST_F(fxRenderEffectsTest, ImageInitLoadsTheArchivePngUnlessABufferIsNamed)
     img->_sFxBuffer.clear();
     img->_bReInit = true;
     img->SetState(State_DemoStoped);
+    // A missing picture is named once on stderr, however often the effect starts again.
+    testing::internal::CaptureStderr();
     img->SetState(State_DemoStarted);
     EXPECT_FALSE(img->_bValidImg);
+    img->SetState(State_DemoStoped);
+    img->SetState(State_DemoStarted);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("Data/img/missing.png"), std::string::npos) << err;
+    EXPECT_EQ(err.find("Data/img/missing.png"), err.rfind("Data/img/missing.png")) << err;
     Destroy(img);
 }
 
