@@ -1,7 +1,7 @@
 // Frame cost of the grid background and of circles on a 1280x720 "Default" buffer (run under
 // Xvfb; on Mesa llvmpipe the GL work is CPU work). Each iteration ends with glFinish, so the
 // time is what the frame costs, not what was queued.
-#include "GLTestContext.h"
+#include "BenchFrame.h"
 #include "effects/fxBackGrid/fxBackGrid.h"
 #include "effects/fxCircle/fxCircle.h"
 #include "rvSceneDisplay.h"
@@ -20,17 +20,7 @@ template <class T> std::unique_ptr<T> Started()
     return e;
 }
 
-bool OpenDefault(benchmark::State& state)
-{
-    if (!rvTest::SharedWindow())
-    {
-        state.SkipWithError("no display");
-        return false;
-    }
-    rvSceneDisplay::ResizeDefaultBuffer(1280, 720);
-    rvSceneDisplay::SetCurrentBuffer(nullptr, true);
-    return true;
-}
+using rvBench::OpenDefault;
 } // namespace
 
 // The grid background alone: one full-screen pass.

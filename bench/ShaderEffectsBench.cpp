@@ -3,7 +3,7 @@
 // present; each ends with glFinish, so the time is what the frame costs, not what was queued.
 //
 //   build/morvane_bench --benchmark_filter='EmptyFrame|ShaderEffectFrame'
-#include "GLTestContext.h"
+#include "BenchFrame.h"
 #include "Factory/Factory.h"
 #include "Factory/fxDescriptor.h"
 #include "effects/fxAmbientParticles/fxAmbientParticles.h"
@@ -18,34 +18,17 @@
 
 namespace
 {
-const int kW = 1280, kH = 720;
-
+// "Default" with the camera of the ocean in the demo.
 bool OpenDefault(benchmark::State& state)
 {
-    if (!rvTest::SharedWindow())
-    {
-        state.SkipWithError("no display");
-        return false;
-    }
-    rvSceneDisplay::ResizeDefaultBuffer(kW, kH);
-    rvSceneDisplay::SetCurrentBuffer(nullptr, true);
-    // A camera 15 units above the water, looking a little down (the ocean's view in the demo).
+    if (!rvBench::OpenDefault(state)) return false;
+    // 15 units above the water, looking a little down (the ocean's view in the demo).
     rvSceneDisplay::_DefaultBuffer._vPosition = glm::vec3(0.0f, -15.0f, 0.0f);
     rvSceneDisplay::_DefaultBuffer._vRotation = glm::vec3(0.12f, 0.0f, 0.0f);
     return true;
 }
 
-void Frame(fxBase* pEffect)
-{
-    rvSceneDisplay::BeginFrame(rvTest::SharedWindow());
-    if (pEffect)
-    {
-        pEffect->_fPendingDelta = 1.0f / 60.0f;
-        pEffect->Update();
-    }
-    rvSceneDisplay::PresentFrame(false);
-    glFinish();
-}
+using rvBench::Frame;
 
 template <class T> fxBase* Make()
 {

@@ -1,6 +1,7 @@
 // Frame cost of the tunnel of rings on a 1280x720 "Default" buffer (under Xvfb; on Mesa llvmpipe
-// the GL work is CPU work), against an empty frame: begin, the effect's update, present, glFinish.
-#include "GLTestContext.h"
+// the GL work is CPU work), against the empty frame of ShaderEffectsBench: begin, the effect's
+// update, present, glFinish.
+#include "BenchFrame.h"
 #include "effects/fxTunnelPattern3d/fxTunnelPattern3d.h"
 #include "rvSceneDisplay.h"
 
@@ -8,42 +9,8 @@
 
 #include <memory>
 
-namespace
-{
-bool OpenDefault(benchmark::State& state)
-{
-    if (!rvTest::SharedWindow())
-    {
-        state.SkipWithError("no display");
-        return false;
-    }
-    rvSceneDisplay::ResizeDefaultBuffer(1280, 720);
-    rvSceneDisplay::SetCurrentBuffer(nullptr, true);
-    return true;
-}
-
-// One whole frame; the effect (if any) is updated with a 1/60 s step.
-void Frame(fxBase* pEffect)
-{
-    rvSceneDisplay::BeginFrame(rvTest::SharedWindow());
-    if (pEffect)
-    {
-        pEffect->_fPendingDelta = 1.0f / 60.0f;
-        pEffect->Update();
-    }
-    rvSceneDisplay::PresentFrame(false);
-    glFinish();
-}
-} // namespace
-
-static void BM_EmptyFrame(benchmark::State& state)
-{
-    if (!OpenDefault(state)) return;
-    for (auto _ : state)
-        Frame(nullptr);
-    rvSceneDisplay::Shutdown();
-}
-BENCHMARK(BM_EmptyFrame)->Unit(benchmark::kMillisecond);
+using rvBench::Frame;
+using rvBench::OpenDefault;
 
 // The argument is the ring count (the default is 64; 128 draws 127 bands).
 static void BM_TunnelPattern3dFrame(benchmark::State& state)
