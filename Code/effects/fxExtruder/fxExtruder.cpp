@@ -3,6 +3,7 @@
 #include "Factory/fxDescriptor.h"
 #include "Loader/rvLoader.h"
 #include "rvAssert.h"
+#include "rvFile.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
 #include "rvMessage.h"
@@ -263,20 +264,8 @@ void fxExtruder::GenerateClip(fxBase* pEffect)
 {
     fxExtruder* self = static_cast<fxExtruder*>(pEffect);
     const std::vector<uint8_t> bytes = self->BuildClip();
-    const std::string tmp = std::string(GeneratedClipFile) + ".tmp";
-    FILE* pFile = std::fopen(tmp.c_str(), "wb");
-    bool bOk = pFile != nullptr;
-    if (pFile)
-    {
-        bOk = std::fwrite(bytes.data(), 1, bytes.size(), pFile) == bytes.size();
-        bOk = std::fclose(pFile) == 0 && bOk;
-    }
-    if (bOk) bOk = std::rename(tmp.c_str(), GeneratedClipFile) == 0;
-    if (!bOk)
-    {
-        std::remove(tmp.c_str());
-        rvReport(rvMessageKind::Warning, "fxExtruder: cannot write \"%s\"", GeneratedClipFile);
-    }
+    // Through a temporary file: a failed write keeps the previous clip (and is reported).
+    rvSaveFile(GeneratedClipFile, std::string(bytes.begin(), bytes.end()));
 }
 
 void fxExtruder::CompressClip(fxBase*) {}
