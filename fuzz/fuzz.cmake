@@ -4,8 +4,11 @@
 #                            fuzz/regressions/<name>; ctest "fuzz.<name>" (label unit).
 # Targets link the GL-free core; those named here read through render code that makes no GL call
 # when asked not to (the glTF model without upload, the point-cloud and depth-image readers) and
-# link render.
-set(MORVANE_FUZZ_RENDER_TARGETS gltf asteroid_input pointcloud depth_image)
+# link render. Those in MORVANE_FUZZ_GL_TARGETS open a hidden window and read the data archive:
+# their replay runs from the repository root under the virtual display (label gl).
+set(MORVANE_FUZZ_GL_TARGETS seq_play)
+set(MORVANE_FUZZ_RENDER_TARGETS gltf asteroid_input pointcloud depth_image svg_scene progress_table boot_text
+    circuit_path ${MORVANE_FUZZ_GL_TARGETS})
 file(GLOB MORVANE_FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/targets/*.cpp)
 foreach(src ${MORVANE_FUZZ_TARGETS})
   get_filename_component(name ${src} NAME_WE)
@@ -31,7 +34,12 @@ foreach(src ${MORVANE_FUZZ_TARGETS})
         list(APPEND inputs ${CMAKE_SOURCE_DIR}/fuzz/${dir}/${name})
       endif()
     endforeach()
-    add_test(NAME fuzz.${name} COMMAND fuzz_replay_${name} ${inputs} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-    set_tests_properties(fuzz.${name} PROPERTIES LABELS unit TIMEOUT 120)
+    if(name IN_LIST MORVANE_FUZZ_GL_TARGETS)
+      add_test(NAME fuzz.${name} COMMAND fuzz_replay_${name} ${inputs} WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+      set_tests_properties(fuzz.${name} PROPERTIES LABELS gl TIMEOUT 300)
+    else()
+      add_test(NAME fuzz.${name} COMMAND fuzz_replay_${name} ${inputs} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+      set_tests_properties(fuzz.${name} PROPERTIES LABELS unit TIMEOUT 120)
+    endif()
   endif()
 endforeach()

@@ -157,10 +157,15 @@ int nanoSVGBase::Load(const char* sPath)
         return -1;
     }
     rvBufferDisplay* buffer = rvSceneDisplay::BindedBuffer();
+    PrepareImage(float(buffer->_nWidth), float(buffer->_nHeight), true);
+    return 1;
+}
+
+void nanoSVGBase::PrepareImage(float w, float h, bool bUpload)
+{
     _fHalfWidth = _pImage->_fWidth * 0.5f;
     _fHalfHeight = _pImage->_fHeight * 0.5f;
-    _fFitFactor =
-        ComputeFitFactor(_fHalfWidth, _fHalfHeight, float(buffer->_nWidth), float(buffer->_nHeight));
+    _fFitFactor = ComputeFitFactor(_fHalfWidth, _fHalfHeight, w, h);
 
     _pPivotPath = nullptr;
     for (SvgShape* shape = _pImage->_pShapes; shape && !_pPivotPath; shape = shape->_pNext)
@@ -175,8 +180,7 @@ int nanoSVGBase::Load(const char* sPath)
 
     GroupShapes();
     BuildParts();
-    Triangulate();
-    return 1;
+    Triangulate(bUpload);
 }
 
 void nanoSVGBase::Release()
@@ -323,37 +327,47 @@ void MinimalEnclosingCircle(nanoSVGPart* pPart)
     pPart->_fRadius = float(ball.GetRadius());
 }
 
-void nanoSVGBase::Triangulate()
+bool nanoSVGBase::TriangulateObject(const nanoSVGObject& object, float fTolerance, std::vector<glm::vec2>& vertices,
+                                    std::vector<uint16_t>& indices)
+{
+    vertices.clear();
+    indices.clear();
+    std::vector<std::vector<glm::vec2>> rings;
+    for (const SvgShape* shape : object._apShapes)
+        for (const SvgPath* path = shape->_pPaths; path; path = path->_pNext)
+        {
+            if (path->_nPoints < 2) continue;
+            const float* p = path->_pPoints;
+            std::vector<glm::vec2> ring{glm::vec2(p[0], p[1])};
+            for (int i = 0; i + 3 < path->_nPoints; i += 3)
+                FlattenCubicToPoints(glm::vec2(p[i * 2], p[i * 2 + 1]), glm::vec2(p[i * 2 + 2], p[i * 2 + 3]),
+                                     glm::vec2(p[i * 2 + 4], p[i * 2 + 5]), glm::vec2(p[i * 2 + 6], p[i * 2 + 7]),
+                                     fTolerance, 0, ring);
+            if (path->_bClosed) ring.push_back(ring.front());
+            rings.push_back(std::move(ring));
+        }
+    // No ring, no mesh.
+    if (rings.empty()) return false;
+    if (rings.size() > 2) rings.resize(2);
+    if (object._bCache3 && rings.size() == 2) std::swap(rings[0], rings[1]);
+
+    Tessellation t;
+    if (!TessellateRings(rings, t) || t.indices.empty()) return false;
+    // 16-bit indices: a mesh whose points do not fit is left out.
+    if (t.vertices.size() > 65536) return false;
+    vertices = std::move(t.vertices);
+    indices.assign(t.indices.begin(), t.indices.end());
+    return true;
+}
+
+void nanoSVGBase::Triangulate(bool bUpload)
 {
     const float tolerance = 1.5f * _fFitFactor;
+    std::vector<glm::vec2> vertices;
+    std::vector<uint16_t> indices;
     for (nanoSVGObject* object : _apObjects)
     {
-        if (!object->_bCache) continue;
-        std::vector<std::vector<glm::vec2>> rings;
-        for (const SvgShape* shape : object->_apShapes)
-            for (const SvgPath* path = shape->_pPaths; path; path = path->_pNext)
-            {
-                if (path->_nPoints < 2) continue;
-                const float* p = path->_pPoints;
-                std::vector<glm::vec2> ring{glm::vec2(p[0], p[1])};
-                for (int i = 0; i + 3 < path->_nPoints; i += 3)
-                    FlattenCubicToPoints(glm::vec2(p[i * 2], p[i * 2 + 1]),
-                                         glm::vec2(p[i * 2 + 2], p[i * 2 + 3]),
-                                         glm::vec2(p[i * 2 + 4], p[i * 2 + 5]),
-                                         glm::vec2(p[i * 2 + 6], p[i * 2 + 7]), tolerance, 0, ring);
-                if (path->_bClosed) ring.push_back(ring.front());
-                rings.push_back(std::move(ring));
-            }
-        // No ring, no mesh.
-        if (rings.empty()) continue;
-        if (rings.size() > 2) rings.resize(2);
-        if (object->_bCache3 && rings.size() == 2) std::swap(rings[0], rings[1]);
-
-        Tessellation t;
-        if (!TessellateRings(rings, t) || t.indices.empty()) continue;
-        // 16-bit indices: a mesh whose points do not fit is left without GPU objects.
-        if (t.vertices.size() > 65536) continue;
-        std::vector<uint16_t> indices(t.indices.begin(), t.indices.end());
+        if (!object->_bCache || !TriangulateObject(*object, tolerance, vertices, indices) || !bUpload) continue;
 
         glGenBuffers(1, &object->_nVertexBuffer);
         glGenBuffers(1, &object->_nIndexBuffer);
@@ -361,7 +375,7 @@ void nanoSVGBase::Triangulate()
         glBindVertexArray(object->_nVertexArray);
         glBindBuffer(GL_ARRAY_BUFFER, object->_nVertexBuffer);
         glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 8, nullptr);
-        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(t.vertices.size() * 8), t.vertices.data(), GL_STATIC_DRAW);
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertices.size() * 8), vertices.data(), GL_STATIC_DRAW);
         glEnableVertexAttribArray(0);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, object->_nIndexBuffer);
         glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(indices.size() * 2), indices.data(), GL_STATIC_DRAW);

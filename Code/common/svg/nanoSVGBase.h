@@ -12,9 +12,11 @@
 #include "svg/nanoSVGPart.h"
 
 #include <glm/mat4x4.hpp>
+#include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 #include <glm/vec4.hpp>
 
+#include <cstdint>
 #include <vector>
 
 class nanoSVGBase
@@ -28,6 +30,9 @@ public:
     // drawing cannot be read). Expects a released object; needs a GL context and a current
     // render buffer.
     virtual int Load(const char* sPath);
+    // The preparation of the parsed drawing in _pImage for a buffer of w x h pixels: fit factor,
+    // pivot, objects and parts, and the occluder meshes (on the GPU only with bUpload).
+    void PrepareImage(float w, float h, bool bUpload);
     // Frees the image, the objects with their GPU meshes and the parts; safe when empty.
     virtual void Release();
     virtual void Draw(const glm::vec4& color) { (void)color; }
@@ -38,7 +43,12 @@ public:
     // The preparation steps of Load, in order.
     void GroupShapes();
     void BuildParts();
-    void Triangulate();
+    void Triangulate(bool bUpload = true);
+    // The filled mesh of a "CACHE" object: the first two rings of its paths, flattened at the
+    // tolerance, as triangles with 16-bit indices. False (both lists empty) when there is no ring,
+    // the tessellator fails or the points do not fit the indices.
+    static bool TriangulateObject(const nanoSVGObject& object, float fTolerance, std::vector<glm::vec2>& vertices,
+                                  std::vector<uint16_t>& indices);
 
     nanoSVGPart* AddPart();
 

@@ -8,6 +8,7 @@
 
 #include <glm/geometric.hpp>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -175,4 +176,25 @@ TEST(nanoSVG2Path, DrawsPathsWithPartClassAndGivenColours)
     svg.Draw(glm::vec4(1.f, 1.f, 1.f, 0.f));
     for (const auto& strip : black.Strips())
         EXPECT_EQ(strip[0].r + strip[0].g + strip[0].b, 0.f);
+}
+
+TEST(nanoSVG2Path, ColoursOutsideTheUnitRangeAreHeldToIt)
+{
+    // A gear colour edited in a timeline ("Gears[2].g": 10.7) or a given colour that is not a
+    // number reaches the display held to 0..1.
+    nanoSVG2Path svg;
+    Prepare(svg, "<path id=\"ENG1.1\" d=\"M0 0 L10 0\"/><path d=\"M0 0 L10 0\"/>");
+    svg.BuildParts();
+    ASSERT_EQ(svg._apParts.size(), 1u);
+    svg._apParts[0]->_vColor = glm::vec3(10.7f, std::nanf(""), -3.f);
+    CurrentDisplay display;
+    svg.Draw(glm::vec4(std::nanf(""), 2.f, 0.5f, 1.f));
+    auto strips = display.Strips();
+    ASSERT_EQ(strips.size(), 2u);
+    EXPECT_EQ(strips[0][0].r, 1.f);
+    EXPECT_EQ(strips[0][0].g, 0.f);
+    EXPECT_EQ(strips[0][0].b, 0.f);
+    EXPECT_EQ(strips[1][0].r, 0.f);
+    EXPECT_EQ(strips[1][0].g, 1.f);
+    EXPECT_EQ(strips[1][0].b, 0.5f);
 }
