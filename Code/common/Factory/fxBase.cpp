@@ -6,6 +6,7 @@
 #include "Factory/Drivers/NoneDriver.h"
 #include "Factory/fxDescriptor.h"
 #include "Factory/rvJson.h"
+#include "Sequencer/rvTimelineClock.h"
 #include "rvAssert.h"
 
 #include <algorithm>
@@ -133,6 +134,11 @@ void fxBase::Update()
     _pCurrentEffect = this;
     Render();
     _pCurrentEffect = nullptr;
+}
+
+float fxBase::SimulationDelta() const
+{
+    return rvTimelineClock::BoundedStep(_fDeltaTime);
 }
 
 float fxBase::GetFade() const
