@@ -348,6 +348,7 @@ static bool ExitRequested(const rvSequence& timeline)
 // holds the timeline at its last frame however far the music went past it.
 struct SyncReport
 {
+    float fFirstFrame = 0.f; // the timeline time of the first frame, in which the music starts
     int nFrames = 0;
     int nFollowed = 0;
     float fTimeline = 0.f;
@@ -359,7 +360,7 @@ struct SyncReport
 
     void Add(const rvSequence& timeline, const rvTimelineClock::Music& music, float rawDelta)
     {
-        ++nFrames;
+        if (nFrames++ == 0) fFirstFrame = timeline._fTime;
         if (!music.bPlaying) return;
         if (!timeline._bPlaying)
         {
@@ -376,9 +377,9 @@ struct SyncReport
     void Write(const rvSequence& timeline) const
     {
         std::fprintf(stderr,
-                     "morvane: sync: frames %d followed %d; last followed frame: timeline %.4f s, music %.4f s, "
-                     "gap %.4f s, frame %.4f s; largest gap %.4f s\n",
-                     nFrames, nFollowed, double(fTimeline), fMusic, double(fTimeline) - fMusic, double(fFrame),
+                     "morvane: sync: first frame at %.4f s; frames %d followed %d; last followed frame: timeline "
+                     "%.4f s, music %.4f s, gap %.4f s, frame %.4f s; largest gap %.4f s\n",
+                     double(fFirstFrame), nFrames, nFollowed, double(fTimeline), fMusic, double(fTimeline) - fMusic, double(fFrame),
                      fMaxGap);
         if (bEnded)
             std::fprintf(stderr, "morvane: sync: the timeline ended at %.4f s, the music at %.4f s\n",

@@ -275,11 +275,15 @@ def music_keeps_step(morvane):
     sys.stderr.write(proc.stderr)
     assert "AddressSanitizer" not in proc.stderr, "AddressSanitizer reported an error"
     assert proc.returncode == 0, "exit code %d" % proc.returncode
-    m = re.search(r"sync: frames (\d+) followed (\d+); last followed frame: timeline ([\d.]+) s, music ([\d.]+) s, "
-                  r"gap (-?[\d.]+) s, frame ([\d.]+) s", proc.stderr)
+    m = re.search(r"sync: first frame at ([\d.]+) s; frames (\d+) followed (\d+); last followed frame: timeline "
+                  r"([\d.]+) s, music ([\d.]+) s, gap (-?[\d.]+) s, frame ([\d.]+) s", proc.stderr)
     assert m, "no sync report on stderr"
-    frames, followed = int(m.group(1)), int(m.group(2))
-    timeline, music, gap, frame = (float(m.group(i)) for i in range(3, 7))
+    first = float(m.group(1))
+    frames, followed = int(m.group(2)), int(m.group(3))
+    timeline, music, gap, frame = (float(m.group(i)) for i in range(4, 8))
+    # The clock starts after the loading pass: the music starts from 0 with the timeline at 0,
+    # not a clamped loading time (0.1 s) ahead of it.
+    assert first < 0.01, "the first frame is at %.4f s" % first
     assert frame >= 0.25, "frames were not slowed (%.3f s)" % frame
     assert followed >= 10 and followed >= frames - 3, "the music was followed in %d of %d frames" % (followed, frames)
     assert timeline >= 5.0, "ended at %.3f s" % timeline
