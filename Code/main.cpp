@@ -376,11 +376,12 @@ struct SyncReport
     }
     void Write(const rvSequence& timeline) const
     {
-        std::fprintf(stderr,
-                     "morvane: sync: first frame at %.4f s; frames %d followed %d; last followed frame: timeline "
-                     "%.4f s, music %.4f s, gap %.4f s, frame %.4f s; largest gap %.4f s\n",
-                     double(fFirstFrame), nFrames, nFollowed, double(fTimeline), fMusic, double(fTimeline) - fMusic, double(fFrame),
-                     fMaxGap);
+        std::fprintf(
+            stderr,
+            "morvane: sync: first frame at %.4f s; frames %d followed %d; last followed frame: timeline "
+            "%.4f s, music %.4f s, gap %.4f s, frame %.4f s; largest gap %.4f s\n",
+            double(fFirstFrame), nFrames, nFollowed, double(fTimeline), fMusic, double(fTimeline) - fMusic,
+            double(fFrame), fMaxGap);
         if (bEnded)
             std::fprintf(stderr, "morvane: sync: the timeline ended at %.4f s, the music at %.4f s\n",
                          double(timeline._fTime), fEndMusic);

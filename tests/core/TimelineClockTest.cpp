@@ -71,7 +71,8 @@ TEST(TimelineClock, StaysWithAStepwiseDriftingMusicAndNeverStops)
 {
     const double fBuffer = 1024.0 / 44100.0;
     const double fAudioRate = 0.98;
-    const float aFrames[] = {1.0f / 60.0f, 1.0f / 60.0f, 1.0f / 60.0f, 0.15f, 1.0f / 30.0f, 0.4f, 1.0f / 60.0f};
+    const float aFrames[] = {1.0f / 60.0f, 1.0f / 60.0f, 1.0f / 60.0f, 0.15f,
+                             1.0f / 30.0f, 0.4f,         1.0f / 60.0f};
     double fWall = 0.0;
     float fTimeline = 0.0f;
     double fWorstGap = 0.0;

@@ -45,8 +45,8 @@ TEST(Main, TestHookReadsItsWordsAndIgnoresTheRest)
         {"", 0.f, -1.f},
         {"slow=0.25 end=4", 0.25f, 4.f},
         {"  end=2.5   slow=1 ", 1.f, 2.5f},
-        {"slow=11 end=-1", 0.f, -1.f},       // out of range
-        {"slow=nan end=inf", 0.f, -1.f},     // not finite
+        {"slow=11 end=-1", 0.f, -1.f},            // out of range
+        {"slow=nan end=inf", 0.f, -1.f},          // not finite
         {"slow=0.2s end= fast=1 end", 0.f, -1.f}, // not numbers, unknown words
     };
     for (const Case& c : cases)

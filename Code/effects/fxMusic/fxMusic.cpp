@@ -146,7 +146,8 @@ rvTimelineClock::Music fxMusic::TimelineClock(const rvSequence& timeline)
     for (fxBase* pEffect : timeline._apEffects)
     {
         const fxMusic* pMusic = dynamic_cast<const fxMusic*>(pEffect);
-        if (!pMusic || !pMusic->_hStream || pMusic->_eState != State_EffectStarted || pMusic->_fTimeScale != 1.0f)
+        if (!pMusic || !pMusic->_hStream || pMusic->_eState != State_EffectStarted ||
+            pMusic->_fTimeScale != 1.0f)
             continue;
         double fSeconds = 0.0;
         if (!rvAudio::Get().GetPlayClock(pMusic->_hStream, clock.bPlaying, fSeconds)) continue;
