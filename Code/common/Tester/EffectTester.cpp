@@ -7,6 +7,7 @@
 #include "Factory/fxDescriptor.h"
 #include "FileBrowser/rvFileBrowser.h"
 #include "Sequencer/rvSequence.h"
+#include "rvMessage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -103,21 +104,13 @@ void EffectTester::DrawPresetButtons()
         {
             delete _pLoadBrowser;
             _pLoadBrowser = nullptr;
-            if (!sChosen.empty())
-            {
-                DeleteEffect();
-                _pEffect = Factory::LoadPreset(sChosen);
-                if (_pEffect)
-                {
-                    _sPath = sChosen;
-                    _pEffect->SetState(State_EffectStarted);
-                    _nDescriptorSelected = _pEffect->_pDescriptor->_nId; // shown, not stored
-                }
-            }
+            if (!sChosen.empty()) LoadEffect(sChosen);
         }
     }
     ImGui::SameLine();
-    if (ImGui::Button("Save FX") && _pEffect)
+    const bool bSave = ImGui::Button("Save FX");
+    if (!_sLoadError.empty()) ImGui::TextColored(ImVec4(1.0f, 0.4f, 0.4f, 1.0f), "%s", _sLoadError.c_str());
+    if (bSave && _pEffect)
     {
         delete _pSaveBrowser;
         _pSaveBrowser = new rvFileBrowser("Save Effect", ".fx", _sPath);
@@ -137,6 +130,26 @@ void EffectTester::DrawPresetButtons()
             }
         }
     }
+}
+
+bool EffectTester::LoadEffect(const std::string& sPath)
+{
+    // Loaded first: the tested effect is replaced only by one that exists.
+    fxBase* pLoaded = Factory::LoadPreset(sPath);
+    if (!pLoaded)
+    {
+        _sLoadError = "Could not load \"" + sPath + "\"; the current effect is kept.";
+        rvReport(rvMessageKind::Error, "effect preset \"%s\" could not be loaded; the tested effect is kept",
+                 sPath.c_str());
+        return false;
+    }
+    DeleteEffect();
+    _pEffect = pLoaded;
+    _sLoadError.clear();
+    _sPath = sPath;
+    _pEffect->SetState(State_EffectStarted);
+    _nDescriptorSelected = _pEffect->_pDescriptor->_nId; // shown, not stored
+    return true;
 }
 
 void EffectTester::DrawTypeCombo()
