@@ -122,7 +122,7 @@ void EffectTester::DrawPresetButtons()
         {
             delete _pSaveBrowser;
             _pSaveBrowser = nullptr;
-            // The effect may have gone (a failed load) while the dialog was open.
+            // There may be no effect (a class that could not be created).
             if (!sChosen.empty() && _pEffect)
             {
                 Factory::SavePreset(_pEffect, sChosen);

@@ -80,7 +80,7 @@ TEST(CurveEdit, DelegateMapsKeysToTimelineFrames)
     EXPECT_EQ(edit.MovePoint(0, 0, ImVec2(209.6f, 5.f)), 1);
     EXPECT_FLOAT_EQ(keys->_aKeys[1]._fTime, 1.5f);
     EXPECT_FLOAT_EQ(keys->_aKeys[1]._fValue, 5.f);
-    // A stale index (a key replaced during a drag) is left alone.
+    // A stale index (a selection left from other keys) is left alone.
     EXPECT_EQ(edit.MovePoint(0, 9, ImVec2(0.f, 0.f)), 9);
     edit.InsertPoint(0, ImVec2(240.f, 1.f));
     EXPECT_EQ(edit.PointCount(0), 3u);
