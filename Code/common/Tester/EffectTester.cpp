@@ -109,7 +109,7 @@ void EffectTester::DrawPresetButtons()
     }
     ImGui::SameLine();
     const bool bSave = ImGui::Button("Save FX");
-    if (!_sLoadError.empty()) ImGui::TextColored(ImVec4(1.0f, 0.4f, 0.4f, 1.0f), "%s", _sLoadError.c_str());
+    if (!_sFileError.empty()) ImGui::TextColored(ImVec4(1.0f, 0.4f, 0.4f, 1.0f), "%s", _sFileError.c_str());
     if (bSave && _pEffect)
     {
         delete _pSaveBrowser;
@@ -123,13 +123,22 @@ void EffectTester::DrawPresetButtons()
             delete _pSaveBrowser;
             _pSaveBrowser = nullptr;
             // There may be no effect (a class that could not be created).
-            if (!sChosen.empty() && _pEffect)
-            {
-                Factory::SavePreset(_pEffect, sChosen);
-                _sPath = sChosen;
-            }
+            if (!sChosen.empty() && _pEffect) SaveEffect(sChosen);
         }
     }
+}
+
+bool EffectTester::SaveEffect(const std::string& sPath)
+{
+    // A failed save leaves the old file as it was (temporary file, then rename) and says so.
+    if (!_pEffect || !Factory::SavePreset(_pEffect, sPath))
+    {
+        _sFileError = "Save failed, file unchanged: \"" + sPath + "\"";
+        return false;
+    }
+    _sPath = sPath;
+    _sFileError.clear();
+    return true;
 }
 
 bool EffectTester::LoadEffect(const std::string& sPath)
@@ -138,14 +147,14 @@ bool EffectTester::LoadEffect(const std::string& sPath)
     fxBase* pLoaded = Factory::LoadPreset(sPath);
     if (!pLoaded)
     {
-        _sLoadError = "Could not load \"" + sPath + "\"; the current effect is kept.";
+        _sFileError = "Could not load \"" + sPath + "\"; the current effect is kept.";
         rvReport(rvMessageKind::Error, "effect preset \"%s\" could not be loaded; the tested effect is kept",
                  sPath.c_str());
         return false;
     }
     DeleteEffect();
     _pEffect = pLoaded;
-    _sLoadError.clear();
+    _sFileError.clear();
     _sPath = sPath;
     _pEffect->SetState(State_EffectStarted);
     _nDescriptorSelected = _pEffect->_pDescriptor->_nId; // shown, not stored
