@@ -6,6 +6,8 @@
 #include <stb_truetype.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -98,20 +100,24 @@ bool CheckCmapSubtable(const FontBytes& f, const FontTable& cmap, size_t sub)
 }
 
 // Points a glyph expands to (components included); 0 on a fault. states: 0 new, 1 open, 2 done.
+// reach: the largest coordinate (either axis, in absolute value) of the glyph's points as
+// stb_truetype stores them; a component whose placement would take a point outside the 16-bit
+// range is a fault (stb_truetype converts the placed coordinate to a short).
 size_t CheckGlyph(const FontBytes& f, const FontTable& glyf, const std::vector<size_t>& loca, int glyph,
-                  std::vector<uint8_t>& states, std::vector<size_t>& points, int depth);
+                  std::vector<uint8_t>& states, std::vector<size_t>& points, std::vector<double>& reach, int depth);
 
 constexpr size_t kMaxGlyphPoints = 1000000;
 constexpr int kMaxComponentDepth = 16;
 
 size_t CheckGlyph(const FontBytes& f, const FontTable& glyf, const std::vector<size_t>& loca, int glyph,
-                  std::vector<uint8_t>& states, std::vector<size_t>& points, int depth)
+                  std::vector<uint8_t>& states, std::vector<size_t>& points, std::vector<double>& reach, int depth)
 {
     if (states[glyph] == 2) return points[glyph];
     if (states[glyph] == 1 || depth > kMaxComponentDepth) return 0; // a loop, or nested too deep
     states[glyph] = 1;
     const size_t g1 = loca[glyph], g2 = loca[glyph + 1];
     size_t total = 1; // an empty glyph counts as valid
+    double extent = 0.0;
     if (g1 != g2)
     {
         // stb_truetype reads a glyph from its first offset on; when the next offset lies before
@@ -164,6 +170,26 @@ size_t CheckGlyph(const FontBytes& f, const FontTable& glyf, const std::vector<s
                 coordBytes += (fl & 4) ? 1 : ((fl & 32) ? 0 : 2);
             }
             if (!has(pos, coordBytes)) return 0;
+            // The coordinates summed as stb_truetype sums them, each kept as 16 bits.
+            for (int axis = 0; axis < 2; ++axis)
+            {
+                const uint8_t shortBit = axis == 0 ? 2 : 4, sameBit = axis == 0 ? 16 : 32;
+                int64_t v = 0;
+                for (uint8_t fl : flags)
+                {
+                    if (fl & shortBit)
+                    {
+                        const int64_t d = f._p[base + pos++];
+                        v += (fl & sameBit) ? d : -d;
+                    }
+                    else if (!(fl & sameBit))
+                    {
+                        v += f.I16(base + pos);
+                        pos += 2;
+                    }
+                    extent = std::max(extent, std::fabs(double(int16_t(uint16_t(uint64_t(v))))));
+                }
+            }
             total = n + 1;
         }
         else if (contours < 0)
@@ -180,17 +206,50 @@ size_t CheckGlyph(const FontBytes& f, const FontTable& glyf, const std::vector<s
                 // Components placed by matching points are not supported by stb_truetype, and it
                 // reads the component's glyph index as a signed number.
                 if (!(flags & 2) || child >= 0x8000) return 0;
-                pos += (flags & 1) ? 4 : 2;
-                if (flags & 8)
-                    pos += 2;
-                else if (flags & 64)
+                // The placement as stb_truetype applies it: offsets, then a scale, x and y scales or
+                // a 2x2 matrix (2.14 fixed point), each axis multiplied again by its column's length.
+                double m[6] = {1.0, 0.0, 0.0, 1.0, 0.0, 0.0};
+                if (!has(pos, (flags & 1) ? 4 : 2)) return 0;
+                if (flags & 1)
+                {
+                    m[4] = f.I16(base + pos);
+                    m[5] = f.I16(base + pos + 2);
                     pos += 4;
+                }
+                else
+                {
+                    m[4] = int8_t(f._p[base + pos]);
+                    m[5] = int8_t(f._p[base + pos + 1]);
+                    pos += 2;
+                }
+                auto scale = [&](size_t at) { return has(at, 2) ? f.I16(base + at) / 16384.0 : 0.0; };
+                if (flags & 8)
+                {
+                    m[0] = m[3] = scale(pos);
+                    pos += 2;
+                }
+                else if (flags & 64)
+                {
+                    m[0] = scale(pos);
+                    m[3] = scale(pos + 2);
+                    pos += 4;
+                }
                 else if (flags & 128)
+                {
+                    for (int k = 0; k < 4; ++k)
+                        m[k] = scale(pos + 2 * size_t(k));
                     pos += 8;
+                }
                 if (pos > len) return 0;
                 if (child >= int(states.size())) return 0;
-                const size_t childPoints = CheckGlyph(f, glyf, loca, child, states, points, depth + 1);
+                const size_t childPoints = CheckGlyph(f, glyf, loca, child, states, points, reach, depth + 1);
                 if (childPoints == 0) return 0;
+                const double r = reach[size_t(child)];
+                const double sx = std::sqrt(m[0] * m[0] + m[1] * m[1]), sy = std::sqrt(m[2] * m[2] + m[3] * m[3]);
+                const double x = sx * ((std::fabs(m[0]) + std::fabs(m[2])) * r + std::fabs(m[4]));
+                const double y = sy * ((std::fabs(m[1]) + std::fabs(m[3])) * r + std::fabs(m[5]));
+                if (!(x <= 32767.0 && y <= 32767.0)) return 0;
+                extent = std::max(extent, std::max(x, y));
                 total += childPoints;
                 if (total > kMaxGlyphPoints) return 0;
                 more = (flags & 32) != 0;
@@ -199,6 +258,7 @@ size_t CheckGlyph(const FontBytes& f, const FontTable& glyf, const std::vector<s
     }
     states[glyph] = 2;
     points[glyph] = total;
+    reach[size_t(glyph)] = extent;
     return total;
 }
 // "kern" as stb_truetype reads it: the first subtable's header, then its sorted pairs.
@@ -376,8 +436,9 @@ bool rvFontManager::IsFontDataSafe(const uint8_t* pData, int nSize)
     }
     std::vector<uint8_t> states(numGlyphs, 0);
     std::vector<size_t> points(numGlyphs, 0);
+    std::vector<double> reach(numGlyphs, 0.0);
     for (size_t g = 0; g < numGlyphs; ++g)
-        if (CheckGlyph(f, glyf, offsets, int(g), states, points, 0) == 0) return false;
+        if (CheckGlyph(f, glyf, offsets, int(g), states, points, reach, 0) == 0) return false;
     return true;
 }
 

@@ -218,6 +218,24 @@ TEST(FontManager, CorruptedTablesAreRefused)
         copy[at + 13] = uint8_t(g);
         EXPECT_FALSE(rvFontManager::IsFontDataSafe(copy.data(), int(copy.size())));
     }
+    // A composite glyph placing another glyph: kept while every placed point fits the 16 bits the
+    // outline reader stores it in, refused when an offset (or a scale) takes one past them.
+    for (const int dx : {100, 32000})
+    {
+        std::vector<uint8_t> copy = bytes;
+        const size_t glyf = u32(table("glyf") + 8), loca = u32(table("loca") + 8);
+        const size_t head = u32(table("head") + 8);
+        const bool longLoca = bytes[head + 51] != 0;
+        const size_t g = 36, child = 37; // glyphs with an outline
+        const size_t off =
+            longLoca ? u32(loca + 4 * g) : size_t((bytes[loca + 2 * g] << 8) | bytes[loca + 2 * g + 1]) * 2;
+        const size_t at = glyf + off;
+        const uint8_t composite[] = {0xff, 0xff, 0, 0, 0, 0, 0, 0, 0, 0, // numberOfContours = -1, box
+                                     0x00, 0x03,                         // XY values, word arguments
+                                     uint8_t(child >> 8), uint8_t(child), uint8_t(dx >> 8), uint8_t(dx), 0, 0};
+        std::memcpy(&copy[at], composite, sizeof(composite));
+        EXPECT_EQ(rvFontManager::IsFontDataSafe(copy.data(), int(copy.size())), dx == 100) << dx;
+    }
     EXPECT_FALSE(rvFontManager::IsFontDataSafe(nullptr, 0));
 }
 
