@@ -1,0 +1,148 @@
+#include "rvMp3Source.h"
+#include "rvAudio.h"
+
+#include <mpg123.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <mutex>
+#include <sys/stat.h>
+
+namespace
+{
+void InitMpg123Once()
+{
+    static std::once_flag s_once;
+    std::call_once(s_once, [] { mpg123_init(); });
+}
+
+// Reads that give no sample in a row before the decoder is given up (a new format gives none, a
+// damaged file a few).
+constexpr int MAX_EMPTY_READS = 16;
+} // namespace
+
+rvMp3Source::~rvMp3Source()
+{
+    Close();
+}
+
+void rvMp3Source::Close()
+{
+    if (_pHandle)
+    {
+        mpg123_close(_pHandle);
+        mpg123_delete(_pHandle);
+    }
+    _pHandle = nullptr;
+    _nFrames = _nPos = 0;
+    _nChannels = 2;
+    _bEnded = false;
+    _aBlock.clear();
+    _aBlock.shrink_to_fit();
+}
+
+int rvMp3Source::Open(const char* sPath, int nRate)
+{
+    Close();
+    struct stat info{};
+    if (!sPath || nRate <= 0 || stat(sPath, &info) != 0 || !S_ISREG(info.st_mode)) return rvAudio::Error_FileOpen;
+    FILE* pFile = std::fopen(sPath, "rb");
+    if (!pFile) return rvAudio::Error_FileOpen;
+    std::fclose(pFile);
+
+    InitMpg123Once();
+    int nErr = MPG123_OK;
+    _pHandle = mpg123_new(nullptr, &nErr);
+    if (!_pHandle) return rvAudio::Error_Memory;
+    // Frames decoded ahead of a seek target so that layer III's bit reservoir and the synthesis
+    // history are those of a decode from the start: seeks are sample-exact. Four are enough for
+    // MPEG-1 at high rates, not for the half-size frames of MPEG-2 at low bit rates, which reach
+    // further back. Gapless decoding (the default) removes the encoder delay and padding.
+    mpg123_param(_pHandle, MPG123_PREFRAMES, 16, 0.);
+    mpg123_param(_pHandle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.);
+    // Float samples at the output rate: mpg123 resamples files made at another rate.
+    mpg123_format_none(_pHandle);
+    mpg123_format(_pHandle, nRate, MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
+
+    long nFileRate = 0;
+    int nEncoding = 0;
+    if (mpg123_open(_pHandle, sPath) != MPG123_OK)
+    {
+        Close();
+        return rvAudio::Error_FileOpen;
+    }
+    // The whole file's frame headers are read once (no decoding): the exact length, and the
+    // index that makes seeks direct.
+    const int64_t nLimit = (int64_t(info.st_size) / MIN_BYTES_PER_SECOND + 1) * 2 * nRate;
+    if (mpg123_getformat(_pHandle, &nFileRate, &_nChannels, &nEncoding) != MPG123_OK || _nChannels < 1 ||
+        _nChannels > 2 || nFileRate != nRate || nEncoding != MPG123_ENC_FLOAT_32 || mpg123_scan(_pHandle) != MPG123_OK)
+    {
+        Close();
+        return rvAudio::Error_Format;
+    }
+    const off_t nLength = mpg123_length(_pHandle);
+    if (nLength <= 0 || int64_t(nLength) > nLimit || mpg123_seek(_pHandle, 0, SEEK_SET) != 0)
+    {
+        Close();
+        return rvAudio::Error_Format;
+    }
+    _nFrames = int64_t(nLength);
+    return rvAudio::Error_None;
+}
+
+bool rvMp3Source::Seek(int64_t nFrame)
+{
+    if (!_pHandle || nFrame < 0 || nFrame > _nFrames) return false;
+    if (nFrame == _nPos && !_bEnded) return true;
+    if (mpg123_seek(_pHandle, off_t(nFrame), SEEK_SET) != off_t(nFrame))
+    {
+        _bEnded = true;
+        return false;
+    }
+    _nPos = nFrame;
+    _bEnded = false;
+    return true;
+}
+
+int64_t rvMp3Source::Read(float* pOut, int64_t nFrames)
+{
+    if (!_pHandle || _bEnded) return 0;
+    nFrames = std::min(nFrames, _nFrames - _nPos);
+    int64_t nDone = 0;
+    int nEmpty = 0;
+    while (nDone < nFrames && nEmpty < MAX_EMPTY_READS)
+    {
+        // The decoder's own channel count; mono is doubled below, in place from the end.
+        const int64_t nWant = nFrames - nDone;
+        const size_t nBytes = size_t(nWant) * size_t(_nChannels) * sizeof(float);
+        size_t nGot = 0;
+        const int nRead = mpg123_read(_pHandle, reinterpret_cast<unsigned char*>(pOut + nDone * 2), nBytes, &nGot);
+        const int64_t nNew = std::min<int64_t>(int64_t(nGot / sizeof(float)) / _nChannels, nWant);
+        if (_nChannels == 1)
+        {
+            float* p = pOut + nDone * 2;
+            for (int64_t i = nNew; i-- > 0;)
+                p[2 * i] = p[2 * i + 1] = p[i];
+        }
+        nDone += nNew;
+        nEmpty = nNew > 0 ? 0 : nEmpty + 1;
+        if (nRead == MPG123_NEW_FORMAT)
+        {
+            long nRate = 0;
+            int nEncoding = 0;
+            if (mpg123_getformat(_pHandle, &nRate, &_nChannels, &nEncoding) == MPG123_OK && _nChannels >= 1 &&
+                _nChannels <= 2 && nEncoding == MPG123_ENC_FLOAT_32)
+                continue;
+            _bEnded = true; // a format the layer cannot play
+            break;
+        }
+        if (nRead != MPG123_OK)
+        {
+            _bEnded = true; // the end, or a damaged tail
+            break;
+        }
+    }
+    if (nEmpty >= MAX_EMPTY_READS) _bEnded = true;
+    _nPos += nDone;
+    return nDone;
+}
