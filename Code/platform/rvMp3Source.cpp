@@ -16,6 +16,30 @@ void InitMpg123Once()
     std::call_once(s_once, [] { mpg123_init(); });
 }
 
+// The frame count an encoder's "Info" (or "Xing") frame announces must fit the file: every frame
+// takes more than 4 bytes. The resampler walks every announced frame to find the length in output
+// samples, so a count of four billion in a 2 KB file would take minutes. The count is read by a
+// decoder at the file's own rate, which needs no such walk; a file whose count does not fit is
+// decoded without its Info frame (the encoder's delay and padding stay in).
+bool InfoFrameIsPlausible(const char* sPath, int64_t nBytes)
+{
+    int nErr = MPG123_OK;
+    mpg123_handle* pProbe = mpg123_new(nullptr, &nErr);
+    if (!pProbe) return false;
+    mpg123_param(pProbe, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.);
+    bool bPlausible = true;
+    long nRate = 0;
+    int nChannels = 0, nEncoding = 0;
+    if (mpg123_open(pProbe, sPath) == MPG123_OK)
+    {
+        if (mpg123_getformat(pProbe, &nRate, &nChannels, &nEncoding) == MPG123_OK)
+            bPlausible = int64_t(mpg123_framelength(pProbe)) <= nBytes / 4;
+        mpg123_close(pProbe);
+    }
+    mpg123_delete(pProbe);
+    return bPlausible;
+}
+
 // Reads that give no sample in a row before the decoder is given up (a new format gives none, a
 // damaged file a few).
 constexpr int MAX_EMPTY_READS = 16;
@@ -51,6 +75,7 @@ int rvMp3Source::Open(const char* sPath, int nRate)
     std::fclose(pFile);
 
     InitMpg123Once();
+    const bool bTrustInfo = InfoFrameIsPlausible(sPath, int64_t(info.st_size));
     int nErr = MPG123_OK;
     _pHandle = mpg123_new(nullptr, &nErr);
     if (!_pHandle) return rvAudio::Error_Memory;
@@ -59,7 +84,7 @@ int rvMp3Source::Open(const char* sPath, int nRate)
     // MPEG-1 at high rates, not for the half-size frames of MPEG-2 at low bit rates, which reach
     // further back. Gapless decoding (the default) removes the encoder delay and padding.
     mpg123_param(_pHandle, MPG123_PREFRAMES, 16, 0.);
-    mpg123_param(_pHandle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.);
+    mpg123_param(_pHandle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS | (bTrustInfo ? 0 : MPG123_IGNORE_INFOFRAME), 0.);
     // Float samples at the output rate: mpg123 resamples files made at another rate.
     mpg123_format_none(_pHandle);
     mpg123_format(_pHandle, nRate, MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);

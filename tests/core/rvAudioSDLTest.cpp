@@ -193,6 +193,12 @@ TEST_F(AudioLayer, MissingOrBrokenFilesAreErrorCodes)
     dir.WriteFile("not-music.mp3", std::string(4000, 'x'));
     EXPECT_EQ(_audio.StreamCreateFile("not-music.mp3", 0), 0u);
     EXPECT_EQ(_audio.LastError(), rvAudio::Error_Format);
+    // 9 KB of free-format frame headers decode to minutes of music: more than any MP3 of that
+    // size holds, refused at opening.
+    EXPECT_EQ(_audio.StreamCreateFile(
+                  rvTest::SourcePath("fuzz/regressions/mp3/free-format-frames-claim-minutes.mp3").c_str(), 0),
+              0u);
+    EXPECT_EQ(_audio.LastError(), rvAudio::Error_Format);
 
     // Dead handles fail without harm.
     EXPECT_FALSE(_audio.Play(12345, false));
