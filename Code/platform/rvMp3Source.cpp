@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <mutex>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -14,6 +15,37 @@ void InitMpg123Once()
 {
     static std::once_flag s_once;
     std::call_once(s_once, [] { mpg123_init(); });
+}
+
+// mpg123 reads a file through stdio's buffer: it reads a frame's header and body apart and looks
+// for a lost sync byte by byte, which straight system calls made thousands of calls per second
+// of music (and per byte of a broken file).
+mpg123_ssize_t ReadBuffered(void* pFile, void* pOut, size_t nBytes)
+{
+    FILE* f = static_cast<FILE*>(pFile);
+    const size_t nGot = std::fread(pOut, 1, nBytes, f);
+    return nGot == 0 && std::ferror(f) ? -1 : mpg123_ssize_t(nGot);
+}
+
+off_t SeekBuffered(void* pFile, off_t nOffset, int nWhence)
+{
+    FILE* f = static_cast<FILE*>(pFile);
+    return fseeko(f, nOffset, nWhence) == 0 ? ftello(f) : off_t(-1);
+}
+
+void CloseBuffered(void* pFile)
+{
+    std::fclose(static_cast<FILE*>(pFile));
+}
+
+bool OpenBuffered(mpg123_handle* pHandle, const char* sPath)
+{
+    if (mpg123_replace_reader_handle(pHandle, &ReadBuffered, &SeekBuffered, &CloseBuffered) != MPG123_OK)
+        return false;
+    FILE* f = std::fopen(sPath, "rb");
+    if (!f) return false;
+    // From here the handle owns the file: mpg123_close closes it.
+    return mpg123_open_handle(pHandle, f) == MPG123_OK;
 }
 
 // The frame count an encoder's "Info" (or "Xing") frame announces must fit the file: every frame
@@ -30,12 +62,9 @@ bool InfoFrameIsPlausible(const char* sPath, int64_t nBytes)
     bool bPlausible = true;
     long nRate = 0;
     int nChannels = 0, nEncoding = 0;
-    if (mpg123_open(pProbe, sPath) == MPG123_OK)
-    {
-        if (mpg123_getformat(pProbe, &nRate, &nChannels, &nEncoding) == MPG123_OK)
-            bPlausible = int64_t(mpg123_framelength(pProbe)) <= nBytes / 4;
-        mpg123_close(pProbe);
-    }
+    if (OpenBuffered(pProbe, sPath) && mpg123_getformat(pProbe, &nRate, &nChannels, &nEncoding) == MPG123_OK)
+        bPlausible = int64_t(mpg123_framelength(pProbe)) <= nBytes / 4;
+    mpg123_close(pProbe);
     mpg123_delete(pProbe);
     return bPlausible;
 }
@@ -69,10 +98,8 @@ int rvMp3Source::Open(const char* sPath, int nRate)
 {
     Close();
     struct stat info{};
-    if (!sPath || nRate <= 0 || stat(sPath, &info) != 0 || !S_ISREG(info.st_mode)) return rvAudio::Error_FileOpen;
-    FILE* pFile = std::fopen(sPath, "rb");
-    if (!pFile) return rvAudio::Error_FileOpen;
-    std::fclose(pFile);
+    if (!sPath || nRate <= 0 || stat(sPath, &info) != 0 || !S_ISREG(info.st_mode) || access(sPath, R_OK) != 0)
+        return rvAudio::Error_FileOpen;
 
     InitMpg123Once();
     const bool bTrustInfo = InfoFrameIsPlausible(sPath, int64_t(info.st_size));
@@ -91,7 +118,7 @@ int rvMp3Source::Open(const char* sPath, int nRate)
 
     long nFileRate = 0;
     int nEncoding = 0;
-    if (mpg123_open(_pHandle, sPath) != MPG123_OK)
+    if (!OpenBuffered(_pHandle, sPath))
     {
         Close();
         return rvAudio::Error_FileOpen;
