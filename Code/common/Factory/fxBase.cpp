@@ -130,9 +130,12 @@ void fxBase::Update()
 
     if (_pVectorScene && _pfnUpdateVectorScene) _pfnUpdateVectorScene(_pVectorScene);
 
+    // An Update nested in another effect's Render (a timeline inside an effect) hands the
+    // current effect back to that Render when it returns.
+    fxBase* const pOuter = _pCurrentEffect;
     _pCurrentEffect = this;
     Render();
-    _pCurrentEffect = nullptr;
+    _pCurrentEffect = pOuter;
 }
 
 float fxBase::GetFade() const
