@@ -57,6 +57,7 @@ public:
     int LastError() override;
     int64_t GetPosition(Handle h) override;
     const char* OutputDriver() override;
+    bool GetPlayClock(Handle h, bool& bPlaying, double& fSeconds) override;
 
     // Decodes a whole MP3 file into interleaved stereo floats at nRate. Returns an Error code.
     // (The streams never hold a whole file; this is the reference their samples are held to.)

@@ -6,6 +6,7 @@
 #include "Factory/Drivers/NoneDriver.h"
 #include "Factory/fxDescriptor.h"
 #include "Factory/rvJson.h"
+#include "Sequencer/rvTimelineClock.h"
 #include "rvAssert.h"
 
 #include <algorithm>
@@ -136,6 +137,11 @@ void fxBase::Update()
     _pCurrentEffect = this;
     Render();
     _pCurrentEffect = pOuter;
+}
+
+float fxBase::SimulationDelta() const
+{
+    return rvTimelineClock::BoundedStep(_fDeltaTime);
 }
 
 float fxBase::GetFade() const
