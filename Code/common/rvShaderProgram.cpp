@@ -185,6 +185,8 @@ void rvProgram::Use()
 
 bool rvProgram::Prepare()
 {
+    // Without a current context (an effect made by a test with no window) the first Use builds.
+    if (!glfwGetCurrentContext()) return false;
     rvAssert(_currentProgramUsed == nullptr);
     ApplySwitches();
     if ((programID == 0 || _bRebuild) && !_bBuildFailed) Build();
