@@ -49,13 +49,9 @@ float window(float x, float i)
     return smoothstep(-w - a, -w, x) * (1.0 - smoothstep(w, w + a, x));
 }
 
-// Outside its window a line is flat: the noise of its wave is only evaluated where it shows.
 float waveAt(float x, float y, float i)
 {
-    float wnd = window(x, i);
-    if (wnd == 0.0)
-        return y;
-    return y + height(vec2(x, y) - WAVES_MOTION * iTime, i) * wnd;
+    return y + height(vec2(x, y) - WAVES_MOTION * iTime, i) * window(x, i);
 }
 
 SHADER_MAIN

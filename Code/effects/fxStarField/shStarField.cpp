@@ -44,18 +44,13 @@ SHADER_MAIN
         float n = float(FRACTAL_ITER1);
         for (int r = 0; r < FRACTAL_ITER1; r++)
         {
-            // Past the density the layers add nothing to v: their fractal is not needed.
-            float density = smoothstep(0.0, 0.5, MAIN_DENSITY - s);
-            if (density != 0.0)
-            {
-                vec3 p = origin + s * vec3(uv, 0.143);
-                if (MAIN_ROTATION != 0.0)
-                    p.xy = rotate(p.xy, length(p.xy) + MAIN_ROTATION * iTime);
-                p.z = mod(p.z, FRACTAL_MOD);
-                for (int i = 0; i < FRACTAL_ITER2; i++)
-                    p = abs(p * FRACTAL_MUL) / dot(p, p) + FRACTAL_ADD;
-                v += length(p * p) * density * COLOR_LUMINOSITY / n;
-            }
+            vec3 p = origin + s * vec3(uv, 0.143);
+            if (MAIN_ROTATION != 0.0)
+                p.xy = rotate(p.xy, length(p.xy) + MAIN_ROTATION * iTime);
+            p.z = mod(p.z, FRACTAL_MOD);
+            for (int i = 0; i < FRACTAL_ITER2; i++)
+                p = abs(p * FRACTAL_MUL) / dot(p, p) + FRACTAL_ADD;
+            v += length(p * p) * smoothstep(0.0, 0.5, MAIN_DENSITY - s) * COLOR_LUMINOSITY / n;
             c += (COLOR_ADD + COLOR_MUL * s) * v / n;
             s += 0.01;
         }
