@@ -1,8 +1,8 @@
 // Frame-time report of the demo: the committed timeline "Data/seq/_DemoFull_.seq" (packed from
-// the sources into a temporary directory) played with a fixed step on a 1280x720 "Default"
-// buffer, as the player plays it (frame begin, timeline update, present), under Xvfb.
+// the sources into a temporary directory) played with a fixed step on a "Default" buffer of the
+// run's size, as the player plays it (frame begin, timeline update, present), under Xvfb.
 //
-//   build/morvane_bench --benchmark_filter=Demo
+//   build/morvane_bench --benchmark_filter=Demo [--size=720p|--size=1080p]
 //
 // The argument is the step in frames per second of timeline time (20: every third frame of the
 // 60 fps timeline, so the whole demo is sampled in a reasonable time on a software renderer).
@@ -10,8 +10,10 @@
 // items, and between those of the nested part, so each item's cost is the time from the probe
 // before it to the probe after it, its GPU work included. The report prints, per item and per
 // frame, the median and the worst over the frames in which the item ran; then the whole frame per
-// placed section of the demo, and an empty frame (begin and present with nothing on the
-// timeline).
+// placed section of the demo; then, side by side, the median frame of the whole demo and of each
+// section against the floor measured in the same run: an empty frame (begin and present with
+// nothing on the timeline) with the glow on, and with it off.
+#include "BenchFrame.h"
 #include "GLTestContext.h"
 #include "TestSupport.h"
 
@@ -22,6 +24,7 @@
 #include "Sequencer/rvSequence.h"
 #include "effects/fxSequence/fxSequence.h"
 #include "rvSceneDisplay.h"
+#include "vector_display/vector_display.h"
 
 #include <GLFW/glfw3.h>
 #include <benchmark/benchmark.h>
@@ -41,7 +44,6 @@
 namespace
 {
 using Clock = std::chrono::steady_clock;
-const int kW = 1280, kH = 720;
 
 // Costs in milliseconds, one per frame in which the item ran.
 struct Row
@@ -97,6 +99,37 @@ double Ms(Clock::time_point a, Clock::time_point b)
     return std::chrono::duration<double, std::milli>(b - a).count();
 }
 
+double Median(std::vector<double> v)
+{
+    if (v.empty()) return 0.0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Frames with nothing on the timeline (begin and present only), the glow at its default strength
+// or off.
+Row EmptyFrames(GLFWwindow* window, bool bGlow)
+{
+    Row row{bGlow ? "[empty frame, glow on]" : "[empty frame, glow off]", {}};
+    rvSceneDisplay::BeginFrame(window); // "Default"'s display exists from the first frame
+    rvSceneDisplay::PresentFrame(false);
+    vector_display* display = rvSceneDisplay::_DefaultBuffer._pVectorDisplay;
+    if (!display) return row;
+    const float fBrightness = display->settings.color_brightness;
+    display->settings.color_brightness = bGlow ? 1.0f : 0.0f;
+    for (int i = 0; i < 60; ++i)
+    {
+        glFinish();
+        const Clock::time_point t0 = Clock::now();
+        rvSceneDisplay::BeginFrame(window);
+        rvSceneDisplay::PresentFrame(false);
+        glFinish();
+        row.ms.push_back(Ms(t0, Clock::now()));
+    }
+    display->settings.color_brightness = fBrightness;
+    return row;
+}
+
 void PrintRow(const Row& r)
 {
     if (r.ms.empty())
@@ -132,6 +165,7 @@ static void BM_DemoTimeline(benchmark::State& state)
         return;
     }
     GLFWwindow* window = rvTest::SharedWindow();
+    const int kW = rvBench::RunSize().w, kH = rvBench::RunSize().h;
     const int stepsPerSecond = int(state.range(0));
 
     // The committed timelines, packed as the player reads them.
@@ -205,22 +239,14 @@ static void BM_DemoTimeline(benchmark::State& state)
         total{"[whole frame]", {}};
     const float dt = 1.f / float(stepsPerSecond);
 
-    // The reference: frames with nothing on the timeline (begin and present only).
-    Row empty{"[empty frame: begin + present]", {}};
-    for (int i = 0; i < 60; ++i)
-    {
-        glFinish();
-        const Clock::time_point t0 = Clock::now();
-        rvSceneDisplay::BeginFrame(window);
-        rvSceneDisplay::PresentFrame(false);
-        glFinish();
-        empty.ms.push_back(Ms(t0, Clock::now()));
-    }
+    // The floor: frames with nothing on the timeline, glow on and off.
+    const Row emptyGlow = EmptyFrames(window, true);
+    const Row emptyNoGlow = EmptyFrames(window, false);
     // Whole frames grouped by the demo's sections, on the bars where tools/make-demo-seq.py places
     // them (eight bars up to bar 32, then each placed section's length; one placed after these is
     // counted as 10.5 bars); a bar is 1.92 s.
     std::vector<double> sectionBars{0.0, 8.0, 16.0, 24.0, 32.0, 42.5, 53.0, 65.0, 75.5, 87.0, 97.5};
-    while (sectionBars.back() * 1.92 < endFrame / 60.0)
+    while (sectionBars.back() * 1.92 < endFrame / 60.0 - 0.1)
         sectionBars.push_back(sectionBars.back() + 10.5);
     while (sectionBars.size() > 2 && sectionBars[sectionBars.size() - 2] * 1.92 >= endFrame / 60.0)
         sectionBars.pop_back();
@@ -290,7 +316,25 @@ static void BM_DemoTimeline(benchmark::State& state)
     PrintRow(total);
     for (const Row& r : sections)
         PrintRow(r);
-    PrintRow(empty);
+    PrintRow(emptyGlow);
+    PrintRow(emptyNoGlow);
+
+    // Side by side: each median against the two floors of this run.
+    const double floorGlow = Median(emptyGlow.ms), floorNoGlow = Median(emptyNoGlow.ms);
+    std::printf("\nDemo frame against the floor at %s (%dx%d): median ms, and as a multiple of the empty\n"
+                "frame with the glow on (%.2f ms) and off (%.2f ms)\n",
+                rvBench::RunSize().name, kW, kH, floorGlow, floorNoGlow);
+    std::printf("  %-34s %8s %9s %9s\n", "", "ms", "x glow on", "x glow off");
+    const auto PrintRatio = [&](const Row& r) {
+        if (r.ms.empty()) return;
+        const double m = Median(r.ms);
+        std::printf("  %-34s %8.2f %9.2f %9.2f\n", r.label.c_str(), m, floorGlow > 0 ? m / floorGlow : 0.0,
+                    floorNoGlow > 0 ? m / floorNoGlow : 0.0);
+    };
+    PrintRatio(total);
+    for (const Row& r : sections)
+        PrintRatio(r);
+    PrintRatio(present);
     std::fflush(stdout);
     if (!total.ms.empty())
     {
@@ -299,6 +343,9 @@ static void BM_DemoTimeline(benchmark::State& state)
         state.counters["frame_median_ms"] = v[v.size() / 2];
         state.counters["frame_worst_ms"] = v.back();
         state.counters["frames"] = double(v.size());
+        state.counters["floor_glow_on_ms"] = floorGlow;
+        state.counters["floor_glow_off_ms"] = floorNoGlow;
+        if (floorGlow > 0) state.counters["x_glow_on"] = v[v.size() / 2] / floorGlow;
     }
 
     // Probes out (they are not the timelines' to delete), then everything down.

@@ -1,4 +1,4 @@
-// Frame cost of the shader effects against an empty frame on a 1280x720 "Default" buffer (run
+// Frame cost of the shader effects against an empty frame on a "Default" buffer of the run's size (run
 // under Xvfb; on Mesa llvmpipe the GL work is CPU work). A frame is begin, the effect's update and
 // present; each ends with glFinish, so the time is what the frame costs, not what was queued.
 //
@@ -78,6 +78,12 @@ fxBase* MakeEffect(int nWhich, const char** ppszLabel)
     case 6:
         *ppszLabel = "fxAmbientParticles (defaults)";
         return Make<fxAmbientParticles>();
+    case 7:
+        *ppszLabel = "fxJoyDivision (defaults)";
+        return MakeByName("fxJoyDivision");
+    case 8:
+        *ppszLabel = "fxStarField (defaults)";
+        return MakeByName("fxStarField");
     default:
         return nullptr;
     }
@@ -109,4 +115,4 @@ static void BM_ShaderEffectFrame(benchmark::State& state)
     effect.reset();
     rvSceneDisplay::Shutdown();
 }
-BENCHMARK(BM_ShaderEffectFrame)->DenseRange(0, 6)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ShaderEffectFrame)->DenseRange(0, 8)->Unit(benchmark::kMillisecond);

@@ -16,6 +16,7 @@
 #include "rvSceneDisplay.h"
 
 rvProgram* rvProgram::_currentProgramUsed = nullptr;
+int rvProgram::_nLinkCount = 0;
 GLuint rvProgram2D::_quadVAO = 0;
 GLuint rvProgram2D::_quadVBO = 0;
 float rvProgram2D::_quadVertices[6 * 4] = {};
@@ -182,6 +183,16 @@ void rvProgram::Use()
     _currentProgramUsed = this;
 }
 
+bool rvProgram::Prepare()
+{
+    // Without a current context (an effect made by a test with no window) the first Use builds.
+    if (!glfwGetCurrentContext()) return false;
+    rvAssert(_currentProgramUsed == nullptr);
+    ApplySwitches();
+    if ((programID == 0 || _bRebuild) && !_bBuildFailed) Build();
+    return programID != 0;
+}
+
 void rvProgram::Unuse()
 {
     glUseProgram(0);
@@ -254,6 +265,7 @@ bool rvProgram::CompileAndLink(const char* vertex, const char* fragment, const c
 {
     DeleteGLObjects();
     _bBuildFailed = true;
+    ++_nLinkCount;
 
     GLuint gs = 0;
     if (geometry)

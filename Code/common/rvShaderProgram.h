@@ -54,6 +54,12 @@ struct rvProgram
     virtual void Unuse();
     virtual void Release();
     virtual ~rvProgram();
+    // Sets the compile-time switches of the program's class as source constants (none here).
+    virtual void ApplySwitches() {}
+    // Builds now what the next Use would build, switches applied first: an effect's Init calls it
+    // for the programs it draws with, so the loading pass compiles them and no frame waits for the
+    // driver. False when the program cannot be built.
+    bool Prepare();
 
     // Replaces the leading "SHADER_HEADER" by the prologue; false when the token is missing.
     bool ExpandHeader(const char* source, std::string& out);
@@ -85,6 +91,9 @@ struct rvProgram
     bool _bBuildFailed = false;
 
     static rvProgram* _currentProgramUsed;
+    // Programs linked since the process started (successful or not): a frame that has to build
+    // one stalls for the driver's compile, so the loading pass builds what the timeline will use.
+    static int _nLinkCount;
 
 protected:
     void DeleteGLObjects();

@@ -22,6 +22,7 @@
 #include "effects/fxFractal/fxFractal.h"
 #include "effects/fxParticleEmitter/fxParticleEmitter.h"
 #include "rvSceneDisplay.h"
+#include "rvShaderProgram.h"
 #include "vector_display/vector_display.h"
 
 #include <GLFW/glfw3.h>
@@ -217,6 +218,9 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     ASSERT_TRUE(rvLoader::IsArmed());
     ASSERT_TRUE(_Sequence.LoadSequence(kDemo, true));
     rvLoader::End();
+    // The loading pass built every program the timeline uses: a cold shader cache stalls the
+    // loading bar, never a frame. A link while playing is named with the items then running.
+    int links = rvProgram::_nLinkCount;
     EXPECT_GT(rvLoader::_nTotal, 0);
     EXPECT_EQ(rvLoader::_nLoaded, rvLoader::_nTotal);
 
@@ -283,6 +287,15 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
         _Sequence.Update(dt);
         rvSceneDisplay::PresentFrame(!_Sequence._bPlaying);
         tunnelRan |= tunnel->_eState == State_EffectStarted;
+        if (rvProgram::_nLinkCount != links)
+        {
+            std::string running;
+            for (fxBase* e : _Sequence._apEffects)
+                if (e->_eState == State_EffectStarted) running += " " + e->_sName;
+            ADD_FAILURE() << rvProgram::_nLinkCount - links << " program(s) linked while playing, at "
+                          << _Sequence._fTime << " s; running:" << running;
+            links = rvProgram::_nLinkCount;
+        }
         // The update of step n ran at time (n + 1) / 30.
         const int at = step + 1;
         if (at != kIgnition && at != kTunnel && at != kScope && at != kSphere && at != kSea && at != kTree &&

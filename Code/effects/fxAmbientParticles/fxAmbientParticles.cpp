@@ -20,6 +20,7 @@ fxAmbientParticles::~fxAmbientParticles() = default;
 
 void fxAmbientParticles::Init()
 {
+    _shProgram.Prepare(); // compiled in the loading pass, not by the first frame
     // The particles start with their circling phases already spread.
     _shProgram._fTimeOffset = 1234.0f;
     if (rvSceneDisplay::_pCurrentBuffer) AnchorCamera(rvSceneDisplay::_pCurrentBuffer->_mView);

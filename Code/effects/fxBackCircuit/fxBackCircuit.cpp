@@ -245,6 +245,7 @@ glm::vec2 fxBackCircuit::ImageToDisplay(const glm::vec2& p) const
 
 void fxBackCircuit::Init()
 {
+    _shImgBack.Prepare(); // compiled in the loading pass, not by the first frame
     if (!_vElectrons.empty()) return;
     _bReported = false;
     std::vector<uint8_t> bytes;

@@ -10,6 +10,11 @@ fxBackGrid::fxBackGrid(fxDescriptor* pDescriptor) : fxBase(pDescriptor) {}
 // The program member deletes its GL program, then the fxBase part runs.
 fxBackGrid::~fxBackGrid() = default;
 
+void fxBackGrid::Init()
+{
+    _shProgram.Prepare(); // compiled in the loading pass, not by the first frame
+}
+
 void fxBackGrid::Render()
 {
     rvBufferDisplay* _pCurrentBuffer = rvSceneDisplay::_pCurrentBuffer;

@@ -11,6 +11,7 @@ public:
     explicit fxBackGrid(fxDescriptor* pDescriptor);
     ~fxBackGrid() override;
 
+    void Init() override;
     void Render() override;
 
     static fxDescriptor* GetDescriptor();

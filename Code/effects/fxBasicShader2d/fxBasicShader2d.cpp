@@ -8,6 +8,11 @@ fxBasicShader2d::fxBasicShader2d(fxDescriptor* pDescriptor) : fxBase(pDescriptor
 // The program member deletes its GL program, then the fxBase part runs.
 fxBasicShader2d::~fxBasicShader2d() = default;
 
+void fxBasicShader2d::Init()
+{
+    _shProgram.Prepare(); // compiled in the loading pass, not by the first frame
+}
+
 void fxBasicShader2d::Render()
 {
     rvAssert(rvSceneDisplay::_pCurrentBuffer);

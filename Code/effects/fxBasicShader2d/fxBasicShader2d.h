@@ -11,6 +11,7 @@ public:
     explicit fxBasicShader2d(fxDescriptor* pDescriptor);
     ~fxBasicShader2d() override;
 
+    void Init() override;
     void Render() override;
 
     static fxBase* Create(fxDescriptor* pDescriptor);

@@ -31,6 +31,7 @@ fxBasicShader3d::~fxBasicShader3d()
 
 void fxBasicShader3d::Init()
 {
+    _shProgram.Prepare(); // compiled in the loading pass, not by the first frame
     glGenBuffers(1, &_glCubeBuffer);
 }
 

@@ -9,6 +9,7 @@
 #include "vector_display/vector_display.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace
 {
@@ -43,6 +44,9 @@ fxBootSequence::~fxBootSequence()
 
 void fxBootSequence::Init()
 {
+    // Compiled in the loading pass, not by the first frame.
+    for (rvProgram* p : std::initializer_list<rvProgram*>{&_shUnit, &_shUBut, &_shFill, &_shScreen})
+        p->Prepare();
     _shUnit.LoadImage(s_pszUnitImage, false);
     if (!_shUnit.IsImageLoaded())
         rvReport(rvMessageKind::Warning, "fxBootSequence: cannot use \"%s\"; the console is not drawn", s_pszUnitImage);

@@ -20,6 +20,7 @@ fxBootText::~fxBootText() = default;
 
 void fxBootText::Init()
 {
+    _shCursor.Prepare(); // compiled in the loading pass, not by the first frame
     _shText.LoadFont(_sFont.c_str());
     // Read with the other files of the loading pass too; each start reads it again.
     LoadText(_sTextFile);

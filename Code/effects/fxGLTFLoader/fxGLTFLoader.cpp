@@ -15,6 +15,7 @@ fxGLTFLoader::~fxGLTFLoader() = default;
 
 void fxGLTFLoader::Init()
 {
+    _shProgram.Prepare(); // compiled in the loading pass, not by the first frame
     _Model._nPositionLocation = 0; // the wire program's only input
     if (!_Model.Load(_sFile.c_str()))
         rvReport(rvMessageKind::Warning, "fxGLTFLoader: cannot read \"%s\"", _sFile.c_str());

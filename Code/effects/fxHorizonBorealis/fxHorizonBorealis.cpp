@@ -11,6 +11,11 @@ fxHorizonBorealis::fxHorizonBorealis(fxDescriptor* pDescriptor) : fxBase(pDescri
 // The program member deletes its GL program, then the fxBase part runs.
 fxHorizonBorealis::~fxHorizonBorealis() = default;
 
+void fxHorizonBorealis::Init()
+{
+    _shProgram.Prepare(); // compiled in the loading pass, not by the first frame
+}
+
 void fxHorizonBorealis::Render()
 {
     rvAssert(rvSceneDisplay::_pCurrentBuffer);

@@ -11,6 +11,7 @@ public:
     explicit fxHorizonBorealis(fxDescriptor* pDescriptor);
     ~fxHorizonBorealis() override;
 
+    void Init() override;
     void Render() override;
 
     static fxDescriptor* GetDescriptor();

@@ -45,6 +45,7 @@ fxBase* fxImage::FindBufferEffect() const
 
 void fxImage::Init()
 {
+    _program.Prepare(); // compiled in the loading pass, not by the first frame
     _bValidImg = false;
     _pFxBuffer = nullptr;
     if (!_sFxBuffer.empty() && _pSequence)

@@ -11,6 +11,11 @@ fxJoyDivision::fxJoyDivision(fxDescriptor* pDescriptor) : fxBase(pDescriptor) {}
 // The program member deletes its GL program, then the fxBase part runs.
 fxJoyDivision::~fxJoyDivision() = default;
 
+void fxJoyDivision::Init()
+{
+    _shProgram.Prepare(); // compiled in the loading pass, not by the first frame
+}
+
 void fxJoyDivision::Render()
 {
     rvBufferDisplay* _pCurrentBuffer = rvSceneDisplay::_pCurrentBuffer;

@@ -12,6 +12,7 @@ public:
     explicit fxJoyDivision(fxDescriptor* pDescriptor);
     ~fxJoyDivision() override;
 
+    void Init() override;
     void Render() override;
 
     static fxDescriptor* GetDescriptor();

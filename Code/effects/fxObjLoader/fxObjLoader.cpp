@@ -20,6 +20,7 @@ fxObjLoader::~fxObjLoader() = default;
 
 void fxObjLoader::Init()
 {
+    _shProgram.Prepare(); // compiled in the loading pass, not by the first frame
     // Colour and thickness are stamped on the points here: edits wait for the next Init.
     if (!_Loader.ReadObjFile(_sFile, _vColor, _fThickness))
         rvReport(rvMessageKind::Warning, "fxObjLoader: no model in \"%s\"", _sFile.c_str());

@@ -1,5 +1,6 @@
 #include "effects/fxPostDistortion/fxPostDistortion.h"
 
+#include "Display/rvBufferDisplay.h"
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
 #include "effects/fxPostVHS/shPostVHS.h"
@@ -8,6 +9,12 @@ fxPostDistortion::fxPostDistortion(fxDescriptor* pDescriptor) : fxBase(pDescript
 
 // The program member deletes its GL program, then the fxBase part runs.
 fxPostDistortion::~fxPostDistortion() = default;
+
+void fxPostDistortion::Init()
+{
+    _shProgram.Prepare(); // compiled in the loading pass, not by the first frame
+    rvBufferDisplay::_CopyProgram.Prepare(); // the copy of the buffer it reads
+}
 
 void fxPostDistortion::Render()
 {

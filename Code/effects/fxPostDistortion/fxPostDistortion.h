@@ -12,6 +12,7 @@ public:
     explicit fxPostDistortion(fxDescriptor* pDescriptor);
     ~fxPostDistortion() override;
 
+    void Init() override;
     void Render() override;
 
     static fxDescriptor* GetDescriptor();

@@ -1,12 +1,28 @@
 #include "effects/fxPostVHS/fxPostVHS.h"
 
+#include "Display/rvBufferDisplay.h"
 #include "Factory/AttribDesc.h"
+#include "Factory/Drivers/NoneDriver.h"
 #include "Factory/fxDescriptor.h"
 
 fxPostVHS::fxPostVHS(fxDescriptor* pDescriptor) : fxBase(pDescriptor) {}
 
 // The program member deletes its GL program, then the fxBase part runs.
 fxPostVHS::~fxPostVHS() = default;
+
+void fxPostVHS::Init()
+{
+    // The features that drivers move stay in the program from the start (see _nHeldSwitches).
+    _shProgram._nHeldSwitches = 0;
+    for (const NoneDriver* pDriver : _apAttribDrivers)
+    {
+        if (!pDriver || pDriver->_eType == NoneDriver::DRIVER_NONE || !pDriver->_pAttribDesc) continue;
+        const int n = _shProgram.SwitchOf(static_cast<const float*>(pDriver->_pAttribDesc->ValuePtr(this)));
+        if (n != shPostVHS::SWITCH_COUNT && n != shPostVHS::SWITCH_WOBBLE) _shProgram._nHeldSwitches |= 1u << n;
+    }
+    _shProgram.Prepare(); // compiled in the loading pass, not by the first frame
+    rvBufferDisplay::_CopyProgram.Prepare(); // the copy of the buffer it reads
+}
 
 void fxPostVHS::Render()
 {

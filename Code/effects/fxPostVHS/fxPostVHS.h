@@ -14,6 +14,7 @@ public:
     explicit fxPostVHS(fxDescriptor* pDescriptor);
     ~fxPostVHS() override;
 
+    void Init() override;
     void Render() override;
 
     static fxDescriptor* GetDescriptor();

@@ -6,6 +6,7 @@
 #include "rvSceneDisplay.h"
 
 #include <string>
+#include <utility>
 
 rvTexColorProgram2D shPostVHS::_imgNoise;
 
@@ -198,6 +199,22 @@ void shPostVHS::SwitchValues(int (&anValues)[SWITCH_COUNT]) const
     anValues[SWITCH_WHITE_LINES] = on(_fWhiteLines);
     anValues[SWITCH_NOISE_LINES] = on(_fNoiseLines);
     anValues[SWITCH_WOBBLE] = on(_fWobble);
+    for (int i = 0; i < SWITCH_COUNT; ++i)
+        if (_nHeldSwitches & (1u << i)) anValues[i] = 1;
+}
+
+int shPostVHS::SwitchOf(const float* pAmount) const
+{
+    const std::pair<const float*, int> aAmounts[] = {
+        {&_fScreenDistortion, SWITCH_SCREEN_DISTORTION}, {&_fVignette, SWITCH_VIGNETTE},
+        {&_fMonochrome, SWITCH_MONOCHROME},   {&_fNoise, SWITCH_NOISE},
+        {&_fHblLines, SWITCH_HBL_LINES},      {&_fJumpHorizontal, SWITCH_JUMPS},
+        {&_fJumpVertical, SWITCH_JUMPS},      {&_fWhiteLines, SWITCH_WHITE_LINES},
+        {&_fNoiseLines, SWITCH_NOISE_LINES},  {&_fWobble, SWITCH_WOBBLE},
+    };
+    for (const auto& a : aAmounts)
+        if (a.first == pAmount) return a.second;
+    return SWITCH_COUNT;
 }
 
 void shPostVHS::ApplySwitches()

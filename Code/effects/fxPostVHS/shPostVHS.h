@@ -68,6 +68,12 @@ struct shPostVHS : rvTexColorProgram2D
     void SwitchValues(int (&anValues)[SWITCH_COUNT]) const;
 
     void ApplySwitches();
+    // The switch of an amount member (_fMonochrome, ...); SWITCH_COUNT for any other member.
+    int SwitchOf(const float* pAmount) const;
+    // Switches kept on at an amount at or below the threshold: those of amounts a driver moves,
+    // so that the program built in the loading pass is not built again when the amount rises
+    // during play. Every feature but the wobble (which sets alpha) draws nothing at an amount of 0.
+    unsigned _nHeldSwitches = 0;
 
     // The noise texture "Data\img\Shadertoy\RGBANoiseMedium256.png", shared by every instance: a
     // holder that is never built as a program, loaded by a Build while it has no image, kept for the

@@ -11,6 +11,11 @@ fxStarField::fxStarField(fxDescriptor* pDescriptor) : fxBase(pDescriptor) {}
 // The program member deletes its GL program, then the fxBase part runs.
 fxStarField::~fxStarField() = default;
 
+void fxStarField::Init()
+{
+    _shProgram.Prepare(); // compiled in the loading pass, not by the first frame
+}
+
 void fxStarField::Render()
 {
     rvAssert(rvSceneDisplay::_pCurrentBuffer);

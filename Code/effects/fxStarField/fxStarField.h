@@ -11,6 +11,7 @@ public:
     explicit fxStarField(fxDescriptor* pDescriptor);
     ~fxStarField() override;
 
+    void Init() override;
     void Render() override;
 
     static fxDescriptor* GetDescriptor();

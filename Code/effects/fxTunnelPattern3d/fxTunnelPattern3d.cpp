@@ -261,6 +261,11 @@ void fxTunnelPattern3d::GenerateCircle(PTS_CIRCLE* pCircle, int nIndex, float fZ
     vN += (average - vN) * c;
 }
 
+void fxTunnelPattern3d::Init()
+{
+    _shProgram.Prepare(); // compiled in the loading pass, not by the first frame
+}
+
 void fxTunnelPattern3d::Render()
 {
     rvBufferDisplay* pBuffer = rvSceneDisplay::_pCurrentBuffer;

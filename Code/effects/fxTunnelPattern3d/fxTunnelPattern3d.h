@@ -62,6 +62,7 @@ public:
 
     void OnEffectStart() override;
     void OnEffectStop() override;
+    void Init() override;
     void Render() override;
 
     void BuildDesign();

@@ -22,6 +22,7 @@ nanoSVGScene::~nanoSVGScene() = default;
 
 void nanoSVGScene::Init()
 {
+    _OccludingShader.Prepare(); // compiled in the loading pass, not by the first frame
     _SVG.Release();
     _SVG.Load(_sFile.c_str());
     _bGearOverflowReported = false;
