@@ -35,7 +35,7 @@ public:
         bool _bVisible = true;
     };
     static const int NEIGHBOUR_BUFFER = 32;
-    static const int MAX_ELECTRONS = 10000;
+    static constexpr int MAX_ELECTRONS = 10000;
     // Largest path picture decoded (each side), so that a hostile file cannot ask for more memory.
     static const int MAX_IMAGE_SIDE = 8192;
 

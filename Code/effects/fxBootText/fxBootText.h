@@ -31,7 +31,7 @@ public:
     // Longest text file read; a longer one is refused.
     static const size_t MAX_TEXT_BYTES = 1u << 20;
     // Most passes drawn over each line.
-    static const int MAX_RENDER_PASSES = 16;
+    static constexpr int MAX_RENDER_PASSES = 16;
 
     explicit fxBootText(fxDescriptor* pDescriptor);
     ~fxBootText() override;

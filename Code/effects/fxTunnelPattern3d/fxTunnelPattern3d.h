@@ -17,7 +17,7 @@
 class fxTunnelPattern3d : public fxBase
 {
 public:
-    static const int MAX_CIRCLES = 128;
+    static constexpr int MAX_CIRCLES = 128;
     static const int MAX_POINTS = 129; // points of a ring: intervals + 1
     static const int VERTEX_BYTES = 100;
     static const int BAND_BYTES = MAX_POINTS * 2 * VERTEX_BYTES; // 25,800
