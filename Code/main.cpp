@@ -15,6 +15,7 @@
 #include "Loader/rvLoader.h"
 #include "Sequencer/rvSequence.h"
 #include "Tester/EffectTester.h"
+#include "effects/fxMusic/fxMusic.h"
 #include "rvAssert.h"
 #include "rvMain.h"
 #include "rvMainMouseCamera.h"
@@ -24,7 +25,12 @@
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <thread>
 
 // ---------------------------------------------------------------------------------------
 // State of the main module (main thread only)
@@ -43,6 +49,9 @@ static bool bEffectTester = false;
 static bool bRenderImGui = true;
 
 static rvMainMouseCamera MouseCamera;
+
+// The end-to-end tests' hook (MORVANE_TEST_HOOK), off for users.
+static rvMain::TestHook Hook;
 
 // Set by the key callback when Escape is pressed; a press and release that both arrive
 // within one event poll never show in ImGui's key-down state, so the press is kept here.
@@ -327,24 +336,79 @@ static bool ExitRequested(const rvSequence& timeline)
 {
     const bool escape = rvMain::EscapeDownDurationIsZero() || bEscapePressed;
     bEscapePressed = false;
+    const bool hookEnd = Hook.fEnd >= 0.f && timeline._fTime >= Hook.fEnd;
     return rvMain::ShouldCloseWindow(escape, rvMain::TimelineReachedEnd(timeline._fTime, timeline._nFrameMax),
-                                     bRenderImGui);
+                                     bRenderImGui) ||
+           hookEnd;
 }
+
+// Under the test hook: where the timeline stood against the music it followed, written on
+// stderr at the end. The gap of a frame is the timeline time it shows minus the music's time
+// when the frame began. The frame that reaches the timeline's end is counted apart: the end
+// holds the timeline at its last frame however far the music went past it.
+struct SyncReport
+{
+    float fFirstFrame = 0.f; // the timeline time of the first frame, in which the music starts
+    int nFrames = 0;
+    int nFollowed = 0;
+    float fTimeline = 0.f;
+    double fMusic = 0.0;
+    float fFrame = 0.f;
+    double fMaxGap = 0.0;
+    bool bEnded = false;
+    double fEndMusic = 0.0;
+
+    void Add(const rvSequence& timeline, const rvTimelineClock::Music& music, float rawDelta)
+    {
+        if (nFrames++ == 0) fFirstFrame = timeline._fTime;
+        if (!music.bPlaying) return;
+        if (!timeline._bPlaying)
+        {
+            bEnded = true;
+            fEndMusic = music.fTime;
+            return;
+        }
+        ++nFollowed;
+        fTimeline = timeline._fTime;
+        fMusic = music.fTime;
+        fFrame = rawDelta;
+        fMaxGap = std::max(fMaxGap, std::fabs(double(fTimeline) - fMusic));
+    }
+    void Write(const rvSequence& timeline) const
+    {
+        std::fprintf(
+            stderr,
+            "morvane: sync: first frame at %.4f s; frames %d followed %d; last followed frame: timeline "
+            "%.4f s, music %.4f s, gap %.4f s, frame %.4f s; largest gap %.4f s\n",
+            double(fFirstFrame), nFrames, nFollowed, double(fTimeline), fMusic, double(fTimeline) - fMusic,
+            double(fFrame), fMaxGap);
+        if (bEnded)
+            std::fprintf(stderr, "morvane: sync: the timeline ended at %.4f s, the music at %.4f s\n",
+                         double(timeline._fTime), fEndMusic);
+    }
+};
 
 static void RunFrames(rvSequence& timeline, double previous)
 {
+    SyncReport report;
     for (;;)
     {
         const double now = glfwGetTime();
         const float rawDelta = (float)(now - previous);
         const float dt = rvMain::ClampFrameDelta(rawDelta);
+        // The timeline follows the demo's music while it plays; everything else keeps the
+        // clamped step. A jump waiting in the timeline wins over the music it will move.
+        rvTimelineClock::Music music;
+        if (bSequencer && !timeline.SeekPending()) music = fxMusic::TimelineClock(timeline);
+        const float step = rvTimelineClock::Step(timeline._fTime, rawDelta, music);
 
         glfwPollEvents();
         StartImGuiFrame();
         ResizeDefaultBufferToFramebuffer();
         rvSceneDisplay::BeginFrame(pWindow);
         DrawToggledWindows(dt);
-        if (bSequencer) timeline.Update(dt);
+        if (bSequencer) timeline.Update(step);
+        if (Hook.bOn) report.Add(timeline, music, rawDelta);
         UpdateEffectTester(dt);
         DrawGlobalConfigWindow(rawDelta);
         MouseCamera.Apply(ImGui::GetIO(), *rvSceneDisplay::BindedBuffer());
@@ -353,8 +417,15 @@ static void RunFrames(rvSequence& timeline, double previous)
         EndImGuiFrame();
         glfwSwapBuffers(pWindow);
 
+        if (Hook.fSlowFrame > 0.f)
+            std::this_thread::sleep_for(std::chrono::duration<double>(now + Hook.fSlowFrame - glfwGetTime()));
+
         if (ExitRequested(timeline)) glfwSetWindowShouldClose(pWindow, GLFW_TRUE);
-        if (glfwWindowShouldClose(pWindow)) return;
+        if (glfwWindowShouldClose(pWindow))
+        {
+            if (Hook.bOn) report.Write(timeline);
+            return;
+        }
         previous = now;
     }
 }
@@ -380,6 +451,7 @@ static void Shutdown(rvSequence& timeline)
 int main(int argc, char** argv)
 {
     rvPlatform::SetCommandLine(argc, argv);
+    Hook = rvMain::ParseTestHook(std::getenv("MORVANE_TEST_HOOK"));
 
     glfwSetErrorCallback(OnGlfwError);
     if (!glfwInit()) return -1;
@@ -395,8 +467,6 @@ int main(int argc, char** argv)
     // Its effects are driven down and deleted by Shutdown; the rest of it goes on return.
     rvSequence timeline(true);
     TestWindow = BrelTestWindow();
-    // The first frame's raw delta spans the loading pass (the timeline gets at most 0.1 s).
-    const double timeOrigin = glfwGetTime();
     ImGui::GetIO().IniFilename = nullptr; // no "imgui.ini" is read or written
     glfwSetInputMode(pWindow, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
     if (!LoadDemo(timeline))
@@ -407,7 +477,9 @@ int main(int argc, char** argv)
     bSequencer = true;
     bRenderImGui = false;
 
-    if (!glfwWindowShouldClose(pWindow)) RunFrames(timeline, timeOrigin);
+    // The clock starts after the loading pass: the first frame moves the timeline off 0 by a
+    // moment and starts the music there, so pictures and sound begin together.
+    if (!glfwWindowShouldClose(pWindow)) RunFrames(timeline, glfwGetTime());
 
     Shutdown(timeline);
     return 0;

@@ -2,6 +2,10 @@
 
 #include <imgui.h>
 
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+
 namespace rvMain
 {
 void WindowSizeForCommandLine(const std::string& commandLine, int& width, int& height)
@@ -13,7 +17,7 @@ void WindowSizeForCommandLine(const std::string& commandLine, int& width, int& h
 
 float ClampFrameDelta(float rawDelta)
 {
-    return rawDelta < MaxFrameDelta ? rawDelta : MaxFrameDelta;
+    return rvTimelineClock::ClampFrameDelta(rawDelta);
 }
 
 int WindowedPosition(int stored)
@@ -36,6 +40,27 @@ bool TimelineReachedEnd(float time, int frameMax)
 bool EscapeDownDurationIsZero()
 {
     return ImGui::GetIO().KeysDownDuration[EscapeKey] == 0.0f;
+}
+
+TestHook ParseTestHook(const char* text)
+{
+    TestHook hook;
+    if (!text) return hook;
+    hook.bOn = true;
+    std::istringstream words(text);
+    std::string word;
+    while (words >> word)
+    {
+        const size_t equal = word.find('=');
+        if (equal == std::string::npos) continue;
+        const std::string key = word.substr(0, equal), value = word.substr(equal + 1);
+        char* end = nullptr;
+        const float number = std::strtof(value.c_str(), &end);
+        if (value.empty() || *end != '\0' || !std::isfinite(number) || number < 0.f) continue;
+        if (key == "slow" && number <= 10.f) hook.fSlowFrame = number;
+        if (key == "end") hook.fEnd = number;
+    }
+    return hook;
 }
 
 bool ShouldCloseWindow(bool escapeWentDown, bool timelineReachedEnd, bool editorDrawn)

@@ -1,6 +1,8 @@
 #pragma once
 // The rules of the program's shell that do not need a window: window size from the
 // command line, the frame's time step, the windowed position, and when the window closes.
+#include "Sequencer/rvTimelineClock.h"
+
 #include <string>
 
 namespace rvMain
@@ -9,8 +11,8 @@ namespace rvMain
 constexpr int UnsetWindowPosition = -9999999;
 // Position used for a window that leaves full screen without a stored position.
 constexpr int DefaultWindowedPosition = 50;
-// Longest time step handed to the timeline and the effects, in seconds.
-constexpr float MaxFrameDelta = 0.1f;
+// Longest time step the frame's own clock hands to the timeline and the effects, in seconds.
+constexpr float MaxFrameDelta = rvTimelineClock::MaxFrameDelta;
 // GLFW's key code of Escape, also the index of ImGui's key arrays.
 constexpr int EscapeKey = 256;
 
@@ -35,6 +37,19 @@ bool TimelineReachedEnd(float time, int frameMax);
 // Escape went down in the current ImGui frame: its key-down duration is exactly 0,
 // which holds only in the frame of the press.
 bool EscapeDownDurationIsZero();
+
+// The player's test hook (for the end-to-end tests, not a user option), from the environment
+// variable MORVANE_TEST_HOOK: blank-separated "slow=S" (every frame lasts at least S seconds,
+// 0 to 10) and "end=T" (the window closes once the timeline reaches T seconds). While it is set
+// the player writes on stderr where the timeline and the music were in its last frame.
+// Unknown words and values out of range are ignored.
+struct TestHook
+{
+    bool bOn = false;
+    float fSlowFrame = 0.f;
+    float fEnd = -1.f; // below 0: the timeline's own end
+};
+TestHook ParseTestHook(const char* text);
 
 // The exit rule, checked once per frame after the swap. The timeline's end closes the
 // window only in the player (editor not drawn): in the editor the play head can be

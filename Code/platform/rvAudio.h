@@ -95,6 +95,16 @@ public:
     virtual int64_t GetPosition(Handle h) = 0;
     virtual const char* OutputDriver() = 0;
 
+    // The play clock of a stream, which the player's timeline follows: whether it plays (neither
+    // paused nor stopped) and its play position in seconds. False for a dead handle; a layer
+    // without a clock answers false.
+    virtual bool GetPlayClock(Handle /*h*/, bool& bPlaying, double& fSeconds)
+    {
+        bPlaying = false;
+        fSeconds = 0.0;
+        return false;
+    }
+
     // The process-wide layer: the SDL one unless another was installed.
     static rvAudio& Get();
     // Installs a replacement (tests); null restores the SDL layer. Not owned.

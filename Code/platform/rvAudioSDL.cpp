@@ -517,6 +517,19 @@ int64_t rvAudioSDL::GetPosition(Handle h)
     return pStream->_nPos * BYTES_PER_FRAME;
 }
 
+bool rvAudioSDL::GetPlayClock(Handle h, bool& bPlaying, double& fSeconds)
+{
+    bPlaying = false;
+    fSeconds = 0.0;
+    std::lock_guard<std::mutex> lock(_mutex);
+    Stream* pStream = FindStream(h);
+    if (!pStream) return Fail(Error_Handle, nullptr);
+    bPlaying = pStream->_eState == Channel_Playing;
+    fSeconds = double(pStream->_nPos) / double(_nFrequency);
+    _nError = Error_None;
+    return true;
+}
+
 const char* rvAudioSDL::OutputDriver()
 {
     return _nDevice ? _sDriver.c_str() : "";

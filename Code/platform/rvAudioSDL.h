@@ -44,6 +44,7 @@ public:
     int LastError() override;
     int64_t GetPosition(Handle h) override;
     const char* OutputDriver() override;
+    bool GetPlayClock(Handle h, bool& bPlaying, double& fSeconds) override;
 
     // Decodes a whole MP3 file into interleaved stereo floats at nRate. Returns an Error code.
     static int DecodeFile(const char* sPath, int nRate, std::vector<float>& aSamples);

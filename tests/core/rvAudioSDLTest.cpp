@@ -139,6 +139,35 @@ TEST_F(AudioLayer, PositionAdvancesInRealTimeAndPauseHoldsIt)
     EXPECT_LT(Seconds(_audio.GetPosition(h)), 0.1);
 }
 
+TEST_F(AudioLayer, PlayClockTellsWhetherAStreamPlaysAndWhere)
+{
+    rvAudio::Handle h = _audio.StreamCreateFile(TonePath().c_str(), rvAudio::Flag_Loop);
+    ASSERT_NE(h, 0u);
+    bool bPlaying = true;
+    double fSeconds = -1.0;
+    ASSERT_TRUE(_audio.GetPlayClock(h, bPlaying, fSeconds));
+    EXPECT_FALSE(bPlaying);
+    EXPECT_EQ(fSeconds, 0.0);
+
+    ASSERT_TRUE(_audio.SetPosition(h, _audio.SecondsToBytes(h, 0.75)));
+    ASSERT_TRUE(_audio.Play(h, false));
+    auto t0 = std::chrono::steady_clock::now();
+    SleepMs(150);
+    ASSERT_TRUE(_audio.GetPlayClock(h, bPlaying, fSeconds));
+    double fElapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    EXPECT_TRUE(bPlaying);
+    EXPECT_GT(fSeconds, 0.75 + 0.05);
+    EXPECT_LT(fSeconds, 0.75 + fElapsed + 0.2); // a device buffer or two ahead at most
+
+    ASSERT_TRUE(_audio.Pause(h));
+    ASSERT_TRUE(_audio.GetPlayClock(h, bPlaying, fSeconds));
+    EXPECT_FALSE(bPlaying);
+    ASSERT_TRUE(_audio.StreamFree(h));
+    EXPECT_FALSE(_audio.GetPlayClock(h, bPlaying, fSeconds));
+    EXPECT_EQ(_audio.LastError(), rvAudio::Error_Handle);
+    EXPECT_FALSE(bPlaying);
+}
+
 TEST_F(AudioLayer, LoopingStreamsWrapAndOthersStopAtTheEnd)
 {
     rvAudio::Handle hLoop = _audio.StreamCreateFile(TonePath().c_str(), rvAudio::Flag_Loop);

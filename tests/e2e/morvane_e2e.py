@@ -11,6 +11,9 @@ Each case builds a small encrypted data archive in a fresh directory, starts
                         it at once with a message on stderr and a non-zero exit code
   broken_parts_play_on  a nested timeline that does not parse and an item of an unknown class
                         are each named once on stderr; the rest plays to the end and exits 0
+  music_keeps_step      the first seconds of the real demo (the repository's archive and music),
+                        every frame made slower than the longest clamped step by the test hook
+                        MORVANE_TEST_HOOK: the timeline ends within one frame of the music
 
 Every run also fails when a sanitizer reports anything: a memory error, a leak at exit or
 undefined behaviour (build with -DMORVANE_ASAN=ON; tools/test-sanitize.sh).
@@ -18,6 +21,7 @@ undefined behaviour (build with -DMORVANE_ASAN=ON; tools/test-sanitize.sh).
 usage: morvane_e2e.py <path to morvane> <case>
 """
 import ctypes
+import re
 import json
 import os
 import shutil
@@ -256,8 +260,36 @@ def broken_parts_play_on(morvane):
         assert count == 1, "%s named %d times on stderr" % (named, count)
 
 
+def music_keeps_step(morvane):
+    root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    for needed in ("Data/Morvane-ZQ4.sts", "Data/Audio/Morvane.mp3"):
+        assert os.path.exists(os.path.join(root, needed)), "%s is missing: build and pack the data first" % needed
+    env = dict(os.environ)
+    env["ASAN_OPTIONS"] = "detect_leaks=0:" + env.get("ASAN_OPTIONS", "")
+    env["SDL_AUDIODRIVER"] = "dummy"  # the music's clock runs without a sound card too
+    # Frames of 0.25 s: a clamped timeline would lose 0.15 s of every one.
+    env["MORVANE_TEST_HOOK"] = "slow=0.25 end=5"
+    proc = subprocess.run([morvane, "720p"], cwd=root, env=env, capture_output=True, text=True, timeout=170)
+    sys.stderr.write(proc.stderr)
+    assert "AddressSanitizer" not in proc.stderr, "AddressSanitizer reported an error"
+    assert proc.returncode == 0, "exit code %d" % proc.returncode
+    m = re.search(r"sync: first frame at ([\d.]+) s; frames (\d+) followed (\d+); last followed frame: timeline "
+                  r"([\d.]+) s, music ([\d.]+) s, gap (-?[\d.]+) s, frame ([\d.]+) s", proc.stderr)
+    assert m, "no sync report on stderr"
+    first = float(m.group(1))
+    frames, followed = int(m.group(2)), int(m.group(3))
+    timeline, music, gap, frame = (float(m.group(i)) for i in range(4, 8))
+    # The clock starts after the loading pass: the music starts from 0 with the timeline at 0,
+    # not a clamped loading time (0.1 s) ahead of it.
+    assert first < 0.01, "the first frame is at %.4f s" % first
+    assert frame >= 0.25, "frames were not slowed (%.3f s)" % frame
+    assert followed >= 10 and followed >= frames - 3, "the music was followed in %d of %d frames" % (followed, frames)
+    assert timeline >= 5.0, "ended at %.3f s" % timeline
+    assert abs(gap) <= frame, "timeline %.4f s, music %.4f s: more than a frame (%.4f s) apart" % (timeline, music, frame)
+
+
 CASES = {f.__name__: f for f in (plays_to_end, escape_ends_early, close_during_loading, unreadable_demo,
-                                  broken_parts_play_on)}
+                                  broken_parts_play_on, music_keeps_step)}
 
 if __name__ == "__main__":
     if len(sys.argv) != 3 or sys.argv[2] not in CASES:

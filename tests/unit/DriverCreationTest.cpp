@@ -12,7 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <imgui.h>
+#include <imgui_internal.h>
+
 #include <memory>
+#include <string>
 
 TEST(DriverCreation, TypeCodesTwoToSevenMakeTheirClasses)
 {
@@ -93,4 +97,42 @@ TEST(DriverCreation, EveryDriverWindowDraws)
         EXPECT_TRUE(pDriver->_bWindowOpen) << eType;
     }
     pEffect->ClearDrivers();
+}
+
+TEST(DriverCreation, DriversOfTheSameAttributeInTwoEffectsHaveTwoWindows)
+{
+    // Both effects drive "TimeScale": each driver window shows that title, but they are two
+    // windows, and a driver that changes type keeps its effect's window.
+    rvTest::ImGuiHeadless gui;
+    fxDescriptor* pClass = fxBase::RegisterAttributes();
+    AttribDesc* pScale = pClass->FindAttrib("TimeScale");
+    std::unique_ptr<fxBase> apEffects[2] = {std::unique_ptr<fxBase>(fxBase::Create(pClass)),
+                                            std::unique_ptr<fxBase>(fxBase::Create(pClass))};
+    NoneDriver* apDrivers[2];
+    for (int i = 0; i < 2; ++i)
+    {
+        apDrivers[i] = apEffects[i]->SetDriver(pScale, NoneDriver::DRIVER_SINUS);
+        ASSERT_TRUE(apDrivers[i]);
+        apDrivers[i]->_bWindowOpen = true;
+    }
+    gui.NewFrame();
+    for (NoneDriver* pDriver : apDrivers)
+        pDriver->DrawWindow();
+    int nWindows = 0;
+    for (ImGuiWindow* pWindow : GImGui->Windows)
+    {
+        const char* szName = pWindow->Name;
+        const char* szEnd = ImGui::FindRenderedTextEnd(szName);
+        if (std::string(szName, szEnd) == "TimeScale" && pWindow->Active) ++nWindows;
+    }
+    gui.EndFrame();
+    EXPECT_EQ(nWindows, 2);
+    EXPECT_NE(apDrivers[0]->WindowTitle(), apDrivers[1]->WindowTitle());
+
+    const std::string sTitle = apDrivers[0]->WindowTitle();
+    NoneDriver* pSwapped = apEffects[0]->SetDriver(pScale, NoneDriver::DRIVER_TRIANGLE);
+    ASSERT_TRUE(pSwapped);
+    EXPECT_EQ(pSwapped->WindowTitle(), sTitle);
+    for (auto& pEffect : apEffects)
+        pEffect->ClearDrivers();
 }

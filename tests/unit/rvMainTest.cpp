@@ -29,9 +29,33 @@ TEST(Main, WindowSizeComesFromTheWholeCommandLine)
 TEST(Main, FrameDeltaIsLimitedAboveOnly)
 {
     EXPECT_FLOAT_EQ(rvMain::ClampFrameDelta(1.f / 60.f), 1.f / 60.f);
-    EXPECT_FLOAT_EQ(rvMain::ClampFrameDelta(4.5f), 0.1f); // the first frame spans the loading pass
+    EXPECT_FLOAT_EQ(rvMain::ClampFrameDelta(4.5f), 0.1f); // a stall
     EXPECT_FLOAT_EQ(rvMain::ClampFrameDelta(0.f), 0.f);
     EXPECT_FLOAT_EQ(rvMain::ClampFrameDelta(-0.5f), -0.5f);
+}
+
+TEST(Main, TestHookReadsItsWordsAndIgnoresTheRest)
+{
+    EXPECT_FALSE(rvMain::ParseTestHook(nullptr).bOn);
+    struct Case
+    {
+        const char* text;
+        float slow, end;
+    } cases[] = {
+        {"", 0.f, -1.f},
+        {"slow=0.25 end=4", 0.25f, 4.f},
+        {"  end=2.5   slow=1 ", 1.f, 2.5f},
+        {"slow=11 end=-1", 0.f, -1.f},            // out of range
+        {"slow=nan end=inf", 0.f, -1.f},          // not finite
+        {"slow=0.2s end= fast=1 end", 0.f, -1.f}, // not numbers, unknown words
+    };
+    for (const Case& c : cases)
+    {
+        const rvMain::TestHook hook = rvMain::ParseTestHook(c.text);
+        EXPECT_TRUE(hook.bOn) << c.text;
+        EXPECT_FLOAT_EQ(hook.fSlowFrame, c.slow) << c.text;
+        EXPECT_FLOAT_EQ(hook.fEnd, c.end) << c.text;
+    }
 }
 
 TEST(Main, PresentIsPausedByTheTimelineOrByAStandingClock)

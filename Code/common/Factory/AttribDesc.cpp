@@ -141,11 +141,25 @@ AttribDesc* AttribDesc::Create(int eType, const std::string& sName, int nOffset)
 
 void AttribDesc::SetRange(float fMin, float fMax)
 {
+    // An int, time or enum node reads its range as ints: a float range written into it would
+    // be read as the floats' bits (a slider running to a billion).
+    if (IsInt())
+    {
+        SetIntRange(RoundToInt(double(fMin)), RoundToInt(double(fMax)));
+        return;
+    }
     if (!_pRange) _pRange = new AttribRange();
     _pRange->_min.f = fMin;
     _pRange->_max.f = fMax;
     for (AttribDesc* pChild : _apChildren)
         pChild->SetRange(fMin, fMax);
+}
+
+int AttribDesc::RoundToInt(double v)
+{
+    if (std::isnan(v)) return 0;
+    const double r = std::round(v);
+    return r <= double(INT_MIN) ? INT_MIN : (r >= double(INT_MAX) ? INT_MAX : int(r));
 }
 
 void AttribDesc::SetIntRange(int nMin, int nMax)

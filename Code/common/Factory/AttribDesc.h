@@ -85,6 +85,9 @@ public:
 
     void SetRange(float fMin, float fMax);
     void SetIntRange(int nMin, int nMax);
+    // A real as the int an int-kind node holds: rounded half away from zero, clamped to the
+    // int range; NaN gives 0.
+    static int RoundToInt(double v);
     void SetTransformRanges(float fPosMin, float fPosMax, float fPivotMin, float fPivotMax, float fRotMin,
                             float fRotMax, float fScaleMin, float fScaleMax);
     void SetItems(const char* const* apszItems, int nCount);

@@ -6,6 +6,7 @@
 #include "Factory/Drivers/NoneDriver.h"
 #include "Factory/fxDescriptor.h"
 #include "Factory/rvJson.h"
+#include "Sequencer/rvTimelineClock.h"
 #include "rvAssert.h"
 
 #include <algorithm>
@@ -130,9 +131,17 @@ void fxBase::Update()
 
     if (_pVectorScene && _pfnUpdateVectorScene) _pfnUpdateVectorScene(_pVectorScene);
 
+    // An Update nested in another effect's Render (a timeline inside an effect) hands the
+    // current effect back to that Render when it returns.
+    fxBase* const pOuter = _pCurrentEffect;
     _pCurrentEffect = this;
     Render();
-    _pCurrentEffect = nullptr;
+    _pCurrentEffect = pOuter;
+}
+
+float fxBase::SimulationDelta() const
+{
+    return rvTimelineClock::BoundedStep(_fDeltaTime);
 }
 
 float fxBase::GetFade() const

@@ -51,6 +51,10 @@ public:
     void Update();
     // Fade factor at the local time from FadeIn and FadeOut, never below 0.
     float GetFade() const;
+    // The frame's step for an effect that integrates its own simulation: _fDeltaTime limited to
+    // rvTimelineClock::MaxFrameDelta either way. The timeline may move an effect by seconds in
+    // one frame (it follows the music), a step an explicit integration would not survive.
+    float SimulationDelta() const;
     // The vector scene with attribute values of local time t (t < 0: scene only).
     VectorScene* EvaluateAt(float fTime);
     // Local end: (End - Start) / 60 seconds.

@@ -80,10 +80,11 @@ int rvCurveEdit::MovePoint(int curve, int point, ImVec2 value)
 {
     KeyFrameDriver* k = AsKeyFrame(Driver(curve));
     rvAssert(k);
-    // A key replaced by another one dragged onto its frame leaves a stale index behind in a
-    // selection being dragged: such a point is no longer there to move.
+    // A stale index (a selection left from other keys) names no point to move.
     if (point < 0 || point >= int(k->_aKeys.size())) return point;
-    return k->EditKey(point, float(int(std::round(value.x))) / 60.f - _pEffect->_nStart / 60.f, value.y);
+    // A dragged key passes over the others and may rest on a frame beside one: it never
+    // replaces it, so a selection moved across its neighbours keeps every key.
+    return k->MoveKey(point, float(int(std::round(value.x))) / 60.f - _pEffect->_nStart / 60.f, value.y);
 }
 
 void rvCurveEdit::InsertPoint(int curve, ImVec2 value)

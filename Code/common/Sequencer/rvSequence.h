@@ -42,6 +42,8 @@ public:
     // Moves the play head by a jump: the next Update hands the running effects a seek target
     // (snapped to a whole frame) instead of a delta.
     void Seek(float time);
+    // A jump is waiting for the next Update.
+    bool SeekPending() const { return _bSeekPending; }
     // The editor window; built each Update while _bShowEditor is set.
     void DrawWindow(float dt);
 

@@ -7,6 +7,7 @@
 #include "Factory/fxDescriptor.h"
 #include "FileBrowser/rvFileBrowser.h"
 #include "Sequencer/rvSequence.h"
+#include "rvMessage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -103,21 +104,13 @@ void EffectTester::DrawPresetButtons()
         {
             delete _pLoadBrowser;
             _pLoadBrowser = nullptr;
-            if (!sChosen.empty())
-            {
-                DeleteEffect();
-                _pEffect = Factory::LoadPreset(sChosen);
-                if (_pEffect)
-                {
-                    _sPath = sChosen;
-                    _pEffect->SetState(State_EffectStarted);
-                    _nDescriptorSelected = _pEffect->_pDescriptor->_nId; // shown, not stored
-                }
-            }
+            if (!sChosen.empty()) LoadEffect(sChosen);
         }
     }
     ImGui::SameLine();
-    if (ImGui::Button("Save FX") && _pEffect)
+    const bool bSave = ImGui::Button("Save FX");
+    if (!_sFileError.empty()) ImGui::TextColored(ImVec4(1.0f, 0.4f, 0.4f, 1.0f), "%s", _sFileError.c_str());
+    if (bSave && _pEffect)
     {
         delete _pSaveBrowser;
         _pSaveBrowser = new rvFileBrowser("Save Effect", ".fx", _sPath);
@@ -129,14 +122,43 @@ void EffectTester::DrawPresetButtons()
         {
             delete _pSaveBrowser;
             _pSaveBrowser = nullptr;
-            // The effect may have gone (a failed load) while the dialog was open.
-            if (!sChosen.empty() && _pEffect)
-            {
-                Factory::SavePreset(_pEffect, sChosen);
-                _sPath = sChosen;
-            }
+            // There may be no effect (a class that could not be created).
+            if (!sChosen.empty() && _pEffect) SaveEffect(sChosen);
         }
     }
+}
+
+bool EffectTester::SaveEffect(const std::string& sPath)
+{
+    // A failed save leaves the old file as it was (temporary file, then rename) and says so.
+    if (!_pEffect || !Factory::SavePreset(_pEffect, sPath))
+    {
+        _sFileError = "Save failed, file unchanged: \"" + sPath + "\"";
+        return false;
+    }
+    _sPath = sPath;
+    _sFileError.clear();
+    return true;
+}
+
+bool EffectTester::LoadEffect(const std::string& sPath)
+{
+    // Loaded first: the tested effect is replaced only by one that exists.
+    fxBase* pLoaded = Factory::LoadPreset(sPath);
+    if (!pLoaded)
+    {
+        _sFileError = "Could not load \"" + sPath + "\"; the current effect is kept.";
+        rvReport(rvMessageKind::Error, "effect preset \"%s\" could not be loaded; the tested effect is kept",
+                 sPath.c_str());
+        return false;
+    }
+    DeleteEffect();
+    _pEffect = pLoaded;
+    _sFileError.clear();
+    _sPath = sPath;
+    _pEffect->SetState(State_EffectStarted);
+    _nDescriptorSelected = _pEffect->_pDescriptor->_nId; // shown, not stored
+    return true;
 }
 
 void EffectTester::DrawTypeCombo()

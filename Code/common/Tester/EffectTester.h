@@ -27,6 +27,12 @@ public:
     // Frame snapping used by the transport: round(x * 60) / 60.
     static float Snap(float fTime);
 
+    // Loads an ".fx" preset and, only when it gives an effect, replaces the tested effect with
+    // it (started, its class shown but not stored). A preset that does not load keeps the
+    // current effect; the window and stderr say so. Returns whether the preset loaded.
+    bool LoadEffect(const std::string& sPath);
+    bool SaveEffect(const std::string& sPath);
+
     fxBase* _pEffect = nullptr;
     int _nDescriptorSelected = 0;
     bool _bPlaying = true;
@@ -34,6 +40,8 @@ public:
     std::string _sPath = "Data/fx";
     rvFileBrowser* _pLoadBrowser = nullptr;
     rvFileBrowser* _pSaveBrowser = nullptr;
+    // Why the last preset did not load or save, shown under the buttons; empty after a good load or save.
+    std::string _sFileError;
 
 private:
     void DeleteEffect();

@@ -110,7 +110,7 @@ void fxBBC::DrawItemPoint(const glm::vec3& p)
     if (_nPhase == 0)
     {
         Segment(display, Map(M, p.x, p.y), Map(M, L * u.x, L * u.y));
-        if (_fRadiusTarget >= _fRadius) _fRadius += _fRadiusSpeed * _fDeltaTime;
+        if (_fRadiusTarget >= _fRadius) _fRadius += _fRadiusSpeed * SimulationDelta();
         if (_fLength >= 0.75f * _fRadiusTarget) _nPhaseRequest = 1;
     }
     else if (_nPhase == 1)
@@ -154,7 +154,7 @@ void fxBBC::Render()
             if (!(a < kFullTurn)) break;
         }
     }
-    const float dt = _fDeltaTime;
+    const float dt = SimulationDelta();
     if (_nPhase == 0)
     {
         _fLength += _fLenghtSpeed * dt;

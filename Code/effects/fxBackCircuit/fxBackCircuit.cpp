@@ -199,7 +199,7 @@ void fxBackCircuit::SpawnElectron(ELECTRON& e, int nRadius)
 
 void fxBackCircuit::MoveElectron(ELECTRON& e)
 {
-    const float dt = _fDeltaTime;
+    const float dt = SimulationDelta();
     ELECTRON aFound[NEIGHBOUR_BUFFER];
     const int n = FindNeighbours(aFound, e, 2);
     float fBest = 0.001f;

@@ -136,7 +136,7 @@ void fxLorenz::Render()
     const float fFade = GetFade();
     const float fSpan = GetDuration();
     const bool bFadingOut = _fFadeOut != 0.0f && _fTime > fSpan - _fFadeOut;
-    const float dt = _fDeltaTime;
+    const float dt = SimulationDelta();
 
     if (dt > 0.0f)
     {

@@ -3,6 +3,7 @@
 #include "Factory/AttribDesc.h"
 #include "Factory/Drivers/BassDriver.h"
 #include "Factory/fxDescriptor.h"
+#include "Sequencer/rvSequence.h"
 #include "rvAudio.h"
 #include "rvPlatform.h"
 
@@ -137,6 +138,23 @@ void fxMusic::OnAttribChanged(AttribDesc* pAttrib)
     // Resume only inside the effect's window: outside it the stream is stopped and nothing
     // would pause it again.
     if (_fVolume > 0.0f && _eState == State_EffectStarted) audio.Play(_hStream, false);
+}
+
+rvTimelineClock::Music fxMusic::TimelineClock(const rvSequence& timeline)
+{
+    rvTimelineClock::Music clock;
+    for (fxBase* pEffect : timeline._apEffects)
+    {
+        const fxMusic* pMusic = dynamic_cast<const fxMusic*>(pEffect);
+        if (!pMusic || !pMusic->_hStream || pMusic->_eState != State_EffectStarted ||
+            pMusic->_fTimeScale != 1.0f)
+            continue;
+        double fSeconds = 0.0;
+        if (!rvAudio::Get().GetPlayClock(pMusic->_hStream, clock.bPlaying, fSeconds)) continue;
+        clock.fTime = pMusic->_nStart / 60.0 + fSeconds - double(pMusic->_fStartOffset);
+        return clock;
+    }
+    return rvTimelineClock::Music();
 }
 
 fxDescriptor* fxMusic::GetDescriptor()

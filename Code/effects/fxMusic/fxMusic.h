@@ -2,8 +2,10 @@
 // The music effect: plays one MP3 file in step with its window on the timeline. The stream is
 // opened at Init, waits at the start offset when the window begins, plays while the local time
 // moves and pauses while it stands still, follows seeks, and is stopped and released on the way
-// down. Nothing reads the audio position back: the local time is the clock.
+// down. The effect only tells the stream where to be; in the player the timeline reads the play
+// position back (TimelineClock) and follows it, so the local time and the music stay together.
 #include "Factory/fxBase.h"
+#include "Sequencer/rvTimelineClock.h"
 
 #include <cstdint>
 #include <string>
@@ -45,6 +47,11 @@ public:
 
     // The stream opened last by any music effect (0 = none); the audio-level driver reads it.
     static uint32_t _hMusicChannel;
+
+    // The music clock of a timeline: the first music effect of the timeline itself (nested
+    // timelines are not searched) that is inside its window with a stream open and a time scale
+    // of 1, its play position placed on the timeline. Not playing when there is none.
+    static rvTimelineClock::Music TimelineClock(const rvSequence& timeline);
 
 protected:
     // Opens _sFile as a looping stream (closing the one open first).

@@ -56,8 +56,8 @@ fxDescriptor* fxStarField::RegisterAttributes()
     d->Add(TYPE_VEC2, "Main/Position", nTransform)->SetRange(-1.0f, 1.0f);
     d->Add(TYPE_FLOAT, "Main/Roll", nTransform + int(2 * sizeof(float)))->SetRange(-180.0f, 180.0f);
     d->Add(TYPE_FLOAT, "Hole/Size", ProgramOffset(&shStarField::_fHoleSize))->SetRange(0.0f, 1.0f);
-    d->Add(TYPE_INT, "Fractal/Iter1", ProgramOffset(&shStarField::_nFractalIter1))->SetRange(0.0f, 100.0f);
-    d->Add(TYPE_INT, "Fractal/Iter2", ProgramOffset(&shStarField::_nFractalIter2))->SetRange(0.0f, 10.0f);
+    d->Add(TYPE_INT, "Fractal/Iter1", ProgramOffset(&shStarField::_nFractalIter1))->SetIntRange(0, 100);
+    d->Add(TYPE_INT, "Fractal/Iter2", ProgramOffset(&shStarField::_nFractalIter2))->SetIntRange(0, 10);
     d->Add(TYPE_FLOAT, "Fractal/Mod", ProgramOffset(&shStarField::_fFractalMod))->SetRange(0.0f, 10.0f);
     d->Add(TYPE_FLOAT, "Fractal/Mul", ProgramOffset(&shStarField::_fFractalMul))->SetRange(-10.0f, 10.0f);
     d->Add(TYPE_FLOAT, "Fractal/Add", ProgramOffset(&shStarField::_fFractalAdd))->SetRange(-2.0f, 2.0f);

@@ -56,7 +56,7 @@ void fxSwarm::Kill()
 
 void fxSwarm::Render()
 {
-    Step(_fDeltaTime);
+    Step(SimulationDelta());
     Draw();
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <memory>
 
 namespace
@@ -240,6 +241,17 @@ TEST(AttribDesc, RangesRecurseAndChildCallsNarrowOnlyTheChild)
     n->SetIntRange(-3, 9);
     EXPECT_EQ(n->_pRange->_min.i, -3);
     EXPECT_EQ(n->_pRange->_max.i, 9);
+    // A float range given to an int-kind node is kept as ints (rounded, clamped), not as bits.
+    for (int eType : {TYPE_INT, TYPE_TIME, TYPE_ENUM})
+    {
+        std::unique_ptr<AttribDesc> i(AttribDesc::Create(eType, "I", 0));
+        i->SetRange(-2.5f, 100.0f);
+        EXPECT_EQ(i->_pRange->_min.i, -3) << eType;
+        EXPECT_EQ(i->_pRange->_max.i, 100) << eType;
+        i->SetRange(NAN, 1e20f);
+        EXPECT_EQ(i->_pRange->_min.i, 0) << eType;
+        EXPECT_EQ(i->_pRange->_max.i, INT_MAX) << eType;
+    }
 }
 
 TEST(AttribDesc, ItemsOnlyOnEnums)

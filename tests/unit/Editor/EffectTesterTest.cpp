@@ -189,7 +189,9 @@ TEST_F(TesterFixture, PresetLoadShowsItsClassWithoutStoringAndCancelKeepsAll)
     EXPECT_EQ(tester->_sPath, "Data/fx/rec.fx");
     EXPECT_EQ(Stored(), 0); // the choice is not stored
 
-    // A preset that does not load leaves no effect; saving then does nothing.
+    // A preset that does not load keeps the tested effect as it was, and the window says so.
+    fxBase* pLoaded = tester->_pEffect;
+    EXPECT_TRUE(tester->_sFileError.empty());
     dir.WriteFile("Data/fx/bad.fx", "{\"Class\": \"NoSuchClass\"}");
     ui.Click(load, Window());
     EXPECT_EQ(tester->_pLoadBrowser->_sFileName, "rec.fx");
@@ -197,10 +199,38 @@ TEST_F(TesterFixture, PresetLoadShowsItsClassWithoutStoringAndCancelKeepsAll)
     rvTest::EditorUI::Type("bad");
     ui.Frame(Window());
     ui.Press(kEnter, Window());
-    EXPECT_EQ(tester->_pEffect, nullptr);
+    EXPECT_EQ(tester->_pEffect, pLoaded);
+    ASSERT_NE(Recorder(), nullptr);
+    EXPECT_EQ(Recorder()->_fSpeed, 3.25f);
+    EXPECT_EQ(Recorder()->_eState, State_EffectStarted);
     EXPECT_EQ(tester->_sPath, "Data/fx/rec.fx");
+    EXPECT_NE(tester->_sFileError.find("Data/fx/bad.fx"), std::string::npos);
+    // Neither does a file that is not there or not a whole document; a good one clears the word.
+    dir.WriteFile("Data/fx/cut.fx", "{\"Class\": \"fxRecorder\", \"Prop");
+    for (const char* szBad : {"Data/fx/none.fx", "Data/fx/cut.fx"})
+    {
+        EXPECT_FALSE(tester->LoadEffect(szBad));
+        EXPECT_EQ(tester->_pEffect, pLoaded) << szBad;
+        EXPECT_NE(tester->_sFileError.find(szBad), std::string::npos);
+    }
+    EXPECT_TRUE(tester->LoadEffect("Data/fx/rec.fx"));
+    EXPECT_TRUE(tester->_sFileError.empty());
+    // A save that cannot be written says so and keeps the path; a good one clears the word.
+    EXPECT_FALSE(tester->SaveEffect("Data/fx/rec.fx/inside-a-file.fx"));
+    EXPECT_NE(tester->_sFileError.find("Save failed"), std::string::npos);
+    EXPECT_EQ(tester->_sPath, "Data/fx/rec.fx");
+    EXPECT_TRUE(tester->SaveEffect("Data/fx/copy.fx"));
+    EXPECT_TRUE(tester->_sFileError.empty());
+    EXPECT_EQ(tester->_sPath, "Data/fx/copy.fx");
+    EXPECT_TRUE(tester->LoadEffect("Data/fx/copy.fx"));
+    ui.Frame(Window());
 
-    // Picking a class in "Type" stores it; with no effect even the shown class creates one.
+    // Picking a class in "Type" stores it; with no effect (a class that could not be
+    // created) even the shown class creates one.
+    tester->_pEffect->SetState(State_DemoStoped);
+    delete tester->_pEffect;
+    tester->_pEffect = nullptr;
+    ui.Frame(Window());
     const ImGuiStyle& style = ImGui::GetStyle();
     const float fFrameH = ImGui::GetFrameHeight();
     ImGuiWindow* w = ImGui::FindWindowByName("Effect Tester");

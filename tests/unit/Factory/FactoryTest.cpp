@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <sstream>
 
@@ -137,6 +138,45 @@ TEST(Factory, UnknownOrUnavailableClassesGiveNoEffect)
     std::unique_ptr<fxBase> base(f->CreateEffect(0));
     ASSERT_NE(base, nullptr);
     EXPECT_EQ(base->_eState, State_DemoStoped);
+}
+
+TEST(Factory, IntAttributesOfEveryClassHaveIntRanges)
+{
+    // An int, time or enum attribute's range is read as ints: its sliders must run over the
+    // numbers the class means, not over the bits of a float range.
+    Factory* f = TheFactory();
+    std::function<void(const fxDescriptor*, const AttribDesc*)> check =
+        [&](const fxDescriptor* d, const AttribDesc* a)
+    {
+        if (a->IsInt() && a->_pRange)
+        {
+            EXPECT_LE(a->_pRange->_min.i, a->_pRange->_max.i) << d->_sClassName << " " << a->_sName;
+            EXPECT_GE(a->_pRange->_min.i, -1000000) << d->_sClassName << " " << a->_sName;
+            EXPECT_LE(a->_pRange->_max.i, 1000000) << d->_sClassName << " " << a->_sName;
+        }
+        for (const AttribDesc* c : a->_apChildren)
+            check(d, c);
+    };
+    for (const fxDescriptor* d : f->_apDescriptors)
+    {
+        for (const AttribDesc* a : d->_apAttribs)
+            check(d, a);
+    }
+    // The star field's fractal iterations.
+    const fxDescriptor* star = f->FindDescriptor("fxStarField");
+    ASSERT_NE(star, nullptr);
+    const struct
+    {
+        const char* name;
+        int lo, hi;
+    } rows[] = {{"Fractal/Iter1", 0, 100}, {"Fractal/Iter2", 0, 10}};
+    for (const auto& row : rows)
+    {
+        const AttribDesc* a = star->FindAttrib(row.name);
+        ASSERT_TRUE(a && a->_pRange) << row.name;
+        EXPECT_EQ(a->_pRange->_min.i, row.lo) << row.name;
+        EXPECT_EQ(a->_pRange->_max.i, row.hi) << row.name;
+    }
 }
 
 TEST(Factory, DefaultBaseEffectJson)

@@ -114,6 +114,31 @@ TEST(fxBase, UpdateTimeSteps)
     }
 }
 
+TEST(fxBase, NestedUpdateHandsTheCurrentEffectBack)
+{
+    // An effect whose Render updates another one (a timeline inside an effect) before it
+    // renders itself: its own Render still sees itself as the current effect.
+    struct fxNesting : fxRecorder
+    {
+        using fxRecorder::fxRecorder;
+        void Render() override
+        {
+            _pInner->Update();
+            fxRecorder::Render();
+        }
+        fxBase* _pInner = nullptr;
+    };
+    std::unique_ptr<fxRecorder> inner(NewRecorder());
+    std::unique_ptr<fxNesting> outer(new fxNesting(fxRecorder::GetDescriptor()));
+    inner->SetState(State_EffectStarted);
+    outer->SetState(State_EffectStarted);
+    outer->_pInner = inner.get();
+    outer->Update();
+    EXPECT_EQ(inner->_pRenderedAs, inner.get());
+    EXPECT_EQ(outer->_pRenderedAs, outer.get());
+    EXPECT_EQ(fxBase::_pCurrentEffect, nullptr);
+}
+
 TEST(fxBase, SeekLandsExactlyOnTheTarget)
 {
     // Find a start and target whose float sum start + (target - start) misses the target.

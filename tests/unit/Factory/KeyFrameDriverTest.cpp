@@ -180,6 +180,41 @@ TEST(KeyFrameDriver, AddKeyAndEditKey)
     EXPECT_DEATH(f.driver->EditKey(2, 0, 0), "iKey >= 0 && iKey < GetKeyCount\\(\\)");
 }
 
+TEST(KeyFrameDriver, MoveKeyNeverReplacesAKey)
+{
+    // A key moved onto a neighbour's frame rests beside it (on the side it came from); one
+    // moved past its neighbours re-sorts; no key is lost.
+    struct Case
+    {
+        int key;
+        float time;
+        int index;                 // its index afterwards
+        std::vector<float> times;  // every key's time afterwards
+    } cases[] = {
+        {0, 1.001f, 0, {1, 1, 2}}, // onto the next key's frame: before it
+        {2, 1.0f, 2, {0, 1, 1}},   // onto the previous key's frame: after it
+        {0, 2.5f, 2, {1, 2, 2.5f}},
+        {2, -1.0f, 0, {-1, 0, 1}},
+        {1, 1.0f, 1, {0, 1, 2}},
+    };
+    for (const Case& c : cases)
+    {
+        Fixture f;
+        f.SetKeys({{0, 0}, {1, 1}, {2, 2}});
+        const int32_t id = f.driver->_aKeys[size_t(c.key)]._nId;
+        EXPECT_EQ(f.driver->MoveKey(c.key, c.time, 9.0f), c.index) << c.key << " to " << c.time;
+        ASSERT_EQ(f.driver->GetKeyCount(), 3);
+        EXPECT_EQ(f.driver->_aKeys[size_t(c.index)]._nId, id);
+        EXPECT_EQ(f.driver->_aKeys[size_t(c.index)]._fValue, 9.0f);
+        for (size_t i = 0; i < 3; ++i)
+            EXPECT_EQ(f.driver->_aKeys[i]._fTime, c.times[i]) << c.key << " to " << c.time << ", key " << i;
+    }
+    Fixture f;
+    f.SetKeys({{0, 0}, {1, 1}});
+    EXPECT_EQ(f.driver->MoveKey(1, NAN, 5.0f), 1); // no place in time: unchanged
+    EXPECT_EQ(f.driver->_aKeys[1]._fTime, 1.0f);
+}
+
 TEST(KeyFrameDriver, JsonRoundTripGivesFreshIdsAndMendsBadFields)
 {
     Fixture f;

@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <limits>
+#include <set>
 
 namespace
 {
@@ -79,7 +80,7 @@ TEST(CurveEdit, DelegateMapsKeysToTimelineFrames)
     EXPECT_EQ(edit.MovePoint(0, 0, ImVec2(209.6f, 5.f)), 1);
     EXPECT_FLOAT_EQ(keys->_aKeys[1]._fTime, 1.5f);
     EXPECT_FLOAT_EQ(keys->_aKeys[1]._fValue, 5.f);
-    // A stale index (a key replaced during a drag) is left alone.
+    // A stale index (a selection left from other keys) is left alone.
     EXPECT_EQ(edit.MovePoint(0, 9, ImVec2(0.f, 0.f)), 9);
     edit.InsertPoint(0, ImVec2(240.f, 1.f));
     EXPECT_EQ(edit.PointCount(0), 3u);
@@ -210,6 +211,47 @@ TEST(CurveWidget, DraggedKeyPassesItsNeighbourAndStaysSelected)
     ASSERT_EQ(v.selected.size(), 1);
     EXPECT_EQ(v.selected[0].pointIndex, 1); // the selection followed the key
     EXPECT_FALSE(ImCurveEdit::_bPointsMoved);
+}
+
+TEST(CurveWidget, DraggedSelectionKeepsEveryKey)
+{
+    // Keys at frames 60, 90 and 120; some selected by a rectangle, then dragged by one of them.
+    // Selected keys that land on a frame another key still holds (moved or not) rest beside it:
+    // none is replaced.
+    struct Case
+    {
+        float rectFrom, rectTo; // frames enclosed by the rectangle
+        float grab, drop;       // frame of the key grabbed, and where it is dropped
+        std::vector<float> frames;
+    } cases[] = {
+        {50, 100, 60, 90, {90, 120, 120}},  // two neighbours, by their spacing
+        {50, 130, 60, 120, {120, 150, 180}}, // all three, by twice their spacing
+        {80, 130, 120, 60, {30, 60, 60}},   // two neighbours to the left, onto the first
+    };
+    for (const Case& c : cases)
+    {
+        CurveView v;
+        KeyFrameDriver* k = v.e.Keys("FadeIn", {{1.f, 5.f}, {1.5f, 5.f}, {2.f, 5.f}});
+        v.Drag(ImVec2(c.rectFrom, 10.f), ImVec2(c.rectTo, 95.f));
+        auto selectedIds = [&]
+        {
+            std::set<int32_t> ids;
+            for (const ImCurveEdit::CurvePointRef& ref : v.selected)
+                ids.insert(k->_aKeys[size_t(ref.pointIndex)]._nId);
+            return ids;
+        };
+        const std::set<int32_t> before = selectedIds();
+        ASSERT_GE(before.size(), 2u);
+        // Grabbed 2 pixels off the key, so the drag moves by whole frames.
+        v.Drag(ImVec2(c.grab + 2.f, 50.f), ImVec2(c.drop + 2.f, 50.f));
+        EXPECT_TRUE(v.moved);
+        ASSERT_EQ(k->_aKeys.size(), 3u) << c.grab << " to " << c.drop;
+        for (size_t i = 0; i < 3; ++i)
+            EXPECT_NEAR(k->_aKeys[i]._fTime * 60.f, c.frames[i], 0.01f) << c.grab << " to " << c.drop << ", key " << i;
+        // The selection followed its keys to their new places.
+        EXPECT_EQ(v.selected.size(), int(before.size()));
+        EXPECT_EQ(selectedIds(), before);
+    }
 }
 
 TEST(CurveWidget, RectangleSelectionReplacesOrWithShiftAdds)

@@ -61,11 +61,19 @@ public:
     int LastError() override { return _nError; }
     int64_t GetPosition(Handle /*h*/) override { return -1; }
     const char* OutputDriver() override { return "recording"; }
+    bool GetPlayClock(Handle /*h*/, bool& bPlaying, double& fSeconds) override
+    {
+        bPlaying = _bClockPlaying;
+        fSeconds = _fClockSeconds;
+        return true;
+    }
 
     bool _bFailCreate = false;
     uint32_t _nLevel = 0;
     int _nError = Error_None;
     Handle _nNext = 7;
+    bool _bClockPlaying = false; // what every play clock reads
+    double _fClockSeconds = 0.0;
 
 private:
     template <class... A> void Log(const char* sFormat, A... args)

@@ -5,6 +5,7 @@
 #include "Factory/AttribDesc.h"
 #include "Factory/Drivers/BassDriver.h"
 #include "Factory/fxDescriptor.h"
+#include "Sequencer/rvSequence.h"
 #include "TestSupport.h"
 
 #include <cstdlib>
@@ -250,6 +251,33 @@ TEST_F(MusicEffect, ReInitWhileStartedRepositionsToTheLocalTime)
     EXPECT_EQ(a[1], "Pause(8)");
     Step(p, 1.0f / 60);
     EXPECT_THAT(_audio.Take(), ElementsAre("Play(8,0)"));
+}
+
+TEST_F(MusicEffect, TimelineClockPlacesTheFirstStartedMusicOnItsTimeline)
+{
+    rvSequence timeline(false);
+    fxMusic* pWaiting = Make();
+    fxMusic* pPlaying = Make();
+    timeline.AddEffect(pWaiting);
+    timeline.AddEffect(pPlaying);
+    pWaiting->SetState(State_SequenceStarted); // outside its window: no clock
+    pPlaying->_nStart = 600;
+    pPlaying->_fStartOffset = 30.0f;
+    _audio._fClockSeconds = 42.5;
+    EXPECT_FALSE(fxMusic::TimelineClock(timeline).bPlaying) << "no music in its window";
+
+    pPlaying->SetState(State_EffectStarted);
+    _audio._bClockPlaying = true;
+    rvTimelineClock::Music clock = fxMusic::TimelineClock(timeline);
+    EXPECT_TRUE(clock.bPlaying);
+    EXPECT_DOUBLE_EQ(clock.fTime, 10.0 + 42.5 - 30.0) << "Start + position - start offset";
+
+    _audio._bClockPlaying = false;
+    EXPECT_FALSE(fxMusic::TimelineClock(timeline).bPlaying) << "paused";
+    _audio._bClockPlaying = true;
+    pPlaying->_fTimeScale = 2.0f;
+    EXPECT_FALSE(fxMusic::TimelineClock(timeline).bPlaying) << "a scaled music is no clock";
+    timeline._apEffects.clear(); // owned by the fixture
 }
 
 TEST(MusicEffectOnTheAudioLayer, PlaysFollowsSeeksAndPublishesItsLevel)

@@ -66,7 +66,7 @@ void NoneDriver::EditorDrawWindow()
 {
     if (!_bWindowOpen) return;
     ImGui::SetNextWindowSize(ImVec2(300, 300), ImGuiCond_FirstUseEver);
-    if (ImGui::Begin(_attribName.c_str(), &_bWindowOpen))
+    if (ImGui::Begin(WindowTitle().c_str(), &_bWindowOpen))
     {
         ImGui::SetNextItemWidth(-1);
         if (ImGui::BeginCombo("##Type", GetDriverName(_eType)))

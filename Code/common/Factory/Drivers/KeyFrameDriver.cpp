@@ -214,6 +214,24 @@ int KeyFrameDriver::EditKey(int iKey, float fTime, float fValue)
     return -1;
 }
 
+int KeyFrameDriver::MoveKey(int iKey, float fTime, float fValue)
+{
+    rvAssert(iKey >= 0 && iKey < GetKeyCount());
+    if (!std::isfinite(fTime)) return iKey;
+    Key key = _aKeys[size_t(iKey)];
+    key._fTime = SnapToFrame(fTime);
+    key._fValue = fValue;
+    _aKeys.erase(_aKeys.begin() + iKey);
+    // Where a stable sort would put it: among keys of the same time, after those that were
+    // before it and before those that were after it.
+    auto byTime = [](const Key& a, const Key& b) { return a._fTime < b._fTime; };
+    const int nFirst = int(std::lower_bound(_aKeys.begin(), _aKeys.end(), key, byTime) - _aKeys.begin());
+    const int nLast = int(std::upper_bound(_aKeys.begin(), _aKeys.end(), key, byTime) - _aKeys.begin());
+    const int nAt = std::min(std::max(iKey, nFirst), nLast);
+    _aKeys.insert(_aKeys.begin() + nAt, key);
+    return nAt;
+}
+
 void KeyFrameDriver::DrawSettings()
 {
     rvEditorHook<&KeyFrameDriver::DrawSettings>::Call(*this);

@@ -53,6 +53,10 @@ public:
     // Moves and changes key iKey; a key already at the target frame is replaced. Returns the
     // key's index after sorting.
     int EditKey(int iKey, float fTime, float fValue);
+    // Moves and changes key iKey and nothing else: a key already at the target frame stays
+    // beside it, before it when it stood before it in the list. The other keys keep their
+    // order, so only the moved key changes place. Returns its new index.
+    int MoveKey(int iKey, float fTime, float fValue);
     void SortKeys();
 
     static const char* GetInterpolationName(int eInterpolationType);

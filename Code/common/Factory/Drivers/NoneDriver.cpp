@@ -8,6 +8,7 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace
@@ -60,12 +61,8 @@ void NoneDriver::Apply()
     case TYPE_INT:
     case TYPE_TIME:
     case TYPE_ENUM:
-    {
-        const double r = std::round(double(v)); // half away from zero
-        const int n = r <= double(INT_MIN) ? INT_MIN : (r >= double(INT_MAX) ? INT_MAX : int(r));
-        _pAttribDesc->SetInt(_pEffect, n);
+        _pAttribDesc->SetInt(_pEffect, AttribDesc::RoundToInt(double(v)));
         break;
-    }
     case TYPE_BOOL:
         _pAttribDesc->SetBool(_pEffect, std::fabs(v) > 0.5f);
         break;
@@ -87,6 +84,13 @@ const char* NoneDriver::GetDriverLetter(int eDriverType)
 }
 
 void NoneDriver::DrawSettings() {}
+
+std::string NoneDriver::WindowTitle() const
+{
+    char szEffect[32];
+    std::snprintf(szEffect, sizeof(szEffect), "##%p", static_cast<const void*>(_pEffect));
+    return _attribName + szEffect;
+}
 
 void NoneDriver::DrawWindow()
 {

@@ -48,6 +48,10 @@ public:
     // The driver window, while _bWindowOpen is set: type combo, plot, settings.
     void DrawWindow();
     void EditorDrawWindow(); // the body of DrawWindow, in the editor library (DriversEditor.cpp)
+    // The driver window's name: the attribute's full name as the visible title, then "##" and
+    // the effect, so that attributes of the same name in two effects get two windows. A
+    // driver replaced by one of another type keeps the window.
+    std::string WindowTitle() const;
 
     // Display name of a type code ("None", "Keyframe", ...); asserts the code's range.
     static const char* GetDriverName(int eDriverType);
