@@ -8,7 +8,6 @@ rvBufferDisplay rvSceneDisplay::_DefaultBuffer;
 rvBufferDisplay* rvSceneDisplay::_pCurrentBuffer = nullptr;
 vector_display* rvSceneDisplay::_pCurrentDisplay = nullptr;
 GLFWwindow* rvSceneDisplay::_pWindow = nullptr;
-rvTexColorProgram2D rvSceneDisplay::_PresentProgram;
 
 namespace
 {
@@ -70,10 +69,13 @@ void rvSceneDisplay::PresentFrame(bool paused)
 {
     SetCurrentBuffer(nullptr, true);
     if (!paused) g_step = (g_step + 1) % VECTOR_DISPLAY_MAX_DECAY_STEPS;
+    // "Default" goes to the window as it is (same size, from the lower left): a framebuffer copy,
+    // no drawing pass.
+    const int w = _DefaultBuffer._nWidth, h = _DefaultBuffer._nHeight;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, _DefaultBuffer._glFrameBuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    _PresentProgram.UseTexture(_DefaultBuffer._glColorTexture);
-    _PresentProgram.DrawQuad(0, 0.5f, 0.5f, 1.0f, 1.0f);
-    _PresentProgram.Unuse();
     glFlush();
 }
 
@@ -96,6 +98,5 @@ void rvSceneDisplay::Shutdown()
     _pCurrentBuffer = nullptr;
     _pCurrentDisplay = nullptr;
     _DefaultBuffer.Release(true);
-    _PresentProgram.Release();
     rvBufferDisplay::_CopyProgram.Release();
 }

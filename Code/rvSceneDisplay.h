@@ -41,5 +41,4 @@ public:
     static rvBufferDisplay* _pCurrentBuffer;
     static vector_display* _pCurrentDisplay;
     static GLFWwindow* _pWindow;
-    static rvTexColorProgram2D _PresentProgram;
 };

@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <unistd.h>
 
 namespace
 {
@@ -46,3 +47,40 @@ static void BM_AudioDecodeFixture(benchmark::State& state)
         benchmark::DoNotOptimize(rvAudioSDL::DecodeFile(sPath.c_str(), 44100, aSamples));
 }
 BENCHMARK(BM_AudioDecodeFixture)->Unit(benchmark::kMillisecond);
+
+// Opening the demo's music as a stream (its frame headers read, the lead-in decoded) against
+// decoding it whole, which is what opening did before streams decoded as they play.
+static void BM_AudioOpenDemoMusicStream(benchmark::State& state)
+{
+    const std::string sPath = rvTest::SourcePath("Data/Audio/Morvane.mp3");
+    if (access(sPath.c_str(), R_OK) != 0)
+    {
+        state.SkipWithError("Data/Audio/Morvane.mp3 is made by tools/build.sh");
+        return;
+    }
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    rvAudioSDL audio;
+    audio.Init(-1, 44100);
+    for (auto _ : state)
+    {
+        const rvAudio::Handle h = audio.StreamCreateFile(sPath.c_str(), rvAudio::Flag_Loop);
+        benchmark::DoNotOptimize(h);
+        audio.StreamFree(h);
+    }
+    audio.Free();
+}
+BENCHMARK(BM_AudioOpenDemoMusicStream)->Unit(benchmark::kMillisecond);
+
+static void BM_AudioDecodeDemoMusicWhole(benchmark::State& state)
+{
+    const std::string sPath = rvTest::SourcePath("Data/Audio/Morvane.mp3");
+    if (access(sPath.c_str(), R_OK) != 0)
+    {
+        state.SkipWithError("Data/Audio/Morvane.mp3 is made by tools/build.sh");
+        return;
+    }
+    std::vector<float> aSamples;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(rvAudioSDL::DecodeFile(sPath.c_str(), 44100, aSamples));
+}
+BENCHMARK(BM_AudioDecodeDemoMusicWhole)->Unit(benchmark::kMillisecond)->Iterations(3);

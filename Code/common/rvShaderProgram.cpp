@@ -476,7 +476,7 @@ void rvProgram2D::DrawQuad(int flags, float x, float y, float w, float h)
         glGenBuffers(1, &_quadVBO);
         glBindVertexArray(_quadVAO);
         glBindBuffer(GL_ARRAY_BUFFER, _quadVBO);
-        glBufferData(GL_ARRAY_BUFFER, sizeof(_quadVertices), _quadVertices, GL_STATIC_DRAW);
+        glBufferData(GL_ARRAY_BUFFER, sizeof(_quadVertices), _quadVertices, GL_DYNAMIC_DRAW);
         glEnableVertexAttribArray(0);
         glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 16, (void*)0);
         glEnableVertexAttribArray(1);
@@ -486,8 +486,9 @@ void rvProgram2D::DrawQuad(int flags, float x, float y, float w, float h)
     {
         glBindVertexArray(_quadVAO);
         glBindBuffer(GL_ARRAY_BUFFER, _quadVBO);
+        // The store keeps its size: only the vertices change.
+        glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(_quadVertices), _quadVertices);
     }
-    glBufferData(GL_ARRAY_BUFFER, sizeof(_quadVertices), _quadVertices, GL_STATIC_DRAW);
     glDrawArrays(GL_TRIANGLES, 0, 6);
     glBindVertexArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
@@ -543,11 +544,19 @@ void rvTexColorProgram2D::Use()
 void rvTexColorProgram2D::UseTexture(GLuint texture)
 {
     rvProgram2D::Use();
-    glDisable(GL_DEPTH_TEST);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &_imageWidth);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &_imageHeight);
+}
+
+void rvTexColorProgram2D::UseTexture(GLuint texture, int width, int height)
+{
+    rvProgram2D::Use();
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    _imageWidth = width;
+    _imageHeight = height;
 }
 
 void rvTexColorProgram2D::Unuse()

@@ -174,6 +174,8 @@ struct rvTexColorProgram2D : rvProgram2D
     bool LoadImageFromMemory(const unsigned char* data, int size, bool mipmaps);
     // Uses the program with an outside texture (never owned).
     void UseTexture(GLuint texture);
+    // The same with a texture whose size the caller knows (no query of the driver).
+    void UseTexture(GLuint texture, int width, int height);
     bool IsImageLoaded() const { return _glTextureBuffer != 0 && _imageWidth > 0 && _imageHeight > 0; }
 
     int _imageWidth = 0, _imageHeight = 0;

@@ -2,7 +2,7 @@
 // The audio layer: music streams, levels, spectra and capture.
 //
 // One process-wide object, reached with rvAudio::Get(). The real one decodes MP3 files with
-// libmpg123 into memory and plays them through SDL2 (rvAudioSDL); tests install a recording
+// libmpg123 as they play and plays them through SDL2 (rvAudioSDL); tests install a recording
 // stand-in with rvAudio::Set(). Every call comes from the main thread; the layer's own threads
 // (the SDL audio callback) stay inside the implementation.
 //

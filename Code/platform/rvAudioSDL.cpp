@@ -2,7 +2,6 @@
 #include "rvMessage.h"
 
 #include <kiss_fftr.h>
-#include <mpg123.h>
 
 #include <algorithm>
 #include <cmath>
@@ -15,12 +14,6 @@ namespace
 constexpr int FFT_SIZE = 1024;
 constexpr int FFT_BINS = FFT_SIZE / 2;
 constexpr int BYTES_PER_FRAME = 4; // positions count 16-bit stereo frames
-
-void InitMpg123Once()
-{
-    static std::once_flag s_once;
-    std::call_once(s_once, [] { mpg123_init(); });
-}
 
 } // namespace
 
@@ -114,6 +107,7 @@ bool rvAudioSDL::Init(int nDevice, int nFrequency)
         StopSubsystemIfUnused();
         return false;
     }
+    StartDecoder();
     SDL_PauseAudioDevice(_nDevice, 0);
     _nError = Error_None;
     return true;
@@ -125,9 +119,11 @@ bool rvAudioSDL::Free()
     // Closing waits for the callback thread, which takes the mutex: close first, then clear.
     SDL_CloseAudioDevice(_nDevice);
     _nDevice = 0;
+    StopDecoder();
+    std::map<Handle, StreamPtr> aDead; // released outside the lock
     {
         std::lock_guard<std::mutex> lock(_mutex);
-        _aStreams.clear();
+        aDead.swap(_aStreams);
     }
     StopSubsystemIfUnused();
     _nError = Error_None;
@@ -137,80 +133,21 @@ bool rvAudioSDL::Free()
 int rvAudioSDL::DecodeFile(const char* sPath, int nRate, std::vector<float>& aSamples)
 {
     aSamples.clear();
-    FILE* pFile = std::fopen(sPath, "rb");
-    if (!pFile) return Error_FileOpen;
-    std::fclose(pFile);
+    rvMp3Source source;
+    const int nResult = source.Open(sPath, nRate);
+    if (nResult != Error_None) return nResult;
+    aSamples.resize(size_t(source.Frames()) * 2);
+    const int64_t nRead = source.Read(aSamples.data(), source.Frames());
+    // A damaged tail: keep what was decoded.
+    aSamples.resize(size_t(nRead) * 2);
+    return nRead > 0 ? Error_None : Error_Format;
+}
 
-    InitMpg123Once();
-    int nErr = MPG123_OK;
-    mpg123_handle* pHandle = mpg123_new(nullptr, &nErr);
-    if (!pHandle) return Error_Memory;
-    // Frames decoded ahead of a seek target so layer III's bit reservoir is full: seeks are
-    // sample-exact. Gapless decoding (the default) removes the encoder delay and padding.
-    mpg123_param(pHandle, MPG123_PREFRAMES, 4, 0.);
-    mpg123_param(pHandle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.);
-    // Float samples at the output rate: mpg123 resamples files made at another rate.
-    mpg123_format_none(pHandle);
-    mpg123_format(pHandle, nRate, MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
-
-    int nResult = Error_None;
-    long nFileRate = 0;
-    int nChannels = 0, nEncoding = 0;
-    if (mpg123_open(pHandle, sPath) != MPG123_OK)
-        nResult = Error_FileOpen;
-    else if (mpg123_getformat(pHandle, &nFileRate, &nChannels, &nEncoding) != MPG123_OK || nChannels < 1 ||
-             nFileRate != nRate || nEncoding != MPG123_ENC_FLOAT_32)
-        nResult = Error_Format;
-    else
-    {
-        std::vector<float> aBlock(16384);
-        for (;;)
-        {
-            size_t nDone = 0;
-            int nRead = mpg123_read(pHandle, reinterpret_cast<unsigned char*>(aBlock.data()),
-                                    aBlock.size() * sizeof(float), &nDone);
-            if (nDone > 0 && nEncoding != MPG123_ENC_FLOAT_32)
-            {
-                nResult = Error_Format;
-                break;
-            }
-            size_t nFloats = nDone / sizeof(float);
-            if (nChannels == 1)
-            {
-                for (size_t i = 0; i < nFloats; ++i)
-                {
-                    aSamples.push_back(aBlock[i]);
-                    aSamples.push_back(aBlock[i]);
-                }
-            }
-            else
-                aSamples.insert(aSamples.end(), aBlock.begin(), aBlock.begin() + nFloats);
-            if (nRead == MPG123_DONE) break;
-            if (nRead == MPG123_NEW_FORMAT)
-            {
-                long nNewRate = 0;
-                mpg123_getformat(pHandle, &nNewRate, &nChannels, &nEncoding);
-                if ((nNewRate != nFileRate && !aSamples.empty()) || nEncoding != MPG123_ENC_FLOAT_32 ||
-                    nChannels < 1 || nChannels > 2)
-                {
-                    nResult = Error_Format; // a rate change inside one file is not supported
-                    break;
-                }
-                nFileRate = nNewRate;
-                continue;
-            }
-            if (nRead != MPG123_OK)
-            {
-                if (aSamples.empty()) nResult = Error_Format;
-                break; // a damaged tail: keep what was decoded
-            }
-        }
-        mpg123_close(pHandle);
-    }
-    mpg123_delete(pHandle);
-    if (nResult == Error_None && aSamples.empty()) nResult = Error_Format;
-    if (nResult != Error_None) aSamples.clear();
-    return nResult;
+const float* rvAudioSDL::Stream::FrameAt(int64_t f) const
+{
+    if (f >= 0 && f < _nLead) return &_aLead[size_t(f) * 2];
+    if (f >= _nRingStart && f < _nRingEnd) return &_aRing[size_t(f % _nRingFrames) * 2];
+    return nullptr;
 }
 
 rvAudio::Handle rvAudioSDL::StreamCreateFile(const char* sPath, uint32_t nFlags)
@@ -225,22 +162,34 @@ rvAudio::Handle rvAudioSDL::StreamCreateFile(const char* sPath, uint32_t nFlags)
         Fail(Error_Illegal, "cannot open a stream without a path");
         return 0;
     }
-    auto pStream = std::make_unique<Stream>();
-    int nError = DecodeFile(sPath, _nFrequency, pStream->_aSamples);
+    auto pStream = std::make_shared<Stream>();
+    Stream& s = *pStream;
+    int nError = s._source.Open(sPath, _nFrequency);
+    if (nError == Error_None)
+    {
+        // The lead-in: decoded now and kept, so that playback starts at once.
+        s._nFrames = s._source.Frames();
+        s._nLead = std::min(s._nFrames, int64_t(LEAD_SECONDS * _nFrequency));
+        s._aLead.assign(size_t(s._nLead) * 2, 0.f);
+        if (s._source.Read(s._aLead.data(), s._nLead) <= 0) nError = Error_Format;
+    }
     if (nError != Error_None)
     {
         Fail(nError, "cannot open \"%s\": %s", sPath,
              nError == Error_FileOpen ? "file not found or not readable" : "not a readable MP3 file");
         return 0;
     }
-    pStream->_nFrames = int64_t(pStream->_aSamples.size() / 2);
-    pStream->_bLoop = (nFlags & Flag_Loop) != 0;
+    s._nRingFrames = int64_t(RING_SECONDS * _nFrequency);
+    s._aRing.assign(size_t(s._nRingFrames) * 2, 0.f);
+    s._nRingStart = s._nRingEnd = s._nLead;
+    s._bLoop = (nFlags & Flag_Loop) != 0;
 
     std::lock_guard<std::mutex> lock(_mutex);
     do
         ++_nLastHandle;
     while (_nLastHandle == 0 || _aStreams.count(_nLastHandle) || _nLastHandle == _hRecord);
     _aStreams[_nLastHandle] = std::move(pStream);
+    _decodeWake.notify_one();
     _nError = Error_None;
     return _nLastHandle;
 }
@@ -251,9 +200,106 @@ rvAudioSDL::Stream* rvAudioSDL::FindStream(Handle h)
     return it == _aStreams.end() ? nullptr : it->second.get();
 }
 
+rvAudioSDL::StreamPtr rvAudioSDL::FindShared(Handle h)
+{
+    std::lock_guard<std::mutex> lock(_mutex);
+    auto it = _aStreams.find(h);
+    return it == _aStreams.end() ? nullptr : it->second;
+}
+
+bool rvAudioSDL::DecodeStep(Stream& s, int64_t nAhead)
+{
+    int64_t nFrom = 0, nCount = 0;
+    {
+        std::lock_guard<std::mutex> lock(_mutex);
+        const int64_t nStart = std::max(s._nPos, s._nLead);
+        if (nStart >= s._nFrames) return false;
+        // A seek or a loop left the ring behind: it starts again at the position.
+        if (nStart < s._nRingStart || nStart > s._nRingEnd) s._nRingStart = s._nRingEnd = nStart;
+        // Never more than the ring holds past the position: no frame still to play is overwritten.
+        const int64_t nEnd = std::min(s._nFrames, nStart + std::min(nAhead, s._nRingFrames));
+        if (s._nRingEnd >= nEnd) return false;
+        nFrom = s._nRingEnd;
+        nCount = std::min(nEnd - nFrom, int64_t(_nFrequency / 4));
+    }
+    s._aChunk.resize(size_t(nCount) * 2);
+    int64_t nRead = 0;
+    if (s._source.Position() == nFrom || s._source.Seek(nFrom)) nRead = s._source.Read(s._aChunk.data(), nCount);
+    // What a damaged file does not give plays as silence, up to the length it announced.
+    std::fill(s._aChunk.begin() + nRead * 2, s._aChunk.end(), 0.f);
+
+    std::lock_guard<std::mutex> lock(_mutex);
+    for (int64_t i = 0; i < nCount; ++i)
+    {
+        const size_t nSlot = size_t((nFrom + i) % s._nRingFrames) * 2;
+        s._aRing[nSlot] = s._aChunk[size_t(i) * 2];
+        s._aRing[nSlot + 1] = s._aChunk[size_t(i) * 2 + 1];
+    }
+    s._nRingEnd = nFrom + nCount;
+    s._nRingStart = std::max(s._nRingStart, s._nRingEnd - s._nRingFrames);
+    return true;
+}
+
+void rvAudioSDL::DecodeNow(Stream& s, int64_t nFrames)
+{
+    // Caller holds s._decodeMutex.
+    while (DecodeStep(s, nFrames))
+    {
+    }
+}
+
+void rvAudioSDL::StartDecoder()
+{
+    if (_decoder.joinable()) return;
+    _bDecoderQuit = false;
+    _decoder = std::thread(&rvAudioSDL::DecoderLoop, this);
+}
+
+void rvAudioSDL::StopDecoder()
+{
+    if (!_decoder.joinable()) return;
+    {
+        std::lock_guard<std::mutex> lock(_mutex);
+        _bDecoderQuit = true;
+    }
+    _decodeWake.notify_all();
+    _decoder.join();
+}
+
+void rvAudioSDL::DecoderLoop()
+{
+    const int64_t nAhead = int64_t(AHEAD_SECONDS * _nFrequency);
+    std::vector<StreamPtr> aStreams;
+    std::unique_lock<std::mutex> lock(_mutex);
+    while (!_bDecoderQuit)
+    {
+        for (auto& entry : _aStreams)
+            aStreams.push_back(entry.second);
+        lock.unlock();
+        // One chunk per stream per round: every stream keeps up.
+        bool bBusy = false;
+        for (const StreamPtr& pStream : aStreams)
+        {
+            std::lock_guard<std::mutex> decodeLock(pStream->_decodeMutex);
+            bBusy |= DecodeStep(*pStream, nAhead);
+        }
+        aStreams.clear(); // a stream freed meanwhile ends here, outside the layer's mutex
+        lock.lock();
+        if (!bBusy && !_bDecoderQuit) _decodeWake.wait_for(lock, std::chrono::milliseconds(20));
+    }
+}
+
+int64_t rvAudioSDL::DecodedFrames(Handle h)
+{
+    std::lock_guard<std::mutex> lock(_mutex);
+    Stream* pStream = FindStream(h);
+    if (!pStream) return -1;
+    return pStream->_nLead + pStream->_nRingEnd - pStream->_nRingStart;
+}
+
 bool rvAudioSDL::StreamFree(Handle h)
 {
-    std::unique_ptr<Stream> pDead; // released outside the lock
+    StreamPtr pDead; // released outside the lock
     std::lock_guard<std::mutex> lock(_mutex);
     auto it = _aStreams.find(h);
     if (it == _aStreams.end()) return Fail(Error_Handle, nullptr);
@@ -271,6 +317,7 @@ bool rvAudioSDL::Play(Handle h, bool bRestart)
     if (!pStream) return Fail(Error_Handle, nullptr);
     if (bRestart || pStream->_nPos >= pStream->_nFrames) pStream->_nPos = 0;
     pStream->_eState = Channel_Playing;
+    _decodeWake.notify_one();
     _nError = Error_None;
     return true;
 }
@@ -307,12 +354,18 @@ int64_t rvAudioSDL::SecondsToBytes(Handle h, double fSeconds)
 
 bool rvAudioSDL::SetPosition(Handle h, int64_t nBytes)
 {
-    std::lock_guard<std::mutex> lock(_mutex);
-    Stream* pStream = FindStream(h);
+    StreamPtr pStream = FindShared(h);
     if (!pStream) return Fail(Error_Handle, nullptr);
-    int64_t nFrame = nBytes / BYTES_PER_FRAME;
-    if (nBytes < 0 || nFrame >= pStream->_nFrames) return Fail(Error_Position, nullptr);
-    pStream->_nPos = nFrame;
+    std::lock_guard<std::mutex> decodeLock(pStream->_decodeMutex);
+    {
+        std::lock_guard<std::mutex> lock(_mutex);
+        int64_t nFrame = nBytes / BYTES_PER_FRAME;
+        if (nBytes < 0 || nFrame >= pStream->_nFrames) return Fail(Error_Position, nullptr);
+        pStream->_nPos = nFrame;
+    }
+    // A short stretch at the target now: the next readings and blocks play without waiting.
+    DecodeNow(*pStream, int64_t(FFT_SIZE) + _nFrequency / 10);
+    _decodeWake.notify_one();
     _nError = Error_None;
     return true;
 }
@@ -366,10 +419,36 @@ bool rvAudioSDL::ReadWindow(Handle h, int64_t nFrames, std::vector<float>& aOut,
             if (!pStream->_bLoop) break;
             nPos = 0;
         }
-        aOut[size_t(i) * 2] = pStream->_aSamples[size_t(nPos) * 2];
-        aOut[size_t(i) * 2 + 1] = pStream->_aSamples[size_t(nPos) * 2 + 1];
+        const float* pFrame = pStream->FrameAt(nPos);
+        if (!pFrame) break;
+        aOut[size_t(i) * 2] = pFrame[0];
+        aOut[size_t(i) * 2 + 1] = pFrame[1];
     }
     return true;
+}
+
+void rvAudioSDL::EnsureDecoded(Handle h, int64_t nFrames)
+{
+    StreamPtr pStream = FindShared(h);
+    if (!pStream) return;
+    {
+        // Usually there: the decoder thread keeps seconds ahead.
+        std::lock_guard<std::mutex> lock(_mutex);
+        const Stream& s = *pStream;
+        const int64_t nLast = std::min(s._nPos + nFrames, s._nFrames) - 1;
+        if (s._nPos >= s._nFrames || (s.FrameAt(s._nPos) && s.FrameAt(nLast))) return;
+    }
+    std::lock_guard<std::mutex> decodeLock(pStream->_decodeMutex);
+    DecodeNow(*pStream, nFrames);
+}
+
+bool rvAudioSDL::PeekFrames(Handle h, int64_t nFrames, std::vector<float>& aOut)
+{
+    EnsureDecoded(h, nFrames);
+    bool bPlaying = false;
+    float fGain = 1.f;
+    std::lock_guard<std::mutex> lock(_mutex);
+    return ReadWindow(h, nFrames, aOut, bPlaying, fGain);
 }
 
 uint32_t rvAudioSDL::GetLevel(Handle h)
@@ -377,9 +456,10 @@ uint32_t rvAudioSDL::GetLevel(Handle h)
     std::vector<float> aWindow;
     bool bPlaying = false;
     float fGain = 1.f;
+    const int64_t nFrames = std::max<int64_t>(1, _nFrequency / 50); // 20 ms
+    EnsureDecoded(h, nFrames);
     {
         std::lock_guard<std::mutex> lock(_mutex);
-        int64_t nFrames = std::max<int64_t>(1, _nFrequency / 50); // 20 ms
         if (!ReadWindow(h, nFrames, aWindow, bPlaying, fGain)) return Fail(Error_Handle, nullptr), 0;
     }
     if (!bPlaying) return Fail(Error_NotPlaying, nullptr), 0;
@@ -401,6 +481,7 @@ int rvAudioSDL::GetSpectrum(Handle h, float* pOut)
     bool bPlaying = false;
     float fGain = 1.f;
     bool bStopped = false;
+    EnsureDecoded(h, FFT_SIZE);
     {
         std::lock_guard<std::mutex> lock(_mutex);
         if (!ReadWindow(h, FFT_SIZE, aWindow, bPlaying, fGain)) return Fail(Error_Handle, nullptr), -1;
@@ -560,8 +641,10 @@ void rvAudioSDL::MixCallback(void* pUser, Uint8* pBytes, int nLen)
                 }
                 s._nPos = 0;
             }
-            pOut[i * 2] += s._aSamples[size_t(s._nPos) * 2] * fGain;
-            pOut[i * 2 + 1] += s._aSamples[size_t(s._nPos) * 2 + 1] * fGain;
+            const float* pFrame = s.FrameAt(s._nPos);
+            if (!pFrame) break; // the decoder is behind: this stream waits for it
+            pOut[i * 2] += pFrame[0] * fGain;
+            pOut[i * 2 + 1] += pFrame[1] * fGain;
             ++s._nPos;
         }
     }

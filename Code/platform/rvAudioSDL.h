@@ -1,6 +1,15 @@
 #pragma once
-// The real audio layer: MP3 files decoded whole into memory with libmpg123, mixed and played
+// The real audio layer: MP3 files decoded as they play (rvMp3Source, libmpg123), mixed and played
 // through SDL2, capture through SDL2, spectra with kissfft.
+//
+// Streams: opening a file reads its frame headers (the exact length) and decodes a lead-in, the
+// first LEAD_SECONDS, kept for the stream's life: playback from the start and a loop's return
+// never wait. The rest is decoded by the layer's decoder thread into a ring that holds at most
+// RING_SECONDS past the play position, AHEAD_SECONDS of it kept filled. A seek outside what is
+// decoded decodes a short stretch at the target on the calling thread, so the readings (levels,
+// spectrum) there are exact at once; the samples after any seek are those a decode of the whole
+// file gives. Should the decoder fall behind (a starved machine), the mixer holds that stream's
+// position until the samples are there, rather than skip them.
 //
 // Output: Init opens the default SDL output device. When that fails (no sound card, no sound
 // server) the SDL audio subsystem is started again with its "dummy" driver, which consumes the
@@ -8,14 +17,18 @@
 // sound too. SDL_AUDIODRIVER chooses the driver as usual; SDL_AUDIODRIVER=dummy forces silence.
 //
 // The SDL callback thread mixes the playing streams; every piece of state it shares with the
-// main thread is guarded by one mutex.
+// main thread and the decoder thread is guarded by one mutex. Each stream's decoder has its own
+// mutex, taken before that one (the callback never waits on a decoder).
 #include "rvAudio.h"
+#include "rvMp3Source.h"
 
 #include <SDL.h>
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 struct kiss_fftr_state;
@@ -47,7 +60,19 @@ public:
     bool GetPlayClock(Handle h, bool& bPlaying, double& fSeconds) override;
 
     // Decodes a whole MP3 file into interleaved stereo floats at nRate. Returns an Error code.
+    // (The streams never hold a whole file; this is the reference their samples are held to.)
     static int DecodeFile(const char* sPath, int nRate, std::vector<float>& aSamples);
+
+    // What a stream holds decoded, in seconds of music.
+    static constexpr double LEAD_SECONDS = 1.0;
+    static constexpr double AHEAD_SECONDS = 2.0;
+    static constexpr double RING_SECONDS = 3.0;
+
+    // For tests: the decoded frames a stream holds now (lead-in and ring; -1 for a dead handle),
+    // and the next nFrames frames it plays from its position, as the mixer reads them (decoded
+    // first if need be; after the end, the start again when it loops, else zeros).
+    int64_t DecodedFrames(Handle h);
+    bool PeekFrames(Handle h, int64_t nFrames, std::vector<float>& aOut);
 
 private:
     enum ChannelState
@@ -59,14 +84,29 @@ private:
 
     struct Stream
     {
-        std::vector<float> _aSamples; // interleaved stereo
+        // Set at opening, then read-only.
         int64_t _nFrames = 0;
+        std::vector<float> _aLead; // frames [0, _nLead), interleaved stereo
+        int64_t _nLead = 0;
+        int64_t _nRingFrames = 0;
+        // Guarded by the layer's mutex. The ring holds frames [_nRingStart, _nRingEnd), frame f
+        // in slot f % _nRingFrames; only the decoder (holding _decodeMutex too) changes its ends.
+        std::vector<float> _aRing;
+        int64_t _nRingStart = 0, _nRingEnd = 0;
         int64_t _nPos = 0; // next frame to play
         ChannelState _eState = Channel_Stopped;
         bool _bLoop = false;
         float _fChannelVolume = 1.f;
         float _fGlobalVolume = 1.f;
+        // The decoder and its position, guarded by _decodeMutex.
+        std::mutex _decodeMutex;
+        rvMp3Source _source;
+        std::vector<float> _aChunk;
+
+        // The decoded frame f, or null when it is not decoded now (caller holds the layer's mutex).
+        const float* FrameAt(int64_t f) const;
     };
+    using StreamPtr = std::shared_ptr<Stream>;
 
     // Captured audio: the latest frames, stereo, in a ring.
     struct Capture
@@ -84,12 +124,24 @@ private:
     bool StartSubsystem(bool bDummy);
     void StopSubsystemIfUnused();
     Stream* FindStream(Handle h); // caller holds _mutex
+    StreamPtr FindShared(Handle h); // takes _mutex
+    // Decodes the next chunk of a stream's ring so that it holds [from, from + nAhead), from
+    // being the play position (or the first frame after the lead-in). Needs the stream's decoder
+    // mutex (held by the caller), then _mutex for short moments. False when there was nothing to do.
+    bool DecodeStep(Stream& s, int64_t nAhead);
+    // Decodes on the calling thread until nFrames frames from the play position are there.
+    void DecodeNow(Stream& s, int64_t nFrames); // caller holds s._decodeMutex
+    // Before a reading: decodes nFrames from the play position on the calling thread if needed.
+    void EnsureDecoded(Handle h, int64_t nFrames);
+    void StartDecoder();
+    void StopDecoder();
+    void DecoderLoop();
     // Copies nFrames stereo frames of a channel at its play position (caller holds _mutex).
     // Returns false for dead handles; bPlaying tells whether the channel is playing.
     bool ReadWindow(Handle h, int64_t nFrames, std::vector<float>& aOut, bool& bPlaying, float& fGain);
 
     std::mutex _mutex;
-    std::map<Handle, std::unique_ptr<Stream>> _aStreams;
+    std::map<Handle, StreamPtr> _aStreams;
     std::unique_ptr<Capture> _pCapture;
     Handle _hRecord = 0;
     Handle _nLastHandle = 0;
@@ -103,4 +155,9 @@ private:
     int _nError = Error_None;
 
     kiss_fftr_state* _pFFT = nullptr;
+
+    // The decoder thread: runs from Init to Free, wakes on _decodeWake or every few ms.
+    std::thread _decoder;
+    std::condition_variable _decodeWake;
+    bool _bDecoderQuit = false;
 };

@@ -1,8 +1,9 @@
-// MP3 music: a file of any bytes decoded whole to float samples at the output rate, as the music
-// effects open it.
+// MP3 music: a file of any bytes opened as the audio layer opens a stream (the length from the
+// frame headers, within what the file's size allows), decoded to float samples at the output
+// rate from the start to the end, then read again after seeks, as playback and the editor do.
 #include "FuzzTarget.h"
 
-#include "rvAudioSDL.h"
+#include "rvMp3Source.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -34,7 +35,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool written = size == 0 || std::fwrite(data, 1, size, f) == size;
     std::fclose(f);
     if (!written) return 0;
-    std::vector<float> samples;
-    rvAudioSDL::DecodeFile(s_sPath.c_str(), 48000, samples);
+    rvMp3Source source;
+    if (source.Open(s_sPath.c_str(), 48000) != 0) return 0;
+    const int64_t nFrames = source.Frames();
+    std::vector<float> block(2 * 4096);
+    int64_t nRead = 0;
+    for (int64_t n; (n = source.Read(block.data(), 4096)) > 0;)
+        nRead += n;
+    if (nRead > nFrames) std::abort(); // never past the length found at opening
+    for (int64_t at : {nFrames / 2, nFrames - 1, int64_t(0), nFrames})
+        if (source.Seek(at) && source.Read(block.data(), 1024) > nFrames - at) std::abort();
     return 0;
 }

@@ -1,8 +1,13 @@
 // The real audio layer on SDL's silent "dummy" driver, with a committed tone fixture:
 // tests/data/tone440.mp3 = 0.5 s of silence, then 1.0 s of a 440 Hz sine at half scale, stereo,
 // 44100 Hz (sox -n -r 44100 -c 2 -b 16 t.wav synth 1.0 sine 440 gain -6 pad 0.5 0; lame -b 128).
+// tests/data/sweep22k.mp3 = 8 s of a sine sweeping 200 to 3000 Hz, mono, MPEG-2 at 22050 Hz,
+// 32 kbit/s (sox -n -r 44100 -c 1 -b 16 s.wav synth 8 sine 200-3000 gain -6; lame -b 32 -m m):
+// every frame differs from its neighbours, its half-size frames reach further back for their bits
+// than MPEG-1's, and it plays resampled; at 8 s it is longer than what a stream holds decoded.
 // Real-time checks are short and tolerant: they show that time moves, never how fast code runs.
 #include "rvAudioSDL.h"
+#include "rvMp3Source.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +19,7 @@
 
 namespace
 {
-constexpr int RATE = 44100;
+constexpr int64_t RATE = 44100;
 constexpr int64_t ONSET_FRAME = 22050; // first frame of the tone
 
 std::string TonePath()
@@ -26,6 +31,26 @@ void SleepMs(int ms)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
+
+std::string SweepPath()
+{
+    return rvTest::SourcePath("tests/data/sweep22k.mp3");
+}
+
+// Largest difference between nFrames stereo frames of a and of b from frame nAt on (b wraps to
+// its start past its end, as a looping stream does).
+double MaxDiff(const float* a, const std::vector<float>& b, int64_t nAt, int64_t nFrames)
+{
+    const int64_t nLength = int64_t(b.size() / 2);
+    double d = 0.;
+    for (int64_t i = 0; i < nFrames; ++i)
+        for (int c = 0; c < 2; ++c)
+            d = std::max(d, double(std::fabs(a[i * 2 + c] - b[size_t((nAt + i) % nLength) * 2 + size_t(c)])));
+    return d;
+}
+
+// Far below one step of 16-bit audio: the same samples, up to the last bit of the float synthesis.
+constexpr double SAME_SAMPLE = 1e-6;
 
 double Seconds(int64_t nBytes)
 {
@@ -75,6 +100,90 @@ TEST(AudioDecode, ResamplesToTheOutputRate)
     EXPECT_NEAR(double(aSamples.size()) / 2, 1.5 * 48000, 200);
 }
 
+// A decoder opened on the file and moved anywhere reads what the decode from the start gave there:
+// forwards, backwards, on frame boundaries, at the last frame; at the output rate and resampled.
+TEST(AudioDecode, SeeksLandOnTheSamplesOfAWholeDecode)
+{
+    struct Case
+    {
+        std::string sPath;
+        int nRate;
+    } cases[] = {{TonePath(), RATE}, {TonePath(), 48000}, {SweepPath(), RATE}, {SweepPath(), 22050}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.sPath + " at " + std::to_string(c.nRate));
+        std::vector<float> aWhole;
+        ASSERT_EQ(rvAudioSDL::DecodeFile(c.sPath.c_str(), c.nRate, aWhole), rvAudio::Error_None);
+        rvMp3Source source;
+        ASSERT_EQ(source.Open(c.sPath.c_str(), c.nRate), rvAudio::Error_None);
+        const int64_t nFrames = source.Frames();
+        ASSERT_EQ(nFrames, int64_t(aWhole.size() / 2)) << "the length is known before decoding";
+
+        std::vector<float> aBlock(2 * 1000);
+        for (int64_t nAt = 0, n; (n = source.Read(aBlock.data(), 1000)) > 0; nAt += n)
+            ASSERT_LE(MaxDiff(aBlock.data(), aWhole, nAt, n), SAME_SAMPLE) << "in order, at " << nAt;
+        EXPECT_EQ(source.Position(), nFrames);
+
+        for (int64_t nAt : {nFrames / 2, int64_t(1), int64_t(1152), int64_t(22050), nFrames - 700, int64_t(12345),
+                            nFrames - 1, int64_t(0)})
+        {
+            ASSERT_TRUE(source.Seek(nAt)) << nAt;
+            const int64_t n = source.Read(aBlock.data(), 1000);
+            EXPECT_EQ(n, std::min<int64_t>(1000, nFrames - nAt)) << nAt;
+            EXPECT_LE(MaxDiff(aBlock.data(), aWhole, nAt, n), SAME_SAMPLE) << "after a seek to " << nAt;
+        }
+        EXPECT_FALSE(source.Seek(nFrames + 1));
+        EXPECT_FALSE(source.Seek(-1));
+    }
+}
+
+// The streams of the layer play those samples too, wherever the editor or the music reference
+// put them, holding a lead-in and a few seconds, never the file.
+TEST_F(AudioLayer, StreamsPlayTheSamplesOfAWholeDecodeWithoutHoldingIt)
+{
+    std::vector<float> aWhole;
+    ASSERT_EQ(rvAudioSDL::DecodeFile(SweepPath().c_str(), RATE, aWhole), rvAudio::Error_None);
+    const int64_t nFrames = int64_t(aWhole.size() / 2);
+    const int64_t nMostHeld = int64_t((rvAudioSDL::LEAD_SECONDS + rvAudioSDL::RING_SECONDS) * RATE);
+    ASSERT_GT(nFrames, 2 * nMostHeld) << "the fixture is longer than what a stream holds";
+
+    rvAudio::Handle h = _audio.StreamCreateFile(SweepPath().c_str(), rvAudio::Flag_Loop);
+    ASSERT_NE(h, 0u);
+    // In the lead-in, across its end into the ring, far ahead, back, and across the end of a
+    // looping stream into its start.
+    std::vector<float> aPeek;
+    for (int64_t nAt : {int64_t(1000), RATE - 500, 5 * RATE + 17, 2 * RATE, nFrames - 300, int64_t(0)})
+    {
+        ASSERT_TRUE(_audio.SetPosition(h, nAt * 4)) << nAt;
+        ASSERT_TRUE(_audio.PeekFrames(h, 1024, aPeek));
+        EXPECT_LE(MaxDiff(aPeek.data(), aWhole, nAt, 1024), SAME_SAMPLE) << "after a seek to " << nAt;
+        EXPECT_LE(_audio.DecodedFrames(h), nMostHeld);
+    }
+
+    // The decoder thread fills seconds ahead of a position by itself; what it wrote is exact too.
+    ASSERT_TRUE(_audio.SetPosition(h, 3 * RATE * 4));
+    const int64_t nAhead = int64_t(rvAudioSDL::LEAD_SECONDS * RATE + rvAudioSDL::AHEAD_SECONDS * RATE);
+    for (int i = 0; i < 200 && _audio.DecodedFrames(h) < nAhead; ++i)
+        SleepMs(10);
+    EXPECT_GE(_audio.DecodedFrames(h), nAhead);
+    EXPECT_LE(_audio.DecodedFrames(h), nMostHeld);
+    const int64_t nInRing = 4 * RATE + 333;
+    ASSERT_TRUE(_audio.SetPosition(h, nInRing * 4));
+    ASSERT_TRUE(_audio.PeekFrames(h, 1024, aPeek));
+    EXPECT_LE(MaxDiff(aPeek.data(), aWhole, nInRing, 1024), SAME_SAMPLE);
+
+    // Played in real time from there, the position moves on and the samples stay exact.
+    ASSERT_TRUE(_audio.Play(h, false));
+    SleepMs(300);
+    ASSERT_TRUE(_audio.Pause(h));
+    SleepMs(60);
+    const int64_t nPlayed = _audio.GetPosition(h) / 4;
+    EXPECT_GT(nPlayed, nInRing);
+    ASSERT_TRUE(_audio.PeekFrames(h, 1024, aPeek));
+    EXPECT_LE(MaxDiff(aPeek.data(), aWhole, nPlayed, 1024), SAME_SAMPLE);
+    EXPECT_LE(_audio.DecodedFrames(h), nMostHeld);
+}
+
 TEST_F(AudioLayer, MissingOrBrokenFilesAreErrorCodes)
 {
     EXPECT_EQ(_audio.StreamCreateFile("Data/Audio/no-such-file.mp3", rvAudio::Flag_Loop), 0u);
@@ -83,6 +192,12 @@ TEST_F(AudioLayer, MissingOrBrokenFilesAreErrorCodes)
     rvTest::TempWorkDir dir;
     dir.WriteFile("not-music.mp3", std::string(4000, 'x'));
     EXPECT_EQ(_audio.StreamCreateFile("not-music.mp3", 0), 0u);
+    EXPECT_EQ(_audio.LastError(), rvAudio::Error_Format);
+    // 9 KB of free-format frame headers decode to minutes of music: more than any MP3 of that
+    // size holds, refused at opening.
+    EXPECT_EQ(_audio.StreamCreateFile(
+                  rvTest::SourcePath("fuzz/regressions/mp3/free-format-frames-claim-minutes.mp3").c_str(), 0),
+              0u);
     EXPECT_EQ(_audio.LastError(), rvAudio::Error_Format);
 
     // Dead handles fail without harm.

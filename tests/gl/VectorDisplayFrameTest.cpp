@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 namespace
 {
@@ -402,6 +403,73 @@ TEST_F(VectorDisplayFrame, TriangleIsDarkInsideWithLitEdgesAndQuadDiagonalsStayD
     EXPECT_LE(R(35, 35), 3); // on the diagonal, exactly through pixel centres
     EXPECT_LE(R(35, 36), 3);
     EXPECT_LE(R(30, 29), 3);
+}
+
+TEST_F(VectorDisplayFrame, GlowComposedInOnePassMatchesTheImageThenTheGlow)
+{
+    // On a black target "Add" (image and glow in one pass) and "Max" (the image blended, then the
+    // glow added) make the same picture; the texel sampler of the blur is not left on unit 1.
+    std::vector<rvTest::RGBA> pictures[2];
+    const int modes[2] = {1, 2};
+    for (int i = 0; i < 2; ++i)
+    {
+        ClearTarget(0.f, 0.f, 0.f, 0.f);
+        _vd->settings.export_color = modes[i];
+        _vd->settings.color_brightness = 1.f;
+        vector_display_set_rgb(_vd, 0.8f, 0.4f, 0.2f);
+        HLine(32.5f);
+        vector_display_draw_circle(_vd, 30.f, 30.f, 0.f, 12.f, 16);
+        Flush();
+        pictures[i] = _target->Read();
+    }
+    int largest = 0, lit = 0;
+    for (size_t p = 0; p < pictures[0].size(); ++p)
+    {
+        const rvTest::RGBA a = pictures[0][p], b = pictures[1][p];
+        largest = std::max({largest, std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b),
+                            std::abs(a.a - b.a)});
+        lit += a.r > 0 ? 1 : 0;
+    }
+    EXPECT_LE(largest, 1);
+    EXPECT_GT(lit, W * 10); // beams and their glow
+    GLint sampler = -1;
+    glActiveTexture(GL_TEXTURE1);
+    glGetIntegerv(GL_SAMPLER_BINDING, &sampler);
+    glActiveTexture(GL_TEXTURE0);
+    EXPECT_EQ(sampler, 0);
+}
+
+TEST_F(VectorDisplayFrame, MappedQuadsOfOneFlushEachShowTheirOwnTexture)
+{
+    // The quads' points go to the GPU together: each draw must take its own six.
+    const unsigned char colours[3][4] = {{255, 0, 0, 255}, {0, 0, 255, 255}, {255, 255, 0, 255}};
+    GLuint tex[3] = {};
+    glGenTextures(3, tex);
+    auto uv = [](int u, int v) { return PTF_TEXTURE_MAPPING | (u << 24) | (v << 16); };
+    for (int i = 0; i < 3; ++i)
+    {
+        glBindTexture(GL_TEXTURE_2D, tex[i]);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, colours[i]);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        const float x0 = 4.f + 30.f * float(i), x1 = x0 + 26.f;
+        vector_display_point q[4] = {{x0, 10, 0, 0, 1, 0, uv(0, 0)},
+                                     {x1, 10, 0, 0, 1, 0, uv(255, 0)},
+                                     {x1, 50, 0, 0, 1, 0, uv(255, 255)},
+                                     {x0, 50, 0, 0, 1, 0, uv(0, 255)}};
+        vector_display_add_mapped_quad(_vd, &q[0], &q[1], &q[2], &q[3], tex[i]);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    Flush();
+    for (int i = 0; i < 3; ++i)
+    {
+        const rvTest::RGBA inside = _target->Pixel(17 + 30 * i, 30);
+        EXPECT_NEAR(inside.r, colours[i][0], 3) << i;
+        EXPECT_NEAR(inside.g, colours[i][1], 3) << i;
+        EXPECT_NEAR(inside.b, colours[i][2], 3) << i;
+    }
+    EXPECT_EQ(g_frame_triangles, 6);
+    glDeleteTextures(3, tex);
 }
 
 TEST_F(VectorDisplayFrame, MappedQuadShowsItsTextureInside)

@@ -235,7 +235,7 @@ GLuint rvBufferDisplay::Copy()
         _pCopyBuffer->Create((_sName + "Copy").c_str(), _nWidth, _nHeight, _nFlags);
     }
     _pCopyBuffer->Bind();
-    _CopyProgram.UseTexture(_glColorTexture);
+    _CopyProgram.UseTexture(_glColorTexture, _nWidth, _nHeight);
     _CopyProgram.DrawQuad(0, 0.5f, 0.5f, 1.0f, 1.0f);
     _CopyProgram.Unuse();
     _pCopyBuffer->Unbind();

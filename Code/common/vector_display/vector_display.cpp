@@ -98,9 +98,13 @@ GLuint BuildProgram(const char* vs, const char* gs, const char* fs, bool pointLa
     return program;
 }
 
-// Vertex layout of the points (stride 32, flags as an integer attribute).
-void BindPointLayout(GLuint buffer)
+// A vertex array reading `buffer` with the layout of the points (stride 32, flags as an
+// integer attribute); made once, bound for each draw.
+GLuint MakePointArray(GLuint buffer)
 {
+    GLuint array = 0;
+    glGenVertexArrays(1, &array);
+    glBindVertexArray(array);
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
     for (GLuint i = 0; i < 4; ++i)
         glEnableVertexAttribArray(i);
@@ -108,25 +112,31 @@ void BindPointLayout(GLuint buffer)
     glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, 32, reinterpret_cast<const void*>(12));
     glVertexAttribIPointer(2, 1, GL_INT, 32, reinterpret_cast<const void*>(24));
     glVertexAttribPointer(3, 1, GL_FLOAT, GL_FALSE, 32, reinterpret_cast<const void*>(28));
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    return array;
 }
 
-// Vertex layout of the screen quads (x, y, z, u, v).
-void BindQuadLayout(GLuint buffer)
+// The same for the screen quads (x, y, z, u, v).
+GLuint MakeQuadArray(GLuint buffer)
 {
+    GLuint array = 0;
+    glGenVertexArrays(1, &array);
+    glBindVertexArray(array);
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    glDisableVertexAttribArray(1);
-    glDisableVertexAttribArray(3);
     glEnableVertexAttribArray(0);
     glEnableVertexAttribArray(2);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 20, reinterpret_cast<const void*>(0));
     glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, 20, reinterpret_cast<const void*>(12));
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    return array;
 }
 
-void DisableLayout()
+void DeleteArray(unsigned& array)
 {
-    for (GLuint i = 0; i < 4; ++i)
-        glDisableVertexAttribArray(i);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    if (array) glDeleteVertexArrays(1, &array);
+    array = 0;
 }
 
 void FillQuad(GLuint buffer, float W, float H)
@@ -213,6 +223,125 @@ void CountStrips(const vector_display_point* points, int n, int* dots, int* line
         i = j + 1;
     }
 }
+
+// The glow of the display's image and the composition of both onto targetFramebuffer. Leaves
+// the display's quad vertex array bound.
+void Glow(vector_display* self, unsigned targetFramebuffer)
+{
+    const vector_display_settings& s = self->settings;
+    glClearColor(0.f, 0.f, 0.f, 0.f);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+
+    // Blur passes at a third of the size. Each covers its whole target, so it is written without
+    // blending instead of being cleared and added onto: the same result (the sum onto 0) without a
+    // clear per pass. The first reads the image; the others read the previous pass, at the pass's
+    // own size, where the paired taps of the linear program give the same weights.
+    const glm::mat4 modelView = glm::translate(glm::mat4(1.f), glm::vec3(0.f, 0.f, -70000.f));
+    const int passes = int(s.color_brightness * 8.f);
+    self->glow_passes = passes;
+    const float blurMult = (s.color_brightness - 1.f) / 5.f + 1.05f;
+    glDisable(GL_BLEND);
+    glBindVertexArray(self->arrayquadglow);
+    glViewport(0, 0, int(self->glow_width), int(self->glow_height));
+    glActiveTexture(GL_TEXTURE0);
+    if (passes > 0)
+    {
+        glm::mat4 projection = QuadProjection(self->glow_width, self->glow_height);
+        glUseProgram(self->blur_program);
+        glUniformMatrix4fv(self->blur_inProjectionMatrix, 1, GL_FALSE, glm::value_ptr(projection));
+        glUniformMatrix4fv(self->blur_inModelViewMatrix, 1, GL_FALSE, glm::value_ptr(modelView));
+        glUniform1f(self->blur_alpha, 1.f);
+        glUniform1f(self->blur_mult, blurMult);
+        glUniform2f(self->blur_scale, 1.f / self->glow_height, 1.f / self->glow_height);
+        glBindTexture(GL_TEXTURE_2D, self->target_texture);
+        glBindFramebuffer(GL_FRAMEBUFFER, self->glow_framebuffers[0]);
+        glDrawArrays(GL_TRIANGLES, 0, 6);
+        if (passes > 1)
+        {
+            glUseProgram(self->blur_texel_program);
+            glUniformMatrix4fv(self->blur_texel_inProjectionMatrix, 1, GL_FALSE, glm::value_ptr(projection));
+            glUniformMatrix4fv(self->blur_texel_inModelViewMatrix, 1, GL_FALSE, glm::value_ptr(modelView));
+            glUniform1f(self->blur_texel_mult, blurMult);
+            glUniform2f(self->blur_texel_scale, 1.f / self->glow_height, 1.f / self->glow_height);
+        }
+        // The texture read is bound on unit 0 (filtered) and on unit 1 (through the nearest sampler).
+        glBindSampler(1, self->texel_sampler);
+        for (int i = 1; i < passes; ++i)
+        {
+            const GLuint source = self->glow_textures[(i - 1) % 2];
+            glActiveTexture(GL_TEXTURE1);
+            glBindTexture(GL_TEXTURE_2D, source);
+            glActiveTexture(GL_TEXTURE0);
+            glBindTexture(GL_TEXTURE_2D, source);
+            glBindFramebuffer(GL_FRAMEBUFFER, self->glow_framebuffers[i % 2]);
+            glDrawArrays(GL_TRIANGLES, 0, 6);
+        }
+        glBindSampler(1, 0);
+        glActiveTexture(GL_TEXTURE1);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glActiveTexture(GL_TEXTURE0);
+    }
+
+    // Composition onto the target. "Copy" and "Add" take the image and the glow in one pass (the
+    // sum of the two, each term clamped the same way); "Max" and "Alpha" blend the image first,
+    // then add the glow.
+    glBindFramebuffer(GL_FRAMEBUFFER, targetFramebuffer);
+    glViewport(0, 0, int(self->width), int(self->height));
+    glBindVertexArray(self->arrayquadfull);
+    const glm::mat4 projection = QuadProjection(self->width, self->height);
+    const bool glow = s.color_brightness > 0.f && passes > 0;
+    const float glowMult = (s.color_brightness - 1.f) * 0.5f + 1.25f;
+    const GLuint glowTexture = glow ? self->glow_textures[(passes - 1) % 2] : 0;
+    if (s.export_color == 0)
+        glDisable(GL_BLEND);
+    else
+        glEnable(GL_BLEND);
+    glBlendEquationSeparate(s.export_color == 2 ? GL_MAX : GL_FUNC_ADD, GL_MAX);
+    if (s.export_color == 3)
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    else
+        glBlendFunc(GL_ONE, GL_ONE);
+    glBindTexture(GL_TEXTURE_2D, self->target_texture);
+    if (glow && (s.export_color == 0 || s.export_color == 1))
+    {
+        glUseProgram(self->composite_glow_program);
+        glUniformMatrix4fv(self->composite_glow_inProjectionMatrix, 1, GL_FALSE, glm::value_ptr(projection));
+        glUniformMatrix4fv(self->composite_glow_inModelViewMatrix, 1, GL_FALSE, glm::value_ptr(modelView));
+        glUniform1f(self->composite_glow_mult, glowMult);
+        glActiveTexture(GL_TEXTURE1);
+        glBindTexture(GL_TEXTURE_2D, glowTexture);
+        glDrawArrays(GL_TRIANGLES, 0, 6);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glActiveTexture(GL_TEXTURE0);
+    }
+    else
+    {
+        glUseProgram(self->composite_program);
+        glUniformMatrix4fv(self->composite_inProjectionMatrix, 1, GL_FALSE, glm::value_ptr(projection));
+        glUniformMatrix4fv(self->composite_inModelViewMatrix, 1, GL_FALSE, glm::value_ptr(modelView));
+        glUniform1f(self->composite_alpha, 1.f);
+        glUniform1f(self->composite_mult, 1.f);
+        glDrawArrays(GL_TRIANGLES, 0, 6);
+        if (glow)
+        {
+            glEnable(GL_BLEND);
+            glBlendEquationSeparate(GL_FUNC_ADD, GL_MAX);
+            glBlendFunc(GL_ONE, GL_ONE);
+            glUniform1f(self->composite_mult, glowMult);
+            glBindTexture(GL_TEXTURE_2D, glowTexture);
+            glDrawArrays(GL_TRIANGLES, 0, 6);
+        }
+    }
+
+    if (s.export_depth)
+    {
+        int w = int(self->width), h = int(self->height);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, self->target_framebuffer);
+        glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, targetFramebuffer);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
 } // namespace
 
 vector_display_buffers::vector_display_buffers()
@@ -224,6 +353,8 @@ vector_display_buffers::vector_display_buffers()
         mvp_step[i] = glm::mat4(1.f);
         bufferstriangles[i] = 0;
         ntriangles_step[i] = 0;
+        arrayspoints[i] = 0;
+        arraystriangles[i] = 0;
     }
     resize_count = -1;
 }
@@ -277,11 +408,17 @@ int vector_display_create(vector_display** out, int width, int height)
 int vector_display_setup(vector_display* self, unsigned framebuffer, unsigned texture)
 {
     self->setup_done = 1;
-    if (!self->vertex_array) glGenVertexArrays(1, &self->vertex_array);
-    if (!self->bufferquadmap) glGenBuffers(1, &self->bufferquadmap);
+    GLint previousArray = 0;
+    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &previousArray);
+    if (!self->bufferquadmap)
+    {
+        glGenBuffers(1, &self->bufferquadmap);
+        self->arrayquadmap = MakePointArray(self->bufferquadmap);
+    }
     if (!self->buffers.bufferspoints[0]) vector_display_buffers_init(&self->buffers);
 
     const vector_display_shader_sources& src = g_vector_display_shaders;
+    GLuint p = 0;
 
     self->composite_program = BuildProgram(src.quad_vs, nullptr, src.composite_fs, false);
     if (!self->composite_program) return -1;
@@ -298,9 +435,40 @@ int vector_display_setup(vector_display* self, unsigned framebuffer, unsigned te
     self->blur_alpha = glGetUniformLocation(self->blur_program, "alpha");
     self->blur_mult = glGetUniformLocation(self->blur_program, "mult");
 
+    self->composite_glow_program = BuildProgram(src.quad_vs, nullptr, src.composite_glow_fs, false);
+    if (!self->composite_glow_program) return -1;
+    p = self->composite_glow_program;
+    self->composite_glow_inModelViewMatrix = glGetUniformLocation(p, "inModelViewMatrix");
+    self->composite_glow_inProjectionMatrix = glGetUniformLocation(p, "inProjectionMatrix");
+    self->composite_glow_mult = glGetUniformLocation(p, "mult");
+    glUseProgram(p);
+    glUniform1i(glGetUniformLocation(p, "tex1"), 0);
+    glUniform1i(glGetUniformLocation(p, "tex2"), 1);
+    glUseProgram(0);
+
+    self->blur_texel_program = BuildProgram(src.quad_vs, nullptr, src.blur_texel_fs, false);
+    if (!self->blur_texel_program) return -1;
+    p = self->blur_texel_program;
+    self->blur_texel_inModelViewMatrix = glGetUniformLocation(p, "inModelViewMatrix");
+    self->blur_texel_inProjectionMatrix = glGetUniformLocation(p, "inProjectionMatrix");
+    self->blur_texel_scale = glGetUniformLocation(p, "scale");
+    self->blur_texel_mult = glGetUniformLocation(p, "mult");
+    glUseProgram(p);
+    glUniform1i(glGetUniformLocation(p, "tex1"), 0);
+    glUniform1i(glGetUniformLocation(p, "texels"), 1);
+    glUseProgram(0);
+    if (!self->texel_sampler)
+    {
+        glGenSamplers(1, &self->texel_sampler);
+        glSamplerParameteri(self->texel_sampler, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glSamplerParameteri(self->texel_sampler, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glSamplerParameteri(self->texel_sampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glSamplerParameteri(self->texel_sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    }
+
     self->triangle_program = BuildProgram(src.triangle_vs, src.triangle_gs, src.triangle_fs, true);
     if (!self->triangle_program) return -1;
-    GLuint p = self->triangle_program;
+    p = self->triangle_program;
     self->triangle_MVP = glGetUniformLocation(p, "MVP");
     self->triangle_ALPHA = glGetUniformLocation(p, "ALPHA");
     self->triangle_DECALZ = glGetUniformLocation(p, "DECALZ");
@@ -333,8 +501,17 @@ int vector_display_setup(vector_display* self, unsigned framebuffer, unsigned te
 
     vector_display_make_dot_texture();
 
-    if (!self->bufferquadfull) glGenBuffers(1, &self->bufferquadfull);
-    if (!self->bufferquadglow) glGenBuffers(1, &self->bufferquadglow);
+    if (!self->bufferquadfull)
+    {
+        glGenBuffers(1, &self->bufferquadfull);
+        self->arrayquadfull = MakeQuadArray(self->bufferquadfull);
+    }
+    if (!self->bufferquadglow)
+    {
+        glGenBuffers(1, &self->bufferquadglow);
+        self->arrayquadglow = MakeQuadArray(self->bufferquadglow);
+    }
+    glBindVertexArray(GLuint(previousArray));
     glClearColor(0.f, 0.f, 0.f, 1.f);
 
     int rc = vector_display_set_target(self, framebuffer, texture);
@@ -424,15 +601,19 @@ void vector_display_destroy(vector_display* self)
     if (!self) return;
     if (self->setup_done)
     {
-        GLuint programs[4] = {self->composite_program, self->blur_program, self->triangle_program,
-                              self->line_program};
+        GLuint programs[6] = {self->composite_program,      self->blur_program,
+                              self->composite_glow_program, self->blur_texel_program,
+                              self->triangle_program,       self->line_program};
         for (GLuint p : programs)
             if (p) glDeleteProgram(p);
         if (self->bufferquadfull) glDeleteBuffers(1, &self->bufferquadfull);
         if (self->bufferquadglow) glDeleteBuffers(1, &self->bufferquadglow);
         DeleteGlowTargets(self);
         if (self->bufferquadmap) glDeleteBuffers(1, &self->bufferquadmap);
-        if (self->vertex_array) glDeleteVertexArrays(1, &self->vertex_array);
+        DeleteArray(self->arrayquadfull);
+        DeleteArray(self->arrayquadglow);
+        DeleteArray(self->arrayquadmap);
+        if (self->texel_sampler) glDeleteSamplers(1, &self->texel_sampler);
         if (self->buffers.bufferspoints[0]) vector_display_buffers_delete(&self->buffers);
     }
     free(self->points);
@@ -450,6 +631,14 @@ void vector_display_buffers_init(vector_display_buffers* buffers)
     }
     glGenBuffers(VECTOR_DISPLAY_MAX_DECAY_STEPS, buffers->bufferspoints);
     glGenBuffers(VECTOR_DISPLAY_MAX_DECAY_STEPS, buffers->bufferstriangles);
+    GLint previousArray = 0;
+    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &previousArray);
+    for (int i = 0; i < VECTOR_DISPLAY_MAX_DECAY_STEPS; ++i)
+    {
+        buffers->arrayspoints[i] = MakePointArray(buffers->bufferspoints[i]);
+        buffers->arraystriangles[i] = MakePointArray(buffers->bufferstriangles[i]);
+    }
+    glBindVertexArray(GLuint(previousArray));
 }
 
 void vector_display_buffers_delete(vector_display_buffers* buffers)
@@ -460,6 +649,8 @@ void vector_display_buffers_delete(vector_display_buffers* buffers)
     glDeleteBuffers(VECTOR_DISPLAY_MAX_DECAY_STEPS, buffers->bufferstriangles);
     for (int i = 0; i < VECTOR_DISPLAY_MAX_DECAY_STEPS; ++i)
     {
+        DeleteArray(buffers->arrayspoints[i]);
+        DeleteArray(buffers->arraystriangles[i]);
         buffers->bufferspoints[i] = 0;
         buffers->bufferstriangles[i] = 0;
         buffers->npoints_step[i] = 0;
@@ -781,7 +972,6 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
 
     GLint previousVao = 0;
     glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &previousVao);
-    glBindVertexArray(self->vertex_array);
 
     const unsigned previous = vector_display_begin_frame(self, clear);
 
@@ -840,7 +1030,7 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
         if (count == 0 || alpha <= 0.f) continue;
         glUniform1f(tri.ALPHA, alpha);
         if (s.decay_camera) glUniformMatrix4fv(tri.MVP, 1, GL_FALSE, glm::value_ptr(buffers->mvp_step[step]));
-        BindPointLayout(buffers->bufferstriangles[step]);
+        glBindVertexArray(buffers->arraystriangles[step]);
         glDrawArrays(GL_TRIANGLES, 0, 3 * count);
         glDepthMask(GL_FALSE);
         glEnable(GL_BLEND);
@@ -848,11 +1038,16 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     }
 
-    // Mapped quads: this flush only, opaque.
+    // Mapped quads: this flush only, opaque; their points uploaded together, one draw per quad.
     if (self->nquadmaps > 0)
     {
         rvAssert(self->bufferquadmap);
-        BindPointLayout(self->bufferquadmap);
+        const GLsizeiptr quadBytes = sizeof(self->quadmaps[0].points);
+        glBindBuffer(GL_ARRAY_BUFFER, self->bufferquadmap);
+        glBufferData(GL_ARRAY_BUFFER, quadBytes * self->nquadmaps, nullptr, GL_STREAM_DRAW);
+        for (int i = 0; i < self->nquadmaps; ++i)
+            glBufferSubData(GL_ARRAY_BUFFER, quadBytes * i, quadBytes, self->quadmaps[i].points);
+        glBindVertexArray(self->arrayquadmap);
         glUniform1f(tri.ALPHA, 1.f);
         glUniformMatrix4fv(tri.MVP, 1, GL_FALSE, glm::value_ptr(camera.view_projection));
         glDisable(GL_BLEND);
@@ -862,10 +1057,8 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
         glActiveTexture(GL_TEXTURE0);
         for (int i = 0; i < self->nquadmaps; ++i)
         {
-            const vector_display_quadmap& q = self->quadmaps[i];
-            glBufferData(GL_ARRAY_BUFFER, sizeof(q.points), q.points, GL_STATIC_DRAW);
-            glBindTexture(GL_TEXTURE_2D, q.texture);
-            glDrawArrays(GL_TRIANGLES, 0, 6);
+            glBindTexture(GL_TEXTURE_2D, self->quadmaps[i].texture);
+            glDrawArrays(GL_TRIANGLES, 6 * i, 6);
         }
     }
 
@@ -905,16 +1098,16 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
         glUniform1f(line.ALPHA, alpha);
         if (s.decay_camera)
             glUniformMatrix4fv(line.MVP, 1, GL_FALSE, glm::value_ptr(buffers->mvp_step[step]));
-        BindPointLayout(buffers->bufferspoints[step]);
+        glBindVertexArray(buffers->arrayspoints[step]);
         glDrawArrays(GL_LINE_STRIP_ADJACENCY, 0, count);
     }
 
     glDisable(GL_DEPTH_TEST);
     glBindTexture(GL_TEXTURE_2D, 0);
     glDepthMask(GL_TRUE);
-    DisableLayout();
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
 
-    vector_display_glow(self, previous);
+    Glow(self, previous);
 
     g_frame_dots += self->ndots;
     g_frame_lines += self->nlines;
@@ -931,83 +1124,8 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
 
 void vector_display_glow(vector_display* self, unsigned targetFramebuffer)
 {
-    const vector_display_settings& s = self->settings;
     GLint previousVao = 0;
     glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &previousVao);
-    glBindVertexArray(self->vertex_array);
-
-    glClearColor(0.f, 0.f, 0.f, 0.f);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glBlendEquationSeparate(GL_FUNC_ADD, GL_FUNC_ADD);
-    glBlendFunc(GL_ONE, GL_ONE);
-
-    const glm::mat4 modelView = glm::translate(glm::mat4(1.f), glm::vec3(0.f, 0.f, -70000.f));
-    glUseProgram(self->blur_program);
-    glm::mat4 projection = QuadProjection(self->glow_width, self->glow_height);
-    glUniformMatrix4fv(self->blur_inProjectionMatrix, 1, GL_FALSE, glm::value_ptr(projection));
-    glUniformMatrix4fv(self->blur_inModelViewMatrix, 1, GL_FALSE, glm::value_ptr(modelView));
-    BindQuadLayout(self->bufferquadglow);
-    glUniform1f(self->blur_alpha, 1.f);
-    glUniform1f(self->blur_mult, (s.color_brightness - 1.f) / 5.f + 1.05f);
-    glUniform2f(self->blur_scale, 1.f / self->glow_height, 1.f / self->glow_height);
-
-    glViewport(0, 0, int(self->glow_width), int(self->glow_height));
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, self->target_texture);
-
-    // Each pass covers its whole target, so it is written without blending instead of being
-    // cleared and added onto: the same result (the sum onto 0) without a clear per pass.
-    const int passes = int(s.color_brightness * 8.f);
-    self->glow_passes = passes;
-    glDisable(GL_BLEND);
-    for (int i = 0; i < passes; ++i)
-    {
-        glBindFramebuffer(GL_FRAMEBUFFER, self->glow_framebuffers[i % 2]);
-        glDrawArrays(GL_TRIANGLES, 0, 6);
-        glBindTexture(GL_TEXTURE_2D, self->glow_textures[i % 2]);
-    }
-
-    // Composition of the image, then the glow, onto the target.
-    glBindFramebuffer(GL_FRAMEBUFFER, targetFramebuffer);
-    glViewport(0, 0, int(self->width), int(self->height));
-    glUseProgram(self->composite_program);
-    projection = QuadProjection(self->width, self->height);
-    glUniformMatrix4fv(self->composite_inProjectionMatrix, 1, GL_FALSE, glm::value_ptr(projection));
-    glUniformMatrix4fv(self->composite_inModelViewMatrix, 1, GL_FALSE, glm::value_ptr(modelView));
-    if (s.export_color == 0)
-        glDisable(GL_BLEND);
-    else
-        glEnable(GL_BLEND);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glBlendEquationSeparate(s.export_color == 2 ? GL_MAX : GL_FUNC_ADD, GL_MAX);
-    if (s.export_color == 3)
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    else
-        glBlendFunc(GL_ONE, GL_ONE);
-    BindQuadLayout(self->bufferquadfull);
-    glUniform1f(self->composite_alpha, 1.f);
-    glUniform1f(self->composite_mult, 1.f);
-    glBindTexture(GL_TEXTURE_2D, self->target_texture);
-    glDrawArrays(GL_TRIANGLES, 0, 6);
-
-    if (s.color_brightness > 0.f && passes > 0)
-    {
-        glEnable(GL_BLEND);
-        glBlendEquationSeparate(GL_FUNC_ADD, GL_MAX);
-        glBlendFunc(GL_ONE, GL_ONE);
-        glUniform1f(self->composite_mult, (s.color_brightness - 1.f) * 0.5f + 1.25f);
-        glBindTexture(GL_TEXTURE_2D, self->glow_textures[(passes - 1) % 2]);
-        glDrawArrays(GL_TRIANGLES, 0, 6);
-    }
-
-    if (s.export_depth)
-    {
-        int w = int(self->width), h = int(self->height);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, self->target_framebuffer);
-        glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_DEPTH_BUFFER_BIT, GL_NEAREST);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, targetFramebuffer);
-    }
-    glBindTexture(GL_TEXTURE_2D, 0);
-    DisableLayout();
+    Glow(self, targetFramebuffer);
     glBindVertexArray(GLuint(previousVao));
 }

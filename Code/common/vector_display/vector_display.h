@@ -93,6 +93,9 @@ struct vector_display_buffers
     glm::mat4 mvp_step[VECTOR_DISPLAY_MAX_DECAY_STEPS];
     unsigned bufferstriangles[VECTOR_DISPLAY_MAX_DECAY_STEPS];
     int ntriangles_step[VECTOR_DISPLAY_MAX_DECAY_STEPS];
+    // One vertex array per step buffer, its point layout set once.
+    unsigned arrayspoints[VECTOR_DISPLAY_MAX_DECAY_STEPS];
+    unsigned arraystriangles[VECTOR_DISPLAY_MAX_DECAY_STEPS];
     int resize_count;
 
     // Zero counts and names, identity matrices, resize_count -1 (no GL call).
@@ -104,9 +107,17 @@ struct vector_display
     // Composite program.
     unsigned composite_program;
     int composite_inModelViewMatrix, composite_inProjectionMatrix, composite_alpha, composite_mult;
-    // Blur program.
+    // The image and its glow composed in one pass (the blends where that gives the same sum).
+    unsigned composite_glow_program;
+    int composite_glow_inModelViewMatrix, composite_glow_inProjectionMatrix, composite_glow_mult;
+    // Blur program: the first pass, from the full-size image.
     unsigned blur_program;
     int blur_inModelViewMatrix, blur_inProjectionMatrix, blur_scale, blur_alpha, blur_mult;
+    // Blur program of the later passes, between the glow targets: the taps that fall on texel
+    // centres read through a nearest sampler bound beside the glow texture.
+    unsigned blur_texel_program;
+    int blur_texel_inModelViewMatrix, blur_texel_inProjectionMatrix, blur_texel_scale, blur_texel_mult;
+    unsigned texel_sampler;
     // Triangle program.
     unsigned triangle_program;
     int triangle_MVP, triangle_ALPHA, triangle_DECALZ, triangle_VIEWPORT, triangle_COLOR_INTENSITY,
@@ -121,6 +132,7 @@ struct vector_display
     unsigned glow_framebuffers[2], glow_textures[2];
     float width, height, glow_width, glow_height;
     unsigned bufferquadfull, bufferquadglow;
+    unsigned arrayquadfull, arrayquadglow, arrayquadmap; // their vertex arrays (quad and point layouts)
     int glow_passes;
     int setup_done;
     int resize_count;
@@ -135,7 +147,6 @@ struct vector_display
     vector_display_quadmap* quadmaps;
     unsigned bufferquadmap;
     vector_display_buffers buffers;
-    unsigned vertex_array; // vertex array object bound while the display draws (the caller's is restored)
 
     // Names under which effects write the current colour and thickness directly.
     float (&current_rgba)[4] = settings.color;

@@ -7,6 +7,8 @@ struct vector_display_shader_sources
     const char* quad_vs;      // textured quad, glow and composition (no version line)
     const char* composite_fs; // texture times (mult, mult, mult, alpha * mult)
     const char* blur_fs;      // 9-tap cross blur
+    const char* composite_glow_fs; // image plus glow times mult (alpha: the larger)
+    const char* blur_texel_fs;     // the same cross blur, the taps on texel centres through a nearest sampler
     const char* triangle_vs;  // "#version 150": pass-through
     const char* triangle_gs;  // edge distances for the outline
     const char* triangle_fs;  // black (or textured) face with glowing edges
