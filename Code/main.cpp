@@ -212,8 +212,8 @@ static bool LoadDemo(rvSequence& timeline)
 // Editor windows
 
 // The effect tester lives while "EffectTester" is on: created on the first frame the toggle
-// is set, destroyed (its effect driven down and deleted) on the first frame it is clear.
-// One still open at exit is left as it is, like the timeline's effects.
+// is set, destroyed (its effect driven down and deleted) on the first frame it is clear, or at
+// exit while the GL context still exists.
 static EffectTester* pEffectTester = nullptr;
 
 static void UpdateEffectTester(float dt)
@@ -431,11 +431,15 @@ static void RunFrames(rvSequence& timeline, double previous)
 }
 
 // Every GL object is released while the context exists; no GL call follows glfwTerminate.
-// The timeline outlives this (main's local), and the Factory and descriptors are never released.
-static void Shutdown()
+// The effects go first (the timeline's, the tester's, the test window's): their Kill releases
+// what they hold of the scene display. The Factory and its descriptors live for the process.
+static void Shutdown(rvSequence& timeline)
 {
-    rvSceneDisplay::Shutdown();
+    timeline.Clear();
+    delete pEffectTester;
+    pEffectTester = nullptr;
     TestWindow.Destroy();
+    rvSceneDisplay::Shutdown();
     rvLoader::Release();
     ShutdownImGui();
     glfwTerminate();
@@ -460,14 +464,14 @@ int main(int argc, char** argv)
     CreateDefaultBuffer();
 
     RegisterEffectClasses();
-    // Destroyed on return, after GLFW ended: its effects are neither driven down nor deleted.
+    // Its effects are driven down and deleted by Shutdown; the rest of it goes on return.
     rvSequence timeline(true);
     TestWindow = BrelTestWindow();
     ImGui::GetIO().IniFilename = nullptr; // no "imgui.ini" is read or written
     glfwSetInputMode(pWindow, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
     if (!LoadDemo(timeline))
     {
-        Shutdown();
+        Shutdown(timeline);
         return 1;
     }
     bSequencer = true;
@@ -477,6 +481,6 @@ int main(int argc, char** argv)
     // moment and starts the music there, so pictures and sound begin together.
     if (!glfwWindowShouldClose(pWindow)) RunFrames(timeline, glfwGetTime());
 
-    Shutdown();
+    Shutdown(timeline);
     return 0;
 }

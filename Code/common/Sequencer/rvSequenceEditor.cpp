@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 namespace
@@ -530,9 +531,10 @@ void rvSequence::EditorDrawPlainRow(int index, ImDrawList* draw, const ImRect& b
 void rvSequence::DrawFades(fxBase* fx, const ImRect& bar, ImDrawList* draw)
 {
     const float w = bar.Max.x - bar.Min.x;
-    const int frames = fx->_nEnd - fx->_nStart + 1;
+    // In 64 bits: a bar may run from the first int frame to the last.
+    const int64_t frames = int64_t(fx->_nEnd) - fx->_nStart + 1;
     if (frames <= 0) return; // no bar to place the fades in
-    auto x = [&](float f) { return bar.Min.x + (f - fx->_nStart) / frames * w; };
+    auto x = [&](float f) { return bar.Min.x + (f - fx->_nStart) / float(frames) * w; };
     const float bottom = bar.Max.y - 1.f, top = bar.Min.y + 3.f;
     if (fx->_fFadeIn > 0.f)
     {

@@ -213,9 +213,9 @@ TEST_F(LorenzTest, BackwardSeekDoesNotRunTheFlockBackwards)
 
 TEST_F(LorenzTest, ReleasesAnotherEffectsShapeOnceFromWhereItWasDrawn)
 {
+    fxDescriptor shapeDesc(fxBase::GetDescriptor(), "LorenzTestShape", nullptr);
     rvSequence seq(false);
-    fxDescriptor* shapeDesc = new fxDescriptor(fxBase::GetDescriptor(), "LorenzTestShape", nullptr);
-    ShapeEffect* shape = new ShapeEffect(shapeDesc);
+    ShapeEffect* shape = new ShapeEffect(&shapeDesc);
     shape->_sName = "Line";
     fxLorenz* l = static_cast<fxLorenz*>(fxLorenz::Create(fxLorenz::RegisterAttributes()));
     l->_nSeed = 99;

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the project with AddressSanitizer and UndefinedBehaviorSanitizer into its own build
+# directory, packs the data and runs the test suite there under a virtual display.
+#   MORVANE_SANITIZE_BUILD_DIR  build directory (default build-asan)
+#   MORVANE_JOBS                parallel build jobs and test runs (default: the number of processors)
+# Extra arguments go to ctest (e.g. -R SvgParser, -L unit).
+#
+# A memory error, a leak or undefined behaviour fails the test that shows it: LeakSanitizer
+# checks every process at exit, undefined behaviour stops the process at its first report.
+# tests/lsan.supp names the leaks of third-party libraries that are let through, each with its
+# reason; nothing of the project's own code is suppressed.
+#
+# The test that plays the whole demo with a fixed step (DemoTimelineTest.PlaysTheDemoWithAFixedStep)
+# runs in the ordinary suite only: under the sanitizers it takes several times its usual minutes.
+# The program's own run of the demo's first bars (DemoProgramTest) does run here.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT="$PWD"
+export MORVANE_BUILD_DIR="${MORVANE_SANITIZE_BUILD_DIR:-build-asan}"
+export MORVANE_CMAKE_ARGS="-DMORVANE_ASAN=ON"
+tools/build.sh
+
+# Every process the tests start (the program, Python's children, the fuzz replays) inherits these.
+export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1"
+export LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+
+LONG_TESTS='^DemoTimelineTest\.PlaysTheDemoWithAFixedStep$'
+cd "$MORVANE_BUILD_DIR"
+xvfb-run -a -s "-screen 0 1920x1080x24" \
+  ctest --output-on-failure -j "${MORVANE_JOBS:-$(nproc)}" -E "$LONG_TESTS" "$@"
