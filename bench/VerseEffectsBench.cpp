@@ -1,7 +1,7 @@
 // Cost of the simulations of the second verse without GL: a swarm step, a metaball frame (pair
 // tracing, grouping, Clipper union and inset) and the replay of the recorded asteroid game, each
 // drawing into a vector display that only collects geometry. What they cost on screen is in the
-// frame-time report (--benchmark_filter=Demo, rows "Swarm", "MetaBalls", "Asteroids").
+// frame-time report (--benchmark_filter=DemoTimeline, rows "Swarm", "MetaBalls", "Asteroids").
 #include "TestSupport.h"
 #include "effects/fxAsteroid/fxAsteroid.h"
 #include "effects/fxMetaBallSystem/fxMetaBallSystem.h"
