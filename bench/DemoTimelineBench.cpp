@@ -173,16 +173,7 @@ static void BM_DemoTimeline(benchmark::State& state)
 
     // The committed timelines, packed as the player reads them.
     rvTest::TempWorkDir dir;
-    dir.CopyFromSource("Data/seq", ".seq");
-    dir.CopyFromSource("Data/input", ".input");
-    rvTest::LinkGeneratedAssets();
-    const std::string pack =
-        "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets >/dev/null";
-    if (std::system(pack.c_str()) != 0)
-    {
-        state.SkipWithError("tools/pack-data failed");
-        return;
-    }
+    if (!rvBench::PackCommittedData(dir, state)) return;
     // The music plays (on SDL's silent driver) when it was generated, as in the player.
     const std::string music = rvTest::SourcePath("Data/Audio/Morvane.mp3");
     if (access(music.c_str(), R_OK) == 0)
@@ -192,29 +183,9 @@ static void BM_DemoTimeline(benchmark::State& state)
     }
     setenv("SDL_AUDIODRIVER", "dummy", 1);
 
-    glfwSetWindowSize(window, kW, kH); // the loading bar keeps "Default" at the window's size
-    for (int i = 0; i < 200; ++i)
-    {
-        int w = 0, h = 0;
-        glfwPollEvents();
-        glfwGetFramebufferSize(window, &w, &h);
-        if (w == kW && h == kH) break;
-        usleep(5000);
-    }
-    rvSceneDisplay::ResizeDefaultBuffer(kW, kH);
-    rvSceneDisplay::SetCurrentBuffer(nullptr, true);
-    if (!Factory::_pInstance) new Factory();
-    Factory::_pInstance->RegisterAll();
-
+    if (!rvBench::OpenAtSize(&state, kW, kH)) return;
     rvSequence seq(false);
-    rvLoader::Begin(window);
-    const bool loaded = seq.LoadSequence("Data/seq/_DemoFull_.seq", true);
-    rvLoader::End();
-    if (!loaded)
-    {
-        state.SkipWithError("the demo timeline did not load");
-        return;
-    }
+    if (!rvBench::LoadDemo(seq, state)) return;
     const int endFrame = seq.LastFrame();
     const std::vector<fxBase*> items = seq._apEffects;
     const std::vector<fxTimingProbe*> probes = InsertProbes(seq, endFrame);

@@ -22,6 +22,7 @@
 // every build: the calendar clock stands still (effects seed their random numbers from it), the
 // wall clock is set to the timeline's time before each frame, and no music plays. tools/compare-frames.py
 // compares two such directories; tools/frame-check.sh does the whole before/after run.
+#include "BenchFrame.h"
 #include "GLTestContext.h"
 #include "TestSupport.h"
 
@@ -63,29 +64,6 @@ extern "C" time_t time(time_t* out)
 
 namespace
 {
-
-// The window and "Default" at w x h; false (the benchmark skipped) without a display.
-bool OpenAtSize(benchmark::State* state, int w, int h)
-{
-    GLFWwindow* window = rvTest::SharedWindow();
-    if (!window)
-    {
-        if (state) state->SkipWithError("no display: run under xvfb-run");
-        return false;
-    }
-    glfwSetWindowSize(window, w, h);
-    for (int i = 0; i < 200; ++i)
-    {
-        int fw = 0, fh = 0;
-        glfwPollEvents();
-        glfwGetFramebufferSize(window, &fw, &fh);
-        if (fw == w && fh == h) break;
-        usleep(5000);
-    }
-    rvSceneDisplay::ResizeDefaultBuffer(w, h);
-    rvSceneDisplay::SetCurrentBuffer(nullptr, true);
-    return true;
-}
 
 void Close()
 {
@@ -131,7 +109,7 @@ double ThreadCpuMs()
 void BM_PresentStage(benchmark::State& state)
 {
     const int w = int(state.range(0)), h = int(state.range(1));
-    if (!OpenAtSize(&state, w, h)) return;
+    if (!rvBench::OpenAtSize(&state, w, h)) return;
     GLFWwindow* window = rvTest::SharedWindow();
     vector_display* d = rvSceneDisplay::_DefaultBuffer._pVectorDisplay;
     int frame = 0;
@@ -166,7 +144,7 @@ void BM_EmptyFrame(benchmark::State& state)
 {
     const int w = int(state.range(0)), h = int(state.range(1));
     const int glow = int(state.range(2));
-    if (!OpenAtSize(&state, w, h)) return;
+    if (!rvBench::OpenAtSize(&state, w, h)) return;
     GLFWwindow* window = rvTest::SharedWindow();
     vector_display* d = rvSceneDisplay::_DefaultBuffer._pVectorDisplay;
     d->settings.color_brightness = glow > 0 ? 1.f : 0.f;
@@ -186,7 +164,7 @@ void BM_EmptyFrame(benchmark::State& state)
 void BM_Glow(benchmark::State& state)
 {
     const int w = int(state.range(0)), h = int(state.range(1));
-    if (!OpenAtSize(&state, w, h)) return;
+    if (!rvBench::OpenAtSize(&state, w, h)) return;
     rvBufferDisplay& target = rvSceneDisplay::_DefaultBuffer;
     vector_display* d = target._pVectorDisplay;
     glFinish();
@@ -245,32 +223,13 @@ void BM_DemoFrameDump(benchmark::State& state)
     mkdir(out.c_str(), 0755);
 
     rvTest::TempWorkDir dir;
-    dir.CopyFromSource("Data/seq", ".seq");
-    dir.CopyFromSource("Data/input", ".input");
-    rvTest::LinkGeneratedAssets();
-    const std::string pack =
-        "python3 '" + rvTest::SourcePath("tools/pack-data") + "' --root . --no-assets >/dev/null";
-    if (std::system(pack.c_str()) != 0)
-    {
-        state.SkipWithError("tools/pack-data failed");
-        return;
-    }
+    if (!rvBench::PackCommittedData(dir, state)) return;
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    if (!OpenAtSize(&state, w, h)) return;
+    if (!rvBench::OpenAtSize(&state, w, h)) return;
     s_bFixedCalendar = true;
     GLFWwindow* window = rvTest::SharedWindow();
-    if (!Factory::_pInstance) new Factory();
-    Factory::_pInstance->RegisterAll();
-
     rvSequence seq(false);
-    rvLoader::Begin(window);
-    const bool loaded = seq.LoadSequence("Data/seq/_DemoFull_.seq", true);
-    rvLoader::End();
-    if (!loaded)
-    {
-        state.SkipWithError("the demo timeline did not load");
-        return;
-    }
+    if (!rvBench::LoadDemo(seq, state)) return;
     const std::vector<float> times = DumpTimes(float(seq.LastFrame()) / 60.f);
     int written = 0;
     for (auto _ : state)

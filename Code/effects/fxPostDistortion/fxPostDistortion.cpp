@@ -1,6 +1,5 @@
 #include "effects/fxPostDistortion/fxPostDistortion.h"
 
-#include "Display/rvBufferDisplay.h"
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
 #include "effects/fxPostVHS/shPostVHS.h"
@@ -12,8 +11,7 @@ fxPostDistortion::~fxPostDistortion() = default;
 
 void fxPostDistortion::Init()
 {
-    _shProgram.Prepare(); // compiled in the loading pass, not by the first frame
-    rvBufferDisplay::_CopyProgram.Prepare(); // the copy of the buffer it reads
+    shPostEffect::Prepare(_shProgram);
 }
 
 void fxPostDistortion::Render()

@@ -1,6 +1,5 @@
 #include "effects/fxPostVHS/fxPostVHS.h"
 
-#include "Display/rvBufferDisplay.h"
 #include "Factory/AttribDesc.h"
 #include "Factory/Drivers/NoneDriver.h"
 #include "Factory/fxDescriptor.h"
@@ -20,8 +19,7 @@ void fxPostVHS::Init()
         const int n = _shProgram.SwitchOf(static_cast<const float*>(pDriver->_pAttribDesc->ValuePtr(this)));
         if (n != shPostVHS::SWITCH_COUNT && n != shPostVHS::SWITCH_WOBBLE) _shProgram._nHeldSwitches |= 1u << n;
     }
-    _shProgram.Prepare(); // compiled in the loading pass, not by the first frame
-    rvBufferDisplay::_CopyProgram.Prepare(); // the copy of the buffer it reads
+    shPostEffect::Prepare(_shProgram);
 }
 
 void fxPostVHS::Render()

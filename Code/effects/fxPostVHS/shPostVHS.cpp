@@ -1,5 +1,6 @@
 #include "effects/fxPostVHS/shPostVHS.h"
 
+#include "Display/rvBufferDisplay.h"
 #include "effects/fxDemoGlobalParams/fxDemoGlobalParams.h"
 #include "effects/shEffectProgram.h"
 #include "rvAssert.h"
@@ -255,6 +256,12 @@ void shPostVHS::DrawQuad(int flags, float x, float y, float w, float h)
 
 // ---------------------------------------------------------------------------------------------
 // What the post effects share
+
+void shPostEffect::Prepare(rvTexColorProgram2D& program)
+{
+    program.Prepare();
+    rvBufferDisplay::_CopyProgram.Prepare();
+}
 
 void shPostEffect::Render(rvTexColorProgram2D& program)
 {

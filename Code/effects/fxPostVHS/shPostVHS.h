@@ -95,6 +95,8 @@ namespace shPostEffect
 // colour writes for red, green and blue only (left so on return), blending and depth test off, Draw
 // over the whole buffer, Unuse. No fade: a post effect acts at full strength in its whole window.
 void Render(rvTexColorProgram2D& program);
+// Builds the program and the copy of the buffer it reads, in the loading pass (not by the first frame).
+void Prepare(rvTexColorProgram2D& program);
 // GLSL of the region: bool regionUV(vec2 fragCoord, out vec2 uv), after the declarations of
 // "iRegionUV" and "iResolution".
 extern const char* const RegionSource;
