@@ -57,11 +57,28 @@ void fxBufferDisplay::Init()
     int w, h;
     ComputeSize(pCurrent->_nWidth, pCurrent->_nHeight, w, h);
     _Buffer.Create(_sName.c_str(), w, h, GetBufferFlags());
+    _nMadeWidth = _Buffer._nWidth;
+    _nMadeHeight = _Buffer._nHeight;
 }
 
 void fxBufferDisplay::Kill()
 {
     _Buffer.Release(true);
+    _nMadeWidth = _nMadeHeight = 0;
+}
+
+void fxBufferDisplay::OnEffectStart()
+{
+    if (_nMadeWidth > 0 && _nMadeHeight > 0 && !_Buffer.IsValid())
+        _Buffer.Create(_sName.c_str(), _nMadeWidth, _nMadeHeight, GetBufferFlags());
+}
+
+void fxBufferDisplay::OnEffectStop()
+{
+    // A buffer cleared by every Render shows nothing of a previous run when it starts again, so its
+    // storage can go; one that keeps its picture from frame to frame keeps it. The vector display
+    // and its programs stay.
+    if (_bClear) _Buffer.Release(false);
 }
 
 void fxBufferDisplay::Render()

@@ -2,6 +2,10 @@
 // Owns a named off-screen render buffer (named after the effect instance) and makes it the
 // current buffer in its Render, so the effects after it on the timeline draw into it. Other
 // effects read its picture by the instance name while it is in State_EffectStarted.
+//
+// The buffer is made by Init at the size of the buffer current then. A buffer cleared by each
+// Render gives its GL storage back when the effect stops and makes it again, at that size, when it
+// starts: the demo's buffers seldom run together, and no reader uses a buffer that is not started.
 #include "Display/rvBufferDisplay.h"
 #include "Factory/fxBase.h"
 
@@ -18,6 +22,8 @@ public:
     void Init() override;
     void Kill() override;
     void Render() override;
+    void OnEffectStart() override;
+    void OnEffectStop() override;
 
     // Buffer size for a current buffer of W x H pixels (the sizing rule of Init).
     void ComputeSize(int nCurrentWidth, int nCurrentHeight, int& nWidth, int& nHeight) const;
@@ -46,4 +52,8 @@ public:
     int _eDebugColor;
     int _eDebugAlpha;
     int _eDebugDepth;
+
+private:
+    // The size Init made the buffer at (0 before Init and after Kill).
+    int _nMadeWidth = 0, _nMadeHeight = 0;
 };

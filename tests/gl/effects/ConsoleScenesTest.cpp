@@ -88,6 +88,7 @@ TEST_F(ConsoleScenesTest, BootSceneLightsTheScreenThenShowsTheNamedBuffer)
     for (const Case& c : cases)
     {
         _pBuffer->SetState(c.bBufferRuns ? State_EffectStarted : State_SequenceStarted);
+        if (c.bBufferRuns) _pBuffer->Render(); // as the timeline draws it every frame it runs
         rvSceneDisplay::SetCurrentBuffer(nullptr);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);

@@ -133,6 +133,47 @@ TEST_F(fxRenderEffectsTest, TwoBufferEffectsInARowSendTheLinesToTheFirst)
     Destroy(d);
 }
 
+// A buffer that clears itself gives its storage back while stopped and gets it again, at the size
+// Init chose, when it starts; one that keeps its picture keeps its storage and the picture.
+TEST_F(fxRenderEffectsTest, BufferStorageLivesWhileTheEffectRunsUnlessItKeepsItsPicture)
+{
+    fxBufferDefault* d = Make<fxBufferDefault>();
+    for (const bool clear : {true, false})
+    {
+        fxBufferDisplay* b = Make<fxBufferDisplay>();
+        b->_sName = "Again";
+        b->_bClear = clear;
+        b->SetState(State_EffectStarted);
+        b->Render();
+        rvTest::AddHorizontalLine(rvSceneDisplay::BindedDisplay());
+        d->Render(); // flushes the line into the buffer
+        ASSERT_GT(BrightestInColumn(b->_Buffer, kW / 2), 20) << clear;
+
+        b->SetState(State_SequenceStarted);
+        EXPECT_EQ(b->_Buffer.IsValid(), !clear) << clear;
+        EXPECT_EQ(b->_Buffer._glColorTexture != 0, !clear) << clear;
+        if (!clear)
+        {
+            EXPECT_GT(BrightestInColumn(b->_Buffer, kW / 2), 20); // the picture is still there
+        }
+
+        b->SetState(State_EffectStarted);
+        ASSERT_TRUE(b->_Buffer.IsValid()) << clear;
+        EXPECT_EQ(b->_Buffer._sName, "Again");
+        EXPECT_EQ(b->_Buffer._nWidth, kW);
+        EXPECT_EQ(b->_Buffer._nHeight, kH);
+        EXPECT_EQ(b->_Buffer._nFlags, 0x3b);
+        b->Render(); // draws into the new storage like the first time
+        EXPECT_EQ(rvSceneDisplay::_pCurrentBuffer, &b->_Buffer);
+        EXPECT_NE(rvSceneDisplay::BindedDisplay(), nullptr);
+        rvTest::AddHorizontalLine(rvSceneDisplay::BindedDisplay());
+        d->Render();
+        EXPECT_GT(BrightestInColumn(b->_Buffer, kW / 2), 20) << clear;
+        Destroy(b);
+    }
+    Destroy(d);
+}
+
 TEST_F(fxRenderEffectsTest, VectorDisplayFadesItsSettingsInAndFlushesThroughItsRing)
 {
     vector_display* display = rvSceneDisplay::BindedDisplay();
