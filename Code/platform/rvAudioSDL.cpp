@@ -316,6 +316,11 @@ bool rvAudioSDL::Play(Handle h, bool bRestart)
     Stream* pStream = FindStream(h);
     if (!pStream) return Fail(Error_Handle, nullptr);
     if (bRestart || pStream->_nPos >= pStream->_nFrames) pStream->_nPos = 0;
+    if (pStream->_eState != Channel_Playing)
+    {
+        pStream->_nMixFrom = pStream->_nPos;
+        pStream->_nMixFrames = 0;
+    }
     pStream->_eState = Channel_Playing;
     _decodeWake.notify_one();
     _nError = Error_None;
@@ -362,6 +367,8 @@ bool rvAudioSDL::SetPosition(Handle h, int64_t nBytes)
         int64_t nFrame = nBytes / BYTES_PER_FRAME;
         if (nBytes < 0 || nFrame >= pStream->_nFrames) return Fail(Error_Position, nullptr);
         pStream->_nPos = nFrame;
+        pStream->_nMixFrom = nFrame;
+        pStream->_nMixFrames = 0;
     }
     // A short stretch at the target now: the next readings and blocks play without waiting.
     DecodeNow(*pStream, int64_t(FFT_SIZE) + _nFrequency / 10);
@@ -606,9 +613,26 @@ bool rvAudioSDL::GetPlayClock(Handle h, bool& bPlaying, double& fSeconds)
     Stream* pStream = FindStream(h);
     if (!pStream) return Fail(Error_Handle, nullptr);
     bPlaying = pStream->_eState == Channel_Playing;
-    fSeconds = double(pStream->_nPos) / double(_nFrequency);
+    // What is heard, not what was mixed: the mixer runs a device block ahead of the speaker.
+    const double fElapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - pStream->_tMixed).count();
+    const int64_t nHeard = HeardFrame(pStream->_nMixFrom, pStream->_nMixFrames, fElapsed, _nFrequency,
+                                      pStream->_nFrames, pStream->_bLoop);
+    fSeconds = double(nHeard) / double(_nFrequency);
     _nError = Error_None;
     return true;
+}
+
+int64_t rvAudioSDL::HeardFrame(int64_t nFrom, int64_t nMixed, double fElapsed, int nFrequency, int64_t nFrames,
+                               bool bLoop)
+{
+    int64_t nPlayed = nMixed;
+    if (fElapsed >= 0.0 && nFrequency > 0 && fElapsed * double(nFrequency) < double(nMixed))
+        nPlayed = int64_t(fElapsed * double(nFrequency));
+    else if (!(fElapsed >= 0.0))
+        nPlayed = 0;
+    int64_t nHeard = nFrom + nPlayed;
+    if (nFrames > 0 && nHeard >= nFrames) nHeard = bLoop ? nHeard % nFrames : nFrames;
+    return nHeard;
 }
 
 const char* rvAudioSDL::OutputDriver()
@@ -629,6 +653,9 @@ void rvAudioSDL::MixCallback(void* pUser, Uint8* pBytes, int nLen)
         Stream& s = *entry.second;
         if (s._eState != Channel_Playing) continue;
         const float fGain = s._fChannelVolume * s._fGlobalVolume;
+        s._nMixFrom = s._nPos >= s._nFrames && s._bLoop ? 0 : s._nPos;
+        s._nMixFrames = 0;
+        s._tMixed = std::chrono::steady_clock::now();
         for (int64_t i = 0; i < nFrames; ++i)
         {
             if (s._nPos >= s._nFrames)
@@ -646,6 +673,7 @@ void rvAudioSDL::MixCallback(void* pUser, Uint8* pBytes, int nLen)
             pOut[i * 2] += pFrame[0] * fGain;
             pOut[i * 2 + 1] += pFrame[1] * fGain;
             ++s._nPos;
+            ++s._nMixFrames;
         }
     }
     for (int64_t i = 0; i < nFrames * 2; ++i)

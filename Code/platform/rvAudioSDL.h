@@ -23,6 +23,7 @@
 #include "rvMp3Source.h"
 
 #include <SDL.h>
+#include <chrono>
 #include <condition_variable>
 #include <map>
 #include <memory>
@@ -59,6 +60,13 @@ public:
     const char* OutputDriver() override;
     bool GetPlayClock(Handle h, bool& bPlaying, double& fSeconds) override;
 
+    // The frame heard now of a stream of nFrames frames whose last mixed block began at nFrom and
+    // held nMixed frames, fElapsed seconds after that block was handed to the device: the device
+    // plays it out at nFrequency frames a second, so the frame heard moves through the block and
+    // stops at its end. A looping stream wraps at its end.
+    static int64_t HeardFrame(int64_t nFrom, int64_t nMixed, double fElapsed, int nFrequency, int64_t nFrames,
+                              bool bLoop);
+
     // Decodes a whole MP3 file into interleaved stereo floats at nRate. Returns an Error code.
     // (The streams never hold a whole file; this is the reference their samples are held to.)
     static int DecodeFile(const char* sPath, int nRate, std::vector<float>& aSamples);
@@ -94,6 +102,11 @@ private:
         std::vector<float> _aRing;
         int64_t _nRingStart = 0, _nRingEnd = 0;
         int64_t _nPos = 0; // next frame to play
+        // The block the mixer gave the device last: it began at frame _nMixFrom and held _nMixFrames
+        // frames (wrapping at the end when looping), handed over at _tMixed. A seek or a restart
+        // empties it, at the new position.
+        int64_t _nMixFrom = 0, _nMixFrames = 0;
+        std::chrono::steady_clock::time_point _tMixed{};
         ChannelState _eState = Channel_Stopped;
         bool _bLoop = false;
         float _fChannelVolume = 1.f;

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <thread>
 
@@ -281,6 +282,33 @@ TEST_F(AudioLayer, PlayClockTellsWhetherAStreamPlaysAndWhere)
     EXPECT_FALSE(_audio.GetPlayClock(h, bPlaying, fSeconds));
     EXPECT_EQ(_audio.LastError(), rvAudio::Error_Handle);
     EXPECT_FALSE(bPlaying);
+}
+
+// The clock follows the block being heard: the frames mixed last play out at the device's rate
+// from the moment they were handed over.
+TEST(AudioHeardFrame, MovesThroughTheLastMixedBlockAndStopsAtItsEnd)
+{
+    struct Case
+    {
+        const char* what;
+        int64_t from, mixed;
+        double elapsed;
+        int64_t frames;
+        bool loop;
+        int64_t heard;
+    };
+    const Case cases[] = {
+        {"just handed over", 1000, 1024, 0.0, 100000, false, 1000},
+        {"half the block played", 1000, 1024, 512.0 / 44100.0, 100000, false, 1512},
+        {"the block played out: waits at its end", 1000, 1024, 1.0, 100000, false, 2024},
+        {"nothing mixed (a seek, a paused start)", 5000, 0, 0.5, 100000, false, 5000},
+        {"a clock that went back counts nothing", 1000, 1024, -0.01, 100000, false, 1000},
+        {"NaN elapsed counts nothing", 1000, 1024, std::nan(""), 100000, false, 1000},
+        {"a looping stream wraps", 99500, 1024, 1.0, 100000, true, 524},
+        {"a stream that stops stays at its end", 99500, 500, 1.0, 100000, false, 100000},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(rvAudioSDL::HeardFrame(c.from, c.mixed, c.elapsed, 44100, c.frames, c.loop), c.heard) << c.what;
 }
 
 TEST_F(AudioLayer, LoopingStreamsWrapAndOthersStopAtTheEnd)
