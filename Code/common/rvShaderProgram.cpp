@@ -1,4 +1,5 @@
 #include "rvShaderProgram.h"
+#include "rvMipmap.h"
 
 #include <GLFW/glfw3.h>
 
@@ -615,6 +616,35 @@ void rvTexColorProgram2D::DrawQuad(int flags, float x, float y, float w, float h
     rvProgram2D::DrawQuad(flags, x, y, w, h);
 }
 
+namespace
+{
+template <typename T>
+void UploadMipmapChain(GLenum internalFormat, GLenum format, GLenum type, const T* level0, int w, int h, int channels)
+{
+    std::vector<T> level;
+    const T* src = level0;
+    for (int mip = 1; w > 1 || h > 1; ++mip)
+    {
+        int nw = 0, nh = 0;
+        level = rvHalveImage(src, w, h, channels, nw, nh);
+        glTexImage2D(GL_TEXTURE_2D, mip, GLint(internalFormat), nw, nh, 0, format, type, level.data());
+        w = nw;
+        h = nh;
+        src = level.data();
+    }
+}
+} // namespace
+
+void rvUploadMipmaps(GLenum internalFormat, GLenum format, const uint8_t* level0, int w, int h, int channels)
+{
+    UploadMipmapChain(internalFormat, format, GL_UNSIGNED_BYTE, level0, w, h, channels);
+}
+
+void rvUploadMipmaps(GLenum internalFormat, GLenum format, const uint16_t* level0, int w, int h, int channels)
+{
+    UploadMipmapChain(internalFormat, format, GL_UNSIGNED_SHORT, level0, w, h, channels);
+}
+
 bool rvTexColorProgram2D::LoadImageFromMemory(const unsigned char* data, int size, bool mipmaps)
 {
     // A failed load leaves no stale size and no texture without image data.
@@ -635,8 +665,8 @@ bool rvTexColorProgram2D::LoadImageFromMemory(const unsigned char* data, int siz
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    if (mipmaps) rvUploadMipmaps(GL_RGBA8, GL_RGBA, pixels, width, height, 4);
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
-    if (mipmaps) glGenerateMipmap(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
     stbi_image_free(pixels);
 

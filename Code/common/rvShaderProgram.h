@@ -11,6 +11,7 @@
 
 #include <glm/glm.hpp>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,12 @@ enum
     QUAD_BOTTOM = 0x20,         // y is the bottom edge (when 0x10 is clear); neither: y is the centre
     QUAD_EXTEND = 0x40,         // grow the quad over the whole target, texture kept in place
 };
+
+// Levels 1 and below of the 2D texture bound now, from its level 0 pixels (`channels` values per
+// pixel, rows packed): halved on the processor (rvMipmap.h) and uploaded level by level, in place of
+// glGenerateMipmap. The unpack alignment must suit the rows.
+void rvUploadMipmaps(GLenum internalFormat, GLenum format, const uint8_t* level0, int w, int h, int channels);
+void rvUploadMipmaps(GLenum internalFormat, GLenum format, const uint16_t* level0, int w, int h, int channels);
 
 // The info log of a shader or of a program (the two share one name space); empty when there is none.
 std::string rvGLInfoLog(GLuint shaderOrProgram);

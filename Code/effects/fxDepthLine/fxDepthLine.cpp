@@ -89,8 +89,8 @@ GLuint fxDepthLine::MakeDepthTexture(const std::vector<uint8_t>& bytes, uint16_t
     glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_R16, image.nWidth, image.nHeight, 0, GL_RED, GL_UNSIGNED_SHORT,
                  image.aSamples.data());
+    rvUploadMipmaps(GL_R16, GL_RED, image.aSamples.data(), image.nWidth, image.nHeight, 1);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glGenerateMipmap(GL_TEXTURE_2D);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
