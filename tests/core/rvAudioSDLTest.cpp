@@ -431,3 +431,77 @@ TEST(AudioLayerOutput, FallsBackToTheDummyDriverWithoutADevice)
     EXPECT_GT(audio.GetPosition(h), 0);
     EXPECT_TRUE(audio.Free());
 }
+
+// The main thread works the streams as the music effects and the editor do (seeks anywhere, pause,
+// resume, restart, stop, readings, a stream freed and reopened) while the mixer and the decoder run
+// on them: no reading ever shows a sample other than the whole decode's at that position, and every
+// stream freed while the threads hold it goes without harm (a sanitized build shows a freed block
+// touched or a race between the threads).
+TEST_F(AudioLayer, StreamsStayExactWhileWorkedFromTheMainThread)
+{
+    std::vector<float> aWhole;
+    ASSERT_EQ(rvAudioSDL::DecodeFile(SweepPath().c_str(), RATE, aWhole), rvAudio::Error_None);
+    const int64_t nFrames = int64_t(aWhole.size() / 2);
+    // A second stream plays beside the worked one all along: the threads always have work.
+    rvAudio::Handle hOther = _audio.StreamCreateFile(TonePath().c_str(), rvAudio::Flag_Loop);
+    ASSERT_NE(hOther, 0u);
+    ASSERT_TRUE(_audio.Play(hOther, true));
+
+    uint32_t nSeed = 12345;
+    auto Next = [&nSeed](uint32_t n)
+    {
+        nSeed = nSeed * 1664525u + 1013904223u;
+        return (nSeed >> 8) % n;
+    };
+    std::vector<float> aPeek;
+    float aSpectrum[rvAudio::SPECTRUM_FLOATS];
+    rvAudio::Handle h = 0;
+    int nChecked = 0;
+    const auto tEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(1200);
+    for (int i = 0; i < 20000 && std::chrono::steady_clock::now() < tEnd; ++i)
+    {
+        if (!h || Next(64) == 0)
+        {
+            // Freed while playing (the mixer and the decoder may hold it), then opened again.
+            if (h)
+            {
+                ASSERT_TRUE(_audio.StreamFree(h));
+            }
+            h = _audio.StreamCreateFile(SweepPath().c_str(), rvAudio::Flag_Loop);
+            ASSERT_NE(h, 0u);
+            ASSERT_TRUE(_audio.Play(h, false));
+        }
+        switch (Next(8))
+        {
+        case 0: // anywhere, the end and the lead-in's edge most of all
+        {
+            const int64_t aAt[] = {int64_t(Next(uint32_t(nFrames))), nFrames - 1 - int64_t(Next(2048)),
+                                   RATE - 512 + int64_t(Next(1024))};
+            ASSERT_TRUE(_audio.SetPosition(h, aAt[Next(3)] * 4));
+            break;
+        }
+        case 1: _audio.Pause(h); break;
+        case 2: ASSERT_TRUE(_audio.Play(h, Next(4) == 0)); break;
+        case 3: ASSERT_TRUE(_audio.Stop(h)); break;
+        case 4: _audio.GetLevel(h); break;
+        case 5: _audio.GetSpectrum(h, aSpectrum); break;
+        case 6: std::this_thread::yield(); break;
+        default:
+        {
+            // Held still, the stream shows the whole decode's samples from its position on.
+            ASSERT_TRUE(_audio.Pause(h) || _audio.LastError() == rvAudio::Error_NotPlaying);
+            const int64_t nAt = _audio.GetPosition(h) / 4;
+            ASSERT_TRUE(_audio.PeekFrames(h, 512, aPeek));
+            ASSERT_LE(MaxDiff(aPeek.data(), aWhole, nAt % nFrames, 512), SAME_SAMPLE)
+                << "at " << nAt << ", step " << i;
+            ++nChecked;
+            ASSERT_TRUE(_audio.Play(h, false));
+            break;
+        }
+        }
+    }
+    EXPECT_GT(nChecked, 20);
+    EXPECT_TRUE(_audio.StreamFree(hOther));
+    // Freed with a stream still playing: the threads stop before the streams go.
+    EXPECT_TRUE(_audio.Free());
+}

@@ -69,7 +69,14 @@ void fxLiveSpec::StartRecording()
 {
     rvAudio& audio = rvAudio::Get();
     _bMusicFallback = false;
-    const bool bInit = audio.RecordInit(-1) || audio.LastError() == rvAudio::Error_Already;
+    if (_hRecord)
+    {
+        _hActive = _hRecord; // capturing already
+        return;
+    }
+    // The layer has one capture. While another effect holds it (Error_Already) it stays theirs:
+    // this effect shows the music and closes nothing.
+    const bool bInit = audio.RecordInit(-1);
     if (bInit) _hRecord = audio.RecordStart(44100, 2);
     // The silent stand-in driver captures nothing but silence: that is no capture device.
     if (_hRecord && std::strcmp(audio.OutputDriver(), "dummy") == 0)

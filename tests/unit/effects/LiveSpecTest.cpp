@@ -57,6 +57,30 @@ public:
     }
     float _fMagnitude = 0.0f;
 };
+
+// A layer with one capture, as the real one: a second RecordInit or RecordStart fails while it runs.
+class OneCaptureAudio : public CapturingAudio
+{
+public:
+    bool RecordInit(int) override
+    {
+        if (_bInit) return (_nError = Error_Already), false;
+        return _bInit = true;
+    }
+    Handle RecordStart(int, int) override
+    {
+        if (!_bInit || _bStarted) return (_nError = Error_Already), 0;
+        _bStarted = true;
+        return 42;
+    }
+    bool RecordFree() override
+    {
+        const bool bWas = _bInit;
+        _bInit = _bStarted = false;
+        return bWas;
+    }
+    bool _bInit = false, _bStarted = false;
+};
 } // namespace
 
 TEST_F(LiveSpecTest, WithoutCaptureItShowsTheMusicAndNeverClosesTheOutput)
@@ -95,6 +119,31 @@ TEST_F(LiveSpecTest, WithoutCaptureItShowsTheMusicAndNeverClosesTheOutput)
     EXPECT_EQ(e->_hFile, 0u);
     EXPECT_EQ(e->_hActive, 0u);
     EXPECT_EQ(e->_pFFT, nullptr);
+}
+
+// A second live spectrum finds the capture taken: it shows the music and leaves the first one's
+// capture running, which goes with the effect that opened it ("Play Record" again keeps it too).
+TEST_F(LiveSpecTest, ASecondSpectrumLeavesTheFirstOnesCaptureRunning)
+{
+    OneCaptureAudio audio;
+    fxMusic::_hMusicChannel = 7;
+    fxLiveSpec* first = NewSpec();
+    Frame(*first);
+    ASSERT_EQ(first->Source(), 42u);
+    fxLiveSpec* second = NewSpec();
+    Frame(*second);
+    EXPECT_TRUE(audio._bStarted) << "the first one's capture was closed";
+    EXPECT_TRUE(second->_bMusicFallback);
+    EXPECT_EQ(second->Source(), 7u);
+    second->SetState(State_DemoStoped);
+    EXPECT_TRUE(audio._bStarted);
+    EXPECT_EQ(first->Source(), 42u);
+    // "Play Record" while capturing keeps the capture.
+    first->PlayRecord();
+    EXPECT_TRUE(audio._bStarted);
+    EXPECT_EQ(first->Source(), 42u);
+    first->SetState(State_DemoStoped);
+    EXPECT_FALSE(audio._bInit);
 }
 
 TEST_F(LiveSpecTest, AFileThatCannotPlayLeavesNoStaleHandle)
