@@ -59,6 +59,9 @@ void fxBufferDisplay::Init()
     _Buffer.Create(_sName.c_str(), w, h, GetBufferFlags());
     _nMadeWidth = _Buffer._nWidth;
     _nMadeHeight = _Buffer._nHeight;
+    // Made once here, so that the vector display's programs are built in the loading pass; the
+    // storage of a buffer that clears itself waits for the effect's start.
+    if (_bClear && _eState != State_EffectStarted) _Buffer.Release(false);
 }
 
 void fxBufferDisplay::Kill()
