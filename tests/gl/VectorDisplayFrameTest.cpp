@@ -254,6 +254,33 @@ TEST_F(VectorDisplayFrame, LineDecaysOverTenFramesFollowingTheAlphaSchedule)
     EXPECT_EQ(R(48, 32), 0);
 }
 
+// The ring draws the last decay_steps steps; older steps give their vertex storage back instead of
+// holding a heavy frame for 32 frames. Lowering the steps empties the steps that fell out at once.
+TEST_F(VectorDisplayFrame, StepsPastTheDecayGiveTheirVerticesBack)
+{
+    auto held = [&](int age) {
+        const int step = (g_step - age + VECTOR_DISPLAY_MAX_DECAY_STEPS) % VECTOR_DISPLAY_MAX_DECAY_STEPS;
+        GLint bytes = -1;
+        glBindBuffer(GL_ARRAY_BUFFER, _vd->buffers.bufferspoints[step]);
+        glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &bytes);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        EXPECT_EQ(bytes > 0, _vd->buffers.pointsheld_step[step] > 0) << "age " << age;
+        return bytes > 0;
+    };
+    _vd->settings.decay_steps = 6.f;
+    for (int i = 0; i < 40; ++i)
+        Frame([&] { HLine(32.5f); });
+    // After the step advanced, ages 1 to 6 are the six steps drawn last.
+    for (int age = 1; age <= VECTOR_DISPLAY_MAX_DECAY_STEPS; ++age)
+        EXPECT_EQ(held(age), age <= 6) << "age " << age;
+
+    _vd->settings.decay_steps = 3.f;
+    Frame([&] { HLine(32.5f); });
+    for (int age = 1; age <= 8; ++age)
+        EXPECT_EQ(held(age), age <= 3) << "age " << age;
+    EXPECT_GE(R(48, 32), Beam(0.f) - 3); // the newest steps still drawn (the same line: their light adds up)
+}
+
 TEST_F(VectorDisplayFrame, PausingFreezesTheTrail)
 {
     Frame([&] { HLine(20.5f); });

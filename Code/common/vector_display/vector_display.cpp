@@ -224,6 +224,32 @@ void CountStrips(const vector_display_point* points, int n, int* dots, int* line
     }
 }
 
+// Steps as old as the decay or older are never drawn again (the ring only draws the last N), yet
+// their buffers would keep a heavy frame's vertices for 32 frames: they are emptied, and so is the
+// current step's storage from an earlier frame when this frame wrote nothing there.
+void ReleaseFadedSteps(vector_display_buffers* buffers, int N)
+{
+    for (int age = 0; age < VECTOR_DISPLAY_MAX_DECAY_STEPS; ++age)
+    {
+        const int step = (g_step - age + VECTOR_DISPLAY_MAX_DECAY_STEPS) % VECTOR_DISPLAY_MAX_DECAY_STEPS;
+        const bool faded = age >= N;
+        if (buffers->pointsheld_step[step] > 0 && (faded || (age == 0 && buffers->npoints_step[step] == 0)))
+        {
+            glBindBuffer(GL_ARRAY_BUFFER, buffers->bufferspoints[step]);
+            glBufferData(GL_ARRAY_BUFFER, 0, nullptr, GL_STATIC_DRAW);
+            buffers->pointsheld_step[step] = 0;
+            buffers->npoints_step[step] = 0;
+        }
+        if (buffers->trianglesheld_step[step] > 0 && (faded || (age == 0 && buffers->ntriangles_step[step] == 0)))
+        {
+            glBindBuffer(GL_ARRAY_BUFFER, buffers->bufferstriangles[step]);
+            glBufferData(GL_ARRAY_BUFFER, 0, nullptr, GL_STATIC_DRAW);
+            buffers->trianglesheld_step[step] = 0;
+            buffers->ntriangles_step[step] = 0;
+        }
+    }
+}
+
 // The glow of the display's image and the composition of both onto targetFramebuffer. Leaves
 // the display's quad vertex array bound.
 void Glow(vector_display* self, unsigned targetFramebuffer)
@@ -355,6 +381,8 @@ vector_display_buffers::vector_display_buffers()
         ntriangles_step[i] = 0;
         arrayspoints[i] = 0;
         arraystriangles[i] = 0;
+        pointsheld_step[i] = 0;
+        trianglesheld_step[i] = 0;
     }
     resize_count = -1;
 }
@@ -964,7 +992,14 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
             buffers->ntriangles_step[i] = 0;
         }
     }
-    if (self->npoints == 0 && self->ntriangles == 0 && self->nquadmaps == 0) return;
+    if (self->npoints == 0 && self->ntriangles == 0 && self->nquadmaps == 0)
+    {
+        const float steps = self->settings.decay_steps;
+        ReleaseFadedSteps(buffers, steps >= float(VECTOR_DISPLAY_MAX_DECAY_STEPS) ? VECTOR_DISPLAY_MAX_DECAY_STEPS
+                                   : steps >= 1.f                               ? int(steps)
+                                                                                : 1);
+        return;
+    }
 
     vector_display_settings& s = self->settings;
     OrderRange(s.fog_zmin, s.fog_zmax);
@@ -993,6 +1028,7 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
         glBufferData(GL_ARRAY_BUFFER,
                      GLsizeiptr(self->ntriangles) * GLsizeiptr(sizeof(vector_display_triangle)),
                      self->triangles, GL_STATIC_DRAW);
+        buffers->trianglesheld_step[g_step] = self->ntriangles;
     }
     buffers->ntriangles_step[g_step] = self->ntriangles;
 
@@ -1069,8 +1105,10 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
         glBindBuffer(GL_ARRAY_BUFFER, buffers->bufferspoints[g_step]);
         glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(self->npoints) * GLsizeiptr(sizeof(vector_display_point)),
                      self->points, GL_STATIC_DRAW);
+        buffers->pointsheld_step[g_step] = self->npoints;
     }
     buffers->npoints_step[g_step] = self->npoints;
+    ReleaseFadedSteps(buffers, N);
 
     const FrameUniforms line = {
         self->line_MVP,        self->line_ALPHA,     self->line_VIEWPORT,        self->line_COLOR_INTENSITY,

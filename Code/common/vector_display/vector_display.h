@@ -96,6 +96,10 @@ struct vector_display_buffers
     // One vertex array per step buffer, its point layout set once.
     unsigned arrayspoints[VECTOR_DISPLAY_MAX_DECAY_STEPS];
     unsigned arraystriangles[VECTOR_DISPLAY_MAX_DECAY_STEPS];
+    // What each step's GL buffers hold (points, triangles), drawn or not: a step that no longer
+    // draws gives its storage back.
+    int pointsheld_step[VECTOR_DISPLAY_MAX_DECAY_STEPS];
+    int trianglesheld_step[VECTOR_DISPLAY_MAX_DECAY_STEPS];
     int resize_count;
 
     // Zero counts and names, identity matrices, resize_count -1 (no GL call).
