@@ -6,6 +6,8 @@
 //
 // The argument is the step in frames per second of timeline time (20: every third frame of the
 // 60 fps timeline, so the whole demo is sampled in a reasonable time on a software renderer).
+// MORVANE_BENCH_SPAN="FROM,TO" (seconds of the demo) plays only that span, to profile one section:
+//   MORVANE_BENCH_SPAN=72.96,76.8 perf record -g build/morvane_bench --benchmark_filter=DemoTimeline
 // Timing probes (effects that only call glFinish and read the clock) sit between the timeline's
 // items, and between those of the nested part, so each item's cost is the time from the probe
 // before it to the probe after it, its GPU work included. The report prints, per item and per
@@ -237,9 +239,17 @@ static void BM_DemoTimeline(benchmark::State& state)
             ++i;
         return i;
     };
+    // The span to play (the whole demo unless MORVANE_BENCH_SPAN names one).
+    double spanFrom = 0.0, spanTo = 1e30;
+    if (const char* span = std::getenv("MORVANE_BENCH_SPAN"))
+        if (std::sscanf(span, "%lf,%lf", &spanFrom, &spanTo) != 2 || !(spanFrom >= 0.0) || !(spanTo > spanFrom))
+        {
+            state.SkipWithError("MORVANE_BENCH_SPAN: FROM,TO in seconds, FROM < TO");
+            return;
+        }
     for (auto _ : state)
     {
-        seq._fTime = 0.f;
+        seq._fTime = float(spanFrom);
         seq._bPlaying = true;
         for (fxBase* e : seq._apEffects)
             e->SetState(State_SequenceStarted);
@@ -262,6 +272,7 @@ static void BM_DemoTimeline(benchmark::State& state)
             glFinish();
             const Clock::time_point t3 = Clock::now();
             if (!seq._bPlaying) break; // the update that ended the timeline drew nothing
+            if (double(seq._fTime) > spanTo) break;
             begin.ms.push_back(Ms(t0, t1));
             present.ms.push_back(Ms(t2, t3));
             total.ms.push_back(Ms(t0, t3));

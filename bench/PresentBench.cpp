@@ -15,8 +15,8 @@
 // The counter cpu_ms is the CPU time of the benchmark's thread per iteration: with LP_NUM_THREADS=0
 // llvmpipe draws on that thread, so it is the rendering work, steady on a loaded machine.
 // BM_DemoFrameDump (only with MORVANE_FRAME_DIR set): plays the committed demo timeline and writes
-// the window's picture at twelve times spread over the demo as binary PPM files "frame-NN.ppm"
-// (MORVANE_FRAME_SIZE=WxH, default 1280x720). The timeline moves in steps of 1/4 s, and of 1/20 s
+// the window's picture at twelve times spread over the demo and three in its most involved
+// sections as binary PPM files "frame-NN.ppm" (MORVANE_FRAME_SIZE=WxH, default 1280x720). The timeline moves in steps of 1/4 s, and of 1/20 s
 // for the two seconds before each time, so the decay trails and the effects' own motion are those
 // of a played demo while a run takes minutes, not a quarter of an hour. The run is the same in
 // every build: the calendar clock stands still (effects seed their random numbers from it), the
@@ -36,6 +36,7 @@
 #include <GLFW/glfw3.h>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <ctime>
@@ -178,12 +179,17 @@ void BM_Glow(benchmark::State& state)
     Close();
 }
 
-// The twelve times: the middles of twelve equal spans of the demo.
+// The middles of twelve equal spans of the demo, and frames of the sections whose drawing is the
+// most involved (the spectrum's bars through the decay ring, the wave lines with their occlusion),
+// in time order.
 std::vector<float> DumpTimes(float length)
 {
     std::vector<float> times;
     for (int i = 0; i < 12; ++i)
         times.push_back(length * (float(i) + 0.5f) / 12.f);
+    for (float t : {74.5f, 154.2f, 156.9f})
+        if (t < length) times.push_back(t);
+    std::sort(times.begin(), times.end());
     return times;
 }
 

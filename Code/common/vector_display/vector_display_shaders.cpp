@@ -412,7 +412,11 @@ void main()
 {
     float a = texture(tex0, gsTexCoord).a;
     float z = gl_FragCoord.z / gl_FragCoord.w;
-    float fog = 1.0 - pow(1.0 - clamp((z - COLOR_FOG.x) / (COLOR_FOG.y - COLOR_FOG.x), 0.0, 1.0), COLOR_FOG.z);
+    // Nearer than the fog's start there is no fog: pow(1, k) is 1, skipped where no fragment needs it.
+    float t = clamp((z - COLOR_FOG.x) / (COLOR_FOG.y - COLOR_FOG.x), 0.0, 1.0);
+    float fog = 0.0;
+    if (t > 0.0)
+        fog = 1.0 - pow(1.0 - t, COLOR_FOG.z);
     vec3 colour = mix(gsColor * COLOR_INTENSITY, COLOR_BACK, fog);
     fragColor = vec4(colour, a * ALPHA);
 }

@@ -108,6 +108,14 @@ TEST_F(JoyDivisionTest, FlatStackMatchesTheLineModel)
              p._fLineCount = 4.0f;
              p._vLineAlphas = glm::vec4(0.5f, 0.5f, 0.5f, 1.0f);
          }},
+        {"five bold lines, half occlusion",
+         [](shJoyDivision& p)
+         {
+             p._fLineCount = 4.0f;
+             p._fLineBold = 1.0f;
+             p._fWavesOcclusion = 0.5f;
+             p._vLineAlphas = glm::vec4(0.5f, 0.5f, 0.5f, 1.0f);
+         }},
         {"short bold lines, offset",
          [](shJoyDivision& p)
          {
