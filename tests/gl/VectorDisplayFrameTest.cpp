@@ -147,7 +147,10 @@ TEST_F(VectorDisplayFrame, SetupMakesGlowTargetsAtAThirdAndAFailingShaderFailsSe
     EXPECT_EQ(vector_display_resize(_vd, 2, 2, tiny.Framebuffer(), tiny.ColorTexture()), -1);
     EXPECT_EQ(vector_display_resize(_vd, W, H, _inner->Framebuffer(), _inner->ColorTexture()), 0);
 
-    // A geometry shader that does not compile: reported, and set-up returns -1.
+    // A geometry shader that does not compile: reported, and set-up returns -1. The programs are
+    // built by the first display set up, so this one goes first.
+    vector_display_destroy(_vd);
+    _vd = nullptr;
     for (const char** source : {&g_vector_display_shaders.line_gs, &g_vector_display_shaders.blur_fs})
     {
         const char* good = *source;
@@ -158,6 +161,33 @@ TEST_F(VectorDisplayFrame, SetupMakesGlowTargetsAtAThirdAndAFailingShaderFailsSe
         vector_display_destroy(broken);
         *source = good;
     }
+}
+
+// Every display uses one set of programs, built once; it lives until the last display goes.
+TEST_F(VectorDisplayFrame, DisplaysShareOneProgramSetUntilTheLastGoes)
+{
+    vector_display* other = nullptr;
+    ASSERT_EQ(vector_display_create(&other, W, H), 0);
+    ASSERT_EQ(vector_display_setup(other, _target->Framebuffer(), _target->ColorTexture()), 0);
+    EXPECT_EQ(other->line_program, _vd->line_program);
+    EXPECT_EQ(other->blur_texel_program, _vd->blur_texel_program);
+    EXPECT_EQ(other->texel_sampler, _vd->texel_sampler);
+    const GLuint line = _vd->line_program;
+
+    // The first display gone, the other still draws its line.
+    vector_display_destroy(_vd);
+    _vd = other;
+    EXPECT_EQ(glIsProgram(line), GL_TRUE);
+    ASSERT_EQ(vector_display_resize(_vd, W, H, _inner->Framebuffer(), _inner->ColorTexture()), 0);
+    _vd->settings.thickness = 0.05f;
+    _vd->settings.color_brightness = 0.f;
+    HLine(32.5f);
+    Flush();
+    EXPECT_GE(R(48, 32), 215);
+
+    vector_display_destroy(_vd);
+    _vd = nullptr;
+    EXPECT_EQ(glIsProgram(line), GL_FALSE);
 }
 
 TEST_F(VectorDisplayFrame, LineHasABrightCentreAndASoftCrossSection)

@@ -98,6 +98,73 @@ GLuint BuildProgram(const char* vs, const char* gs, const char* fs, bool pointLa
     return program;
 }
 
+// The programs and the nearest sampler, one set for every display of the context: all their
+// uniforms but the samplers' units (the same for every display) are set by each draw, so a display
+// never sees another one's values. Built by the first display set up, deleted with the last one.
+struct SharedPrograms
+{
+    GLuint composite = 0, blur = 0, composite_glow = 0, blur_texel = 0, triangle = 0, line = 0;
+    GLuint texel_sampler = 0;
+    int users = 0;
+};
+SharedPrograms g_programs;
+
+void DeleteSharedPrograms()
+{
+    GLuint programs[6] = {g_programs.composite,  g_programs.blur,     g_programs.composite_glow,
+                          g_programs.blur_texel, g_programs.triangle, g_programs.line};
+    for (GLuint p : programs)
+        if (p) glDeleteProgram(p);
+    if (g_programs.texel_sampler) glDeleteSamplers(1, &g_programs.texel_sampler);
+    g_programs = SharedPrograms();
+}
+
+// Builds the set if no display holds it yet; false (nothing kept) if a program does not build.
+bool AcquireSharedPrograms()
+{
+    if (g_programs.users > 0)
+    {
+        ++g_programs.users;
+        return true;
+    }
+    const vector_display_shader_sources& src = g_vector_display_shaders;
+    g_programs.composite = BuildProgram(src.quad_vs, nullptr, src.composite_fs, false);
+    g_programs.blur = BuildProgram(src.quad_vs, nullptr, src.blur_fs, false);
+    g_programs.composite_glow = BuildProgram(src.quad_vs, nullptr, src.composite_glow_fs, false);
+    g_programs.blur_texel = BuildProgram(src.quad_vs, nullptr, src.blur_texel_fs, false);
+    g_programs.triangle = BuildProgram(src.triangle_vs, src.triangle_gs, src.triangle_fs, true);
+    g_programs.line = BuildProgram(src.line_vs, src.line_gs, src.line_fs, true);
+    if (!g_programs.composite || !g_programs.blur || !g_programs.composite_glow || !g_programs.blur_texel ||
+        !g_programs.triangle || !g_programs.line)
+    {
+        DeleteSharedPrograms();
+        return false;
+    }
+    GLuint p = g_programs.composite_glow;
+    glUseProgram(p);
+    glUniform1i(glGetUniformLocation(p, "tex1"), 0);
+    glUniform1i(glGetUniformLocation(p, "tex2"), 1);
+    p = g_programs.blur_texel;
+    glUseProgram(p);
+    glUniform1i(glGetUniformLocation(p, "tex1"), 0);
+    glUniform1i(glGetUniformLocation(p, "texels"), 1);
+    glUseProgram(g_programs.triangle);
+    glUniform1i(glGetUniformLocation(g_programs.triangle, "TEXTURE_MAPPED"), 0);
+    glUseProgram(0);
+    glGenSamplers(1, &g_programs.texel_sampler);
+    glSamplerParameteri(g_programs.texel_sampler, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glSamplerParameteri(g_programs.texel_sampler, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glSamplerParameteri(g_programs.texel_sampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(g_programs.texel_sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    g_programs.users = 1;
+    return true;
+}
+
+void ReleaseSharedPrograms()
+{
+    if (g_programs.users > 0 && --g_programs.users == 0) DeleteSharedPrograms();
+}
+
 // A vertex array reading `buffer` with the layout of the points (stride 32, flags as an
 // integer attribute); made once, bound for each draw.
 GLuint MakePointArray(GLuint buffer)
@@ -447,57 +514,41 @@ int vector_display_setup(vector_display* self, unsigned framebuffer, unsigned te
     }
     if (!self->buffers.bufferspoints[0]) vector_display_buffers_init(&self->buffers);
 
-    const vector_display_shader_sources& src = g_vector_display_shaders;
-    GLuint p = 0;
+    if (!self->composite_program)
+    {
+        if (!AcquireSharedPrograms()) return -1;
+        self->composite_program = g_programs.composite;
+        self->blur_program = g_programs.blur;
+        self->composite_glow_program = g_programs.composite_glow;
+        self->blur_texel_program = g_programs.blur_texel;
+        self->triangle_program = g_programs.triangle;
+        self->line_program = g_programs.line;
+        self->texel_sampler = g_programs.texel_sampler;
+    }
+    GLuint p = self->composite_program;
+    self->composite_inModelViewMatrix = glGetUniformLocation(p, "inModelViewMatrix");
+    self->composite_inProjectionMatrix = glGetUniformLocation(p, "inProjectionMatrix");
+    self->composite_alpha = glGetUniformLocation(p, "alpha");
+    self->composite_mult = glGetUniformLocation(p, "mult");
 
-    self->composite_program = BuildProgram(src.quad_vs, nullptr, src.composite_fs, false);
-    if (!self->composite_program) return -1;
-    self->composite_inModelViewMatrix = glGetUniformLocation(self->composite_program, "inModelViewMatrix");
-    self->composite_inProjectionMatrix = glGetUniformLocation(self->composite_program, "inProjectionMatrix");
-    self->composite_alpha = glGetUniformLocation(self->composite_program, "alpha");
-    self->composite_mult = glGetUniformLocation(self->composite_program, "mult");
+    p = self->blur_program;
+    self->blur_inModelViewMatrix = glGetUniformLocation(p, "inModelViewMatrix");
+    self->blur_inProjectionMatrix = glGetUniformLocation(p, "inProjectionMatrix");
+    self->blur_scale = glGetUniformLocation(p, "scale");
+    self->blur_alpha = glGetUniformLocation(p, "alpha");
+    self->blur_mult = glGetUniformLocation(p, "mult");
 
-    self->blur_program = BuildProgram(src.quad_vs, nullptr, src.blur_fs, false);
-    if (!self->blur_program) return -1;
-    self->blur_inModelViewMatrix = glGetUniformLocation(self->blur_program, "inModelViewMatrix");
-    self->blur_inProjectionMatrix = glGetUniformLocation(self->blur_program, "inProjectionMatrix");
-    self->blur_scale = glGetUniformLocation(self->blur_program, "scale");
-    self->blur_alpha = glGetUniformLocation(self->blur_program, "alpha");
-    self->blur_mult = glGetUniformLocation(self->blur_program, "mult");
-
-    self->composite_glow_program = BuildProgram(src.quad_vs, nullptr, src.composite_glow_fs, false);
-    if (!self->composite_glow_program) return -1;
     p = self->composite_glow_program;
     self->composite_glow_inModelViewMatrix = glGetUniformLocation(p, "inModelViewMatrix");
     self->composite_glow_inProjectionMatrix = glGetUniformLocation(p, "inProjectionMatrix");
     self->composite_glow_mult = glGetUniformLocation(p, "mult");
-    glUseProgram(p);
-    glUniform1i(glGetUniformLocation(p, "tex1"), 0);
-    glUniform1i(glGetUniformLocation(p, "tex2"), 1);
-    glUseProgram(0);
 
-    self->blur_texel_program = BuildProgram(src.quad_vs, nullptr, src.blur_texel_fs, false);
-    if (!self->blur_texel_program) return -1;
     p = self->blur_texel_program;
     self->blur_texel_inModelViewMatrix = glGetUniformLocation(p, "inModelViewMatrix");
     self->blur_texel_inProjectionMatrix = glGetUniformLocation(p, "inProjectionMatrix");
     self->blur_texel_scale = glGetUniformLocation(p, "scale");
     self->blur_texel_mult = glGetUniformLocation(p, "mult");
-    glUseProgram(p);
-    glUniform1i(glGetUniformLocation(p, "tex1"), 0);
-    glUniform1i(glGetUniformLocation(p, "texels"), 1);
-    glUseProgram(0);
-    if (!self->texel_sampler)
-    {
-        glGenSamplers(1, &self->texel_sampler);
-        glSamplerParameteri(self->texel_sampler, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glSamplerParameteri(self->texel_sampler, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glSamplerParameteri(self->texel_sampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glSamplerParameteri(self->texel_sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    }
 
-    self->triangle_program = BuildProgram(src.triangle_vs, src.triangle_gs, src.triangle_fs, true);
-    if (!self->triangle_program) return -1;
     p = self->triangle_program;
     self->triangle_MVP = glGetUniformLocation(p, "MVP");
     self->triangle_ALPHA = glGetUniformLocation(p, "ALPHA");
@@ -509,12 +560,7 @@ int vector_display_setup(vector_display* self, unsigned framebuffer, unsigned te
     self->triangle_THICKNESS_RANGE = glGetUniformLocation(p, "THICKNESS_RANGE");
     self->triangle_THICKNESS_FACTOR = glGetUniformLocation(p, "THICKNESS_FACTOR");
     self->triangle_TEXTURE_MAPPED = glGetUniformLocation(p, "TEXTURE_MAPPED");
-    glUseProgram(p);
-    glUniform1i(self->triangle_TEXTURE_MAPPED, 0);
-    glUseProgram(0);
 
-    self->line_program = BuildProgram(src.line_vs, src.line_gs, src.line_fs, true);
-    if (!self->line_program) return -1;
     p = self->line_program;
     self->line_MVP = glGetUniformLocation(p, "MVP");
     self->line_ALPHA = glGetUniformLocation(p, "ALPHA");
@@ -525,9 +571,6 @@ int vector_display_setup(vector_display* self, unsigned framebuffer, unsigned te
     self->line_COLOR_FOG = glGetUniformLocation(p, "COLOR_FOG");
     self->line_THICKNESS_RANGE = glGetUniformLocation(p, "THICKNESS_RANGE");
     self->line_THICKNESS_FACTOR = glGetUniformLocation(p, "THICKNESS_FACTOR");
-    glUseProgram(p);
-    glUniform1f(self->line_MITER_LIMIT, 0.75f);
-    glUseProgram(0);
 
     vector_display_make_dot_texture();
 
@@ -631,11 +674,7 @@ void vector_display_destroy(vector_display* self)
     if (!self) return;
     if (self->setup_done)
     {
-        GLuint programs[6] = {self->composite_program,      self->blur_program,
-                              self->composite_glow_program, self->blur_texel_program,
-                              self->triangle_program,       self->line_program};
-        for (GLuint p : programs)
-            if (p) glDeleteProgram(p);
+        if (self->composite_program) ReleaseSharedPrograms(); // the set is shared; the last display deletes it
         if (self->bufferquadfull) glDeleteBuffers(1, &self->bufferquadfull);
         if (self->bufferquadglow) glDeleteBuffers(1, &self->bufferquadglow);
         DeleteGlowTargets(self);
@@ -643,7 +682,6 @@ void vector_display_destroy(vector_display* self)
         DeleteArray(self->arrayquadfull);
         DeleteArray(self->arrayquadglow);
         DeleteArray(self->arrayquadmap);
-        if (self->texel_sampler) glDeleteSamplers(1, &self->texel_sampler);
         if (self->buffers.bufferspoints[0]) vector_display_buffers_delete(&self->buffers);
     }
     free(self->points);
