@@ -38,10 +38,8 @@ int rvBufferDisplay::MaxSide()
     return side > 0 ? side : 1;
 }
 
-void rvBufferDisplay::Create(const char* name, int w, int h, int flags)
+void rvBufferDisplay::LimitSize(const char* name, int& w, int& h)
 {
-    rvAssert(w > 0 && h > 0);
-    if (!(w > 0 && h > 0)) return;
     // A size asked for by data (an effect's attributes, a file) stays within what the driver can
     // make: past it, a driver may abort instead of failing the call.
     const int maxSide = MaxSide();
@@ -52,6 +50,13 @@ void rvBufferDisplay::Create(const char* name, int w, int h, int flags)
         if (w > maxSide) w = maxSide;
         if (h > maxSide) h = maxSide;
     }
+}
+
+void rvBufferDisplay::Create(const char* name, int w, int h, int flags)
+{
+    rvAssert(w > 0 && h > 0);
+    if (!(w > 0 && h > 0)) return;
+    LimitSize(name, w, h);
     if (w == _nWidth && h == _nHeight && flags == _nFlags) return;
 
     // "Default" resized while current stays current (Release lets go of it meanwhile).

@@ -35,6 +35,8 @@ public:
     void Create(const char* name, int w, int h, int flags);
     // The largest side the driver can make a texture and a viewport of.
     static int MaxSide();
+    // Limits each side of a size asked for by data to MaxSide(), with one warning naming the buffer.
+    static void LimitSize(const char* name, int& w, int& h);
     // Deletes the GL objects, the inner buffer and the twin; the vector display survives unless
     // deleteDisplayObjects is true.
     void Release(bool deleteDisplayObjects);

@@ -56,12 +56,18 @@ void fxBufferDisplay::Init()
     rvBufferDisplay* pCurrent = rvSceneDisplay::BindedBuffer();
     int w, h;
     ComputeSize(pCurrent->_nWidth, pCurrent->_nHeight, w, h);
+    // A buffer that clears itself is made at the effect's start (its vector display's programs are
+    // those every display shares, already built); one that keeps its picture is made here.
+    if (_bClear && _eState != State_EffectStarted)
+    {
+        rvBufferDisplay::LimitSize(_sName.c_str(), w, h);
+        _nMadeWidth = w > 0 && h > 0 ? w : 0;
+        _nMadeHeight = w > 0 && h > 0 ? h : 0;
+        return;
+    }
     _Buffer.Create(_sName.c_str(), w, h, GetBufferFlags());
     _nMadeWidth = _Buffer._nWidth;
     _nMadeHeight = _Buffer._nHeight;
-    // Made once here, so that the vector display's programs are built in the loading pass; the
-    // storage of a buffer that clears itself waits for the effect's start.
-    if (_bClear && _eState != State_EffectStarted) _Buffer.Release(false);
 }
 
 void fxBufferDisplay::Kill()
