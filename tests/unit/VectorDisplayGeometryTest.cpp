@@ -114,38 +114,6 @@ TEST_F(VectorDisplayGeometry, StripsCarryAdjacencyPointsAndCurrentState)
     EXPECT_EQ(std::vector<int>(flags.begin() + 5, flags.end()), (std::vector<int>{S, 0, E, E}));
 }
 
-// The line stage is given one window of four points per segment and per dot, and none of the
-// windows that reach from one strip into the next.
-TEST_F(VectorDisplayGeometry, LineWindowsAreOnePerSegmentAndPerDot)
-{
-    vector_display_strip_begin(_vd, 0, 0, 0); // points 0-4: S a b c E, segments from a and b
-    vector_display_strip_to(_vd, 1, 0, 0);
-    vector_display_strip_to(_vd, 1, 1, 0);
-    vector_display_strip_end(_vd);
-    vector_display_point p(2, 2, 0);
-    vector_display_add_dot(_vd, &p);     // points 5-8: S p E E
-    vector_display_point q(3, 3, 0);
-    vector_display_add_line(_vd, &p, &q); // points 9-12: S p q E
-    vector_display_strip_begin(_vd, 5, 5, 0); // points 13-16: a strip of one point is a dot
-    vector_display_strip_end(_vd);
-
-    std::vector<unsigned> windows;
-    vector_display_line_windows(_vd->points, _vd->npoints, windows);
-    ASSERT_EQ(windows.size() % 4, 0u);
-    std::vector<unsigned> firsts;
-    for (size_t i = 0; i < windows.size(); i += 4)
-    {
-        firsts.push_back(windows[i]);
-        for (unsigned k = 1; k < 4; ++k)
-            EXPECT_EQ(windows[i + k], windows[i] + k);
-    }
-    EXPECT_EQ(firsts, (std::vector<unsigned>{0, 1, 5, 9, 13}));
-
-    // Too few points for a window, and the list is refilled, not appended to.
-    vector_display_line_windows(_vd->points, 3, windows);
-    EXPECT_TRUE(windows.empty());
-}
-
 TEST_F(VectorDisplayGeometry, DotsAndLinesKeepTheirOwnPointState)
 {
     vector_display_point a(1, 2, 3, 0.1f, 0.2f, 0.3f, 0, 4.f);

@@ -173,7 +173,6 @@ GLuint MakePointArray(GLuint buffer)
     glGenVertexArrays(1, &array);
     glBindVertexArray(array);
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer); // line windows, after the points
     for (GLuint i = 0; i < 4; ++i)
         glEnableVertexAttribArray(i);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 32, reinterpret_cast<const void*>(0));
@@ -451,7 +450,6 @@ vector_display_buffers::vector_display_buffers()
         arraystriangles[i] = 0;
         pointsheld_step[i] = 0;
         trianglesheld_step[i] = 0;
-        nwindows_step[i] = 0;
     }
     resize_count = -1;
 }
@@ -938,19 +936,6 @@ int vector_display_draw_string(vector_display* self, float x, float y, const cha
     return 0;
 }
 
-void vector_display_line_windows(const vector_display_point* points, int npoints, std::vector<unsigned>& windows)
-{
-    windows.clear();
-    for (int i = 0; i + 3 < npoints; ++i)
-    {
-        const int f0 = points[i].flags, f1 = points[i + 1].flags;
-        const int f2 = points[i + 2].flags, f3 = points[i + 3].flags;
-        if (((f0 | f1) & PTF_LINE_STRIPEND) != 0 || ((f2 | f3) & PTF_LINE_STRIPSTART) != 0) continue;
-        for (unsigned k = 0; k < 4; ++k)
-            windows.push_back(unsigned(i) + k);
-    }
-}
-
 void vector_display_bound_pending(vector_display* self)
 {
     if (self->npoints > VECTOR_DISPLAY_MAX_PENDING_POINTS)
@@ -1155,16 +1140,11 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
     rvAssert(buffers->bufferspoints[g_step] != 0 || self->npoints == 0);
     if (self->npoints > 0)
     {
-        vector_display_line_windows(self->points, self->npoints, self->windows);
-        const GLsizeiptr pointBytes = GLsizeiptr(self->npoints) * GLsizeiptr(sizeof(vector_display_point));
-        const GLsizeiptr windowBytes = GLsizeiptr(self->windows.size()) * GLsizeiptr(sizeof(unsigned));
         glBindBuffer(GL_ARRAY_BUFFER, buffers->bufferspoints[g_step]);
-        glBufferData(GL_ARRAY_BUFFER, pointBytes + windowBytes, nullptr, GL_STATIC_DRAW);
-        glBufferSubData(GL_ARRAY_BUFFER, 0, pointBytes, self->points);
-        if (windowBytes > 0) glBufferSubData(GL_ARRAY_BUFFER, pointBytes, windowBytes, self->windows.data());
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(self->npoints) * GLsizeiptr(sizeof(vector_display_point)),
+                     self->points, GL_STATIC_DRAW);
         buffers->pointsheld_step[g_step] = self->npoints;
     }
-    buffers->nwindows_step[g_step] = self->npoints > 0 ? int(self->windows.size()) : 0;
     buffers->npoints_step[g_step] = self->npoints;
     ReleaseFadedSteps(buffers, N);
 
@@ -1194,11 +1174,8 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
         glUniform1f(line.ALPHA, alpha);
         if (s.decay_camera)
             glUniformMatrix4fv(line.MVP, 1, GL_FALSE, glm::value_ptr(buffers->mvp_step[step]));
-        const int windows = buffers->nwindows_step[step];
-        if (windows == 0) continue;
         glBindVertexArray(buffers->arrayspoints[step]);
-        glDrawElements(GL_LINES_ADJACENCY, windows, GL_UNSIGNED_INT,
-                       reinterpret_cast<const void*>(size_t(count) * sizeof(vector_display_point)));
+        glDrawArrays(GL_LINE_STRIP_ADJACENCY, 0, count);
     }
 
     glDisable(GL_DEPTH_TEST);

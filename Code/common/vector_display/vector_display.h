@@ -12,8 +12,6 @@
 // is current.
 #include <glm/glm.hpp>
 
-#include <vector>
-
 class rvTransform;
 
 #define VECTOR_DISPLAY_MAX_DECAY_STEPS 32
@@ -102,9 +100,6 @@ struct vector_display_buffers
     // draws gives its storage back.
     int pointsheld_step[VECTOR_DISPLAY_MAX_DECAY_STEPS];
     int trianglesheld_step[VECTOR_DISPLAY_MAX_DECAY_STEPS];
-    // The drawn windows of each step's points: four indices per segment, stored in the same buffer
-    // after the points (the windows that cross from one strip to the next are left out).
-    int nwindows_step[VECTOR_DISPLAY_MAX_DECAY_STEPS];
     int resize_count;
 
     // Zero counts and names, identity matrices, resize_count -1 (no GL call).
@@ -149,7 +144,6 @@ struct vector_display
 
     int points_capacity, npoints, npoints_strip;
     vector_display_point* points;
-    std::vector<unsigned> windows; // the flush's window indices, kept to spare an allocation a frame
     int ndots, nlines;
     int triangles_capacity, ntriangles;
     vector_display_triangle* triangles;
@@ -244,10 +238,6 @@ void vector_display_grow_triangles(vector_display* self, int needed);
 void vector_display_grow_quadmaps(vector_display* self, int needed);
 // Drops the oldest pending primitives past the VECTOR_DISPLAY_MAX_PENDING_* bounds.
 void vector_display_bound_pending(vector_display* self);
-// The windows of four points that the line stage draws: every window of the points taken as one
-// strip with adjacency, except those that reach across the end of one strip into the next (the
-// geometry stage emits nothing for them). Four indices per window, in the points' order.
-void vector_display_line_windows(const vector_display_point* points, int npoints, std::vector<unsigned>& windows);
 void vector_display_make_dot_texture();
 void vector_display_log(const char* format, ...);
 unsigned vector_display_compile_shader(unsigned type, const char* source);
