@@ -291,6 +291,15 @@ void CountStrips(const vector_display_point* points, int n, int* dots, int* line
     }
 }
 
+// The number of ring steps drawn: the decay's steps, kept within 1..VECTOR_DISPLAY_MAX_DECAY_STEPS
+// (the setting itself is brought into that range).
+int DecaySteps(vector_display_settings& s)
+{
+    if (!(s.decay_steps >= 1.f)) s.decay_steps = 1.f;
+    if (s.decay_steps > float(VECTOR_DISPLAY_MAX_DECAY_STEPS)) s.decay_steps = float(VECTOR_DISPLAY_MAX_DECAY_STEPS);
+    return int(s.decay_steps);
+}
+
 // Steps as old as the decay or older are never drawn again (the ring only draws the last N), yet
 // their buffers would keep a heavy frame's vertices for 32 frames: they are emptied, and so is the
 // current step's storage from an earlier frame when this frame wrote nothing there.
@@ -1032,10 +1041,7 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
     }
     if (self->npoints == 0 && self->ntriangles == 0 && self->nquadmaps == 0)
     {
-        const float steps = self->settings.decay_steps;
-        ReleaseFadedSteps(buffers, steps >= float(VECTOR_DISPLAY_MAX_DECAY_STEPS) ? VECTOR_DISPLAY_MAX_DECAY_STEPS
-                                   : steps >= 1.f                               ? int(steps)
-                                                                                : 1);
+        ReleaseFadedSteps(buffers, DecaySteps(self->settings));
         return;
     }
 
@@ -1052,10 +1058,7 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
     glDepthFunc(GL_LESS);
     glDepthMask(GL_TRUE);
     buffers->mvp_step[g_step] = camera.view_projection;
-    if (!(s.decay_steps >= 1.f)) s.decay_steps = 1.f;
-    if (s.decay_steps > float(VECTOR_DISPLAY_MAX_DECAY_STEPS))
-        s.decay_steps = float(VECTOR_DISPLAY_MAX_DECAY_STEPS);
-    const int N = int(s.decay_steps);
+    const int N = DecaySteps(s);
 
     // Triangles, newest step first: the first step drawn is opaque and writes depth, older
     // ones add their light behind it.

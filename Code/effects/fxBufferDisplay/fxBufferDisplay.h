@@ -3,9 +3,10 @@
 // current buffer in its Render, so the effects after it on the timeline draw into it. Other
 // effects read its picture by the instance name while it is in State_EffectStarted.
 //
-// The buffer is made by Init at the size of the buffer current then. A buffer cleared by each
-// Render gives its GL storage back when the effect stops and makes it again, at that size, when it
-// starts: the demo's buffers seldom run together, and no reader uses a buffer that is not started.
+// Init sizes the buffer from the buffer current then. One that keeps its picture from frame to frame
+// is made there; one cleared by each Render is made at that size when the effect starts and gives
+// its GL storage back when it stops: the demo's buffers seldom run together, and no reader uses a
+// buffer that is not started.
 #include "Display/rvBufferDisplay.h"
 #include "Factory/fxBase.h"
 
@@ -54,6 +55,6 @@ public:
     int _eDebugDepth;
 
 private:
-    // The size Init made the buffer at (0 before Init and after Kill).
+    // The size Init chose for the buffer (0 before Init and after Kill).
     int _nMadeWidth = 0, _nMadeHeight = 0;
 };
