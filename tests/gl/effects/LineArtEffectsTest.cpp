@@ -267,8 +267,11 @@ TEST_F(LineArtTest, LiveSpecFansConvergeOnTheFocalPoint)
     const rvAudio::Handle music =
         audio.StreamCreateFile(rvTest::SourcePath("tests/data/tone440.mp3").c_str(), rvAudio::Flag_Loop);
     ASSERT_NE(music, 0u);
-    audio.SetPosition(music, audio.SecondsToBytes(music, 0.6));
+    // Held in the tone (0.5-1.5 s of the file): a playing stream would reach the silence at its loop
+    // on a machine slow enough to take most of a second over the frames below.
     audio.Play(music, false);
+    audio.Pause(music);
+    audio.SetPosition(music, audio.SecondsToBytes(music, 0.6));
     fxMusic::_hMusicChannel = music;
     // The camera looks at the middle of the buffer's pixel rectangle, a little farther away.
     const float D = 1.3f * (kH / 2.0f) / std::tan(0.5236f);
