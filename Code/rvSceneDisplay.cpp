@@ -62,6 +62,7 @@ void rvSceneDisplay::BeginFrame(GLFWwindow* window)
     g_frame_dots = 0;
     g_frame_lines = 0;
     g_frame_triangles = 0;
+    _DefaultBuffer.TakeNextFov();
     _DefaultBuffer.UpdateMatrices(glm::mat4(1.f));
 }
 

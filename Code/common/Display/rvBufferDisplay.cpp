@@ -223,6 +223,15 @@ void rvBufferDisplay::Bind()
     rvAssert(_pBufferPeviousBinded == nullptr);
     rvAssert(IsValid());
     _pBufferPeviousBinded = rvSceneDisplay::SetCurrentBuffer(this);
+    if (TakeNextFov()) UpdateMatrices(glm::mat4(1.f));
+}
+
+bool rvBufferDisplay::TakeNextFov()
+{
+    if (!(_fNextFov > 0.f)) return false;
+    _fFov = _fNextFov;
+    _fNextFov = 0.f;
+    return true;
 }
 
 void rvBufferDisplay::Unbind()

@@ -43,6 +43,13 @@ public:
     // Draws this buffer's colour into its twin (made on first use) and returns the twin's colour texture.
     GLuint Copy();
     void UpdateMatrices(const glm::mat4& model);
+    // Asks for the demo camera's field of view from the next frame of this buffer on: the frame
+    // being drawn keeps its camera, so nothing in it changes scale half-way. "Default" takes it at
+    // the frame begin, another buffer when it is next bound; either way its matrices are then
+    // recomputed with an identity model.
+    void SetFovFromNextFrame(float fFov) { _fNextFov = fFov; }
+    // Takes a field of view asked for: true when there was one (the matrices are not recomputed).
+    bool TakeNextFov();
     bool IsValid() const;
     // Temporary bind that remembers the current buffer, and its undo.
     void Bind();
@@ -66,6 +73,7 @@ public:
     float _fDist = 20.0f, _fYaw = 1.0f, _fPitch = 0.744f, _fPanX = 0.f, _fPanY = 0.f;
     // Demo camera.
     float _fFov = 1.0472f;
+    float _fNextFov = 0.f; // asked for from the next frame on; not positive: nothing asked
     glm::vec3 _vPosition{0.f, 0.f, -100.f};
     glm::vec3 _vRotation{0.f, 0.f, 0.f};   // radians about X, Y, Z
     glm::vec3& _vCamRotation = _vRotation; // the same rotation, under the name the camera effects use

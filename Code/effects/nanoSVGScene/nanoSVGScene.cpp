@@ -120,9 +120,10 @@ void nanoSVGScene::Render()
     vector_display* _pCurrentDisplay = rvSceneDisplay::_pCurrentDisplay;
     if (!_bProcessSettingsDone && pBuffer && _pCurrentDisplay)
     {
-        pBuffer->_fFov = 2.2f;
+        // The wide view starts with the next frame: changing the camera now would draw whatever
+        // this frame already holds at another scale.
+        pBuffer->SetFovFromNextFrame(2.2f);
         _pCurrentDisplay->current_thickness = 0.215f;
-        pBuffer->UpdateMatrices(glm::mat4(1.f));
         _bProcessSettingsDone = true;
     }
     if (_nRenderingMode != 0) return;

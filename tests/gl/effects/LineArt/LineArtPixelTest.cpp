@@ -87,15 +87,16 @@ protected:
         return _pShot->Read();
     }
     // Where a point of the scene lands in "Default", in pixels from the bottom left.
-    static glm::vec2 Project(const glm::vec3& p)
+    static glm::vec2 Project(const glm::vec3& p) { return Project(p, rvSceneDisplay::_DefaultBuffer._mViewProjection); }
+    static glm::vec2 Project(const glm::vec3& p, const glm::mat4& mViewProjection)
     {
-        const glm::vec4 c = rvSceneDisplay::_DefaultBuffer._mViewProjection * glm::vec4(p, 1.0f);
+        const glm::vec4 c = mViewProjection * glm::vec4(p, 1.0f);
         return glm::vec2((c.x / c.w * 0.5f + 0.5f) * kW, (c.y / c.w * 0.5f + 0.5f) * kH);
     }
     // Brightest channel sum in a small square around a scene point.
-    int Light(const glm::vec3& p, int r = 1) const
+    int Light(const glm::vec3& p, int r = 1) const { return Light(Project(p), r); }
+    int Light(const glm::vec2& at, int r = 1) const
     {
-        const glm::vec2 at = Project(p);
         int best = 0;
         for (int y = int(at.y) - r; y <= int(at.y) + r; ++y)
             for (int x = int(at.x) - r; x <= int(at.x) + r; ++x)
@@ -271,4 +272,34 @@ TEST_F(LineArtPixelTest, EyeLayersLogoCirclesAndMantaRayDrawWhereTheyAre)
     EXPECT_EQ(rays, 6);
     EXPECT_GT(Light(glm::vec3(45.f, 15.f, 0.f), 2), 60); // the manta collapsed on its position
     EXPECT_LT(Light(glm::vec3(45.f, -25.f, 0.f), 2), 25);
+}
+
+TEST_F(LineArtPixelTest, MachineWidensTheViewFromTheNextFrameOnly)
+{
+    // A square drawn in the machine's first frame: the machine's wide view must not reach it.
+    ASSERT_TRUE(Archive({{"Data/svg/square.svg", kSquare}}));
+    fxSVG* s = Add<fxSVG>();
+    s->_sFile = "Data/svg/square.svg";
+    s->_fThickness = 1.f;
+    s->_vColor = glm::vec4(1.f);
+    nanoSVGScene* m = Add<nanoSVGScene>();
+    m->_sFile = "Data/svg/square.svg";
+    m->_nRenderingMode = 1; // the settings only, no drawing
+    nanoSVGScene::_bProcessSettingsDone = false;
+    rvBufferDisplay& b = rvSceneDisplay::_DefaultBuffer;
+    const float fFov = b._fFov;
+    b.UpdateMatrices(glm::mat4(1.f));
+    const glm::mat4 mUsual = b._mViewProjection;
+    const glm::vec3 corner(25.f, 25.f, 0.f); // 400 units -> 100 display units
+    Frames(1, "MachineFirstFrame");
+    EXPECT_FLOAT_EQ(b._fFov, fFov);
+    EXPECT_GT(Light(Project(corner, mUsual)), 60);
+    // From the next frame on the view is wide: the square about a third of its size.
+    Frames(1, "MachineSecondFrame");
+    EXPECT_FLOAT_EQ(b._fFov, 2.2f);
+    const glm::vec2 o = Project(glm::vec3(0.f));
+    EXPECT_NEAR(glm::length(Project(corner) - o) / glm::length(Project(corner, mUsual) - o), 0.29f, 0.03f);
+    EXPECT_GT(Light(corner), 60);
+    EXPECT_LT(Light(Project(corner, mUsual)), 25);
+    nanoSVGScene::_bProcessSettingsDone = false;
 }
