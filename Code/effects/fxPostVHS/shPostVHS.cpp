@@ -70,6 +70,8 @@ float noise(vec2 p)
 float ramp(float v, float start, float end)
 {
     float inside = step(start, v) - step(end, v);
+    // A band of no height is a step with nothing inside it (and no division by 0).
+    if (inside == 0.0) return 0.0;
     return (1.0 - (v - start) / (end - start) * inside) * inside;
 }
 

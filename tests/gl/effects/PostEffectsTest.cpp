@@ -181,6 +181,32 @@ TEST_F(PostEffectsTest, VHSFeaturesFollowTheirFormulasOnAFlatPicture)
     }
 }
 
+// White lines whose band starts where it ends have no height: nothing is added, and the picture
+// stays (a division by the band's height made every pixel black).
+TEST_F(PostEffectsTest, VHSWhiteLinesOfNoHeightLeaveThePicture)
+{
+    if (!_window) GTEST_SKIP();
+    LoadNoise();
+    const glm::vec3 c(0.6f, 0.3f, 0.25f);
+    for (float fBound : {0.0f, 0.25f, 0.5f})
+    {
+        SCOPED_TRACE(fBound);
+        auto fx = rvTest::NewEffect<fxPostVHS>();
+        AllOff(fx->_shProgram);
+        fx->_shProgram._fWhiteLines = 1.0f;
+        fx->_shProgram._fWhiteLinesStart = fx->_shProgram._fWhiteLinesEnd = fBound;
+        Paint(c, c, kW, 1.0f);
+        const std::vector<RGBA> px = RenderAt(*fx, 0.5f);
+        fx->SetState(State_DemoStoped);
+        for (size_t i = 0; i < px.size(); ++i)
+        {
+            ASSERT_NEAR(px[i].r, V(c.r), 1) << i;
+            ASSERT_NEAR(px[i].g, V(c.g), 1) << i;
+            ASSERT_NEAR(px[i].b, V(c.b), 1) << i;
+        }
+    }
+}
+
 // Grain moves pixels both ways about the picture, its mean kept; noise lines only brighten.
 TEST_F(PostEffectsTest, VHSNoiseGrainsThePictureAndNoiseLinesOnlyBrighten)
 {
