@@ -107,9 +107,11 @@ struct OutlineWalker
 constexpr int kMaxGlyphSide = 4096;
 
 // Shared by the two pixel modes: renders each glyph at _fSize * _fScale / height and hands the
-// coverage bitmap to the emitter. A newline moves the pen (x to 0, y down 35) without a child.
+// coverage bitmap to the emitter with the pixel position of its top left corner (x right, y down
+// from the first baseline). The pen is in pixels; a newline moves it to the start of the next
+// line, _fSize output units down as in the outline mode, and makes a child only when asked.
 template <class Emit>
-void BuildPixelText(rvFont* pFont, rvTextParams& params, VectorScene* pParent, Emit emit)
+void BuildPixelText(rvFont* pFont, rvTextParams& params, VectorScene* pParent, bool bNewlineChild, Emit emit)
 {
     if (!pFont || !pFont->_pFontInfo || !pParent) return;
     const stbtt_fontinfo* info = pFont->_pFontInfo;
@@ -130,7 +132,8 @@ void BuildPixelText(rvFont* pFont, rvTextParams& params, VectorScene* pParent, E
         if (c == '\n')
         {
             params._vPen.x = 0.f;
-            params._vPen.y -= 35.f;
+            params._vPen.y -= params._fSize * params._fScale;
+            if (bNewlineChild) pParent->AddChild();
             continue;
         }
         const int glyph = GlyphOf(info, c);
@@ -144,7 +147,7 @@ void BuildPixelText(rvFont* pFont, rvTextParams& params, VectorScene* pParent, E
             {
                 std::vector<unsigned char> bitmap(size_t(w) * size_t(h), 0);
                 rvRasterizeGlyph(info, glyph, fs, box, bitmap.data(), w, h, w);
-                emit(child, bitmap.data(), w, h, box.y0, params._vPen.x);
+                emit(child, bitmap.data(), w, h, params._vPen.x + float(box.x0), float(box.y0) - params._vPen.y);
             }
         }
         params._vPen.x += float(AdvanceOf(info, glyph)) * fs;
@@ -258,15 +261,15 @@ void BuildTextDots(rvFont* pFont, rvTextParams& params, VectorScene* pParent, co
 {
     const float half = params._fDotSize * 0.5f;
     const float scale = params._fScale;
-    BuildPixelText(pFont, params, pParent,
-                   [&](VectorScene* child, const unsigned char* bitmap, int w, int h, int yoff, float penX)
+    BuildPixelText(pFont, params, pParent, false,
+                   [&](VectorScene* child, const unsigned char* bitmap, int w, int h, float left, float top)
                    {
                        for (int i = 0; i < h; ++i)
                            for (int j = 0; j < w; ++j)
                            {
                                if (bitmap[i * w + j] < 128) continue;
-                               const float x = (float(j) + 0.5f + penX) / scale;
-                               const float y = -(float(i) + 0.5f + float(yoff)) / scale;
+                               const float x = (float(j) + 0.5f + left) / scale;
+                               const float y = -(float(i) + 0.5f + top) / scale;
                                VectorSceneLine* line = NewLine(child, color);
                                line->AddPoint(x - half, y, 0.f);
                                line->AddPoint(x + half, y, 0.f);
@@ -277,12 +280,12 @@ void BuildTextDots(rvFont* pFont, rvTextParams& params, VectorScene* pParent, co
 void BuildTextLines(rvFont* pFont, rvTextParams& params, VectorScene* pParent, const glm::vec4& color)
 {
     const float scale = params._fScale;
-    BuildPixelText(pFont, params, pParent,
-                   [&](VectorScene* child, const unsigned char* bitmap, int w, int h, int yoff, float penX)
+    BuildPixelText(pFont, params, pParent, true,
+                   [&](VectorScene* child, const unsigned char* bitmap, int w, int h, float left, float top)
                    {
                        for (int i = 0; i < h; ++i)
                        {
-                           const float y = -(float(i) + float(yoff)) / scale;
+                           const float y = -(float(i) + top) / scale;
                            int j = 0;
                            while (j < w)
                            {
@@ -295,8 +298,8 @@ void BuildTextLines(rvFont* pFont, rvTextParams& params, VectorScene* pParent, c
                                while (j + 1 < w && bitmap[i * w + j + 1] >= 128)
                                    ++j;
                                VectorSceneLine* line = NewLine(child, color);
-                               line->AddPoint((float(j0) + penX) / scale, y, 0.f);
-                               line->AddPoint((float(j) + penX) / scale, y, 0.f);
+                               line->AddPoint((float(j0) + left) / scale, y, 0.f);
+                               line->AddPoint((float(j) + left) / scale, y, 0.f);
                                ++j;
                            }
                        }

@@ -22,6 +22,8 @@ void BuildTextSimplex(rvTextParams& params, VectorScene* pParent, const glm::vec
 // character (its advance still applies).
 void BuildTextOutline(rvFont* pFont, rvTextParams& params, VectorScene* pParent, const glm::vec4& color);
 
+// The pixel modes place each glyph's bitmap where its outline lies (the outline mode's layout: a
+// newline _fSize down); no child for a newline in the dot mode, an empty one in the run mode.
 // One horizontal stroke of _fDotSize per inked pixel (coverage 128 or more) of the glyph
 // rendered at _fScale times the resolution.
 void BuildTextDots(rvFont* pFont, rvTextParams& params, VectorScene* pParent, const glm::vec4& color);

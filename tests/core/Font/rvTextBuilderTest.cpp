@@ -359,11 +359,12 @@ TEST(TextTrueType, OutlinesDotsAndRuns)
         BuildTextLines(font, p, &runs, kColor);
         EXPECT_EQ(p._vPen.x, penAfterDots);
         ASSERT_EQ(dots._apChildren.size(), 4u) << scale; // one per byte but the newline
-        ASSERT_EQ(runs._apChildren.size(), 4u) << scale;
+        ASSERT_EQ(runs._apChildren.size(), 5u) << scale; // one per byte, the newline's empty
+        EXPECT_TRUE(runs._apChildren[3]->_apLines.empty());
         for (size_t c = 0; c < 4; ++c)
         {
             size_t covered = 0;
-            for (const VectorSceneLine* run : runs._apChildren[c]->_apLines)
+            for (const VectorSceneLine* run : runs._apChildren[c < 3 ? c : c + 1]->_apLines)
             {
                 ASSERT_EQ(run->_aPoints.size(), 2u);
                 EXPECT_EQ(run->_aPoints[0].y, run->_aPoints[1].y);
@@ -422,4 +423,57 @@ TEST(TextTrueType, OutlinesDotsAndRuns)
     BuildTextDots(font, p4, &none, kColor);
     BuildTextLines(font, p4, &none, kColor);
     EXPECT_TRUE(none._apChildren.empty());
+}
+
+// The pixel modes lay text out as the outline mode does: each glyph's pixels lie on its outline,
+// its left edge included, and every line of the text on its own baseline, _fSize below the last.
+TEST(TextTrueType, PixelModesPlaceEachGlyphOnItsOutline)
+{
+    rvTest::TempWorkDir dir;
+    rvFont* font = LoadSans(dir);
+    ASSERT_NE(font, nullptr);
+    auto top = [](const VectorScene& n) { return MaxY(n); };
+    auto bottom = [](const VectorScene& n)
+    {
+        float y = 1e9f;
+        for (const VectorSceneLine* line : n._apLines)
+            for (const glm::vec3& p : line->_aPoints)
+                y = std::min(y, p.y);
+        return y;
+    };
+    rvTextParams o;
+    o._fSize = 40.f;
+    o._sText = "H\nlH\n\nT";
+    VectorScene outline;
+    BuildTextOutline(font, o, &outline, kColor);
+    ASSERT_EQ(outline._apChildren.size(), 4u); // H, l, H, T
+    struct Mode
+    {
+        const char* pszName;
+        void (*pfnBuild)(rvFont*, rvTextParams&, VectorScene*, const glm::vec4&);
+        std::vector<size_t> glyphChildren; // the children of H, l, H, T
+    } modes[] = {{"dots", &BuildTextDots, {0, 1, 2, 3}}, {"runs", &BuildTextLines, {0, 2, 3, 6}}};
+    for (const Mode& m : modes)
+        for (float scale : {1.f, 3.f})
+        {
+            SCOPED_TRACE(std::string(m.pszName) + " scale " + std::to_string(scale));
+            rvTextParams p = o;
+            p._fScale = scale;
+            p._fDotSize = 0.f;
+            VectorScene pixels;
+            m.pfnBuild(font, p, &pixels, kColor);
+            // One child per byte in the run mode (newlines too), per byte but the newlines with dots.
+            ASSERT_EQ(pixels._apChildren.size(), m.glyphChildren.back() + 1);
+            for (size_t g = 0; g < 4; ++g)
+            {
+                SCOPED_TRACE(g);
+                const VectorScene& want = *outline._apChildren[g];
+                const VectorScene& got = *pixels._apChildren[m.glyphChildren[g]];
+                ASSERT_FALSE(got._apLines.empty());
+                const float px = 1.f / scale + 0.05f; // a pixel
+                EXPECT_NEAR(MinX(got), MinX(want), px);
+                EXPECT_NEAR(top(got), top(want), px);
+                EXPECT_NEAR(bottom(got), bottom(want), px);
+            }
+        }
 }
