@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace
@@ -100,4 +101,38 @@ TEST(TimelineClock, SimulationStepsAreBoundedBothWays)
     EXPECT_FLOAT_EQ(rvTimelineClock::BoundedStep(0.05f), 0.05f);
     EXPECT_FLOAT_EQ(rvTimelineClock::BoundedStep(2.5f), rvTimelineClock::MaxFrameDelta);
     EXPECT_FLOAT_EQ(rvTimelineClock::BoundedStep(-2.5f), -rvTimelineClock::MaxFrameDelta);
+}
+
+// A frame's time for a simulation: the fewest equal steps of at most a tenth of a second, at
+// most MaxSimulationSteps of them; a move back is one bounded step, a move of no number none.
+TEST(TimelineClock, SimulationTimeIsCutIntoBoundedSteps)
+{
+    using rvTimelineClock::MaxFrameDelta;
+    using rvTimelineClock::MaxSimulationSteps;
+    const float kInf = std::numeric_limits<float>::infinity(), kNaN = std::numeric_limits<float>::quiet_NaN();
+    struct Case
+    {
+        float fDelta;
+        int nCount;
+        float fStep;
+    } cases[] = {
+        {1.f / 60.f, 1, 1.f / 60.f},
+        {0.1f, 1, 0.1f},
+        {0.3f, 3, 0.1f},
+        {0.25f, 3, 0.25f / 3.f},
+        {float(MaxSimulationSteps) * MaxFrameDelta, MaxSimulationSteps, MaxFrameDelta},
+        {30.f, MaxSimulationSteps, MaxFrameDelta}, // a seek forward: its first second only
+        {kInf, MaxSimulationSteps, MaxFrameDelta},
+        {0.f, 1, 0.f},
+        {-0.05f, 1, -0.05f},
+        {-30.f, 1, -MaxFrameDelta}, // a seek back
+        {kNaN, 1, 0.f},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.fDelta);
+        const rvTimelineClock::SimulationSteps s = rvTimelineClock::SplitSimulationStep(c.fDelta);
+        EXPECT_EQ(s.nCount, c.nCount);
+        EXPECT_FLOAT_EQ(s.fStep, c.fStep);
+    }
 }

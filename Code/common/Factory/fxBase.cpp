@@ -139,9 +139,9 @@ void fxBase::Update()
     _pCurrentEffect = pOuter;
 }
 
-float fxBase::SimulationDelta() const
+rvTimelineClock::SimulationSteps fxBase::SimulationSteps() const
 {
-    return rvTimelineClock::BoundedStep(_fDeltaTime);
+    return rvTimelineClock::SplitSimulationStep(_fDeltaTime);
 }
 
 float fxBase::GetFade() const

@@ -2,6 +2,8 @@
 // Base class of every effect: the four-state lifecycle that the timeline drives, the
 // per-frame update (local time, seek, attribute drivers, vector-scene refresh, Render), the
 // effect's own attributes, its attribute drivers, and its values and drivers as JSON.
+#include "Sequencer/rvTimelineClock.h"
+
 #include <cstddef>
 #include <json/json.h>
 #include <string>
@@ -51,10 +53,11 @@ public:
     void Update();
     // Fade factor at the local time from FadeIn and FadeOut, never below 0.
     float GetFade() const;
-    // The frame's step for an effect that integrates its own simulation: _fDeltaTime limited to
-    // rvTimelineClock::MaxFrameDelta either way. The timeline may move an effect by seconds in
-    // one frame (it follows the music), a step an explicit integration would not survive.
-    float SimulationDelta() const;
+    // The frame's time for an effect that integrates its own simulation: _fDeltaTime as equal
+    // steps of at most rvTimelineClock::MaxFrameDelta (rvTimelineClock::SplitSimulationStep).
+    // The timeline may move an effect by seconds in one frame (it follows the music): one such
+    // step would break an explicit integration, and a clamped one would fall behind the music.
+    rvTimelineClock::SimulationSteps SimulationSteps() const;
     // The vector scene with attribute values of local time t (t < 0: scene only).
     VectorScene* EvaluateAt(float fTime);
     // Local end: (End - Start) / 60 seconds.

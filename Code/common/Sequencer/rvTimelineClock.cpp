@@ -15,6 +15,19 @@ float BoundedStep(float fDelta)
     return std::min(std::max(fDelta, -MaxFrameDelta), MaxFrameDelta);
 }
 
+SimulationSteps SplitSimulationStep(float fDelta)
+{
+    SimulationSteps steps;
+    if (fDelta < 0.0f) steps.fStep = std::max(fDelta, -MaxFrameDelta);
+    if (!(fDelta > 0.0f)) return steps;
+    const float fTotal = std::min(fDelta, float(MaxSimulationSteps) * MaxFrameDelta);
+    // A whole number of steps within a rounding error needs no extra step.
+    const float fCount = std::ceil(fTotal / MaxFrameDelta - 1e-4f);
+    steps.nCount = std::min(std::max(int(fCount), 1), MaxSimulationSteps);
+    steps.fStep = fTotal / float(steps.nCount);
+    return steps;
+}
+
 float Step(float fTimeline, float fRawDelta, const Music& music)
 {
     const bool bFollow = music.bPlaying && std::isfinite(music.fTime) && std::isfinite(fTimeline) &&

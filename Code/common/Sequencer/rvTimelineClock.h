@@ -39,6 +39,24 @@ float ClampFrameDelta(float fRawDelta);
 // A step for an effect that integrates a simulation: within [-MaxFrameDelta, MaxFrameDelta].
 float BoundedStep(float fDelta);
 
+// The most steps a simulation runs in one frame: MaxSimulationSteps x MaxFrameDelta seconds.
+constexpr int MaxSimulationSteps = 10;
+
+// A frame's time for an effect that integrates a simulation, as nCount equal steps of fStep.
+struct SimulationSteps
+{
+    int nCount = 1;
+    float fStep = 0.0f;
+    float Total() const { return float(nCount) * fStep; }
+};
+
+// fDelta cut into the fewest equal steps of at most MaxFrameDelta, so that a simulation keeps
+// time with the music at any frame rate: a slow frame runs several steps. At most
+// MaxSimulationSteps of them: a longer move (a seek forward, a stall) runs only its first
+// MaxSimulationSteps x MaxFrameDelta seconds. A move back is one step of at most MaxFrameDelta
+// back; 0 or a delta that is not a number, one step of 0.
+SimulationSteps SplitSimulationStep(float fDelta);
+
 // The timeline's step for a frame that took fRawDelta seconds, the timeline being at fTimeline
 // when the music clock was read.
 float Step(float fTimeline, float fRawDelta, const Music& music);

@@ -291,7 +291,7 @@ void morphNodeSequence::Render()
         vector_display_set_rgb(display, 0.1f, 0.1f, 0.1f);
     }
     if (_bDisplayDest) _SVGDest.Draw(glm::vec4(1.f));
-    vector_display_set_rgb(display, 0.1f, 0.1f, 0.2f);
+    vector_display_set_rgb(display, _vColor.r, _vColor.g, _vColor.b);
     for (int r = 0; r < kRows; ++r)
         DrawRow(r);
 }

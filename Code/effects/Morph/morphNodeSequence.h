@@ -63,7 +63,10 @@ public:
     int _nNodeSource = 0;
     int _nNodeDest = 0;
     int _nNodeCurrent = 0;
-    float _fSpeed = 1.f;
+    // The gathering logo is the climax of the logo circles: brighter than their rings
+    // (0.4, 0.4, 0.9), in the same blue.
+    glm::vec3 _vColor = glm::vec3(0.5f, 0.5f, 1.0f);
+    float _fSpeed = 10.f; // share of the way to its target a node moves per second
     int _nEdgeCurrent = 0;
     std::vector<glm::vec3> _aMorphEdges;
     std::vector<RowEntry> _aRows[kRows];

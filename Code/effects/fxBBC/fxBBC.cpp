@@ -110,7 +110,7 @@ void fxBBC::DrawItemPoint(const glm::vec3& p)
     if (_nPhase == 0)
     {
         Segment(display, Map(M, p.x, p.y), Map(M, L * u.x, L * u.y));
-        if (_fRadiusTarget >= _fRadius) _fRadius += _fRadiusSpeed * SimulationDelta();
+        if (_fRadiusTarget >= _fRadius) _fRadius += _fRadiusSpeed * _fFrameTime;
         if (_fLength >= 0.75f * _fRadiusTarget) _nPhaseRequest = 1;
     }
     else if (_nPhase == 1)
@@ -136,6 +136,10 @@ void fxBBC::Render()
 {
     vector_display* _pCurrentDisplay = rvSceneDisplay::_pCurrentDisplay;
     rvAssert(_pCurrentDisplay);
+    // The frame's whole time, so that a slow frame keeps time with the music; the morph's speed
+    // grows step by step.
+    const rvTimelineClock::SimulationSteps steps = SimulationSteps();
+    _fFrameTime = steps.Total();
     _Transform.Update();
     BuildItems(false);
     vector_display_set_rgb(_pCurrentDisplay, 0.4f, 0.4f, 0.9f);
@@ -154,7 +158,7 @@ void fxBBC::Render()
             if (!(a < kFullTurn)) break;
         }
     }
-    const float dt = SimulationDelta();
+    const float dt = _fFrameTime;
     if (_nPhase == 0)
     {
         _fLength += _fLenghtSpeed * dt;
@@ -173,10 +177,15 @@ void fxBBC::Render()
     else
     {
         _Morph._Transform = _Transform;
+        // The recorded graph has no pivot of its own: it turns about the transform's.
+        _Morph._SVGSource._vPivot = _Transform._vPivot;
         _Morph._SVGSource._mFitMatrix = _Transform._mMatrix;
+        // A node moves once a frame (its step covers the whole frame: at the morph's speed a
+        // step of a tenth of a second already lands it).
         for (int row = 0; row < morphNodeSequence::kRows; ++row)
             _Morph.StepRow(row, dt);
-        _Morph._fSpeed *= 1.f + dt;
+        for (int i = 0; i < steps.nCount; ++i)
+            _Morph._fSpeed *= 1.f + steps.fStep;
         _Morph.Render();
     }
     _fAngle += _fRadBySec * dt;

@@ -48,6 +48,7 @@ public:
     float _fLength = 20.f;
     float _fShrink = 0.f;
     float _fLenghtSpeed = 0.f;
+    float _fFrameTime = 0.f; // the simulated time of the frame being drawn
     std::string _sFile = "Data/svg/ZQ4_logo_v1_low.svg";
     rvTransform3D _Transform;
     morphNodeSequence _Morph;

@@ -197,9 +197,8 @@ void fxBackCircuit::SpawnElectron(ELECTRON& e, int nRadius)
     e._fThickness = _vThickness01.x + (_vThickness01.y - _vThickness01.x) * m;
 }
 
-void fxBackCircuit::MoveElectron(ELECTRON& e)
+void fxBackCircuit::MoveElectron(ELECTRON& e, float dt)
 {
-    const float dt = SimulationDelta();
     ELECTRON aFound[NEIGHBOUR_BUFFER];
     const int n = FindNeighbours(aFound, e, 2);
     float fBest = 0.001f;
@@ -324,8 +323,12 @@ void fxBackCircuit::Render()
     _vectorModulo = glm::vec2(W, H) * _fZoom * _fCalage;
 
     if (dt > 0.0f)
+    {
+        const rvTimelineClock::SimulationSteps steps = SimulationSteps();
         for (ELECTRON& e : _vElectrons)
-            MoveElectron(e);
+            for (int i = 0; i < steps.nCount; ++i)
+                MoveElectron(e, steps.fStep);
+    }
     DrawBackground();
     DrawElectrons();
 }

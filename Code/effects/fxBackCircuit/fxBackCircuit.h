@@ -53,7 +53,8 @@ public:
     void FindEntryPoints();
     int FindNeighbours(ELECTRON* pOut, const ELECTRON& probe, int nRadius) const;
     void SpawnElectron(ELECTRON& e, int nRadius);
-    void MoveElectron(ELECTRON& e);
+    // One step of dt seconds along the traces (a frame runs as many as SimulationSteps says).
+    void MoveElectron(ELECTRON& e, float dt);
     void DrawBackground();
     void DrawElectrons();
     glm::vec2 ImageToDisplay(const glm::vec2& p) const;

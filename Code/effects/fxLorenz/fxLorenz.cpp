@@ -136,65 +136,72 @@ void fxLorenz::Render()
     const float fFade = GetFade();
     const float fSpan = GetDuration();
     const bool bFadingOut = _fFadeOut != 0.0f && _fTime > fSpan - _fFadeOut;
-    const float dt = SimulationDelta();
-
-    if (dt > 0.0f)
+    // A slow frame runs several steps, so the flock keeps time with the music; the fade-out's
+    // spread is a per-frame push, made in the first step only.
+    const rvTimelineClock::SimulationSteps steps = SimulationSteps();
+    for (int nStep = 0; nStep < steps.nCount; ++nStep)
     {
-        for (Input& input : _aInputs)
+        const float dt = steps.fStep;
+        const bool bFirst = nStep == 0, bDraw = nStep + 1 == steps.nCount;
+        if (dt > 0.0f)
         {
-            if (!input._pDots || input._fTransfer == 0.0f) continue;
-            const int nEnd = std::min(input._nPoints, input._nPrepared);
-            for (int j = input._nNext; j < nEnd; ++j)
-                AddDot(input._pDots[j]);
-            input._nNext = std::max(input._nNext, nEnd);
+            for (Input& input : _aInputs)
+            {
+                if (!bFirst || !input._pDots || input._fTransfer == 0.0f) continue;
+                const int nEnd = std::min(input._nPoints, input._nPrepared);
+                for (int j = input._nNext; j < nEnd; ++j)
+                    AddDot(input._pDots[j]);
+                input._nNext = std::max(input._nNext, nEnd);
+            }
+            if (_nSpawned < _nCountMax)
+            {
+                const float h = float(_nSpawnPerSec) * dt + _fSpawnCarry;
+                const int nCount = int(h);
+                _fSpawnCarry = h - float(nCount);
+                for (int i = 0; i < nCount; ++i)
+                    SpawnDot(_fDotThickness);
+                _nSpawned += nCount;
+            }
         }
-        if (_nSpawned < _nCountMax)
-        {
-            const float h = float(_nSpawnPerSec) * dt + _fSpawnCarry;
-            const int nCount = int(h);
-            _fSpawnCarry = h - float(nCount);
-            for (int i = 0; i < nCount; ++i)
-                SpawnDot(_fDotThickness);
-            _nSpawned += nCount;
-        }
-    }
 
-    // A backward seek does not run the flock backwards: the system is unstable in reverse.
-    const float fStep = std::max(dt, 0.0f);
-    for (Dot& d : _aDots)
-    {
-        float x = d._Point.x, y = d._Point.y;
-        const float z = d._Point.z;
-        if (bFadingOut)
+        // A backward seek does not run the flock backwards: the system is unstable in reverse.
+        const float fStep = std::max(dt, 0.0f);
+        for (Dot& d : _aDots)
         {
-            x *= 2.0f - fFade;
-            y *= 2.0f - fFade;
-        }
-        const float fThickness = d._Point.thickness;
-        if (d._fThicknessBlend < 1.0f)
-        {
-            d._fThicknessBlend = std::min(d._fThicknessBlend + fStep * 0.1f, 1.0f);
-            d._Point.thickness += (d._fTargetThickness - d._Point.thickness) * d._fThicknessBlend;
-        }
-        float fColor = 1.0f;
-        if (d._fFadeIn < 1.0f)
-        {
-            d._fFadeIn = std::min(d._fFadeIn + fStep, 1.0f);
-            fColor = d._fFadeIn;
-        }
-        if (d._fSpeed < _fSpeed) d._fSpeed = std::min(d._fSpeed + d._fAcceleration * fStep, _fSpeed);
+            float x = d._Point.x, y = d._Point.y;
+            const float z = d._Point.z;
+            if (bFadingOut && bFirst)
+            {
+                x *= 2.0f - fFade;
+                y *= 2.0f - fFade;
+            }
+            const float fThickness = d._Point.thickness;
+            if (d._fThicknessBlend < 1.0f)
+            {
+                d._fThicknessBlend = std::min(d._fThicknessBlend + fStep * 0.1f, 1.0f);
+                d._Point.thickness += (d._fTargetThickness - d._Point.thickness) * d._fThicknessBlend;
+            }
+            float fColor = 1.0f;
+            if (d._fFadeIn < 1.0f)
+            {
+                d._fFadeIn = std::min(d._fFadeIn + fStep, 1.0f);
+                fColor = d._fFadeIn;
+            }
+            if (d._fSpeed < _fSpeed) d._fSpeed = std::min(d._fSpeed + d._fAcceleration * fStep, _fSpeed);
 
-        const float h = d._fSpeed * fStep * 0.01f;
-        const float nx = x + h * _fSigma * (y - x);
-        const float ny = y + h * ((_fRho - z) * x - y);
-        const float nz = z + h * (x * y - _fBeta * z);
-        d._Point.x = nx;
-        d._Point.y = ny;
-        d._Point.z = nz;
+            const float h = d._fSpeed * fStep * 0.01f;
+            const float nx = x + h * _fSigma * (y - x);
+            const float ny = y + h * ((_fRho - z) * x - y);
+            const float nz = z + h * (x * y - _fBeta * z);
+            d._Point.x = nx;
+            d._Point.y = ny;
+            d._Point.z = nz;
 
-        vector_display_point p((_vPos.x - ny) * _vSize.x, (nx + _vPos.y) * _vSize.y, nz + _fDefaultZ,
-                               d._Point.r * fColor, d._Point.g * fColor, d._Point.b * fColor, 0, fThickness);
-        vector_display_add_dot(_pCurrentDisplay, &p);
+            if (!bDraw) continue;
+            vector_display_point p((_vPos.x - ny) * _vSize.x, (nx + _vPos.y) * _vSize.y, nz + _fDefaultZ,
+                                   d._Point.r * fColor, d._Point.g * fColor, d._Point.b * fColor, 0, fThickness);
+            vector_display_add_dot(_pCurrentDisplay, &p);
+        }
     }
 }
 

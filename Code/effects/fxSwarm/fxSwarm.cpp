@@ -56,7 +56,9 @@ void fxSwarm::Kill()
 
 void fxSwarm::Render()
 {
-    Step(SimulationDelta());
+    const rvTimelineClock::SimulationSteps steps = SimulationSteps();
+    for (int i = 0; i < steps.nCount; ++i)
+        Step(steps.fStep);
     Draw();
 }
 

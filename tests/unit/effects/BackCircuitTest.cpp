@@ -92,7 +92,7 @@ void Walk(fxBackCircuit& fx, int nSteps, const std::function<void(const Electron
     for (int s = 0; s < nSteps; ++s)
         for (Electron& e : fx._vElectrons)
         {
-            fx.MoveElectron(e);
+            fx.MoveElectron(e, fx._fDeltaTime);
             if (check) check(e);
         }
 }
