@@ -36,9 +36,12 @@ glm::vec4 Displayable(const glm::vec4& c)
     return glm::clamp(c, 0.0f, 1.0f);
 }
 
+// Every emitter of the game advances in the game's steps and is drawn once per frame, in Draw.
 fxParticleEmitter* NewEmitter()
 {
-    return static_cast<fxParticleEmitter*>(fxParticleEmitter::Create(fxParticleEmitter::GetDescriptor()));
+    auto* e = static_cast<fxParticleEmitter*>(fxParticleEmitter::Create(fxParticleEmitter::GetDescriptor()));
+    e->_bDrawInRender = false;
+    return e;
 }
 
 void DeleteEmitter(fxParticleEmitter* e)
@@ -223,7 +226,13 @@ void fxAsteroid::Step()
     UpdateShip();
     UpdateBullets();
     UpdateRocks();
-    // Bursts advance with every step; they are drawn once per frame, in Draw.
+    // The reactor flame, the ship's explosion, the bullet trails and the bursts advance with every
+    // step (each with the delta its update set), so they keep the game's time at any frame rate;
+    // they are drawn once per frame, in Draw.
+    _pReactor->Update();
+    if (_fDeadTimer > 0.0f) _pExplosion->Update();
+    for (Bullet& b : _aBullets)
+        if (b._fTimer >= 0.0f) b._pTrail->Update();
     for (fxParticleEmitter* e : _apEmitters)
     {
         if (e->_eState != State_EffectStarted) continue;
@@ -636,7 +645,6 @@ fxParticleEmitter* fxAsteroid::AcquireEmitter()
 {
     if (int(_apEmitters.size()) >= kMaxEmitters) return nullptr;
     fxParticleEmitter* e = NewEmitter();
-    e->_bDrawInRender = false; // advanced in every step, drawn once per frame
     _apEmitters.push_back(e);
     return e;
 }
@@ -738,11 +746,11 @@ void fxAsteroid::Draw()
 {
     vector_display* _pCurrentDisplay = rvSceneDisplay::_pCurrentDisplay;
     rvAssert(_pCurrentDisplay);
-    _pReactor->Update();
+    _pReactor->DrawParticles();
     if (_fDeadTimer <= 0.0f)
         _ShipScene.Draw();
     else
-        _pExplosion->Update();
+        _pExplosion->DrawParticles();
     for (const Rock* pRock : _apRocks)
         pRock->_VectorScene.Draw();
     for (Bullet& b : _aBullets)
@@ -754,7 +762,7 @@ void fxAsteroid::Draw()
             vector_display_set_rgb(_pCurrentDisplay, c.r, c.g, c.b);
             vector_display_draw_circle(_pCurrentDisplay, b._vPos.x, b._vPos.y, 0.0f, _fBulletRadius, 32);
         }
-        b._pTrail->Update();
+        b._pTrail->DrawParticles();
     }
     for (const fxParticleEmitter* e : _apEmitters)
         if (e->_eState == State_EffectStarted) e->DrawParticles();

@@ -394,6 +394,32 @@ TEST_F(AsteroidTest, BurstsAdvancePerStepButAreDrawnOncePerFrame)
     EXPECT_EQ(near, 10);
 }
 
+// The reactor flame, the bullet trails and the ship's explosion keep the game's time: a frame that
+// catches up four steps ages them by the four steps, as the bursts are.
+TEST_F(AsteroidTest, ShipParticlesAdvanceInEveryStep)
+{
+    const float kStep = 1.0f / 60.0f;
+    GamePtr g = NewGame(std::vector<uint8_t>(60, fxAsteroid::INPUT_FIRE | fxAsteroid::INPUT_THRUST));
+    g->_fRockSpawnTimer = 1000.0f;
+    Frame(*g, 0.0f);
+    for (fxAsteroid::Rock* r : g->_apRocks)
+        delete r;
+    g->_apRocks.clear();
+    Frame(*g, 4.0f * kStep);
+    EXPECT_NEAR(g->_pReactor->_fTime, 4.0f * kStep, 1e-5f);
+    ASSERT_GE(g->_aBullets.size(), 1u);
+    ASSERT_GE(g->_aBullets[0]._fTimer, 0.0f);
+    EXPECT_NEAR(g->_aBullets[0]._pTrail->_fTime, 4.0f * kStep, 1e-5f); // fired in step 0
+
+    // A rock on the ship: it dies in the next step; the explosion then runs through the three
+    // steps after it, as the dead timer does.
+    RockAt(*g, g->GetShipPos().x, g->GetShipPos().y, 5.0f);
+    Frame(*g, 4.0f * kStep);
+    ASSERT_GT(g->_fDeadTimer, 0.0f);
+    EXPECT_NEAR(g->_pExplosion->_fTime, 3.0f * kStep, 1e-5f);
+    EXPECT_NEAR(g->_fDeadTimer, 3.0f - 3.0f * kStep, 1e-5f);
+}
+
 TEST_F(AsteroidTest, ColoursAboveOneAreDrawnAtFullIntensity)
 {
     GamePtr g = NewGame(std::vector<uint8_t>(60, fxAsteroid::INPUT_FIRE | fxAsteroid::INPUT_THRUST));
