@@ -4,6 +4,7 @@
 #include "Factory/rvEditorHook.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
+#include "rvFile.h"
 #include "rvMessage.h"
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -11,7 +12,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 bool fxAnimation::_bPlay = true;
 bool fxAnimation::_bRenderToFBO = true;
@@ -390,7 +393,15 @@ void fxAnimation::Render()
             rvReport(rvMessageKind::Warning, "fxAnimation: a %dx%d buffer is too large to trace", w, h);
         s_bTold = true;
     }
-    const bool bToFBO = _bRenderToFBO && bTraceable;
+    if (_bRenderToFBO && !bTraceable)
+    {
+        // The passes would go to the current buffer instead of the tracer's: nothing is drawn.
+        _aContourPoints.clear();
+        DrawSettings(float(w), float(h));
+        BuildContourScene();
+        return;
+    }
+    const bool bToFBO = _bRenderToFBO;
     if (bToFBO && (w != _nFramebufferWidth || h != _nFramebufferHeight || !_glFramebuffer))
     {
         DeleteFramebuffer();
@@ -482,6 +493,21 @@ fxDescriptor* fxAnimation::RegisterAttributes()
     d->Add(TYPE_LOOKAT_CAMERA, "Camera", rvOffsetOf<fxAnimation>(&fxAnimation::_Camera));
     d->Add(TYPE_FLOAT, "Scale", rvOffsetOf<fxAnimation>(&fxAnimation::_fScale));
     return d;
+}
+
+bool fxAnimation::SaveVectorScene() const
+{
+    // The scene is written to memory, then saved through a temporary file, so a failed save
+    // leaves the previous file (rvSaveFile reports the cause).
+    char* pData = nullptr;
+    size_t nSize = 0;
+    FILE* pMemory = open_memstream(&pData, &nSize);
+    if (!pMemory) return false;
+    const bool bWritten = _VectorScene.SaveBinary(pMemory);
+    std::fclose(pMemory);
+    const bool bSaved = bWritten && rvSaveFile("./test.vscene", std::string(pData, nSize));
+    std::free(pData);
+    return bSaved;
 }
 
 // The editor window (fxAnimationEditor.cpp); nothing without the editor.

@@ -45,6 +45,9 @@ public:
     void BuildContourScene();
     // The "Animation Settings" window (fxAnimationEditor.cpp).
     void DrawSettings(float w, float h);
+    // Writes the traced outline's scene to "test.vscene" in the working directory (the editor's
+    // "Save vectorscene"), through a temporary file; false when it could not be saved.
+    bool SaveVectorScene() const;
     static void CreateKeys(fxBase* pEffect);
 
     // The view-projection of the orbit camera for a w x h picture.

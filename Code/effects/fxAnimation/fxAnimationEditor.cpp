@@ -4,7 +4,6 @@
 
 #include "Factory/Drivers/KeyFrameDriver.h"
 #include "Factory/fxDescriptor.h"
-#include "rvFile.h"
 #include "rvSceneDisplay.h"
 
 #include "Factory/rvEditorHook.h"
@@ -14,7 +13,6 @@
 #include <imgui_internal.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace
@@ -29,7 +27,7 @@ void DrawAnimationSettings(fxAnimation& fx, float w, float h)
     {
         const int count = int(fx._Model._aAnimations.size());
         ImGui::Checkbox("Play", &fx._bPlay);
-        if (ImGui::DragInt("Animation N\xB0", &fx._nAnimation, 1.0f, 0, count - 1, "%d"))
+        if (ImGui::DragInt("Animation N\xC2\xB0", &fx._nAnimation, 1.0f, 0, count - 1, "%d"))
             fx._fAnimTime = 0.0f;
         for (int e = 0; e < count; ++e)
         {
@@ -77,20 +75,7 @@ void DrawAnimationSettings(fxAnimation& fx, float w, float h)
             fx.DeleteFramebuffer();
             fx.CreateFramebuffer(int(w), int(h));
         }
-        if (ImGui::Button("Save vectorscene"))
-        {
-            // The scene is written to memory, then saved through a temporary file, so a failed
-            // save leaves the previous file (rvSaveFile reports the cause).
-            char* pData = nullptr;
-            size_t nSize = 0;
-            if (FILE* pMemory = open_memstream(&pData, &nSize))
-            {
-                fx._VectorScene.SaveBinary(pMemory);
-                std::fclose(pMemory);
-                rvSaveFile(".\\test.vscene", std::string(pData, nSize));
-                std::free(pData);
-            }
-        }
+        if (ImGui::Button("Save vectorscene")) fx.SaveVectorScene();
         ImGui::Text("Vector countour point count = %d", fx._nContourPointCount);
     }
     ImGui::End();

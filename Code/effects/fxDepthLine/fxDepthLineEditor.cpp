@@ -16,8 +16,8 @@ void DrawDepthLineWindow(fxDepthLine& fx)
     bool bOpen = true;
     if (ImGui::Begin("Depth Line", &bOpen))
     {
-        ImGui::DragFloat("zNear", &fx._DepthProgram._fZNear, 1.0f, 0.0f, 32765.0f, "%.3f");
-        ImGui::DragFloat("zFar", &fx._DepthProgram._fZFar, 1.0f, fx._DepthProgram._fZNear + 0.1f, 32765.0f,
+        ImGui::DragFloat("zNear", &fx._DepthProgram._fZNear, 1.0f, 0.0f, 65535.0f, "%.3f");
+        ImGui::DragFloat("zFar", &fx._DepthProgram._fZFar, 1.0f, fx._DepthProgram._fZNear + 0.1f, 65535.0f,
                          "%.3f");
     }
     ImGui::End();

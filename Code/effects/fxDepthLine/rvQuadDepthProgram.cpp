@@ -7,8 +7,11 @@ SHADER_FULL_SCREEN
 SHADER_MAIN
 {
     vec2 uv = fragCoord / iResolution;
-    float r = texture(screenTexture, uv).r;
-    float grey = (r * 32765.0 - zNear) / (zFar - zNear);
+    // The texture holds the 16-bit samples as fractions of 65535; the window is in samples and
+    // maps to black..white (a window of no width is a step at its edge).
+    float depth = texture(screenTexture, uv).r * 65535.0;
+    float span = zFar - zNear;
+    float grey = span > 0.0 ? clamp((depth - zNear) / span, 0.0, 1.0) : step(zNear, depth);
     fragColor = vec4(grey, grey, grey, 1.0);
     if (mod(fragCoord.y, 2.0) < 1.0) fragColor.rgb -= vec3(0.5);
 }

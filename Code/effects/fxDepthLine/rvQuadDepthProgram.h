@@ -1,6 +1,6 @@
 #pragma once
 // A 16-bit depth texture ("screenTexture", unit 0) over the whole render buffer as grey: each
-// sample (scaled by 32765) mapped from the window "zNear".."zFar" to black..white, every other
+// sample (0 to 65535) mapped from the window "zNear".."zFar" to black..white, every other
 // pixel row darkened by half.
 #include "effects/shUniformTable.h"
 #include "rvShaderProgram.h"

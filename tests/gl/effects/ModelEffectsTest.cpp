@@ -217,10 +217,15 @@ TEST_F(ModelEffectsTest, RunnerTraceFollowsTheBufferSizeAndRefusesHugeBuffers)
     for (const glm::ivec2& p : fxAnimation::_aContourPoints)
         ASSERT_TRUE(IsMagenta(fxAnimation::_aReadbackPixels[size_t(p.y * 200 + p.x)]));
 
-    // A buffer claiming more than 4096 x 4096 pixels is drawn but not read back nor traced.
+    // A buffer claiming more than 4096 x 4096 pixels is neither traced nor drawn into: the
+    // tracing passes would clear it and leave their magenta ring there.
     rvBufferDisplay* pBuffer = rvSceneDisplay::_pCurrentBuffer;
     rvSceneDisplay::SetCurrentBuffer(nullptr, true);
     pBuffer = rvSceneDisplay::_pCurrentBuffer;
+    glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    const std::vector<RGBA> before = rvTest::ReadDefault();
     const int w = pBuffer->_nWidth, h = pBuffer->_nHeight;
     pBuffer->_nWidth = 5000;
     pBuffer->_nHeight = 4000;
@@ -230,6 +235,10 @@ TEST_F(ModelEffectsTest, RunnerTraceFollowsTheBufferSizeAndRefusesHugeBuffers)
     pBuffer->_nWidth = w;
     pBuffer->_nHeight = h;
     EXPECT_EQ(fxAnimation::_aReadbackPixels.size(), size_t(200 * 150));
+    const std::vector<RGBA> after = rvTest::ReadDefault();
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < after.size(); ++i)
+        ASSERT_TRUE(after[i].r == before[i].r && after[i].g == before[i].g && after[i].b == before[i].b) << i;
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
     rvSceneDisplay::ResizeDefaultBuffer(kW, kH);
@@ -446,10 +455,11 @@ TEST_F(ModelEffectsTest, DepthImageIsGreyWithDarkRows)
     _Gui.EndFrame();
     RenderTarget shot(kW, kH);
     Grab(shot, "DepthLines.png");
+    // The window's near end is black and its far end white, on the light rows.
     for (int x : {0, 100, 250, kW - 1})
         for (int y : {0, 1, 2, 117, 118, kH - 1})
         {
-            const float sample = float(1000 + 50 * x) / 65535.0f * 32765.0f;
+            const float sample = float(1000 + 50 * x);
             float grey = (sample - mn) / float(mx - mn);
             const int rowFromTop = kH - 1 - y;
             if (rowFromTop % 2 == 0) grey -= 0.5f;
@@ -458,6 +468,17 @@ TEST_F(ModelEffectsTest, DepthImageIsGreyWithDarkRows)
             EXPECT_NEAR(p.r, want, 2.0f) << x << "," << y;
             EXPECT_EQ(p.r, p.b);
         }
+    EXPECT_GE(shot.Pixel(kW - 1, kH - 2).r, 253);
+
+    // A window of no width: black below its edge, white from it on (not a picture of NaN).
+    depth->_DepthProgram._fZNear = depth->_DepthProgram._fZFar = float(1000 + 50 * 100) - 0.5f;
+    _Gui.NewFrame();
+    rvSceneDisplay::BeginFrame(_window);
+    depth->Update();
+    _Gui.EndFrame();
+    Grab(shot, "DepthLinesStep.png");
+    EXPECT_LE(shot.Pixel(99, kH - 2).r, 2);
+    EXPECT_GE(shot.Pixel(100, kH - 2).r, 253);
     glDeleteTextures(1, &depth->_glDepthTexture);
 }
 

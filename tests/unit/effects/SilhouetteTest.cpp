@@ -7,6 +7,8 @@
 #include "TestSupport.h"
 
 #include "Display/rvBufferDisplay.h"
+#include "VectorScene/VectorScene.h"
+#include "VectorScene/VectorSceneLine.h"
 #include "effects/fxAnimation/fxAnimation.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
@@ -357,4 +359,23 @@ TEST(Silhouette, AttributesInOrderWithTheirDefaults)
     // The button's callback runs and finds no "AnimationTime" to key.
     d->_apAttribs[0]->GetButton(a.get())(a.get());
     EXPECT_TRUE(a->_apAttribDrivers.empty());
+}
+
+// "Save vectorscene" writes the outline's scene to test.vscene in the working directory (a file
+// name with a backslash in it would be a file of that odd name on this system).
+TEST(Silhouette, SavedVectorSceneIsReadBackFromTheWorkingDirectory)
+{
+    rvTest::TempWorkDir dir;
+    std::unique_ptr<fxAnimation> a = NewAnimation();
+    VectorSceneLine* line = a->_VectorScene.AddLine();
+    line->AddPoint(1.0f, 2.0f, 0.0f);
+    line->AddPoint(3.0f, 4.0f, 0.0f);
+    ASSERT_TRUE(a->SaveVectorScene());
+    const std::string bytes = dir.ReadFile("test.vscene");
+    ASSERT_FALSE(bytes.empty());
+    VectorScene back;
+    const char* p = bytes.data();
+    ASSERT_TRUE(back.LoadBinary(p, bytes.data() + bytes.size()));
+    ASSERT_EQ(back._apLines.size(), 1u);
+    EXPECT_EQ(back._apLines[0]->_aPoints.back(), glm::vec3(3.0f, 4.0f, 0.0f));
 }
