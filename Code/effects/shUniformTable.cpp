@@ -109,14 +109,16 @@ std::string shUniformDeclarations::Block() const
 
 std::string shUniformDeclarations::FullScreenBlock() const
 {
-    return "#ifdef MORVANE\n"
-           "#define SHADER_MAIN void main()\n"
-           "in vec2 fragCoord;\n"
-           "out vec4 fragColor;\n" +
-           _sUniforms +
-           "#else\n"
-           "#define SHADER_MAIN void mainImage( out vec4 fragColor, in vec2 fragCoord )\n" +
-           _sStandAlone + "#endif\n";
+    // The program's own entry point and inputs, or Shadertoy's when the text is pasted there.
+    static const char* const kProgram = R"GLSL(#ifdef MORVANE
+#define SHADER_MAIN void main()
+in vec2 fragCoord;
+out vec4 fragColor;
+)GLSL";
+    static const char* const kStandAlone = R"GLSL(#else
+#define SHADER_MAIN void mainImage( out vec4 fragColor, in vec2 fragCoord )
+)GLSL";
+    return kProgram + _sUniforms + kStandAlone + _sStandAlone + "#endif\n";
 }
 
 std::string shUniformDeclarations::Expand(const char* pszSource) const

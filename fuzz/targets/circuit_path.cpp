@@ -27,6 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     for (int step = 0; step < 20; ++step)
         for (fxBackCircuit::ELECTRON& e : fx._vElectrons)
-            fx.MoveElectron(e);
+            fx.MoveElectron(e, fx._fDeltaTime);
     return 0;
 }

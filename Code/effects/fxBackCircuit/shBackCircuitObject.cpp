@@ -2,28 +2,24 @@
 
 #include "effects/shEffectProgram.h"
 
-namespace
+// Both vertex stages place the object alike (PlaceObject).
+const char* const shBackCircuitObjectMapping::VertexSource = R"GLSL(SHADER_HEADER
+layout (location = 0) in vec3 inVec3Pos;
+uniform mat4 MVP;
+SHADER_UNIFORMS
+out vec2 vsUV;
+vec4 PlaceObject(vec3 p)
 {
-// The placement both vertex stages share.
-#define OBJECT_PLACEMENT                                                                                     \
-    "vec4 PlaceObject(vec3 p)\n"                                                                             \
-    "{\n"                                                                                                    \
-    "    vec3 q = p * OBJ_SIZE.xyz * OBJ_SHIFT.y + OBJ_POS.xyz * OBJ_SHIFT.x;\n"                                \
-    "    q.z += OBJ_SHIFT.z;\n"                                                                              \
-    "    return vec4(q, 1.0);\n"                                                                             \
-    "}\n"
-} // namespace
-
-const char* const shBackCircuitObjectMapping::VertexSource = "SHADER_HEADER\n"
-                                                             "layout (location = 0) in vec3 inVec3Pos;\n"
-                                                             "uniform mat4 MVP;\n"
-                                                             "SHADER_UNIFORMS\n"
-                                                             "out vec2 vsUV;\n" OBJECT_PLACEMENT
-                                                             "void main()\n"
-                                                             "{\n"
-                                                             "    vsUV = (inVec3Pos.xy * OBJ_SIZE.xy + OBJ_POS.xy) / TEXTURE_SIZE;\n"
-                                                             "    gl_Position = MVP * PlaceObject(inVec3Pos);\n"
-                                                             "}\n";
+    vec3 q = p * OBJ_SIZE.xyz * OBJ_SHIFT.y + OBJ_POS.xyz * OBJ_SHIFT.x;
+    q.z += OBJ_SHIFT.z;
+    return vec4(q, 1.0);
+}
+void main()
+{
+    vsUV = (inVec3Pos.xy * OBJ_SIZE.xy + OBJ_POS.xy) / TEXTURE_SIZE;
+    gl_Position = MVP * PlaceObject(inVec3Pos);
+}
+)GLSL";
 
 const char* const shBackCircuitObjectMapping::FragmentSource = R"GLSL(SHADER_HEADER
 SHADER_UNIFORMS
@@ -35,13 +31,20 @@ void main()
 }
 )GLSL";
 
-const char* const shBackCircuitObjectWireframe::VertexSource = "SHADER_HEADER\n"
-                                                               "layout (location = 0) in vec3 inVec3Pos;\n"
-                                                               "SHADER_UNIFORMS\n" OBJECT_PLACEMENT
-                                                               "void main()\n"
-                                                               "{\n"
-                                                               "    gl_Position = PlaceObject(inVec3Pos);\n"
-                                                               "}\n";
+const char* const shBackCircuitObjectWireframe::VertexSource = R"GLSL(SHADER_HEADER
+layout (location = 0) in vec3 inVec3Pos;
+SHADER_UNIFORMS
+vec4 PlaceObject(vec3 p)
+{
+    vec3 q = p * OBJ_SIZE.xyz * OBJ_SHIFT.y + OBJ_POS.xyz * OBJ_SHIFT.x;
+    q.z += OBJ_SHIFT.z;
+    return vec4(q, 1.0);
+}
+void main()
+{
+    gl_Position = PlaceObject(inVec3Pos);
+}
+)GLSL";
 
 const char* const shBackCircuitObjectWireframe::GeometrySource = R"GLSL(SHADER_HEADER
 layout (triangles) in;

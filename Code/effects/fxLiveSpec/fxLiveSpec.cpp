@@ -5,6 +5,7 @@
 #include "effects/fxMusic/fxMusic.h"
 #include "rvAssert.h"
 #include "rvAudio.h"
+#include "rvMessage.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
 
@@ -88,13 +89,15 @@ void fxLiveSpec::StartRecording()
     {
         ResetPeaks();
         _hActive = _hRecord;
+        _sMessage.clear();
         return;
     }
     if (bInit) audio.RecordFree();
     _bMusicFallback = true;
+    _sMessage = "No capture device: showing the spectrum of the music.";
     if (!s_bToldNoCapture)
     {
-        std::fprintf(stderr, "fxLiveSpec: no capture device, showing the spectrum of the music\n");
+        rvReport(rvMessageKind::Warning, "fxLiveSpec: no capture device, showing the spectrum of the music");
         s_bToldNoCapture = true;
     }
 }
@@ -139,13 +142,16 @@ void fxLiveSpec::PlayFile()
     _hFile = audio.StreamCreateFile(PLAY_FILE, rvAudio::Flag_Loop);
     if (!_hFile)
     {
-        if (!s_bToldFileFailed)
-        {
-            std::fprintf(stderr, "%s\n(error code: %d)\n", "Can't play file", audio.LastError());
-            s_bToldFileFailed = true;
-        }
+        char szMessage[256];
+        std::snprintf(szMessage, sizeof(szMessage), "Can't play file %s (error code: %d)", PLAY_FILE,
+                      audio.LastError());
+        _sMessage = szMessage;
+        // Shown in the window at every try, said on stderr once.
+        if (!s_bToldFileFailed) rvReport(rvMessageKind::Error, "fxLiveSpec: %s", szMessage);
+        s_bToldFileFailed = true;
         return;
     }
+    _sMessage.clear();
     ResetPeaks();
     audio.Play(_hFile, false);
     _hActive = _hFile;

@@ -12,6 +12,7 @@
 #include "Factory/fxBase.h"
 
 #include <cstdint>
+#include <string>
 
 class fxLiveSpec : public fxBase
 {
@@ -58,6 +59,8 @@ public:
     int _nCapLeft;
     int _nCapRight;
     bool _bMusicFallback; // no capture device: the music is shown
+    // What went wrong with the source last chosen, shown in the "Live Spectr" window (empty: nothing).
+    std::string _sMessage;
 
 private:
     void ResetPeaks();

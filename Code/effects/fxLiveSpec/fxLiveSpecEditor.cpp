@@ -37,6 +37,13 @@ void DrawLiveSpecWindow(fxLiveSpec& e)
         if (ImGui::RadioButton("Play Record", e._hActive != 0 && e._hActive == e._hRecord)) e.PlayRecord();
         if (ImGui::Button("Line Render")) e.LineRender();
         if (ImGui::Button("Cathodic render")) e.CathodicRender();
+        if (!e._sMessage.empty())
+        {
+            ImGui::Separator();
+            ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(1.0f, 0.6f, 0.3f, 1.0f));
+            ImGui::TextWrapped("%s", e._sMessage.c_str());
+            ImGui::PopStyleColor();
+        }
     }
     ImGui::End(); // always paired with Begin, open or not
 }

@@ -89,7 +89,11 @@ TEST_F(LiveSpecTest, WithoutCaptureItShowsTheMusicAndNeverClosesTheOutput)
     audio._nNext = 8; // the music has 7
     fxMusic::_hMusicChannel = 7;
     fxLiveSpec* e = NewSpec();
+    testing::internal::CaptureStderr();
     Frame(*e);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.find("morvane: warning: fxLiveSpec: no capture device"), 0u) << err;
+    EXPECT_NE(e->_sMessage.find("No capture device"), std::string::npos); // in the window too
     EXPECT_TRUE(e->_bMusicFallback);
     EXPECT_EQ(e->Source(), 7u);
     std::vector<std::string> calls = audio.Take();
@@ -156,8 +160,10 @@ TEST_F(LiveSpecTest, AFileThatCannotPlayLeavesNoStaleHandle)
     e->PlayFile();
     e->PlayFile();
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_LE(err.find("Can't play file"), err.size()) << "said on stderr";
+    EXPECT_EQ(err.find("morvane: error: fxLiveSpec: Can't play file"), 0u) << "said on stderr: " << err;
     EXPECT_EQ(err.find("Can't play file"), err.rfind("Can't play file")) << "once";
+    // The window says it at every try (the message box of old).
+    EXPECT_NE(e->_sMessage.find("Can't play file"), std::string::npos);
     EXPECT_EQ(e->_hFile, 0u);
     EXPECT_EQ(e->Source(), 0u);
     audio.Take();
@@ -165,6 +171,18 @@ TEST_F(LiveSpecTest, AFileThatCannotPlayLeavesNoStaleHandle)
     e->Render();
     EXPECT_FALSE(Contains(audio.Take(), "GetSpectrum(0)"));
     EXPECT_EQ(_pDisplay->nlines, 4 * 511); // a flat line
+    {
+        rvTest::ImGuiHeadless imgui;
+        imgui.NewFrame();
+        e->Render(); // the window with the message
+        ASSERT_NE(ImGui::FindWindowByName("Live Spectr"), nullptr);
+        imgui.EndFrame();
+    }
+    // A file that plays clears the message.
+    audio._bFailCreate = false;
+    e->PlayFile();
+    EXPECT_NE(e->_hFile, 0u);
+    EXPECT_TRUE(e->_sMessage.empty());
 }
 
 TEST_F(LiveSpecTest, NoBlockNoSpectrum)
