@@ -23,6 +23,7 @@
 #include "rvMessage.h"
 #include "rvPlatform.h"
 #include "rvSceneDisplay.h"
+#include "rvStop.h"
 #include "vector_display/vector_display.h"
 
 #include <algorithm>
@@ -185,27 +186,51 @@ static void RegisterEffectClasses()
     Factory::_pInstance->RegisterAll();
 }
 
-// The loading pass: the bar is shown while the demo timeline and its effects load. Then
-// the timeline plays from 0 with every effect waiting for its window. False when the demo
-// timeline cannot be read (named on stderr by the reader): there is nothing to play.
-static bool LoadDemo(rvSequence& timeline)
+// The loading pass's stop check (rvStop::pfnLoadingCheck), run after every file read and
+// between effect Inits: the window's events are handled, Escape asks the window to close, and
+// a close request stops the pass. The test hook's "slowload" makes every step a slow one.
+static bool LoadingStopCheck()
 {
+    if (Hook.fSlowLoadStep > 0.f) std::this_thread::sleep_for(std::chrono::duration<double>(Hook.fSlowLoadStep));
+    glfwPollEvents();
+    if (bEscapePressed) glfwSetWindowShouldClose(pWindow, GLFW_TRUE);
+    bEscapePressed = false;
+    return glfwWindowShouldClose(pWindow);
+}
+
+enum class LoadResult
+{
+    Loaded,
+    Failed,  // the demo timeline cannot be read: there is nothing to play
+    Stopped, // a signal, a window close or Escape during the pass
+};
+
+// The loading pass: the bar is shown while the demo timeline and its effects load. Then
+// the timeline plays from 0 with every effect waiting for its window. Failed when the demo
+// timeline cannot be read (named on stderr by the reader); Stopped when asked to stop during
+// the pass (the effects not yet initialised are left so; Shutdown drives down the others).
+static LoadResult LoadDemo(rvSequence& timeline)
+{
+    rvStop::pfnLoadingCheck = &LoadingStopCheck;
     rvLoader::Begin(pWindow);
-    const bool loaded = timeline.LoadSequence("Data/seq/_DemoFull_.seq", true);
+    const bool loaded = !rvStop::Requested() && timeline.LoadSequence("Data/seq/_DemoFull_.seq", true);
     rvLoader::End();
+    const bool stopped = rvStop::Requested();
+    rvStop::pfnLoadingCheck = nullptr;
+    if (stopped) return LoadResult::Stopped;
     if (!loaded)
     {
         const rvDataPack* pack = rvDataPack::GetInstance();
         if (!pack->IsMounted())
             rvReport(rvMessageKind::Error, "cannot open the data archive \"%s\": %s\n", rvDataPack::ArchivePath(),
                      pack->_sMountError.c_str());
-        return false;
+        return LoadResult::Failed;
     }
     timeline._fTime = 0.f;
     timeline._bPlaying = true;
     for (fxBase* effect : timeline._apEffects)
         effect->SetState(State_SequenceStarted);
-    return true;
+    return LoadResult::Loaded;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -337,8 +362,9 @@ static bool ExitRequested(const rvSequence& timeline)
     const bool escape = rvMain::EscapeDownDurationIsZero() || bEscapePressed;
     bEscapePressed = false;
     const bool hookEnd = Hook.fEnd >= 0.f && timeline._fTime >= Hook.fEnd;
-    return rvMain::ShouldCloseWindow(escape, rvMain::TimelineReachedEnd(timeline._fTime, timeline._nFrameMax),
-                                     bRenderImGui) ||
+    // SIGINT and SIGTERM end the run as Escape does.
+    return rvMain::ShouldCloseWindow(escape || rvStop::Signal() != 0,
+                                     rvMain::TimelineReachedEnd(timeline._fTime, timeline._nFrameMax), bRenderImGui) ||
            hookEnd;
 }
 
@@ -448,8 +474,14 @@ static void Shutdown(rvSequence& timeline)
 
 // ---------------------------------------------------------------------------------------
 
+// main's exit status: 0 after a normal run (the timeline's end, Escape, a close while playing);
+// 128 + the signal's number after SIGINT or SIGTERM (130, 143); -1 when GLFW or the window
+// fails, or when the window is closed (or Escape pressed) during the loading pass; 1 when the
+// demo timeline cannot be loaded.
 int main(int argc, char** argv)
 {
+    // Before anything starts SDL's audio, which would otherwise take both signals for itself.
+    rvStop::InstallSignalHandlers();
     rvPlatform::SetCommandLine(argc, argv);
     Hook = rvMain::ParseTestHook(std::getenv("MORVANE_TEST_HOOK"));
 
@@ -469,10 +501,12 @@ int main(int argc, char** argv)
     TestWindow = BrelTestWindow();
     ImGui::GetIO().IniFilename = nullptr; // no "imgui.ini" is read or written
     glfwSetInputMode(pWindow, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
-    if (!LoadDemo(timeline))
+    const LoadResult load = LoadDemo(timeline);
+    if (load != LoadResult::Loaded)
     {
         Shutdown(timeline);
-        return 1;
+        if (rvStop::Signal()) return rvStop::ExitStatusForSignal(rvStop::Signal());
+        return load == LoadResult::Stopped ? -1 : 1;
     }
     bSequencer = true;
     bRenderImGui = false;
@@ -482,5 +516,5 @@ int main(int argc, char** argv)
     if (!glfwWindowShouldClose(pWindow)) RunFrames(timeline, glfwGetTime());
 
     Shutdown(timeline);
-    return 0;
+    return rvStop::Signal() ? rvStop::ExitStatusForSignal(rvStop::Signal()) : 0;
 }
