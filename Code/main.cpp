@@ -29,9 +29,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
+#include <unistd.h>
 
 // ---------------------------------------------------------------------------------------
 // State of the main module (main thread only)
@@ -222,8 +225,10 @@ static LoadResult LoadDemo(rvSequence& timeline)
     {
         const rvDataPack* pack = rvDataPack::GetInstance();
         if (!pack->IsMounted())
-            rvReport(rvMessageKind::Error, "cannot open the data archive \"%s\": %s\n", rvDataPack::ArchivePath(),
-                     pack->_sMountError.c_str());
+            rvReport(rvMessageKind::Error,
+                     "cannot open the data archive \"%s\" in %s: %s (tools/pack-data makes it; ./run.sh builds "
+                     "and packs everything)\n",
+                     rvDataPack::ArchivePath(), rvPlatform::WorkingDirectory().c_str(), pack->_sMountError.c_str());
         return LoadResult::Failed;
     }
     timeline._fTime = 0.f;
@@ -474,16 +479,46 @@ static void Shutdown(rvSequence& timeline)
 
 // ---------------------------------------------------------------------------------------
 
+// ---------------------------------------------------------------------------------------
+// Data
+
+// The player reads "Data/..." from its working directory; started from another folder, it
+// moves to the repository root of its executable (rvPlatform::FindDataRoot). False, with one
+// line saying where it looked, when there is none.
+static bool GoToDataRoot()
+{
+    const std::string here = rvPlatform::WorkingDirectory();
+    const std::string executable = rvPlatform::ExecutablePath();
+    const std::string root = rvPlatform::FindDataRoot(here, executable);
+    if (root.empty())
+    {
+        rvReport(rvMessageKind::Error,
+                 "cannot find the data archive \"%s\" in %s nor in a folder above %s; run ./run.sh in the "
+                 "repository, or build/morvane from the repository root\n",
+                 rvDataPack::ArchivePath(), here.c_str(), executable.c_str());
+        return false;
+    }
+    if (root != here && chdir(root.c_str()) != 0)
+    {
+        rvReport(rvMessageKind::Error, "cannot enter the data folder %s: %s\n", root.c_str(), std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
+
 // main's exit status: 0 after a normal run (the timeline's end, Escape, a close while playing);
 // 128 + the signal's number after SIGINT or SIGTERM (130, 143); -1 when GLFW or the window
 // fails, or when the window is closed (or Escape pressed) during the loading pass; 1 when the
-// demo timeline cannot be loaded.
+// data or the demo timeline cannot be found or loaded.
 int main(int argc, char** argv)
 {
     // Before anything starts SDL's audio, which would otherwise take both signals for itself.
     rvStop::InstallSignalHandlers();
     rvPlatform::SetCommandLine(argc, argv);
     Hook = rvMain::ParseTestHook(std::getenv("MORVANE_TEST_HOOK"));
+    if (!GoToDataRoot()) return 1;
 
     glfwSetErrorCallback(OnGlfwError);
     if (!glfwInit()) return -1;

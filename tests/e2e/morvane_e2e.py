@@ -12,6 +12,8 @@ Each case builds a small encrypted data archive in a fresh directory, starts
   signal_ends_cleanly   SIGINT and SIGTERM, during the loading pass and during play, end it within
                         2 s through its own shutdown, with 128 + the signal's number
   quiet_good_run        the first seconds of the real demo write no error on stderr
+  another_folder        started from a folder without data, the player plays the archive of its
+                        repository; a copy of it far from any archive says so in one line
   unreadable_demo       a missing or cut archive, or a demo timeline that does not parse, ends
                         it at once with a message on stderr and a non-zero exit code
   broken_parts_play_on  a nested timeline that does not parse and an item of an unknown class
@@ -359,8 +361,34 @@ def quiet_good_run(morvane):
     assert not foreign, "lines not written by the program: %r" % foreign
 
 
+def another_folder(morvane):
+    root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    assert os.path.exists(os.path.join(root, "Data/Morvane-ZQ4.sts")), "build and pack the data first"
+    elsewhere = tempfile.mkdtemp(prefix="morvane-e2e-")
+    try:
+        env = dict(os.environ)
+        env["MORVANE_TEST_HOOK"] = "end=0.5"
+        proc = subprocess.run([morvane, "720p"], cwd=elsewhere, env=env, capture_output=True, text=True, timeout=170)
+        sys.stderr.write(proc.stderr)
+        assert proc.returncode == 0, "from another folder: exit code %d" % proc.returncode
+        assert "error" not in proc.stderr, "from another folder: an error on stderr"
+        # A copy of the program with no archive in any folder above it.
+        copy = os.path.join(elsewhere, "morvane")
+        shutil.copy(morvane, copy)
+        proc = subprocess.run([copy, "720p"], cwd=elsewhere, capture_output=True, text=True, timeout=60)
+        sys.stderr.write(proc.stderr)
+        lines = proc.stderr.splitlines()
+        assert proc.returncode == 1, "no data: exit code %d" % proc.returncode
+        assert len(lines) == 1 and lines[0].startswith("morvane: error: "), "no data: %r" % lines
+        for named in ("Data/Morvane-ZQ4.sts", elsewhere, "./run.sh"):
+            assert named in lines[0], "no data: %r not named" % named
+    finally:
+        shutil.rmtree(elsewhere, ignore_errors=True)
+
+
 CASES = {f.__name__: f for f in (plays_to_end, escape_ends_early, close_during_loading, signal_ends_cleanly,
-                                  unreadable_demo, broken_parts_play_on, music_keeps_step, quiet_good_run)}
+                                  unreadable_demo, broken_parts_play_on, music_keeps_step, quiet_good_run,
+                                  another_folder)}
 
 if __name__ == "__main__":
     if len(sys.argv) != 3 or sys.argv[2] not in CASES:
