@@ -189,23 +189,26 @@ static void RegisterEffectClasses()
     Factory::_pInstance->RegisterAll();
 }
 
+// Escape stopped the loading pass: the player then ends as after Escape in play (status 0).
+static bool bEscapeDuringLoading = false;
+
 // The loading pass's stop check (rvStop::pfnLoadingCheck), run after every file read and
-// between effect Inits: the window's events are handled, Escape asks the window to close, and
-// a close request stops the pass. The test hook's "slowload" makes every step a slow one.
+// between effect Inits: the window's events are handled, and Escape or a close request stops
+// the pass. The test hook's "slowload" makes every step a slow one.
 static bool LoadingStopCheck()
 {
     if (Hook.fSlowLoadStep > 0.f) std::this_thread::sleep_for(std::chrono::duration<double>(Hook.fSlowLoadStep));
     glfwPollEvents();
-    if (bEscapePressed) glfwSetWindowShouldClose(pWindow, GLFW_TRUE);
+    if (bEscapePressed) bEscapeDuringLoading = true;
     bEscapePressed = false;
-    return glfwWindowShouldClose(pWindow);
+    return bEscapeDuringLoading || glfwWindowShouldClose(pWindow);
 }
 
 enum class LoadResult
 {
     Loaded,
     Failed,  // the demo timeline cannot be read: there is nothing to play
-    Stopped, // a signal, a window close or Escape during the pass
+    Stopped, // a signal, Escape or a window close during the pass
 };
 
 // The loading pass: the bar is shown while the demo timeline and its effects load. Then
@@ -508,10 +511,10 @@ static bool GoToDataRoot()
 
 // ---------------------------------------------------------------------------------------
 
-// main's exit status: 0 after a normal run (the timeline's end, Escape, a close while playing);
-// 128 + the signal's number after SIGINT or SIGTERM (130, 143); -1 when GLFW or the window
-// fails, or when the window is closed (or Escape pressed) during the loading pass; 1 when the
-// data or the demo timeline cannot be found or loaded.
+// main's exit status: 0 after a normal run (the timeline's end, Escape, also during the loading
+// pass, a close while playing); 128 + the signal's number after SIGINT or SIGTERM (130, 143); -1
+// when GLFW or the window fails, or when the window is closed during the loading pass; 1 when
+// the data or the demo timeline cannot be found or loaded.
 int main(int argc, char** argv)
 {
     // Before anything starts SDL's audio, which would otherwise take both signals for itself.
@@ -539,9 +542,11 @@ int main(int argc, char** argv)
     const LoadResult load = LoadDemo(timeline);
     if (load != LoadResult::Loaded)
     {
+        const bool closed = glfwWindowShouldClose(pWindow);
         Shutdown(timeline);
         if (rvStop::Signal()) return rvStop::ExitStatusForSignal(rvStop::Signal());
-        return load == LoadResult::Stopped ? -1 : 1;
+        if (load == LoadResult::Failed) return 1;
+        return bEscapeDuringLoading && !closed ? 0 : -1;
     }
     bSequencer = true;
     bRenderImGui = false;

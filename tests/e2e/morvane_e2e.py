@@ -6,9 +6,9 @@ Each case builds a small encrypted data archive in a fresh directory, starts
 
   plays_to_end          a 2 s demo timeline plays and the program exits 0 by itself
   escape_ends_early     a synthetic Escape (xdotool key Escape) ends a long timeline with 0
-  close_during_loading  a close request while the loading bar is shown ends it with -1, and so do
-                        a close request and Escape during a pass of slow effect Inits that read
-                        no file (the test hook's "slowload"), within 2 s
+  close_during_loading  a close request while the loading bar is shown ends it with -1; during a
+                        pass of slow effect Inits that read no file (the test hook's "slowload")
+                        a close request ends it with -1 and Escape with 0, soon after
   signal_ends_cleanly   SIGINT and SIGTERM, during the loading pass and during play, end it within
                         2 s through its own shutdown, with 128 + the signal's number
   quiet_good_run        the first seconds of the real demo write no error on stderr
@@ -245,17 +245,18 @@ def close_during_loading(morvane):
     request_close(window)
     rc = run.finish(timeout=90)
     assert rc == 255, "exit code %d, expected -1 (255)" % rc
-    # 400 Inits of at least 0.05 s each: 20 s of loading in which no file is read.
-    for what, ask in (("close request", request_close), ("Escape", press_escape)):
-        run = Run(morvane, slow_inits_demo(400), hook="slowload=0.05")
+    # 400 Inits of at least 0.1 s each: 40 s of loading in which no file is read. The bound leaves
+    # room for a busy machine; without the checks between Inits the pass runs to its end.
+    for what, ask, expected in (("close request", request_close, 255), ("Escape", press_escape, 0)):
+        run = Run(morvane, slow_inits_demo(400), hook="slowload=0.1")
         window = find_window(run.proc)
         time.sleep(0.5)
         asked = time.time()
         ask(window)
-        rc = run.finish(timeout=60)
+        rc = run.finish(timeout=90)
         took = time.time() - asked
-        assert rc == 255, "%s: exit code %d, expected -1 (255)" % (what, rc)
-        assert took < 2.0, "%s: ended %.1f s after it" % (what, took)
+        assert rc == expected, "%s: exit code %d, expected %d" % (what, rc, expected)
+        assert took < 10.0, "%s: ended %.1f s after it" % (what, took)
 
 
 def signal_ends_cleanly(morvane):
@@ -349,12 +350,13 @@ def quiet_good_run(morvane):
     root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
     assert os.path.exists(os.path.join(root, "Data/Morvane-ZQ4.sts")), "build and pack the data first"
     env = dict(os.environ)
+    env["ASAN_OPTIONS"] = "detect_leaks=0:" + env.get("ASAN_OPTIONS", "")  # as music_keeps_step
     env["MORVANE_TEST_HOOK"] = "end=4"
     proc = subprocess.run([morvane, "720p"], cwd=root, env=env, capture_output=True, text=True, timeout=170)
     sys.stderr.write(proc.stderr)
     assert proc.returncode == 0, "exit code %d" % proc.returncode
     lines = proc.stderr.splitlines()
-    errors = [line for line in lines if "error" in line.lower() and "Sanitizer" not in line]
+    errors = [line for line in lines if "error" in line.lower()]  # a sanitizer's report too
     assert not errors, "error lines on stderr: %r" % errors
     # The live spectrum's own line has its owner elsewhere; every other line is the program's.
     foreign = [line for line in lines if not line.startswith("morvane: ") and not line.startswith("fxLiveSpec: ")]
@@ -367,6 +369,7 @@ def another_folder(morvane):
     elsewhere = tempfile.mkdtemp(prefix="morvane-e2e-")
     try:
         env = dict(os.environ)
+        env["ASAN_OPTIONS"] = "detect_leaks=0:" + env.get("ASAN_OPTIONS", "")  # the real demo, as music_keeps_step
         env["MORVANE_TEST_HOOK"] = "end=0.5"
         proc = subprocess.run([morvane, "720p"], cwd=elsewhere, env=env, capture_output=True, text=True, timeout=170)
         sys.stderr.write(proc.stderr)
