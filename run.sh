@@ -28,7 +28,11 @@ else
   say "building the player in $BUILD_DIR/ (the first time takes a few minutes; progress in $LOG)"
 fi
 stage tools/build.sh --no-pack morvane
-say "packing the data into Data/Morvane-ZQ4.sts (the first time generates fonts, images and music)"
+if [ -f Data/Morvane-ZQ4.sts ]; then
+  say "packing the data into Data/Morvane-ZQ4.sts (only what changed)"
+else
+  say "packing the data into Data/Morvane-ZQ4.sts (the first time generates fonts, images and music)"
+fi
 stage tools/pack-data
 
 if [ -z "${DISPLAY:-}" ]; then
