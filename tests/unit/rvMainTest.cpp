@@ -1,6 +1,8 @@
 #include "rvMain.h"
+#include "rvMainWindow.h"
 #include "TestSupport.h"
 
+#include <GLFW/glfw3.h>
 #include <imgui.h>
 
 TEST(Main, WindowSizeComesFromTheWholeCommandLine)
@@ -119,4 +121,23 @@ TEST(Main, EscapeCountsOnlyInTheFrameItWentDown)
     imgui.NewFrame();
     EXPECT_FALSE(rvMain::EscapeDownDurationIsZero());
     imgui.EndFrame();
+}
+
+TEST(Main, OnlyGlfwsIconifyNoticeIsSilenced)
+{
+    const char* iconify = "X11: Iconification of full screen windows requires a WM that supports EWMH full screen";
+    struct Case
+    {
+        int code;
+        const char* text;
+        bool notice;
+    } cases[] = {
+        {GLFW_PLATFORM_ERROR, iconify, true},
+        {GLFW_PLATFORM_ERROR, "X11: Failed to open display", false},
+        {GLFW_API_UNAVAILABLE, iconify, false},
+        {GLFW_PLATFORM_ERROR, "X11: Iconification", false}, // only the start of it
+        {GLFW_PLATFORM_ERROR, nullptr, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(rvMain::IsGlfwNotice(c.code, c.text), c.notice) << (c.text ? c.text : "(null)");
 }
