@@ -23,14 +23,18 @@
 #include "rvMessage.h"
 #include "rvPlatform.h"
 #include "rvSceneDisplay.h"
+#include "rvStop.h"
 #include "vector_display/vector_display.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
+#include <unistd.h>
 
 // ---------------------------------------------------------------------------------------
 // State of the main module (main thread only)
@@ -185,27 +189,56 @@ static void RegisterEffectClasses()
     Factory::_pInstance->RegisterAll();
 }
 
-// The loading pass: the bar is shown while the demo timeline and its effects load. Then
-// the timeline plays from 0 with every effect waiting for its window. False when the demo
-// timeline cannot be read (named on stderr by the reader): there is nothing to play.
-static bool LoadDemo(rvSequence& timeline)
+// Escape stopped the loading pass: the player then ends as after Escape in play (status 0).
+static bool bEscapeDuringLoading = false;
+
+// The loading pass's stop check (rvStop::pfnLoadingCheck), run after every file read and
+// between effect Inits: the window's events are handled, and Escape or a close request stops
+// the pass. The test hook's "slowload" makes every step a slow one.
+static bool LoadingStopCheck()
 {
+    if (Hook.fSlowLoadStep > 0.f) std::this_thread::sleep_for(std::chrono::duration<double>(Hook.fSlowLoadStep));
+    glfwPollEvents();
+    if (bEscapePressed) bEscapeDuringLoading = true;
+    bEscapePressed = false;
+    return bEscapeDuringLoading || glfwWindowShouldClose(pWindow);
+}
+
+enum class LoadResult
+{
+    Loaded,
+    Failed,  // the demo timeline cannot be read: there is nothing to play
+    Stopped, // a signal, Escape or a window close during the pass
+};
+
+// The loading pass: the bar is shown while the demo timeline and its effects load. Then
+// the timeline plays from 0 with every effect waiting for its window. Failed when the demo
+// timeline cannot be read (named on stderr by the reader); Stopped when asked to stop during
+// the pass (the effects not yet initialised are left so; Shutdown drives down the others).
+static LoadResult LoadDemo(rvSequence& timeline)
+{
+    rvStop::pfnLoadingCheck = &LoadingStopCheck;
     rvLoader::Begin(pWindow);
-    const bool loaded = timeline.LoadSequence("Data/seq/_DemoFull_.seq", true);
+    const bool loaded = !rvStop::Requested() && timeline.LoadSequence("Data/seq/_DemoFull_.seq", true);
     rvLoader::End();
+    const bool stopped = rvStop::Requested();
+    rvStop::pfnLoadingCheck = nullptr;
+    if (stopped) return LoadResult::Stopped;
     if (!loaded)
     {
         const rvDataPack* pack = rvDataPack::GetInstance();
         if (!pack->IsMounted())
-            rvReport(rvMessageKind::Error, "cannot open the data archive \"%s\": %s\n", rvDataPack::ArchivePath(),
-                     pack->_sMountError.c_str());
-        return false;
+            rvReport(rvMessageKind::Error,
+                     "cannot open the data archive \"%s\" in %s: %s (tools/pack-data makes it; ./run.sh builds "
+                     "and packs everything)\n",
+                     rvDataPack::ArchivePath(), rvPlatform::WorkingDirectory().c_str(), pack->_sMountError.c_str());
+        return LoadResult::Failed;
     }
     timeline._fTime = 0.f;
     timeline._bPlaying = true;
     for (fxBase* effect : timeline._apEffects)
         effect->SetState(State_SequenceStarted);
-    return true;
+    return LoadResult::Loaded;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -337,8 +370,9 @@ static bool ExitRequested(const rvSequence& timeline)
     const bool escape = rvMain::EscapeDownDurationIsZero() || bEscapePressed;
     bEscapePressed = false;
     const bool hookEnd = Hook.fEnd >= 0.f && timeline._fTime >= Hook.fEnd;
-    return rvMain::ShouldCloseWindow(escape, rvMain::TimelineReachedEnd(timeline._fTime, timeline._nFrameMax),
-                                     bRenderImGui) ||
+    // SIGINT and SIGTERM end the run as Escape does.
+    return rvMain::ShouldCloseWindow(escape || rvStop::Signal() != 0,
+                                     rvMain::TimelineReachedEnd(timeline._fTime, timeline._nFrameMax), bRenderImGui) ||
            hookEnd;
 }
 
@@ -448,10 +482,46 @@ static void Shutdown(rvSequence& timeline)
 
 // ---------------------------------------------------------------------------------------
 
+// ---------------------------------------------------------------------------------------
+// Data
+
+// The player reads "Data/..." from its working directory; started from another folder, it
+// moves to the repository root of its executable (rvPlatform::FindDataRoot). False, with one
+// line saying where it looked, when there is none.
+static bool GoToDataRoot()
+{
+    const std::string here = rvPlatform::WorkingDirectory();
+    const std::string executable = rvPlatform::ExecutablePath();
+    const std::string root = rvPlatform::FindDataRoot(here, executable);
+    if (root.empty())
+    {
+        rvReport(rvMessageKind::Error,
+                 "cannot find the data archive \"%s\" in %s nor in a folder above %s; run ./run.sh in the "
+                 "repository, or build/morvane from the repository root\n",
+                 rvDataPack::ArchivePath(), here.c_str(), executable.c_str());
+        return false;
+    }
+    if (root != here && chdir(root.c_str()) != 0)
+    {
+        rvReport(rvMessageKind::Error, "cannot enter the data folder %s: %s\n", root.c_str(), std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
+
+// main's exit status: 0 after a normal run (the timeline's end, Escape, also during the loading
+// pass, a close while playing); 128 + the signal's number after SIGINT or SIGTERM (130, 143); -1
+// when GLFW or the window fails, or when the window is closed during the loading pass; 1 when
+// the data or the demo timeline cannot be found or loaded.
 int main(int argc, char** argv)
 {
+    // Before anything starts SDL's audio, which would otherwise take both signals for itself.
+    rvStop::InstallSignalHandlers();
     rvPlatform::SetCommandLine(argc, argv);
     Hook = rvMain::ParseTestHook(std::getenv("MORVANE_TEST_HOOK"));
+    if (!GoToDataRoot()) return 1;
 
     glfwSetErrorCallback(OnGlfwError);
     if (!glfwInit()) return -1;
@@ -469,10 +539,14 @@ int main(int argc, char** argv)
     TestWindow = BrelTestWindow();
     ImGui::GetIO().IniFilename = nullptr; // no "imgui.ini" is read or written
     glfwSetInputMode(pWindow, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
-    if (!LoadDemo(timeline))
+    const LoadResult load = LoadDemo(timeline);
+    if (load != LoadResult::Loaded)
     {
+        const bool closed = glfwWindowShouldClose(pWindow);
         Shutdown(timeline);
-        return 1;
+        if (rvStop::Signal()) return rvStop::ExitStatusForSignal(rvStop::Signal());
+        if (load == LoadResult::Failed) return 1;
+        return bEscapeDuringLoading && !closed ? 0 : -1;
     }
     bSequencer = true;
     bRenderImGui = false;
@@ -482,5 +556,5 @@ int main(int argc, char** argv)
     if (!glfwWindowShouldClose(pWindow)) RunFrames(timeline, glfwGetTime());
 
     Shutdown(timeline);
-    return 0;
+    return rvStop::Signal() ? rvStop::ExitStatusForSignal(rvStop::Signal()) : 0;
 }

@@ -59,6 +59,7 @@ TestHook ParseTestHook(const char* text)
         if (value.empty() || *end != '\0' || !std::isfinite(number) || number < 0.f) continue;
         if (key == "slow" && number <= 10.f) hook.fSlowFrame = number;
         if (key == "end") hook.fEnd = number;
+        if (key == "slowload" && number <= 10.f) hook.fSlowLoadStep = number;
     }
     return hook;
 }

@@ -40,14 +40,17 @@ bool EscapeDownDurationIsZero();
 
 // The player's test hook (for the end-to-end tests, not a user option), from the environment
 // variable MORVANE_TEST_HOOK: blank-separated "slow=S" (every frame lasts at least S seconds,
-// 0 to 10) and "end=T" (the window closes once the timeline reaches T seconds). While it is set
-// the player writes on stderr where the timeline and the music were in its last frame.
-// Unknown words and values out of range are ignored.
+// 0 to 10), "end=T" (the window closes once the timeline reaches T seconds) and "slowload=S"
+// (every step of the loading pass, each file read and each effect's Init, lasts at least S
+// seconds more, 0 to 10: a slow Init that reads nothing). While it is set the player writes on
+// stderr where the timeline and the music were in its last frame. Unknown words and values
+// out of range are ignored.
 struct TestHook
 {
     bool bOn = false;
     float fSlowFrame = 0.f;
     float fEnd = -1.f; // below 0: the timeline's own end
+    float fSlowLoadStep = 0.f;
 };
 TestHook ParseTestHook(const char* text);
 

@@ -4,6 +4,8 @@
 
 #include <GLFW/glfw3.h>
 
+#include <cstring>
+
 namespace rvMain
 {
 void ApplyWindowHints()
@@ -20,7 +22,18 @@ void ApplyWindowHints()
 }
 } // namespace rvMain
 
+bool rvMain::IsGlfwNotice(int error, const char* description)
+{
+    // A full-screen window that loses the focus is iconified by GLFW; without a window manager
+    // that speaks EWMH (a bare X server, Xvfb) it cannot be, and GLFW says so as an error.
+    // The window simply stays: nothing is wrong.
+    static const char kIconify[] = "X11: Iconification of full screen windows requires";
+    return error == GLFW_PLATFORM_ERROR && description &&
+           std::strncmp(description, kIconify, sizeof(kIconify) - 1) == 0;
+}
+
 void OnGlfwError(int error, const char* description)
 {
-    rvReport(rvMessageKind::Error, "Glfw Error %d: %s\n", error, description);
+    if (rvMain::IsGlfwNotice(error, description)) return;
+    rvReport(rvMessageKind::Error, "Glfw Error %d: %s\n", error, description ? description : "");
 }

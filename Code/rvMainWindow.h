@@ -11,9 +11,13 @@ void ApplyWindowHints();
 } // namespace rvMain
 
 // The GLFW error callback of the program and of the tests' window: reports
-// "Glfw Error <code>: <description>" as an error.
+// "Glfw Error <code>: <description>" as an error, except GLFW's notices (rvMain::IsGlfwNotice).
 void OnGlfwError(int error, const char* description);
 
 namespace rvMain
 {
+// Whether a GLFW error is only a notice, said by nothing: the iconification that a window manager
+// without EWMH full screen (a bare X server, Xvfb) cannot do when a full-screen window loses
+// the focus.
+bool IsGlfwNotice(int error, const char* description);
 } // namespace rvMain

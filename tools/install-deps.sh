@@ -16,9 +16,12 @@ PACKAGES=(
   zip unzip hershey-fonts-data fonts-dejavu-core sox lame imagemagick
 )
 
+# One query for every package (a query per package takes seconds on a busy machine).
+installed=" $(dpkg-query -W -f='${Package} ${Status}\n' "${PACKAGES[@]}" 2>/dev/null |
+  awk '$2 == "install" && $3 == "ok" && $4 == "installed" { printf "%s ", $1 }' || true)"
 missing=()
 for p in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  case "$installed" in *" $p "*) ;; *) missing+=("$p") ;; esac
 done
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0

@@ -131,9 +131,9 @@ fxDescriptor* RegisterLiveSpec()
     return s;
 }
 
-// The fixed registration order: the row number is the class id. One row per class; a class
-// becoming available replaces its null with its registration function (<Class>::RegisterAttributes,
-// or a function above).
+// The fixed registration order: the row number is the class id, so rows are never reordered or
+// removed; a new class gets a new row at the end, with its registration function
+// (<Class>::RegisterAttributes, or a function above). The table's length is the class count.
 const fxRegistrationRow s_aRegistrationTable[] = {
     /*  0 */ {"fxBase", &fxBase::RegisterAttributes},
     /*  1 */ {"fxCircle", &fxCircle::RegisterAttributes},
@@ -192,7 +192,6 @@ const fxRegistrationRow s_aRegistrationTable[] = {
     /* 54 */ {"fxTextStash", &fxTextStash::RegisterAttributes},
     /* 55 */ {"fxStencilTest", &RegisterStencilTest}, // GetDescriptor + "Scale", "Color"
 };
-static_assert(std::size(s_aRegistrationTable) == 56, "56 effect classes");
 } // namespace
 
 const fxRegistrationTable& EffectRegistrationTable()

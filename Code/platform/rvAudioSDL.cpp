@@ -3,6 +3,8 @@
 
 #include <kiss_fftr.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
@@ -44,6 +46,29 @@ bool rvAudioSDL::Fail(int nError, const char* sFormat, ...)
     return false;
 }
 
+namespace
+{
+// ALSA's library writes its own lines on stderr ("ALSA lib confmisc.c:855:(parse_card) cannot
+// find card '0'", eight of them on a machine without a sound card) while SDL tries it; SDL's
+// own error, reported once by the fallback, says what matters. SDL loads libasound at run
+// time, so its error handler is set through the same library, loaded here (and kept).
+extern "C" void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void SilenceAlsa()
+{
+    static const bool s_bDone = [] {
+        using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+        void* library = dlopen("libasound.so.2", RTLD_NOW);
+        if (!library) return true; // no ALSA: nothing will be written
+        using SetHandler = int (*)(Handler);
+        if (auto set = reinterpret_cast<SetHandler>(dlsym(library, "snd_lib_error_set_handler")))
+            set(&SilentAlsaError);
+        return true;
+    }();
+    (void)s_bDone;
+}
+} // namespace
+
 bool rvAudioSDL::StartSubsystem(bool bDummy)
 {
     if (_bSubsystem)
@@ -54,6 +79,10 @@ bool rvAudioSDL::StartSubsystem(bool bDummy)
     }
     // Over SDL_AUDIODRIVER too: the named driver is the one that failed.
     if (bDummy) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+    // SDL would otherwise take SIGINT and SIGTERM for a quit event that nothing here reads, and
+    // Ctrl+C would be lost; the player installs its own handlers (rvStop) before this.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SilenceAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
     {
         if (bDummy) return Fail(Error_Driver, "no audio driver: %s", SDL_GetError());

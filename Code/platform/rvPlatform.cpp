@@ -5,7 +5,9 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <climits>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -61,5 +63,49 @@ bool OpenWebPage(const std::string& url)
 int64_t NextUniqueId()
 {
     return ++g_uniqueId;
+}
+
+std::string ExecutablePath()
+{
+    char path[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);
+    return n > 0 ? std::string(path, size_t(n)) : std::string();
+}
+
+std::string WorkingDirectory()
+{
+    char path[PATH_MAX];
+    return getcwd(path, sizeof(path)) ? std::string(path) : std::string();
+}
+
+namespace
+{
+bool IsFile(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsFolder(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+} // namespace
+
+std::string FindDataRoot(const std::string& workingDirectory, const std::string& executable)
+{
+    const char* const kArchive = "/Data/Morvane-ZQ4.sts";
+    if (!workingDirectory.empty() &&
+        (IsFile(workingDirectory + kArchive) || IsFolder(workingDirectory + "/Data")))
+        return workingDirectory;
+    // The folders above the executable, nearest first ("/a/b/morvane": "/a/b", "/a", "").
+    std::string folder = executable;
+    for (size_t slash = folder.rfind('/'); slash != std::string::npos; slash = folder.rfind('/'))
+    {
+        folder.resize(slash);
+        if (IsFile(folder + kArchive)) return folder.empty() ? "/" : folder;
+    }
+    return std::string();
 }
 } // namespace rvPlatform

@@ -16,4 +16,13 @@ void MessageBox(const char* text, const char* caption);
 bool OpenWebPage(const std::string& url);
 // A monotonic counter: every call returns a value greater than the one before.
 int64_t NextUniqueId();
+
+// The running program's file (/proc/self/exe), and the working directory; empty when unknown.
+std::string ExecutablePath();
+std::string WorkingDirectory();
+// The folder the player reads its data from ("Data/..." paths are relative to it): the working
+// directory when it holds the data archive "Data/Morvane-ZQ4.sts" or at least a "Data" folder
+// (then a missing archive is named there); else the nearest folder above the executable that
+// holds the archive (build/morvane: the repository root); else empty.
+std::string FindDataRoot(const std::string& workingDirectory, const std::string& executable);
 } // namespace rvPlatform

@@ -6,7 +6,14 @@ Each case builds a small encrypted data archive in a fresh directory, starts
 
   plays_to_end          a 2 s demo timeline plays and the program exits 0 by itself
   escape_ends_early     a synthetic Escape (xdotool key Escape) ends a long timeline with 0
-  close_during_loading  a close request while the loading bar is shown ends it with -1
+  close_during_loading  a close request while the loading bar is shown ends it with -1; during a
+                        pass of slow effect Inits that read no file (the test hook's "slowload")
+                        a close request ends it with -1 and Escape with 0, soon after
+  signal_ends_cleanly   SIGINT and SIGTERM, during the loading pass and during play, end it within
+                        2 s through its own shutdown, with 128 + the signal's number
+  quiet_good_run        the first seconds of the real demo write no error on stderr
+  another_folder        started from a folder without data, the player plays the archive of its
+                        repository; a copy of it far from any archive says so in one line
   unreadable_demo       a missing or cut archive, or a demo timeline that does not parse, ends
                         it at once with a message on stderr and a non-zero exit code
   broken_parts_play_on  a nested timeline that does not parse and an item of an unknown class
@@ -172,13 +179,16 @@ def display_size():
 # ------------------------------------------------------------------------------ runs
 
 class Run:
-    def __init__(self, morvane, files, args=("720p",), prepare=None):
+    def __init__(self, morvane, files, args=("720p",), prepare=None, hook=None):
         self.dir = tempfile.mkdtemp(prefix="morvane-e2e-")
         build_archive(self.dir, files)
         if prepare:
             prepare(os.path.join(self.dir, "Data", "Morvane-ZQ4.sts"))
+        env = dict(os.environ)
+        if hook:
+            env["MORVANE_TEST_HOOK"] = hook
         self.start = time.time()
-        self.proc = subprocess.Popen([morvane, *args], cwd=self.dir,
+        self.proc = subprocess.Popen([morvane, *args], cwd=self.dir, env=env,
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
 
     def finish(self, timeout):
@@ -218,6 +228,16 @@ def escape_ends_early(morvane):
     assert rc == 0, "exit code %d" % rc
 
 
+def slow_inits_demo(inits):
+    """A short demo of plain effects and no progress table: its loading pass reads nothing after
+    the timeline, so only the checks between effect Inits can see a stop."""
+    return {DEMO: timeline(*[effect("fxBase", 0, 60) for _ in range(inits)])}
+
+
+def press_escape(window):
+    subprocess.run(["xdotool", "key", "Escape"], check=True)
+
+
 def close_during_loading(morvane):
     # Each read of the loading pass draws one frame of the bar; a few thousand keep it on screen for seconds.
     run = Run(morvane, with_progress_table(slow_loading_demo(2000)))
@@ -225,6 +245,42 @@ def close_during_loading(morvane):
     request_close(window)
     rc = run.finish(timeout=90)
     assert rc == 255, "exit code %d, expected -1 (255)" % rc
+    # 400 Inits of at least 0.1 s each: 40 s of loading in which no file is read. The bound leaves
+    # room for a busy machine; without the checks between Inits the pass runs to its end.
+    for what, ask, expected in (("close request", request_close, 255), ("Escape", press_escape, 0)):
+        run = Run(morvane, slow_inits_demo(400), hook="slowload=0.1")
+        window = find_window(run.proc)
+        time.sleep(0.5)
+        asked = time.time()
+        ask(window)
+        rc = run.finish(timeout=90)
+        took = time.time() - asked
+        assert rc == expected, "%s: exit code %d, expected %d" % (what, rc, expected)
+        assert took < 10.0, "%s: ended %.1f s after it" % (what, took)
+
+
+def signal_ends_cleanly(morvane):
+    import signal
+    cases = [
+        # phase, fixture, test hook, signal
+        ("loading", with_progress_table(slow_loading_demo(400)), "slowload=0.05", signal.SIGINT),
+        ("loading", slow_inits_demo(400), "slowload=0.05", signal.SIGTERM),
+        ("play", with_progress_table(demo_lasting(600.0)), None, signal.SIGINT),
+        ("play", with_progress_table(demo_lasting(600.0)), None, signal.SIGTERM),
+    ]
+    for phase, files, hook, sig in cases:
+        what = "%s during %s" % (sig.name, phase)
+        run = Run(morvane, files, hook=hook)
+        find_window(run.proc)
+        time.sleep(1.0)
+        assert run.proc.poll() is None, "%s: ended (%d) before the signal" % (what, run.proc.returncode)
+        sent = time.time()
+        run.proc.send_signal(sig)
+        rc = run.finish(timeout=60)
+        took = time.time() - sent
+        # Returned from main (not killed by the signal): the timeline was driven down on the way.
+        assert rc == 128 + sig, "%s: exit code %d, expected %d" % (what, rc, 128 + sig)
+        assert took < 2.0, "%s: ended %.1f s after the signal" % (what, took)
 
 
 def unreadable_demo(morvane):
@@ -288,8 +344,54 @@ def music_keeps_step(morvane):
     assert abs(gap) <= frame, "timeline %.4f s, music %.4f s: more than a frame (%.4f s) apart" % (timeline, music, frame)
 
 
-CASES = {f.__name__: f for f in (plays_to_end, escape_ends_early, close_during_loading, unreadable_demo,
-                                  broken_parts_play_on, music_keeps_step)}
+def quiet_good_run(morvane):
+    """Four seconds of the real demo (the repository's archive and music): stderr holds no error,
+    and every line on it is one of the program's own (rvReport's form)."""
+    root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    assert os.path.exists(os.path.join(root, "Data/Morvane-ZQ4.sts")), "build and pack the data first"
+    env = dict(os.environ)
+    env["ASAN_OPTIONS"] = "detect_leaks=0:" + env.get("ASAN_OPTIONS", "")  # as music_keeps_step
+    env["MORVANE_TEST_HOOK"] = "end=4"
+    proc = subprocess.run([morvane, "720p"], cwd=root, env=env, capture_output=True, text=True, timeout=170)
+    sys.stderr.write(proc.stderr)
+    assert proc.returncode == 0, "exit code %d" % proc.returncode
+    lines = proc.stderr.splitlines()
+    errors = [line for line in lines if "error" in line.lower()]  # a sanitizer's report too
+    assert not errors, "error lines on stderr: %r" % errors
+    # The live spectrum's own line has its owner elsewhere; every other line is the program's.
+    foreign = [line for line in lines if not line.startswith("morvane: ") and not line.startswith("fxLiveSpec: ")]
+    assert not foreign, "lines not written by the program: %r" % foreign
+
+
+def another_folder(morvane):
+    root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    assert os.path.exists(os.path.join(root, "Data/Morvane-ZQ4.sts")), "build and pack the data first"
+    elsewhere = tempfile.mkdtemp(prefix="morvane-e2e-")
+    try:
+        env = dict(os.environ)
+        env["ASAN_OPTIONS"] = "detect_leaks=0:" + env.get("ASAN_OPTIONS", "")  # the real demo, as music_keeps_step
+        env["MORVANE_TEST_HOOK"] = "end=0.5"
+        proc = subprocess.run([morvane, "720p"], cwd=elsewhere, env=env, capture_output=True, text=True, timeout=170)
+        sys.stderr.write(proc.stderr)
+        assert proc.returncode == 0, "from another folder: exit code %d" % proc.returncode
+        assert "error" not in proc.stderr, "from another folder: an error on stderr"
+        # A copy of the program with no archive in any folder above it.
+        copy = os.path.join(elsewhere, "morvane")
+        shutil.copy(morvane, copy)
+        proc = subprocess.run([copy, "720p"], cwd=elsewhere, capture_output=True, text=True, timeout=60)
+        sys.stderr.write(proc.stderr)
+        lines = proc.stderr.splitlines()
+        assert proc.returncode == 1, "no data: exit code %d" % proc.returncode
+        assert len(lines) == 1 and lines[0].startswith("morvane: error: "), "no data: %r" % lines
+        for named in ("Data/Morvane-ZQ4.sts", elsewhere, "./run.sh"):
+            assert named in lines[0], "no data: %r not named" % named
+    finally:
+        shutil.rmtree(elsewhere, ignore_errors=True)
+
+
+CASES = {f.__name__: f for f in (plays_to_end, escape_ends_early, close_during_loading, signal_ends_cleanly,
+                                  unreadable_demo, broken_parts_play_on, music_keeps_step, quiet_good_run,
+                                  another_folder)}
 
 if __name__ == "__main__":
     if len(sys.argv) != 3 or sys.argv[2] not in CASES:

@@ -24,6 +24,36 @@ TEST(Platform, UniqueIdsIncrease)
     EXPECT_GT(b, a);
 }
 
+TEST(Platform, DataRootIsTheWorkingFolderOrTheRepositoryAboveTheProgram)
+{
+    rvTest::TempWorkDir dir;
+    const std::string t = dir.Path();
+    dir.WriteFile("repo/Data/Morvane-ZQ4.sts", "archive");
+    dir.WriteFile("repo/build/morvane", "program");
+    dir.WriteFile("elsewhere/morvane", "a copy of the program");
+    dir.WriteFile("other/notes.txt", "");
+    dir.WriteFile("fixture/Data/Audio/e2e.mp3", ""); // a data folder without its archive
+    dir.WriteFile("fake/Data/Morvane-ZQ4.sts/x", "");  // a folder, not the archive
+    dir.WriteFile("fake/build/morvane", "");
+    struct Case
+    {
+        std::string cwd, exe, root;
+    } cases[] = {
+        {t + "/repo", t + "/repo/build/morvane", t + "/repo"},       // from the root, as ./run.sh runs it
+        {t + "/other", t + "/repo/build/morvane", t + "/repo"},      // from another folder
+        {t + "/repo/build", t + "/repo/build/morvane", t + "/repo"}, // from the build folder
+        {t + "/other", t + "/repo/morvane", t + "/repo"},            // built into the root itself
+        {t + "/fixture", t + "/repo/build/morvane", t + "/fixture"}, // a data folder: its archive is missing
+        {t + "/other", t + "/elsewhere/morvane", ""},                // nowhere
+        {t + "/other", t + "/fake/build/morvane", ""},
+        {"", t + "/repo/build/morvane", t + "/repo"}, // working folder unknown
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(rvPlatform::FindDataRoot(c.cwd, c.exe), c.root) << c.cwd << " " << c.exe;
+    EXPECT_EQ(rvPlatform::WorkingDirectory(), t);
+    EXPECT_NE(rvPlatform::ExecutablePath().find("unit_tests"), std::string::npos);
+}
+
 TEST(PlatformDeathTest, AssertionReportsExpressionFileAndLine)
 {
     int x = 1;

@@ -1,6 +1,8 @@
 #include "rvMain.h"
+#include "rvMainWindow.h"
 #include "TestSupport.h"
 
+#include <GLFW/glfw3.h>
 #include <imgui.h>
 
 TEST(Main, WindowSizeComesFromTheWholeCommandLine)
@@ -40,14 +42,15 @@ TEST(Main, TestHookReadsItsWordsAndIgnoresTheRest)
     struct Case
     {
         const char* text;
-        float slow, end;
+        float slow, end, slowLoad;
     } cases[] = {
-        {"", 0.f, -1.f},
-        {"slow=0.25 end=4", 0.25f, 4.f},
-        {"  end=2.5   slow=1 ", 1.f, 2.5f},
-        {"slow=11 end=-1", 0.f, -1.f},            // out of range
-        {"slow=nan end=inf", 0.f, -1.f},          // not finite
-        {"slow=0.2s end= fast=1 end", 0.f, -1.f}, // not numbers, unknown words
+        {"", 0.f, -1.f, 0.f},
+        {"slow=0.25 end=4", 0.25f, 4.f, 0.f},
+        {"  end=2.5   slow=1 ", 1.f, 2.5f, 0.f},
+        {"slowload=0.2 end=3", 0.f, 3.f, 0.2f},
+        {"slow=11 end=-1 slowload=10.5", 0.f, -1.f, 0.f},     // out of range
+        {"slow=nan end=inf slowload=-0.1", 0.f, -1.f, 0.f},   // not finite, negative
+        {"slow=0.2s end= fast=1 end slowloads=1", 0.f, -1.f, 0.f}, // not numbers, unknown words
     };
     for (const Case& c : cases)
     {
@@ -55,6 +58,7 @@ TEST(Main, TestHookReadsItsWordsAndIgnoresTheRest)
         EXPECT_TRUE(hook.bOn) << c.text;
         EXPECT_FLOAT_EQ(hook.fSlowFrame, c.slow) << c.text;
         EXPECT_FLOAT_EQ(hook.fEnd, c.end) << c.text;
+        EXPECT_FLOAT_EQ(hook.fSlowLoadStep, c.slowLoad) << c.text;
     }
 }
 
@@ -117,4 +121,23 @@ TEST(Main, EscapeCountsOnlyInTheFrameItWentDown)
     imgui.NewFrame();
     EXPECT_FALSE(rvMain::EscapeDownDurationIsZero());
     imgui.EndFrame();
+}
+
+TEST(Main, OnlyGlfwsIconifyNoticeIsSilenced)
+{
+    const char* iconify = "X11: Iconification of full screen windows requires a WM that supports EWMH full screen";
+    struct Case
+    {
+        int code;
+        const char* text;
+        bool notice;
+    } cases[] = {
+        {GLFW_PLATFORM_ERROR, iconify, true},
+        {GLFW_PLATFORM_ERROR, "X11: Failed to open display", false},
+        {GLFW_API_UNAVAILABLE, iconify, false},
+        {GLFW_PLATFORM_ERROR, "X11: Iconification", false}, // only the start of it
+        {GLFW_PLATFORM_ERROR, nullptr, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(rvMain::IsGlfwNotice(c.code, c.text), c.notice) << (c.text ? c.text : "(null)");
 }

@@ -42,9 +42,9 @@ public:
 
     // Sets the descriptor's id to the current list size, appends it, returns the id.
     int Register(fxDescriptor* pDescriptor);
-    // Registers the 56 effect classes in their fixed order. A class whose code is not part
-    // of the program keeps its row as a descriptor without a create function. Only the first
-    // call registers.
+    // Registers every class of the table of effect classes (EffectRegistrationTable) in its
+    // order: the row number is the class id. A row without a registration function keeps its
+    // class's id with a descriptor that cannot create effects. Only the first call registers.
     void RegisterAll();
 
     // A new effect of class id, or null (id out of range, class not available).

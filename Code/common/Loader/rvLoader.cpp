@@ -3,6 +3,7 @@
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
 #include "rvShaderProgram.h"
+#include "rvStop.h"
 
 #include <epoxy/gl.h>
 #include <GLFW/glfw3.h>
@@ -134,7 +135,9 @@ void rvLoader::Progress(int bytes)
 {
     if (!_window) return;
     Advance(bytes);
-    if (glfwWindowShouldClose(_window)) std::exit(-1);
+    // A pass asked to stop (a signal, or the program's check of its window: rvStop) or a window
+    // asked to close draws no more frames; the load ends at its next step and the program with it.
+    if (rvStop::Requested() || glfwWindowShouldClose(_window)) return;
     glfwPollEvents();
 
     int w = 0, h = 0;

@@ -15,7 +15,8 @@ public:
     // Reads the progress table "Data/csv/zq4out.csv" and arms the bar. When the table
     // is missing the bar stays unarmed and the totals keep their values.
     static void Begin(GLFWwindow* window);
-    // Called by every read with its byte count (0 when nothing was read).
+    // Called by every read with its byte count (0 when nothing was read). Once the pass is asked
+    // to stop (rvStop::Requested) or the window to close, it only counts.
     static void Progress(int bytes);
     // Disarms the bar (also when Begin found no table: loading then simply went on
     // without a bar). In a recording run (environment variable MORVANE_RECORD_LOADING

@@ -1,5 +1,6 @@
 #include "Sequencer/rvSequence.h"
 #include "rvMessage.h"
+#include "rvStop.h"
 
 #include "Factory/rvEditorHook.h"
 
@@ -208,8 +209,13 @@ void rvSequence::LoadItems(const Json::Value& root, bool reset)
     }
     if (reset)
     {
+        // A stop asked for during the load (a signal; a window close or Escape while the loading
+        // pass runs) is seen between two Inits: the effects not yet initialised stay stopped.
         for (fxBase* fx : _apEffects)
+        {
+            if (rvStop::Requested()) break;
             fx->SetState(State_DemoStarted);
+        }
         _fTime = 0.f;
     }
 }

@@ -4,6 +4,7 @@
 #include "GLTestContext.h"
 #include "Loader/rvLoader.h"
 #include "rvSceneDisplay.h"
+#include "rvStop.h"
 
 #include <GLFW/glfw3.h>
 
@@ -95,21 +96,42 @@ TEST_F(GLTest, LoadingBarDrawsAfterEachReadWhileArmed)
     rvSceneDisplay::Shutdown();
 }
 
-TEST_F(GLTest, ClosingTheWindowDuringLoadingExitsWithMinusOne)
+// A pass asked to stop (a close request, or rvStop: a signal, the program's check) draws no
+// more frames of the bar but still counts the read; the load ends at its next step and the
+// program after its shutdown (the e2e tests follow it to the exit code).
+TEST_F(GLTest, AStoppedLoadingPassDrawsNoMoreFrames)
 {
     RV_SKIP_IF_DATA_PACK_IN_USE();
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/csv/zq4out.csv", "a;100;x\n"}}));
     SetUpDefaultBuffer(_window);
-    rvLoader::Begin(_window);
-    ASSERT_TRUE(rvLoader::IsArmed());
-    glfwSetWindowShouldClose(_window, GLFW_TRUE);
-    // The child re-runs the test from the start, so it owns a working GL context when the
-    // exit handlers release the GL objects.
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(rvLoader::Progress(1), ::testing::ExitedWithCode(255), "");
-    glfwSetWindowShouldClose(_window, GLFW_FALSE);
-    rvLoader::End();
+    static bool s_bStop = false;
+    struct Case
+    {
+        const char* what;
+        bool close, check;
+    } cases[] = {{"close request", true, false}, {"stop check", false, true}, {"neither", false, false}};
+    for (const Case& c : cases)
+    {
+        rvStop::Reset();
+        rvLoader::Begin(_window);
+        ASSERT_TRUE(rvLoader::IsArmed());
+        glfwSetWindowShouldClose(_window, c.close ? GLFW_TRUE : GLFW_FALSE);
+        s_bStop = c.check;
+        rvStop::pfnLoadingCheck = [] { return s_bStop; };
+        glBindFramebuffer(GL_FRAMEBUFFER, rvSceneDisplay::_DefaultBuffer._glFrameBuffer);
+        glClearColor(0.f, 0.f, 1.f, 1.f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        rvLoader::Progress(60);
+        EXPECT_EQ(rvLoader::_nLoaded, 60) << c.what;
+        const bool stopped = c.close || c.check;
+        EXPECT_EQ(DefaultPixel(0.4f, 0.5f).r, stopped ? 0 : 255) << c.what << ": the bar's fill (white) over the blue";
+        rvStop::pfnLoadingCheck = nullptr;
+        glfwSetWindowShouldClose(_window, GLFW_FALSE);
+        rvLoader::End();
+    }
+    rvStop::Reset();
+    rvLoader::Release();
     rvSceneDisplay::Shutdown();
 }
 
