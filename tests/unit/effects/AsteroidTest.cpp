@@ -53,6 +53,16 @@ protected:
         g->_aInputs = inputs;
         return g;
     }
+    // Step 0 run, then no rock on the field and none to come for a long while.
+    void StartWithoutRocks(fxAsteroid& g)
+    {
+        g._fRockSpawnTimer = 1000.0f;
+        Frame(g, 0.0f);
+        for (fxAsteroid::Rock* r : g._apRocks)
+            delete r;
+        g._apRocks.clear();
+        g._fRockSpawnTimer = 1000.0f;
+    }
     // The committed recording of the demo's game.
     static std::vector<uint8_t> DemoInput()
     {
@@ -377,12 +387,7 @@ TEST_F(AsteroidTest, BurstsAdvancePerStepButAreDrawnOncePerFrame)
     // Sparks: ten particles that live 0.5 s. A frame that catches up four steps draws each
     // particle once (two points each plus the strip ends), and ages them by the four steps.
     GamePtr g = NewGame();
-    g->_fRockSpawnTimer = 1000.0f;
-    Frame(*g, 0.0f);
-    for (fxAsteroid::Rock* r : g->_apRocks)
-        delete r;
-    g->_apRocks.clear();
-    g->_fRockSpawnTimer = 1000.0f;
+    StartWithoutRocks(*g);
     g->SpawnSparks(glm::vec2(0.0f, -30.0f), glm::vec2(5.0f, -30.0f));
     ASSERT_EQ(g->_apEmitters.size(), 1u);
     const fxParticleEmitter* e = g->_apEmitters[0];
@@ -402,12 +407,7 @@ TEST_F(AsteroidTest, TheShipHitByARockExplodesThereAndComesBackAtTheStartThreeSe
     GamePtr g = NewGame();
     const glm::vec2 start(-30.0f, -10.0f);
     g->_vPosInit = glm::vec3(start, 0.0f);
-    g->_fRockSpawnTimer = 1000.0f;
-    Frame(*g, 0.0f);
-    for (fxAsteroid::Rock* r : g->_apRocks)
-        delete r;
-    g->_apRocks.clear();
-    g->_fRockSpawnTimer = 1000.0f;
+    StartWithoutRocks(*g);
     for (int i = 0; i < 90; ++i)
         Frame(*g, 1.0f / 60.0f);
     const glm::vec2 hit = g->GetShipPos();
