@@ -103,13 +103,25 @@ TEST_F(AmbientParticlesTest, EachShapeDrawsAndNothingWhenThereIsNone)
 {
     if (!_window) GTEST_SKIP();
     auto fx = New();
-    fx->_shProgram._fScale = 0.05f; // larger motes for the outlines
+    fx->_shProgram._fScale = 1.0f; // large motes (one cell is 64 pixels), so the outlines show
+    // The share of a cell each shape lights (any visible coverage) for the size s = 1/4: the
+    // sphere a disc pi s^2; the square a frame from s in to its inner edge, softened from 0.9 s
+    // down to about 0.86 s; the bubble a ring from s in to 0.9 s and a highlight of radius about
+    // 0.6 s; the diamond 2 s^2; the cross two bars 0.2 s wide across the disc, 0.76 s^2; the
+    // circle the bubble's ring alone. All differ, so a shape drawn with another's formula shows.
+    const float s = 0.25f, pi = 3.14159265f;
+    const float ring = pi * s * s * (1.0f - 0.81f);
+    const float model[] = {pi * s * s, 4.0f * s * s * (1.0f - 0.86f * 0.86f), ring + pi * 0.36f * s * s,
+                           2.0f * s * s, 0.76f * s * s, ring};
+    float lit[8] = {};
     for (int nShape = 0; nShape <= 7; ++nShape)
     {
         fx->_shProgram._nShape = nShape;
         int nLit = 0;
-        for (const RGBA& p : RenderOnce(*fx, 0.0f))
+        const std::vector<RGBA> px = RenderOnce(*fx, 0.0f);
+        for (const RGBA& p : px)
             nLit += Near(p, kBack) ? 0 : 1;
+        lit[nShape] = float(nLit) / float(px.size());
         if (nShape < shAmbientParticles::SHAPE_COUNT)
         {
             EXPECT_GT(nLit, 100) << nShape;
@@ -117,6 +129,14 @@ TEST_F(AmbientParticlesTest, EachShapeDrawsAndNothingWhenThereIsNone)
         }
         else
             EXPECT_EQ(nLit, 0) << nShape;
+    }
+    // Each within a fifth of its model (the pixel grid cuts thin outlines coarsely), and in the
+    // model's order.
+    for (int i = 0; i < shAmbientParticles::SHAPE_COUNT; ++i)
+    {
+        EXPECT_NEAR(lit[i], model[i], 0.2f * model[i]) << i;
+        for (int j = 0; j < shAmbientParticles::SHAPE_COUNT; ++j)
+            EXPECT_TRUE(model[i] <= model[j] || lit[i] > lit[j]) << i << " " << j;
     }
     fx->_shProgram._nShape = 0;
     for (int k = 0; k < 2; ++k)

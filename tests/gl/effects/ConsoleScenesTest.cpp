@@ -1,6 +1,7 @@
 // The console scenes on a real context: the boot scene and the console model show the picture of
-// the named buffer on their screens, and pictures that cannot be read are reported once while the
-// effects play on.
+// the named buffer on their screens, the textured console and cartridge show their pictures where
+// their texture bytes say, and pictures that cannot be read are reported once while the effects
+// play on.
 #include "EffectGLTest.h"
 #include "RenderHelpers.h"
 
@@ -14,6 +15,7 @@
 #include "rvSceneDisplay.h"
 
 #include <glm/gtc/matrix_transform.hpp>
+#include <stb_image_write.h>
 
 #include <memory>
 #include <string>
@@ -151,6 +153,107 @@ TEST_F(ConsoleScenesTest, ConsoleScreenShowsTheNamedBuffer)
         EXPECT_LT(p.g, 60);
     }
     fx->SetState(State_DemoStoped);
+}
+
+// Textured, the console's body front and the cartridge's front show their picture through the
+// texture bytes their models give each corner (v counted from the picture's bottom). The test
+// picture's red grows to the right and its green downwards; the display's glow and tone curve
+// change the levels but not their order, so along each face the red and the green rise or fall
+// as the bytes interpolated between its corners say.
+TEST_F(ConsoleScenesTest, TexturedConsoleAndCartridgeShowTheirPicturesWhereTheirBytesSay)
+{
+    if (!_window) GTEST_SKIP() << "no display";
+    std::vector<rvTest::RGBA> picture(256 * 256);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            picture[size_t(y) * 256 + size_t(x)] = {uint8_t(x / 2), uint8_t(y / 2), 0, 255};
+    std::vector<unsigned char> png;
+    stbi_write_png_to_func(
+        [](void* ctx, void* data, int size)
+        {
+            auto* out = static_cast<std::vector<unsigned char>*>(ctx);
+            out->insert(out->end(), static_cast<unsigned char*>(data), static_cast<unsigned char*>(data) + size);
+        },
+        &png, 256, 256, 4, picture.data(), 256 * 4);
+
+    // Started first: Init looks for the real pictures (not in this test's archive).
+    auto console = rvTest::NewEffect<fxObjVectrex>();
+    auto card = rvTest::NewEffect<fxObjVectrexCard>();
+    testing::internal::CaptureStderr();
+    console->SetState(State_DemoStarted);
+    card->SetState(State_DemoStarted);
+    testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(fxObjVectrex::Picture().LoadImageFromMemory(png.data(), int(png.size()), false));
+    ASSERT_TRUE(card->_imgCard.LoadImageFromMemory(png.data(), int(png.size()), false));
+    console->_Transform._vScale = glm::vec3(0.05f);
+    console->_Transform._vRotation = glm::vec3(0.0f, 180.0f, 0.0f);
+    console->_Transform._vPosition = glm::vec3(0.0f, -35.0f, 0.0f);
+    card->_Transform._vScale = glm::vec3(0.05f);
+
+    struct Probe
+    {
+        glm::vec3 at; // a point of the front, model units
+        float u, v;   // its bytes
+    };
+    // Body front: (-500, 200) takes bytes (253, 78), (500, 200) (2, 78), (500, 1200) (2, 249).
+    auto front = [](float x, float y)
+    {
+        return Probe{{x, y, -500}, 253.0f + (x + 500.0f) / 1000.0f * (2.0f - 253.0f),
+                     78.0f + (y - 200.0f) / 1000.0f * (249.0f - 78.0f)};
+    };
+    // Cartridge front (z = 50), its lower part: x -200 .. 300 and y -500 .. 0 take u 32 .. 232 and
+    // v 255 - 248 .. 255 - 140.
+    auto lower = [](float x, float y)
+    {
+        return Probe{{x, y, 50}, 32.0f + (x + 200.0f) / 500.0f * 200.0f, 7.0f + (y + 500.0f) / 500.0f * 108.0f};
+    };
+    struct Face
+    {
+        fxBase* pEffect;
+        const rvTransform3D* pTransform;
+        Probe probes[3]; // a point, one beside it (other u), one above it (other v)
+    } faces[] = {
+        {card.get(), &card->_Transform, {lower(-100, -400), lower(200, -400), lower(-100, -100)}},
+        {console.get(), &console->_Transform, {front(-250, 350), front(250, 350), front(-250, 950)}},
+    };
+    std::string failures;
+    for (const Face& f : faces)
+    {
+        // A few frames, so that the display's decay no longer shows the other model (the depth is
+        // cleared too: the mapped quads are depth-tested).
+        for (int frame = 0; frame < 8; ++frame)
+        {
+            glBindFramebuffer(GL_FRAMEBUFFER, rvSceneDisplay::_DefaultBuffer._glFrameBuffer);
+            glDepthMask(GL_TRUE);
+            glClearColor(0, 0, 0, 1);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            f.pEffect->SetState(State_EffectStarted);
+            f.pEffect->_fPendingDelta = 1.0f / 60.0f;
+            f.pEffect->Update();
+            rvSceneDisplay::PresentFrame(false);
+        }
+        f.pEffect->SetState(State_DemoStarted);
+        const std::vector<rvTest::RGBA> px = rvTest::ReadDefault();
+        rvTest::RGBA got[3];
+        for (int i = 0; i < 3; ++i)
+        {
+            const glm::vec4 w = f.pTransform->_mMatrix * glm::vec4(f.probes[i].at, 1.0f);
+            const glm::vec2 at = rvTest::ProjectToDefault(glm::vec3(w));
+            got[i] = px[size_t(at.y) * kW + size_t(at.x)];
+        }
+        // Red follows u (the picture's x), green falls as v rises (v counts from the bottom).
+        const int dRed = int(got[1].r) - int(got[0].r), dGreen = int(got[2].g) - int(got[0].g);
+        const bool bRed = f.probes[1].u > f.probes[0].u ? dRed > 15 : dRed < -15;
+        const bool bGreen = f.probes[2].v > f.probes[0].v ? dGreen < -15 : dGreen > 15;
+        if (!bRed || !bGreen)
+            failures += std::string(f.pEffect == console.get() ? " console" : " cartridge") + ": red " +
+                        std::to_string(got[0].r) + " to " + std::to_string(got[1].r) + ", green " +
+                        std::to_string(got[0].g) + " to " + std::to_string(got[2].g);
+    }
+    console->SetState(State_DemoStoped);
+    card->SetState(State_DemoStoped);
+    fxObjVectrex::Picture().Release();
+    EXPECT_TRUE(failures.empty()) << failures;
 }
 
 // Every class of this family plays without its files: each missing file is named once, nothing

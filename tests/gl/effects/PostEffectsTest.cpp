@@ -207,6 +207,135 @@ TEST_F(PostEffectsTest, VHSWhiteLinesOfNoHeightLeaveThePicture)
     }
 }
 
+// The features that move the picture or add to it on a picture of two colours split at a known
+// column or row, time 2.67 s: screen distortion pushes the edge outwards towards the corners,
+// horizontal jumps shake it sideways, vertical jumps roll the picture (wrapping round); white
+// lines brighten only the rows whose stripe coordinate lies in [start, end). Each pixel is
+// compared with the picture at the place the formula says it shows (away from the edges).
+TEST_F(PostEffectsTest, VHSDistortionJumpsAndWhiteLinesFollowTheirFormulas)
+{
+    if (!_window) GTEST_SKIP();
+    LoadNoise();
+    const float t = 2.67f;
+    const float onH = std::sin(t + 4.0f * std::cos(4.0f * t)) >= 0.01f ? 1.0f : 0.0f; // onOff(4, 4, 1)
+    const float onV = std::sin(t + 2.0f * std::cos(3.0f * t)) >= 0.01f ? 1.0f : 0.0f; // onOff(2, 3, 1)
+    ASSERT_EQ(onH * onV, 1.0f); // both jumps are under way at this time
+    struct Case
+    {
+        const char* pszName;
+        void (*pfnSet)(shPostVHS&);
+        bool bRows; // the picture split at row kSplitRow (from the bottom), not at column kSplitColumn
+        // Where pixel (x, y) reads the picture: uv from its top left, y downward; or, for the white
+        // lines, false where the pixel must keep its colour.
+        glm::vec2 (*pfnWhere)(glm::vec2 uv, float t);
+    } cases[] = {
+        {"distortion", [](shPostVHS& p) { p._fScreenDistortion = 20.0f; }, false,
+         [](glm::vec2 uv, float)
+         {
+             const glm::vec2 d = uv - 0.5f;
+             return 0.5f + d * (1.0f + 200.0f * std::fabs(d.x * d.x * d.x * d.y * d.y * d.y));
+         }},
+        {"horizontal jumps",
+         [](shPostVHS& p) { p._fJumpHorizontal = 5.0f, p._fJumpHorizontalFreq = 1.0f; }, false,
+         [](glm::vec2 uv, float t)
+         {
+             const float m = std::fmod(t / 4.0f, 1.0f);
+             const float window = 1.0f / (1.0f + 20.0f * (uv.y - m) * (uv.y - m));
+             uv.x += 5.0f * std::sin(10.0f * uv.y + t) / 50.0f * (1.0f + std::cos(80.0f * t)) * window;
+             return uv;
+         }},
+        {"vertical jumps", [](shPostVHS& p) { p._fJumpVertical = 1.0f, p._fJumpVerticalFreq = 1.0f; }, true,
+         [](glm::vec2 uv, float t)
+         {
+             const float shift = 0.4f * (std::sin(t) * std::sin(20.0f * t) + 0.5f +
+                                         0.1f * std::sin(200.0f * t) * std::cos(t));
+             uv.y = std::fmod(uv.y + shift, 1.0f);
+             return uv;
+         }},
+    };
+    const int kSplitColumn = 56, kSplitRow = 30;
+    for (const Case& k : cases)
+    {
+        SCOPED_TRACE(k.pszName);
+        auto fx = rvTest::NewEffect<fxPostVHS>();
+        AllOff(fx->_shProgram);
+        k.pfnSet(fx->_shProgram);
+        if (k.bRows)
+        {
+            Paint(kRed, kRed, kW, 1.0f);
+            glEnable(GL_SCISSOR_TEST);
+            glScissor(0, kSplitRow, kW, kH - kSplitRow);
+            glClearColor(kBlue.r, kBlue.g, kBlue.b, 1.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+            glDisable(GL_SCISSOR_TEST);
+        }
+        else
+            Paint(kRed, kBlue, kSplitColumn, 1.0f);
+        const std::vector<RGBA> before = rvTest::ReadDefault();
+        const std::vector<RGBA> px = RenderAt(*fx, t);
+        fx->SetState(State_DemoStoped);
+        int nCompared = 0, nMoved = 0;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x)
+            {
+                const glm::vec2 uv((x + 0.5f) / kW, 1.0f - (y + 0.5f) / kH);
+                const glm::vec2 at = k.pfnWhere(uv, t);
+                // The sample in pixels from the bottom left, kept clear of the edges and the border.
+                const float sx = at.x * kW, sy = (1.0f - at.y) * kH;
+                const float fromEdge = k.bRows ? std::fabs(sy - kSplitRow) : std::fabs(sx - kSplitColumn);
+                if (fromEdge < 1.5f || sx < 1.0f || sx > kW - 1.0f || sy < 1.0f || sy > kH - 1.0f) continue;
+                const bool blue = k.bRows ? sy > kSplitRow : sx > kSplitColumn;
+                const glm::vec3 e = blue ? kBlue : kRed;
+                const RGBA& p = px[size_t(y) * kW + x];
+                ++nCompared;
+                nMoved += p.r != before[size_t(y) * kW + x].r ? 1 : 0;
+                ASSERT_TRUE(std::abs(p.r - V(e.r)) <= 2 && std::abs(p.b - V(e.b)) <= 2) << x << "," << y;
+            }
+        EXPECT_GT(nCompared, kW * kH / 2);
+        EXPECT_GT(nMoved, 20); // the feature did move the picture
+    }
+
+    // White lines, amount 1, stripe [0.2, 0.6) of height 1: v = 4 uv.y + t / 2 + sin(t + sin(0.63 t))
+    // modulo 1; the rows inside the stripe are brightened by the noise, the others are left alone.
+    auto fx = rvTest::NewEffect<fxPostVHS>();
+    AllOff(fx->_shProgram);
+    fx->_shProgram._fWhiteLines = 1.0f;
+    fx->_shProgram._fWhiteLinesStart = 0.2f;
+    fx->_shProgram._fWhiteLinesEnd = 0.6f;
+    fx->_shProgram._fWhiteLinesHeight = 1.0f;
+    const glm::vec3 grey(0.3f, 0.3f, 0.3f);
+    Paint(grey, grey, kW, 1.0f);
+    const std::vector<RGBA> px = RenderAt(*fx, t);
+    fx->SetState(State_DemoStoped);
+    int nInside = 0, nBrighter = 0, nOutside = 0;
+    for (int y = 0; y < kH; ++y)
+    {
+        const float uy = 1.0f - (y + 0.5f) / kH;
+        const float phase = t / 2.0f + std::sin(t + std::sin(0.63f * t));
+        const float v = std::fmod(4.0f * uy + phase, 1.0f);
+        const float fRow = 4.0f / kH; // how far v moves from one row to the next
+        if (std::fabs(v - 0.2f) < fRow || std::fabs(v - 0.6f) < fRow || v < fRow || v > 1.0f - fRow) continue;
+        const bool inside = v > 0.2f && v < 0.6f;
+        for (int x = 0; x < kW; ++x)
+        {
+            const RGBA& p = px[size_t(y) * kW + x];
+            if (inside)
+            {
+                ++nInside;
+                nBrighter += p.g > V(grey.g) + 2 ? 1 : 0;
+                ASSERT_GE(p.g, V(grey.g) - 1) << x << "," << y;
+            }
+            else
+            {
+                ++nOutside;
+                ASSERT_NEAR(p.g, V(grey.g), 1) << x << "," << y;
+            }
+        }
+    }
+    EXPECT_GT(nOutside, kW * 8);
+    EXPECT_GT(nBrighter, nInside / 4);
+}
+
 // Grain moves pixels both ways about the picture, its mean kept; noise lines only brighten.
 TEST_F(PostEffectsTest, VHSNoiseGrainsThePictureAndNoiseLinesOnlyBrighten)
 {

@@ -53,6 +53,16 @@ protected:
         g->_aInputs = inputs;
         return g;
     }
+    // Step 0 run, then no rock on the field and none to come for a long while.
+    void StartWithoutRocks(fxAsteroid& g)
+    {
+        g._fRockSpawnTimer = 1000.0f;
+        Frame(g, 0.0f);
+        for (fxAsteroid::Rock* r : g._apRocks)
+            delete r;
+        g._apRocks.clear();
+        g._fRockSpawnTimer = 1000.0f;
+    }
     // The committed recording of the demo's game.
     static std::vector<uint8_t> DemoInput()
     {
@@ -377,12 +387,7 @@ TEST_F(AsteroidTest, BurstsAdvancePerStepButAreDrawnOncePerFrame)
     // Sparks: ten particles that live 0.5 s. A frame that catches up four steps draws each
     // particle once (two points each plus the strip ends), and ages them by the four steps.
     GamePtr g = NewGame();
-    g->_fRockSpawnTimer = 1000.0f;
-    Frame(*g, 0.0f);
-    for (fxAsteroid::Rock* r : g->_apRocks)
-        delete r;
-    g->_apRocks.clear();
-    g->_fRockSpawnTimer = 1000.0f;
+    StartWithoutRocks(*g);
     g->SpawnSparks(glm::vec2(0.0f, -30.0f), glm::vec2(5.0f, -30.0f));
     ASSERT_EQ(g->_apEmitters.size(), 1u);
     const fxParticleEmitter* e = g->_apEmitters[0];
@@ -400,11 +405,7 @@ TEST_F(AsteroidTest, ShipParticlesAdvanceInEveryStep)
 {
     const float kStep = 1.0f / 60.0f;
     GamePtr g = NewGame(std::vector<uint8_t>(60, fxAsteroid::INPUT_FIRE | fxAsteroid::INPUT_THRUST));
-    g->_fRockSpawnTimer = 1000.0f;
-    Frame(*g, 0.0f);
-    for (fxAsteroid::Rock* r : g->_apRocks)
-        delete r;
-    g->_apRocks.clear();
+    StartWithoutRocks(*g);
     Frame(*g, 4.0f * kStep);
     EXPECT_NEAR(g->_pReactor->_fTime, 4.0f * kStep, 1e-5f);
     ASSERT_GE(g->_aBullets.size(), 1u);
@@ -418,6 +419,48 @@ TEST_F(AsteroidTest, ShipParticlesAdvanceInEveryStep)
     ASSERT_GT(g->_fDeadTimer, 0.0f);
     EXPECT_NEAR(g->_pExplosion->_fTime, 3.0f * kStep, 1e-5f);
     EXPECT_NEAR(g->_fDeadTimer, 3.0f - 3.0f * kStep, 1e-5f);
+}
+
+// A rock that reaches the ship: the ship explodes where it was hit and is gone for three seconds,
+// waiting at its start place, still, facing up, deaf to the keys; then it is drawn and flies again.
+TEST_F(AsteroidTest, TheShipHitByARockExplodesThereAndComesBackAtTheStartThreeSecondsLater)
+{
+    g_nHeld = fxAsteroid::INPUT_THRUST | fxAsteroid::INPUT_LEFT; // held all along
+    GamePtr g = NewGame();
+    const glm::vec2 start(-30.0f, -10.0f);
+    g->_vPosInit = glm::vec3(start, 0.0f);
+    StartWithoutRocks(*g);
+    for (int i = 0; i < 90; ++i)
+        Frame(*g, 1.0f / 60.0f);
+    const glm::vec2 hit = g->GetShipPos();
+    ASSERT_GT(glm::length(hit - start), 4.0f * g->_fShipRadius);
+    RockAt(*g, hit.x, hit.y, 5.0f);
+    // Display points within the ship's reach of a place.
+    auto drawnNear = [&](const glm::vec2& p)
+    {
+        int n = 0;
+        for (int i = 0; i < _pDisplay->npoints; ++i)
+            n += glm::length(glm::vec2(_pDisplay->points[i].x, _pDisplay->points[i].y) - p) < 1.5f * g->_fShipRadius;
+        return n;
+    };
+    int nSteps = 0;
+    bool bHeld = true, bHidden = true;
+    while (nSteps < 170)
+    {
+        Frame(*g, 1.0f / 60.0f);
+        ++nSteps;
+        bHeld = bHeld && g->GetShipPos() == start && g->GetShipHeading() == 0.0f &&
+                g->_vShipVelocity == glm::vec2(0.0f) && g->_fDeadTimer > 0.0f;
+        if (nSteps <= 10) bHidden = bHidden && drawnNear(start) == 0;
+    }
+    const glm::vec2 burst(g->_pExplosion->_vPos);
+    for (int i = 0; i < 20; ++i)
+        Frame(*g, 1.0f / 60.0f);
+    EXPECT_TRUE(bHeld && bHidden && glm::length(burst - hit) < g->_fShipRadius + 5.0f &&
+                g->_fDeadTimer <= 0.0f && g->GetShipHeading() > 0.0f &&
+                glm::length(g->GetShipPos() - start) > 0.0f && drawnNear(g->GetShipPos()) > 0)
+        << bHeld << bHidden << " burst " << glm::length(burst - hit) << " timer " << g->_fDeadTimer
+        << " heading " << g->GetShipHeading() << " drawn " << drawnNear(g->GetShipPos());
 }
 
 TEST_F(AsteroidTest, ColoursAboveOneAreDrawnAtFullIntensity)

@@ -94,15 +94,25 @@ TEST_F(CardoidTest, StepsThatWouldNeverEndDrawNothingOrAreBounded)
 
 TEST_F(CardoidTest, CamGoesIntoTheCurrentBufferAndStaysThere)
 {
+    // The picture of the defaults, to compare with.
+    Frame(*New<rvCardoid>());
+    const std::vector<vector_display_point> plain = Points();
+    ClearPoints();
     rvCardoid* e = New<rvCardoid>();
     e->_vCam = glm::vec3(0.0f, 0.5f, 0.0f);
-    // The stored values do not change the picture.
+    // The stored values do not change the picture: every point, its place and its colour.
     e->_fTotal = 200.0f;
     e->_fFactor = 1.0f;
     e->_fRadius = 3.0f;
     Frame(*e);
     EXPECT_EQ(_pBuffer->_vCamRotation, glm::vec3(0.0f, 0.5f, 0.0f));
     EXPECT_EQ(Strips().at(0).size(), 64u);
+    const std::vector<vector_display_point> drawn = Points();
+    ASSERT_EQ(drawn.size(), plain.size());
+    for (size_t i = 0; i < drawn.size(); ++i)
+        ASSERT_TRUE(drawn[i].x == plain[i].x && drawn[i].y == plain[i].y && drawn[i].z == plain[i].z &&
+                    drawn[i].r == plain[i].r && drawn[i].g == plain[i].g && drawn[i].b == plain[i].b)
+            << i;
     e->SetState(State_DemoStarted);
     EXPECT_EQ(_pBuffer->_vCamRotation, glm::vec3(0.0f, 0.5f, 0.0f));
 }
@@ -144,7 +154,7 @@ TEST_F(ArrowTest, TransformFadeAndWidth)
 {
     fxObjArrow* e = New<fxObjArrow>();
     e->_fFadeIn = 2.0f;
-    e->_vColor = glm::vec3(2.0f, 0.5f, 1.0f); // red above 1 is held at 1
+    e->_vColor = glm::vec3(3.0f, 0.5f, 1.0f); // red above 1 even at half fade: held at 1
     e->_Transform._vPosition = glm::vec3(10.0f, 0.0f, 0.0f);
     e->_Transform._vScale = glm::vec3(2.0f);
     e->_fThickness = 0.0f;

@@ -2,10 +2,13 @@
 // generator's phases, the sweep ring, and the brightness ramp under "Alpha" and "DrawLine".
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
+#include <random>
 
 #include "../Factory/EffectTestSupport.h"
 #include "Display/rvBufferDisplay.h"
+#include "Factory/Drivers/KeyFrameDriver.h"
 #include "Factory/Drivers/Noise.h"
 #include "Factory/fxDescriptor.h"
 #include "VectorScene/VectorSceneLine.h"
@@ -15,6 +18,18 @@
 
 namespace
 {
+// The normal value is mean + deviation x the first result of the polar method on the first two
+// outputs of a twister seeded with 5489 (the first pair already lies inside the unit circle).
+float TwisterNormalFactor()
+{
+    std::mt19937 twister(5489u);
+    const float a = 2.0f * (float(twister()) / 4294967296.0f) - 1.0f;
+    const float b = 2.0f * (float(twister()) / 4294967296.0f) - 1.0f;
+    const float s = a * a + b * b;
+    EXPECT_TRUE(s > 0.0f && s < 1.0f);
+    return float(double(a) * std::sqrt(-2.0 * double(std::log(s)) / double(s)));
+}
+
 class ECGTest : public ::testing::Test
 {
 protected:
@@ -63,7 +78,9 @@ TEST_F(ECGTest, HeartBeatPhasesFollowTheWaveform)
     EXPECT_NEAR(fxECG::_aSamples[0]._fValue, 5.2531610f + n1, 1e-4f);
     EXPECT_NEAR(fxECG::_aSamples[1]._fValue, -0.8506322f + n2, 1e-4f);
     EXPECT_EQ(fxECG::_aSamples[1]._fX, 1.0f);
-    EXPECT_NEAR(fxECG::Normal(70.0f, 2.0f), 70.506325f, 1e-4f);
+    const float factor = TwisterNormalFactor();
+    EXPECT_FLOAT_EQ(fxECG::Normal(0.0f, 1.0f), factor);
+    EXPECT_FLOAT_EQ(fxECG::Normal(70.0f, 2.0f), 70.0f + 2.0f * factor);
 
     // Past the beat length plus the pause the next beat starts at exactly 0.
     h._fPause = 0.0f;
@@ -78,6 +95,78 @@ TEST_F(ECGTest, HeartBeatPhasesFollowTheWaveform)
     ASSERT_EQ(fxECG::_aSamples.size(), 200u);
     EXPECT_EQ(fxECG::_aSamples.front()._fValue, 50.0f);
     EXPECT_EQ(fxECG::_aSamples.back()._fX, 249.0f - 200.0f);
+}
+
+// The QRS complex in its three thirds (no noise) and the T wave's two halves, with the default
+// part means 8, 70 and 20 and the T wave's N(8, 2).
+TEST_F(ECGTest, QRSComplexAndTWaveFollowTheirFormulas)
+{
+    const float N = TwisterNormalFactor();
+    auto normal = [N](float mean) { return mean + 2.0f * N; };
+    const float D = 0.12f, P1 = 0.2f, Q1 = P1 + D;
+    struct Case
+    {
+        float t;        // beat time of the sample
+        float expected; // its value
+    } cases[] = {
+        {P1 + 0.02f, (D - 0.02f) * normal(8.0f) * 10.0f / -6.0f},
+        {P1 + 0.06f, normal(70.0f) * (D - 0.06f) * 10.0f},
+        {P1 + 0.10f, normal(20.0f) * (D - 0.10f) * 10.0f / -3.0f},
+        {Q1 + 0.05f, (1.0f - normal(8.0f)) * 0.2f + noise1D(0.05f * 5.0f, 0, 0.0f)}, // h = N(8, 2) > 0
+        {Q1 + 0.15f, normal(8.0f) + noise1D(0.15f * 5.0f, 0, 0.0f)},                 // h = -N(8, 2)
+    };
+    for (const Case& c : cases)
+    {
+        fxECG::_aSamples.clear();
+        fxECG::HeartBeat h;
+        h._fBeatTime = c.t - 0.01f;
+        h.Step(0.01f);
+        ASSERT_EQ(fxECG::_aSamples.size(), 1u);
+        EXPECT_NEAR(fxECG::_aSamples[0]._fValue, c.expected, 1e-3f) << c.t;
+    }
+}
+
+// An "InterBeat" key-frame driver sets the pause between beats at each 16 ms step of the rebuilt
+// trace, at that step's own time: a pause of 0.2 s before 2 s and 1.5 s after gives the trace of a
+// generator whose pause changes at the first step past 2 s.
+TEST_F(ECGTest, InterBeatKeysSetThePauseOfEachStepOfTheRebuiltTrace)
+{
+    auto e = NewECG();
+    auto* keys = static_cast<KeyFrameDriver*>(
+        e->SetDriver(e->_pDescriptor->FindAttrib("InterBeat"), NoneDriver::DRIVER_KEYFRAME));
+    ASSERT_NE(keys, nullptr);
+    keys->_eInterpolation = KeyFrameDriver::INTERPOLATION_NONE;
+    keys->AddKey(0.0f, 0.2f);
+    keys->AddKey(2.0f, 1.5f);
+    keys->AddKey(100.0f, 1.5f);
+    const float T = 6.0f;
+    RenderAt(*e, T);
+    const std::vector<fxECG::Sample> drawn = fxECG::_aSamples;
+
+    auto trace = [T](bool bKeyed)
+    {
+        fxECG::_aSamples.clear();
+        fxECG::HeartBeat h;
+        h._fBeatTime = -h._fStart;
+        const int n = int(T / 0.016f);
+        for (int i = 0; i < n; ++i)
+        {
+            h._fPause = bKeyed && float(i) * 0.016f >= 2.0f ? 1.5f : 0.2f;
+            h.Step(0.016f);
+        }
+        h.Step(T);
+        return fxECG::_aSamples;
+    };
+    const std::vector<fxECG::Sample> keyed = trace(true), plain = trace(false);
+    ASSERT_EQ(drawn.size(), keyed.size());
+    bool bSame = true, bDiffers = false;
+    for (size_t i = 0; i < drawn.size(); ++i)
+    {
+        bSame = bSame && drawn[i]._fValue == keyed[i]._fValue && drawn[i]._fX == keyed[i]._fX;
+        bDiffers = bDiffers || keyed[i]._fValue != plain[i]._fValue;
+    }
+    EXPECT_TRUE(bSame && bDiffers);
+    e->SetState(State_DemoStoped);
 }
 
 TEST_F(ECGTest, TraceIsAFunctionOfTimeAndItsRampFollowsAlpha)

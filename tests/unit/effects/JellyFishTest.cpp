@@ -90,6 +90,15 @@ TEST_F(JellyFishTest, RopeKeepsItsSegmentLengthsAndRelaxes)
     for (size_t t = 0; t < e->_aTentacles.size(); ++t)
         bendBefore = std::max(bendBefore, std::fabs(Bend(*e, t, 0)));
     EXPECT_GT(bendBefore, 0.05f); // the tentacles trail behind
+    // The anchor at rest: one frame takes the share "Angle Force" off the first segment's bend.
+    e->_fAngleForce = 0.25f;
+    std::vector<float> firstBend;
+    for (size_t t = 0; t < e->_aTentacles.size(); ++t)
+        firstBend.push_back(Bend(*e, t, 0));
+    Frame(*e, 1.0f / 60.0f);
+    for (size_t t = 0; t < e->_aTentacles.size(); ++t)
+        EXPECT_NEAR(Bend(*e, t, 0), 0.75f * firstBend[t], 1e-4f) << t;
+    e->_fAngleForce = 0.7f;
     for (int i = 0; i < 80; ++i)
         Frame(*e, 1.0f / 60.0f);
     for (size_t t = 0; t < e->_aTentacles.size(); ++t)

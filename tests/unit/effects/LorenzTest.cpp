@@ -207,7 +207,9 @@ TEST_F(LorenzTest, BackwardSeekDoesNotRunTheFlockBackwards)
     l->Update();
     EXPECT_EQ(l->_aDots[3]._Point.x, before._Point.x);
     EXPECT_EQ(l->_aDots[3]._fFadeIn, before._fFadeIn);
-    EXPECT_GE(DrawnDot(3).r, 0.0f);
+    // Drawn at the brightness of its fade-in as it stood (still under one second: dimmed).
+    ASSERT_LT(before._fFadeIn, 1.0f);
+    EXPECT_FLOAT_EQ(DrawnDot(3).r, before._Point.r * before._fFadeIn);
     l->SetState(State_DemoStoped);
 }
 

@@ -177,15 +177,29 @@ TEST_F(MetaBallTest, DegenerateSettingsStayFinite)
             EXPECT_LE(std::abs(q.X), 1001);
             EXPECT_LE(std::abs(q.Y), 1001);
         }
-    // Any stored "Subdiv", colours past 1: drawn without stopping.
+    // Any stored "Subdiv", colours past 1: the lone blob is still drawn, every point is finite and
+    // on the blobs' outlines (inside their bounding box), and the point count is bounded (the
+    // subdivision is held within [3, 4096]: at most a few times 4096 points).
     for (int subdiv : {-5, 0, 1, 100000})
     {
         m->_nSubdiv = subdiv;
         m->_vColor = glm::vec4(2.0f, 2.0f, 2.0f, 1.0f);
         m->_fUnionDistance = 10.0f;
         m->_aBalls = {Circle(-11, 0, 10), Circle(11, 0, 10), Circle(50, 50, 8)};
+        _pDisplay->npoints = 0;
         m->BuildGroups();
-        m->SetColor();
+        ASSERT_EQ(m->_apGroups.size(), 1u) << subdiv;
+        ClipperLib::Clipper c;
+        m->DrawPaths(rvClipper::Union(c, m->_apGroups[0]));
         m->DrawBall(m->_aBalls[2]);
+        int lone = 0;
+        for (int i = 0; i < _pDisplay->npoints; ++i)
+        {
+            const vector_display_point& q = _pDisplay->points[i];
+            ASSERT_TRUE(std::isfinite(q.x) && std::isfinite(q.y)) << subdiv;
+            ASSERT_TRUE(q.x >= -21.5f && q.x <= 58.5f && q.y >= -10.5f && q.y <= 58.5f) << subdiv;
+            lone += q.x > 30.0f ? 1 : 0;
+        }
+        EXPECT_TRUE(lone > 0 && _pDisplay->npoints <= 4 * 4096 + 64) << subdiv << ": " << _pDisplay->npoints;
     }
 }

@@ -9,6 +9,7 @@
 #include "Display/rvBufferDisplay.h"
 #include "VectorScene/VectorScene.h"
 #include "VectorScene/VectorSceneLine.h"
+#include "Factory/Drivers/KeyFrameDriver.h"
 #include "effects/fxAnimation/fxAnimation.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
@@ -356,9 +357,18 @@ TEST(Silhouette, AttributesInOrderWithTheirDefaults)
     EXPECT_EQ(a->_pVectorScene, &a->_VectorScene);
     EXPECT_EQ(a->_fBlendDuration, 0.15f);
     EXPECT_TRUE(a->_bAutoBlending);
-    // The button's callback runs and finds no "AnimationTime" to key.
+    // The button's callback runs and finds no "AnimationTime" to key: the keys of another attribute
+    // ("Animation", driven as the editor's sequencer buttons drive it) are left as they were.
+    auto* keys = static_cast<KeyFrameDriver*>(
+        a->SetDriver(a->_pDescriptor->FindAttrib("Animation"), NoneDriver::DRIVER_KEYFRAME));
+    ASSERT_NE(keys, nullptr);
+    keys->_eInterpolation = KeyFrameDriver::INTERPOLATION_NONE;
+    keys->AddKey(2.0f, 3.0f);
     d->_apAttribs[0]->GetButton(a.get())(a.get());
-    EXPECT_TRUE(a->_apAttribDrivers.empty());
+    ASSERT_EQ(a->_apAttribDrivers.size(), 1u);
+    ASSERT_EQ(a->_apAttribDrivers[0], keys);
+    EXPECT_TRUE(keys->_eInterpolation == KeyFrameDriver::INTERPOLATION_NONE && keys->GetKeyCount() == 1 &&
+                keys->_aKeys[0]._fTime == 2.0f && keys->_aKeys[0]._fValue == 3.0f);
 }
 
 // "Save vectorscene" writes the outline's scene to test.vscene in the working directory (a file

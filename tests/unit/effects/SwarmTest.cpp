@@ -158,6 +158,25 @@ TEST_F(SwarmTest, NeighboursAreFoundAcrossCellBordersButNotInTheBlindCone)
     EXPECT_NE(fxSwarm::HashCell({1.0f, 0.0f, 0.0f}), fxSwarm::HashCell({0.0f, 1.0f, 0.0f}));
 }
 
+// Separation and alignment only: a boid drifting slowly along the diagonal sees one neighbour 4
+// units along x moving along y and one 5 units along y moving along x. Separation is the mean of the directions away from them
+// weighted by 1 / d^2 (the default mode), alignment the mean of their velocities.
+TEST_F(SwarmTest, SeparationAndAlignmentFollowTheirWeights)
+{
+    SwarmPtr s = EmptySwarm();
+    s->_fCohesionWeight = s->_fSteeringWeight = 0.0f;
+    s->_fSeparationWeight = 8.0f;
+    s->_fAlignmentWeight = 0.5f;
+    s->_fMaxAcceleration = 1000.0f;
+    s->_aBoids = {At({0, 0, 0}, {0.5f, 0.5f, 0}), At({4, 0, 0}, {0, 3, 0}), At({0, 5, 0}, {2, 0, 0})};
+    s->BuildSpatialHash();
+    const glm::vec3 separation = -(glm::vec3(1, 0, 0) / 16.0f + glm::vec3(0, 1, 0) / 25.0f) / 2.0f;
+    const glm::vec3 alignment = (glm::vec3(0, 3, 0) + glm::vec3(2, 0, 0)) / 2.0f;
+    const glm::vec3 expected = 8.0f * separation + 0.5f * alignment;
+    EXPECT_LT(glm::length(s->_aBoids[0]._vAcceleration - expected), 1e-5f)
+        << s->_aBoids[0]._vAcceleration.x << ", " << s->_aBoids[0]._vAcceleration.y;
+}
+
 TEST_F(SwarmTest, PushesApartWallsAndZeroRadius)
 {
     // Two boids 2 units apart are each moved 0.75 in the first one's pass and end 3.5 apart.

@@ -178,7 +178,7 @@ TEST_F(LayeredEffectsTest, MantaRayWingsWaveAndIgnoreDriversWithoutAValue)
     ASSERT_TRUE(Archive({{"Data/svg/custom/mantaray.svg", kManta}}));
     // A formula that gives +inf ("no value") on Pos.y: the coordinate keeps its own value.
     const Json::Value stored = rvTest::ParseJson(R"({"Class": "fxMantaRay", "Properties": {
-        "Name": "Manta", "FadeIn": 0.0, "WindHeight": 2.0, "WindPeriod": 0.0,
+        "Name": "Manta", "FadeIn": 0.0, "WindHeight": 2.0, "WindPeriod": 3.0,
         "Transform.Pos.x": 3.0, "Transform.Pos.y": 4.0, "Transform.Pos.z": 5.0,
         "_apAttribDrivers": [{"_eType": 5, "_attribName": "Transform.Pos.y", "_fMin": 0.0, "_fMax": 1.0,
             "_fPeriod": 2.0, "_fPhase": 0.0, "_sExpression": "inf", "nVarCount": 0, "Vars": []}]}})");
@@ -193,9 +193,17 @@ TEST_F(LayeredEffectsTest, MantaRayWingsWaveAndIgnoreDriversWithoutAValue)
         EXPECT_EQ(s._vPosition, glm::vec3(3.f, 4.f, 5.f)); // no path: all samples share the position
         EXPECT_EQ(s._vUp, glm::vec3(0.f, 2.f, 0.f));
     }
-    // "WindHeight" 2, "WindPeriod" 0: every point moved by 2 cos(t) along y.
+    // "WindHeight" 2, "WindPeriod" 3: every point moved along y by 2 cos(3 |u| + t), u its place
+    // across the wings (-1 at the left wing tip of the drawing, 0 on its centre line, 1 right).
+    float left = 1e9f, right = -1e9f;
     for (const fxMantaRay::OutlinePoint& o : m->_aOutline)
-        EXPECT_NEAR(o._Point.y - 4.f, 2.f * std::cos(1.f), 1e-4f);
+        left = std::min(left, o._vSvg.x), right = std::max(right, o._vSvg.x);
+    ASSERT_GT(right, left);
+    for (const fxMantaRay::OutlinePoint& o : m->_aOutline)
+    {
+        const float u = (2.f * o._vSvg.x - left - right) / (right - left);
+        EXPECT_NEAR(o._Point.y - 4.f, 2.f * std::cos(3.f * std::fabs(u) + 1.f), 1e-4f) << o._vSvg.x;
+    }
     // The debug spine adds 99 stand-alone yellow segments.
     const int without = _pDisplay->npoints;
     m->_bDebugSpine = true;
@@ -246,8 +254,11 @@ TEST_F(LayeredEffectsTest, LogoCirclesGrowRetractAndMorphIntoTheLogo)
     }
     EXPECT_EQ(b->_nPhase, 1);
     EXPECT_NEAR(b->_fLength, 30.f, 1.01f);
+    const float fRetractFrom = b->_fLength;
+    float fDrawnLength = fRetractFrom;
     while (b->_nPhase == 1 && frames < 1000)
     {
+        fDrawnLength = b->_fLength;
         Frame(*b, 0.1f);
         ++frames;
         if (b->_nPhase == 1)
@@ -257,6 +268,14 @@ TEST_F(LayeredEffectsTest, LogoCirclesGrowRetractAndMorphIntoTheLogo)
     }
     EXPECT_EQ(b->_nPhase, 2);
     EXPECT_NEAR(b->_fLength, 10.f, 1.01f);
+    // The last frame of phase 1 (the morph's source): the ray of the first item's own point runs
+    // from its outer end, 5 z + length - 5 from the centre, to its inner end, drawn in from the
+    // item twice as far as the outer end has come in since phase 1 began (past the centre here).
+    ASSERT_GE(b->_aMorphNodes.size(), 2u);
+    const glm::vec3 item = b->_aItems[0], outer = b->_aMorphNodes[0], inner = b->_aMorphNodes[1];
+    EXPECT_NEAR(glm::length(outer), 5.f * item.z + fDrawnLength - 5.f, 1e-3f);
+    EXPECT_NEAR(glm::dot(inner, glm::normalize(item)), glm::length(item) - 2.f * (fRetractFrom - fDrawnLength),
+                1e-3f);
     EXPECT_GT(b->_Morph._nNodeSource, 0);
     // The morph steps and draws (with its statistics window, as in the player).
     rvTest::ImGuiHeadless ui;
@@ -300,7 +319,6 @@ TEST_F(LayeredEffectsTest, MachineGearsFollowTheirElementsByPosition)
     // A drawing with more parts than elements: the extra parts are left alone, with one message.
     for (int i = 0; i < 3; ++i)
         s->_SVG._apParts.push_back(new nanoSVGPart());
-    std::vector<nanoSVGPart*> extra;
     for (int i = 0; i < nanoSVGScene::GEARS_MAX; ++i)
         s->_SVG._apParts.push_back(new nanoSVGPart());
     testing::internal::CaptureStderr();
