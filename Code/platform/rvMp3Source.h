@@ -27,6 +27,8 @@ public:
     // Returns an rvAudio::Error code: Error_None, Error_FileOpen, Error_Format or Error_Memory.
     int Open(const char* sPath, int nRate);
     void Close();
+    // Why the last Open failed, when there is more to say than its error code; empty otherwise.
+    const char* Why() const { return _sWhy; }
 
     // The length in output frames (0 when closed) and the next frame Read gives.
     int64_t Frames() const { return _nFrames; }
@@ -52,4 +54,5 @@ private:
     int64_t _nPos = 0;
     bool _bEnded = false; // damaged or finished: nothing more comes until a seek
     std::vector<float> _aBlock;
+    char _sWhy[96] = {};
 };
