@@ -46,15 +46,15 @@ bool Touch(const nanoSVG2Edge& shape, int e, int f)
     return Near(a1, b1) || Near(a1, b2) || Near(a2, b1) || Near(a2, b2);
 }
 
-// Edge f continues edge e: it starts no farther from e's end than the longer of the two is long
-// (drawings loaded from SVG leave a small gap between the pieces of a path; separate paths start
-// farther away).
-bool Follows(const nanoSVG2Edge& shape, int e, int f)
+// Edge f continues edge e: it starts no farther from e's end than the longer of the two is long,
+// or than fGap (drawings loaded from SVG leave a small gap between the pieces of a path; separate
+// paths mostly start farther away).
+bool Follows(const nanoSVG2Edge& shape, int e, int f, float fGap)
 {
     const glm::vec2 de = Pos(shape, Node2(shape, e)) - Pos(shape, Node1(shape, e));
     const glm::vec2 df = Pos(shape, Node2(shape, f)) - Pos(shape, Node1(shape, f));
     const glm::vec2 gap = Pos(shape, Node1(shape, f)) - Pos(shape, Node2(shape, e));
-    return glm::dot(gap, gap) <= std::max(glm::dot(de, de), glm::dot(df, df)) + 1e-12f;
+    return glm::dot(gap, gap) <= std::max({glm::dot(de, de), glm::dot(df, df), fGap * fGap}) + 1e-12f;
 }
 
 // The size ratio of a placement against the load-time scale. A shape loaded at size 0 was
@@ -88,7 +88,7 @@ void AppendScene(nanoSVG2Edge& shape, const VectorScene* pNode)
 }
 } // namespace
 
-int morphEdgeSequence::LimitEdges(nanoSVG2Edge& shape, const char* sName)
+int morphEdgeSequence::LimitEdges(nanoSVG2Edge& shape, const char* sName, float fGap)
 {
     const int nEdges = int(std::min(shape._aEdges.size(), size_t(std::max(shape._nEdges, 0))));
     if (nEdges <= MAX_EDGES) return nEdges;
@@ -101,7 +101,7 @@ int morphEdgeSequence::LimitEdges(nanoSVG2Edge& shape, const char* sName)
         for (int e = 0; e < nEdges;)
         {
             int last = e;
-            while (last + 1 < nEdges && last + 1 - e < k && Follows(shape, last, last + 1))
+            while (last + 1 < nEdges && last + 1 - e < k && Follows(shape, last, last + 1, fGap))
                 ++last;
             ends.push_back(Pos(shape, Node1(shape, e)));
             ends.push_back(Pos(shape, Node2(shape, last)));
@@ -134,7 +134,8 @@ bool morphEdgeSequence::LoadShape(bool bSource, const char* sFile, const glm::ve
     DropPairs();
     shape.Release();
     if (shape.Load(sFile) == -1) return false;
-    LimitEdges(shape, sFile);
+    // The pieces of a path are a gap apart (a little more where the path turns).
+    LimitEdges(shape, sFile, 2.f * nanoSVG2Edge::PIECE_GAP);
     shape.Translate(-shape.GetCentroid());
     const glm::vec2 scale(0.1f * vSize.x, -0.1f * vSize.y);
     for (nanoSVG2Edge::Node& node : shape._aNodes)

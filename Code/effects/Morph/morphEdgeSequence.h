@@ -44,8 +44,9 @@ public:
     static constexpr int MAX_EDGES = 8192;
     // A shape of more than MAX_EDGES edges is simplified to at most that many (runs of edges that
     // follow each other joined, then any edges past the bound dropped), named once by sName on
-    // stderr. Returns the shape's edge count after.
-    static int LimitEdges(nanoSVG2Edge& shape, const char* sName);
+    // stderr. An edge follows another when it starts within the longer one's length of its end, or
+    // within fGap. Returns the shape's edge count after.
+    static int LimitEdges(nanoSVG2Edge& shape, const char* sName, float fGap = 0.f);
     // Pairs the two shapes. False (nothing paired, _nEdges 0) when either shape has no edges.
     bool Init();
     // Draws every pair at t (clamped to [0, 1]) on the current vector display. A placement is

@@ -342,28 +342,35 @@ TEST(morphEdgeSequence, ShapesPastTheEdgeBoundAreSimplifiedOnceByName)
     ExpectNear(s._aNodes[0]._v, onCircle(0, nPoints));
     ExpectNear(s._aNodes[size_t(2 * s._nEdges - 1)]._v, onCircle(nPoints, nPoints));
 
-    // Pieces of a path with small gaps between them (as drawings loaded from SVG are) are joined
-    // too; far-apart pieces are not, and those past the bound are dropped. At the bound, nothing
-    // changes and nothing is said.
+    // Pieces of a path with gaps between them (as drawings loaded from SVG are: shorter than the
+    // pieces, or within the gap the caller gives) are joined too; far-apart pieces are not, and
+    // those past the bound are dropped. At the bound, nothing changes and nothing is said.
     struct
     {
         int n;
-        bool gaps; // pieces follow each other across a gap a tenth of their length
+        float length, step; // each piece's length, and from one start to the next
+        float gap;          // the gap the caller allows
+        bool joined;
         int kept;
-    } const cases[] = {{bound + 1, true, (bound + 2) / 2}, {bound + 1, false, bound}, {bound, false, bound}};
+    } const cases[] = {
+        {bound + 1, 1.f, 1.1f, 0.f, true, (bound + 2) / 2},    {bound + 1, 0.1f, 0.85f, 1.5f, true, (bound + 2) / 2},
+        {bound + 1, 0.1f, 0.85f, 0.5f, false, bound},          {bound + 1, 1.f, 5.f, 0.f, false, bound},
+        {bound, 1.f, 5.f, 0.f, false, bound},
+    };
     for (const auto& c : cases)
     {
-        SCOPED_TRACE(testing::Message() << c.n << (c.gaps ? " pieces of a path" : " separate edges"));
+        SCOPED_TRACE(testing::Message() << c.n << " pieces of " << c.length << " every " << c.step << ", gap "
+                                        << c.gap);
         std::vector<Segment> segments;
         for (int i = 0; i < c.n; ++i)
         {
-            const glm::vec2 start(c.gaps ? 1.1f * float(i) : 5.f * float(i), 0.f);
-            segments.push_back({start, start + glm::vec2(1.f, 0.f)});
+            const glm::vec2 start(c.step * float(i), 0.f);
+            segments.push_back({start, start + glm::vec2(c.length, 0.f)});
         }
         nanoSVG2Edge shape;
         SetEdges(shape, segments);
         testing::internal::CaptureStderr();
-        EXPECT_EQ(morphEdgeSequence::LimitEdges(shape, "Data/svg/big.svg"), c.kept);
+        EXPECT_EQ(morphEdgeSequence::LimitEdges(shape, "Data/svg/big.svg", c.gap), c.kept);
         err = testing::internal::GetCapturedStderr();
         EXPECT_EQ(err.empty(), c.n <= bound) << err;
         EXPECT_EQ(shape._nEdges, c.kept);
@@ -371,8 +378,8 @@ TEST(morphEdgeSequence, ShapesPastTheEdgeBoundAreSimplifiedOnceByName)
         {
             const glm::vec2 a = shape._aNodes[size_t(shape._aEdges[size_t(e)].x)]._v;
             const glm::vec2 b = shape._aNodes[size_t(shape._aEdges[size_t(e)].y)]._v;
-            const int first = c.gaps && c.n > bound ? 2 * e : e;
-            const int last = std::min(c.gaps && c.n > bound ? 2 * e + 1 : e, c.n - 1);
+            const int first = c.joined ? 2 * e : e;
+            const int last = std::min(c.joined ? 2 * e + 1 : e, c.n - 1);
             ASSERT_EQ(a, segments[size_t(first)].first) << e;
             ASSERT_EQ(b, segments[size_t(last)].second) << e;
         }
