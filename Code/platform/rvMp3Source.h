@@ -9,6 +9,9 @@
 // length, and a decoder that keeps producing nothing is given up. A hostile file therefore fails
 // or ends in about the time a real file of its size takes.
 //
+// Files joined end to end (cat) are decoded without the first part's "Info" frame, so that every
+// position counts every frame; a file whose sample rate changes inside is refused (Why() says so).
+//
 // Not thread-safe: one thread at a time (the audio layer guards each source with a mutex).
 #include <cstdint>
 #include <vector>
