@@ -8,6 +8,7 @@
 #include "rvSceneDisplay.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace
 {
@@ -18,20 +19,33 @@ const char* const kLine = "<svg width=\"200\" height=\"100\" viewBox=\"0 0 200 1
                           "<path d=\"M10 10 L30 10\"/></svg>";
 } // namespace
 
+// A 1920 x 1080 buffer is the current one while each test runs (the drawings fit to it).
 class morphEdgeSequenceLoad : public rvTest::GLTest
 {
+protected:
+    void SetUp() override
+    {
+        rvTest::GLTest::SetUp();
+        _pBuffer.reset(new rvBufferDisplay());
+        _pBuffer->_nWidth = 1920;
+        _pBuffer->_nHeight = 1080;
+        _pPrevious = rvSceneDisplay::_pCurrentBuffer;
+        rvSceneDisplay::_pCurrentBuffer = _pBuffer.get();
+    }
+    void TearDown() override
+    {
+        rvSceneDisplay::_pCurrentBuffer = _pPrevious;
+        _pBuffer.reset();
+        rvTest::GLTest::TearDown();
+    }
+    std::unique_ptr<rvBufferDisplay> _pBuffer;
+    rvBufferDisplay* _pPrevious = nullptr;
 };
 
 TEST_F(morphEdgeSequenceLoad, ShapesAreCentredScaledWithYUpAndPaired)
 {
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/svg/rect.svg", kRect}, {"Data/svg/line.svg", kLine}}));
-    rvBufferDisplay buffer;
-    buffer._nWidth = 1920;
-    buffer._nHeight = 1080;
-    rvBufferDisplay* previous = rvSceneDisplay::_pCurrentBuffer;
-    rvSceneDisplay::_pCurrentBuffer = &buffer;
-
     morphEdgeSequence m;
     ASSERT_TRUE(m.LoadShape(true, "Data/svg/rect.svg", {3, 4}, {2, 2}));
     EXPECT_EQ(m._vSourcePos, glm::vec2(3, 4));
@@ -71,7 +85,6 @@ TEST_F(morphEdgeSequenceLoad, ShapesAreCentredScaledWithYUpAndPaired)
     EXPECT_NEAR(a.y, s._aNodes[size_t(m._aPairs[0]._nSource1)]._v.y, 1e-4);
 
     m.Release();
-    rvSceneDisplay::_pCurrentBuffer = previous;
 }
 
 // A drawing of more pieces than pairing takes (one path of 40000 points, a tenth of a unit apart,
@@ -92,12 +105,6 @@ TEST_F(morphEdgeSequenceLoad, ADrawingOfTooManyPiecesKeepsItsWholeOutline)
     ASSERT_TRUE(rvTest::BuildArchive(
         dir, {{"Data/svg/ring.svg", "<svg width=\"200\" height=\"100\" viewBox=\"0 0 200 100\"><path d=\"" + d +
                                         "\"/></svg>"}}));
-    rvBufferDisplay buffer;
-    buffer._nWidth = 1920;
-    buffer._nHeight = 1080;
-    rvBufferDisplay* previous = rvSceneDisplay::_pCurrentBuffer;
-    rvSceneDisplay::_pCurrentBuffer = &buffer;
-
     morphEdgeSequence m;
     testing::internal::CaptureStderr();
     ASSERT_TRUE(m.LoadShape(true, "Data/svg/ring.svg", {0, 0}, {1, 1}));
@@ -115,5 +122,4 @@ TEST_F(morphEdgeSequenceLoad, ADrawingOfTooManyPiecesKeepsItsWholeOutline)
     }
     EXPECT_NEAR(maxX - minX, 8.f * (1.f + 0.955f), 0.1f);
     EXPECT_NEAR(maxY - minY, 4.f * (0.9775f + 0.9325f), 0.1f);
-    rvSceneDisplay::_pCurrentBuffer = previous;
 }
