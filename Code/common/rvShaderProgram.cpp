@@ -650,8 +650,12 @@ bool rvTexColorProgram2D::LoadImageFromMemory(const unsigned char* data, int siz
     // A failed load leaves no stale size and no texture without image data.
     DeleteOwnTexture();
     if (!data || size <= 0) return false;
-    stbi_set_flip_vertically_on_load(1);
+    // The size is read from the header first: a few hundred bytes of PNG may claim 20000 x 20000
+    // pixels, which the decoder would fill (1.6 GB) before the driver refused the texture.
     int width = 0, height = 0, channels = 0;
+    if (!stbi_info_from_memory(data, size, &width, &height, &channels) || !ImageSizeFits(width, height))
+        return false;
+    stbi_set_flip_vertically_on_load(1);
     unsigned char* pixels = stbi_load_from_memory(data, size, &width, &height, &channels, 4);
     if (!pixels) return false;
 
@@ -665,14 +669,37 @@ bool rvTexColorProgram2D::LoadImageFromMemory(const unsigned char* data, int siz
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    if (mipmaps) rvUploadMipmaps(GL_RGBA8, GL_RGBA, pixels, width, height, 4);
+    // The driver may still refuse (out of memory): its texture then has no level 0, and the
+    // error it raised is this load's, not left for whoever checks next.
+    GLint madeWidth = 0, madeHeight = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &madeWidth);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &madeHeight);
+    const bool made = madeWidth == width && madeHeight == height;
+    if (made && mipmaps) rvUploadMipmaps(GL_RGBA8, GL_RGBA, pixels, width, height, 4);
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
     glBindTexture(GL_TEXTURE_2D, 0);
     stbi_image_free(pixels);
+    if (!made)
+    {
+        while (glGetError() != GL_NO_ERROR)
+        {
+        }
+        glDeleteTextures(1, &_glTextureBuffer);
+        _glTextureBuffer = 0;
+        return false;
+    }
 
     _imageWidth = width;
     _imageHeight = height;
     return true;
+}
+
+bool rvTexColorProgram2D::ImageSizeFits(int width, int height)
+{
+    GLint maxSide = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+    return width > 0 && height > 0 && width <= maxSide && height <= maxSide &&
+           int64_t(width) * int64_t(height) <= kMaxImagePixels;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -185,9 +185,15 @@ struct rvTexColorProgram2D : rvProgram2D
 
     // Makes the program's own texture from an image file of the data archive.
     void LoadImage(const char* path, bool mipmaps);
-    // The same from encoded image bytes (PNG, JPEG, ...). False when they cannot be decoded; the
-    // previous texture and size are then gone.
+    // The same from encoded image bytes (PNG, JPEG, ...). False when they cannot be decoded, when
+    // their header gives a size that does not fit (ImageSizeFits) or when the driver cannot make
+    // the texture; the previous texture and size are then gone.
     bool LoadImageFromMemory(const unsigned char* data, int size, bool mipmaps);
+    // Most pixels of an image made into a texture (64 MB of RGBA, before mipmaps).
+    static constexpr int64_t kMaxImagePixels = int64_t(4096) * 4096;
+    // Whether an image of this size is decoded at all: each side within the driver's largest
+    // texture, the whole within kMaxImagePixels.
+    static bool ImageSizeFits(int width, int height);
     // Uses the program with an outside texture (never owned).
     void UseTexture(GLuint texture);
     // The same with a texture whose size the caller knows (no query of the driver).

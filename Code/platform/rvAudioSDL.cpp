@@ -205,7 +205,9 @@ rvAudio::Handle rvAudioSDL::StreamCreateFile(const char* sPath, uint32_t nFlags)
     if (nError != Error_None)
     {
         Fail(nError, "cannot open \"%s\": %s", sPath,
-             nError == Error_FileOpen ? "file not found or not readable" : "not a readable MP3 file");
+             nError == Error_FileOpen ? "file not found or not readable"
+             : *s._source.Why()       ? s._source.Why()
+                                      : "not a readable MP3 file");
         return 0;
     }
     s._nRingFrames = int64_t(RING_SECONDS * _nFrequency);

@@ -48,25 +48,58 @@ bool OpenBuffered(mpg123_handle* pHandle, const char* sPath)
     return mpg123_open_handle(pHandle, f) == MPG123_OK;
 }
 
+// What a walk over a file's frame headers (no decoding) tells before it is opened for output.
+struct FileShape
+{
+    bool bTrustInfo = true; // the encoder's "Info" frame can be used for gapless decoding
+    long nRate = 0;         // the first frame's sample rate
+    long nOtherRate = 0;    // a later frame's other sample rate (0: one rate throughout)
+};
+
 // The frame count an encoder's "Info" (or "Xing") frame announces must fit the file: every frame
 // takes more than 4 bytes. The resampler walks every announced frame to find the length in output
 // samples, so a count of four billion in a 2 KB file would take minutes. The count is read by a
 // decoder at the file's own rate, which needs no such walk; a file whose count does not fit is
 // decoded without its Info frame (the encoder's delay and padding stay in).
-bool InfoFrameIsPlausible(const char* sPath, int64_t nBytes)
+//
+// Files joined end to end (cat) carry the first one's Info frame: it announces fewer frames than
+// the file holds, and mpg123's gapless positions, which that frame sets, no longer match what it
+// decodes past the join (seeks landed hundreds of samples early). Such a file is decoded without
+// its Info frame too, so that every position counts every frame. Each part may also have its own
+// sample rate, which the layer refuses: mpg123 resamples only from the rate it starts with.
+FileShape WalkFrames(const char* sPath, int64_t nBytes)
 {
+    FileShape shape;
     int nErr = MPG123_OK;
     mpg123_handle* pProbe = mpg123_new(nullptr, &nErr);
-    if (!pProbe) return false;
+    if (!pProbe)
+    {
+        shape.bTrustInfo = false;
+        return shape;
+    }
     mpg123_param(pProbe, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.);
-    bool bPlausible = true;
     long nRate = 0;
     int nChannels = 0, nEncoding = 0;
     if (OpenBuffered(pProbe, sPath) && mpg123_getformat(pProbe, &nRate, &nChannels, &nEncoding) == MPG123_OK)
-        bPlausible = int64_t(mpg123_framelength(pProbe)) <= nBytes / 4;
+    {
+        const int64_t nAnnounced = int64_t(mpg123_framelength(pProbe));
+        shape.bTrustInfo = nAnnounced <= nBytes / 4;
+        shape.nRate = nRate;
+        // Every frame after the Info frame is one header read; a file has at most nBytes / 4.
+        int64_t nWalked = 0;
+        mpg123_frameinfo info{};
+        for (int nRead; (nRead = mpg123_framebyframe_next(pProbe)) == MPG123_OK || nRead == MPG123_NEW_FORMAT;)
+        {
+            ++nWalked;
+            if (mpg123_info(pProbe, &info) == MPG123_OK && info.rate != nRate && !shape.nOtherRate)
+                shape.nOtherRate = info.rate;
+            if (nWalked > nBytes / 4) break;
+        }
+        if (shape.bTrustInfo && nAnnounced > 0 && nWalked > nAnnounced + 1) shape.bTrustInfo = false;
+    }
     mpg123_close(pProbe);
     mpg123_delete(pProbe);
-    return bPlausible;
+    return shape;
 }
 
 // Reads that give no sample in a row before the decoder is given up (a new format gives none, a
@@ -97,12 +130,20 @@ void rvMp3Source::Close()
 int rvMp3Source::Open(const char* sPath, int nRate)
 {
     Close();
+    _sWhy[0] = 0;
     struct stat info{};
     if (!sPath || nRate <= 0 || stat(sPath, &info) != 0 || !S_ISREG(info.st_mode) || access(sPath, R_OK) != 0)
         return rvAudio::Error_FileOpen;
 
     InitMpg123Once();
-    const bool bTrustInfo = InfoFrameIsPlausible(sPath, int64_t(info.st_size));
+    const FileShape shape = WalkFrames(sPath, int64_t(info.st_size));
+    if (shape.nOtherRate)
+    {
+        std::snprintf(_sWhy, sizeof(_sWhy), "its sample rate changes from %ld to %ld Hz inside the file",
+                      shape.nRate, shape.nOtherRate);
+        return rvAudio::Error_Format;
+    }
+    const bool bTrustInfo = shape.bTrustInfo;
     int nErr = MPG123_OK;
     _pHandle = mpg123_new(nullptr, &nErr);
     if (!_pHandle) return rvAudio::Error_Memory;

@@ -9,6 +9,9 @@
 // length, and a decoder that keeps producing nothing is given up. A hostile file therefore fails
 // or ends in about the time a real file of its size takes.
 //
+// Files joined end to end (cat) are decoded without the first part's "Info" frame, so that every
+// position counts every frame; a file whose sample rate changes inside is refused (Why() says so).
+//
 // Not thread-safe: one thread at a time (the audio layer guards each source with a mutex).
 #include <cstdint>
 #include <vector>
@@ -27,6 +30,8 @@ public:
     // Returns an rvAudio::Error code: Error_None, Error_FileOpen, Error_Format or Error_Memory.
     int Open(const char* sPath, int nRate);
     void Close();
+    // Why the last Open failed, when there is more to say than its error code; empty otherwise.
+    const char* Why() const { return _sWhy; }
 
     // The length in output frames (0 when closed) and the next frame Read gives.
     int64_t Frames() const { return _nFrames; }
@@ -52,4 +57,5 @@ private:
     int64_t _nPos = 0;
     bool _bEnded = false; // damaged or finished: nothing more comes until a seek
     std::vector<float> _aBlock;
+    char _sWhy[96] = {};
 };

@@ -5,6 +5,11 @@
 // 32 kbit/s (sox -n -r 44100 -c 1 -b 16 s.wav synth 8 sine 200-3000 gain -6; lame -b 32 -m m):
 // every frame differs from its neighbours, its half-size frames reach further back for their bits
 // than MPEG-1's, and it plays resampled; at 8 s it is longer than what a stream holds decoded.
+// tests/data/joined-same-rate.mp3 = two files joined end to end (cat), each 0.6 s of a sweep (up,
+// then down), mono, 32 kHz, 48 kbit/s with its own ID3v2 tag, encoder delay and "Info" frame
+// (sox -n -r 44100 -c 1 -b 16 p1.wav synth 0.6 sine 200-3000 gain -6; lame -b 48 --tt part1
+// --add-id3v2; the second likewise from 3000-200). tests/data/joined-rate-change.mp3 = the first
+// of those encoded at 22050 Hz (lame --resample 22.05 -b 32), then the second part at 32 kHz.
 // Real-time checks are short and tolerant: they show that time moves, never how fast code runs.
 #include "rvAudioSDL.h"
 #include "rvMp3Source.h"
@@ -36,6 +41,13 @@ void SleepMs(int ms)
 std::string SweepPath()
 {
     return rvTest::SourcePath("tests/data/sweep22k.mp3");
+}
+
+// Two files of one rate joined end to end (cat), each with its own encoder delay, padding and
+// "Info" frame (see the table at the top).
+std::string JoinedPath()
+{
+    return rvTest::SourcePath("tests/data/joined-same-rate.mp3");
 }
 
 // Largest difference between nFrames stereo frames of a and of b from frame nAt on (b wraps to
@@ -109,7 +121,12 @@ TEST(AudioDecode, SeeksLandOnTheSamplesOfAWholeDecode)
     {
         std::string sPath;
         int nRate;
-    } cases[] = {{TonePath(), RATE}, {TonePath(), 48000}, {SweepPath(), RATE}, {SweepPath(), 22050}};
+    } cases[] = {{TonePath(), RATE},
+                 {TonePath(), 48000},
+                 {SweepPath(), RATE},
+                 {SweepPath(), 22050},
+                 {JoinedPath(), RATE},
+                 {JoinedPath(), 48000}};
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.sPath + " at " + std::to_string(c.nRate));
@@ -136,6 +153,23 @@ TEST(AudioDecode, SeeksLandOnTheSamplesOfAWholeDecode)
         EXPECT_FALSE(source.Seek(nFrames + 1));
         EXPECT_FALSE(source.Seek(-1));
     }
+}
+
+// A file whose parts have different sample rates cannot be played at one output rate (mpg123
+// resamples from the rate it starts with only; it decoded such a file short): it is refused,
+// with the rates named.
+TEST_F(AudioLayer, AFileThatChangesItsSampleRateIsRefusedByName)
+{
+    const std::string path = rvTest::SourcePath("tests/data/joined-rate-change.mp3");
+    std::vector<float> aSamples;
+    EXPECT_EQ(rvAudioSDL::DecodeFile(path.c_str(), RATE, aSamples), rvAudio::Error_Format);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(_audio.StreamCreateFile(path.c_str(), 0), 0u);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("morvane: error: audio: cannot open \"" + path + "\": its sample rate changes from 22050 to 32000 Hz"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(_audio.LastError(), rvAudio::Error_Format);
 }
 
 // The streams of the layer play those samples too, wherever the editor or the music reference

@@ -71,6 +71,20 @@ std::vector<unsigned char> EncodePNG(int w, int h, const std::vector<RGBA>& topD
     return png;
 }
 
+// A grey picture of w x h pixels, all black: small as a file whatever its size.
+std::vector<unsigned char> GreyPNG(int w, int h)
+{
+    std::vector<unsigned char> pixels(size_t(w) * size_t(h), 0), png;
+    stbi_write_png_to_func(
+        [](void* ctx, void* data, int size)
+        {
+            auto* out = static_cast<std::vector<unsigned char>*>(ctx);
+            out->insert(out->end(), (unsigned char*)data, (unsigned char*)data + size);
+        },
+        &png, w, h, 1, pixels.data(), w);
+    return png;
+}
+
 GLuint MakeTexture(int w, int h, const RGBA& color)
 {
     std::vector<RGBA> px(size_t(w) * h, color);
@@ -354,6 +368,43 @@ TEST_F(GLTest, TextureQuadKeepsTheImageAspect)
     p.Unuse();
     EXPECT_EQ(p._glTextureBuffer, 0u) << "an outside texture is never stored";
     glDeleteTextures(1, &tex);
+}
+
+// A picture's size is read from its header and refused before decoding when a side passes the
+// driver's largest texture or the whole passes the pixel budget; a refused picture leaves no texture
+// (so its effect names it) and no GL error for whoever checks next.
+TEST_F(GLTest, ImagesTooLargeForATextureAreRefusedFromTheirHeader)
+{
+    GLint maxSide = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+    ASSERT_GT(maxSide, 0);
+    const int budgetSide = 4096; // kMaxImagePixels is a square of this side
+    ASSERT_EQ(rvTexColorProgram2D::kMaxImagePixels, int64_t(budgetSide) * budgetSide);
+    ASSERT_LT(int64_t(maxSide), rvTexColorProgram2D::kMaxImagePixels);
+    struct
+    {
+        int w, h;
+        bool loaded;
+    } const cases[] = {
+        {maxSide, 1, true},          {1, maxSide, true},      {maxSide + 1, 1, false},
+        {1, maxSide + 1, false},     {1000000, 1, false},     {budgetSide, budgetSide, true},
+        {budgetSide + 1, budgetSide, false},
+    };
+    rvTexColorProgram2D p;
+    const std::vector<unsigned char> small = GreyPNG(2, 2);
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << c.w << " x " << c.h);
+        ASSERT_TRUE(p.LoadImageFromMemory(small.data(), int(small.size()), false));
+        const std::vector<unsigned char> png = GreyPNG(c.w, c.h);
+        EXPECT_EQ(p.LoadImageFromMemory(png.data(), int(png.size()), false), c.loaded);
+        EXPECT_EQ(p.IsImageLoaded(), c.loaded);
+        EXPECT_EQ(p._glTextureBuffer != 0, c.loaded);
+        EXPECT_EQ(p._imageWidth, c.loaded ? c.w : 0);
+        EXPECT_EQ(p._imageHeight, c.loaded ? c.h : 0);
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    }
+    p.Release();
 }
 
 TEST_F(GLTest, ImagesDecodeBottomRowFirstAndFailedLoadsLeaveNothing)

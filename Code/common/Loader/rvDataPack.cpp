@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <filesystem>
+#include <system_error>
 
 namespace
 {
@@ -11,6 +13,10 @@ const char* const kProgramName = "Morvane-ZQ4";
 const char* const kArchivePath = "Data/Morvane-ZQ4.sts";
 const char* const kArchivePassword = "Nine grey herons wait beside the river.";
 const char* const kPasswordSeparator = "$";
+// Entries are read in pieces of this size, the buffer growing with what arrives.
+const size_t kReadChunk = size_t(1) << 20;
+// Deflate turns at most 1032 bytes out of one stored byte; other methods store less densely.
+const int64_t kMaxInflateRatio = 1032;
 
 // Every read ends here: the count goes to whoever listens (the loading bar).
 void Report(const std::string& path, bool forceOS, int bytes)
@@ -38,6 +44,12 @@ struct StdFile
 };
 } // namespace
 
+int64_t rvDataPack::MaxEntryBytes(int64_t archiveBytes)
+{
+    if (archiveBytes <= 0) return INT_MAX;
+    return archiveBytes > INT_MAX / kMaxInflateRatio ? INT_MAX : archiveBytes * kMaxInflateRatio;
+}
+
 void (*rvDataPack::_pfnReport)(const std::string& path, int bytes, bool disk) = nullptr;
 
 // ---------------------------------------------------------------------------------------------
@@ -51,7 +63,12 @@ rvDataPack* rvDataPack::GetInstance()
         rvDataPack* pack = new rvDataPack();
         if (!PHYSFS_isInit()) PHYSFS_init(kProgramName);
         if (PHYSFS_isInit() && PHYSFS_mount(kArchivePath, nullptr, 1))
+        {
             pack->_sPassword = kArchivePassword;
+            std::error_code error;
+            const auto size = std::filesystem::file_size(kArchivePath, error);
+            if (!error) pack->_nArchiveBytes = static_cast<int64_t>(size);
+        }
         else
         {
             // Kept for the caller that cannot go on without the archive (the player names it).
@@ -85,13 +102,23 @@ template <class Vec> bool rvDataPack::ReadArchive(const std::string& path, Vec& 
 
     PhysFile file{PHYSFS_openRead(name.c_str())};
     if (!file.f) return false;
-    PHYSFS_sint64 length = PHYSFS_fileLength(file.f);
-    if (length < 0 || length > INT_MAX) return false;
-    Vec read(static_cast<size_t>(length));
-    // A truncated or corrupt entry (or a wrong password that slipped past the check
-    // byte) delivers fewer bytes than its length: that is a failed read.
-    if (length > 0 && PHYSFS_readBytes(file.f, read.data(), static_cast<PHYSFS_uint64>(length)) != length)
-        return false;
+    // The length an entry declares is only a claim: no entry inflates to more than the deflate
+    // ratio allows of the whole archive, and the buffer grows with the bytes that really arrive,
+    // so a lying entry costs what its data holds, not what it says.
+    const PHYSFS_sint64 length = PHYSFS_fileLength(file.f);
+    if (length < 0 || length > INT_MAX || length > MaxEntryBytes(_nArchiveBytes)) return false;
+    const size_t total = static_cast<size_t>(length);
+    Vec read;
+    read.reserve(std::min(total, kReadChunk));
+    while (read.size() < total)
+    {
+        const size_t at = read.size();
+        const size_t n = std::min(kReadChunk, total - at);
+        read.resize(at + n);
+        // A truncated or corrupt entry (or a wrong password that slipped past the check
+        // byte) delivers fewer bytes than its length: that is a failed read.
+        if (PHYSFS_readBytes(file.f, read.data() + at, n) != static_cast<PHYSFS_sint64>(n)) return false;
+    }
     bytes.swap(read);
     return true;
 }

@@ -41,6 +41,14 @@ public:
     std::string _sPassword;   // held only while the archive is mounted
     std::string _sMountError; // why the archive could not be mounted (empty when it was)
 
+    // Longest text file an effect reads (a boot screen, a title); a longer one is refused.
+    static constexpr size_t kMaxTextBytes = 1u << 20;
+
+    // The most bytes an entry of an archive of this size can hold (its size times deflate's
+    // largest ratio, within INT_MAX); INT_MAX when the size is not known.
+    static int64_t MaxEntryBytes(int64_t archiveBytes);
+    int64_t _nArchiveBytes = 0; // the mounted archive's size on disk (0: not known)
+
     // The archive's path, for messages.
     static const char* ArchivePath();
 

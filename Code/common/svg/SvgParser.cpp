@@ -433,6 +433,19 @@ const char* GetNextPathItem(const char* s, char* it)
     return s;
 }
 
+// An arc's large-arc and sweep flags are one character each and need no separator after
+// them: "a7 7 0 100 14" is the flags 1 and 0, then 0 14. A flag that is not 0 or 1 is read
+// as an ordinary item.
+const char* GetNextArcFlag(const char* s, char* it)
+{
+    while (*s && (IsSpace(*s) || *s == ','))
+        s++;
+    if (*s != '0' && *s != '1') return GetNextPathItem(s, it);
+    it[0] = *s++;
+    it[1] = 0;
+    return s;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Colours
 // ---------------------------------------------------------------------------------------------
@@ -1583,7 +1596,8 @@ void ParsePathData(SvgParser* p, const char* s)
     ResetPath(p);
     while (*s)
     {
-        s = GetNextPathItem(s, item);
+        const bool arcFlag = (cmd == 'a' || cmd == 'A') && (nargs == 3 || nargs == 4);
+        s = arcFlag ? GetNextArcFlag(s, item) : GetNextPathItem(s, item);
         if (!*item) break;
         const char c0 = item[0];
         if (IsNumStart(c0) || c0 == 'e' || c0 == 'E')

@@ -11,7 +11,7 @@
 
 namespace
 {
-constexpr float kGap = 0.75f;
+constexpr float kGap = nanoSVG2Edge::PIECE_GAP;
 
 // A path with a point that is not a finite number (an overflowing coordinate in the file) is
 // left out of the graph.

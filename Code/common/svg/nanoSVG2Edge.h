@@ -20,6 +20,9 @@ public:
         bool _bEnd = false;
     };
 
+    // The gap left between consecutive pieces of a path, in drawing units.
+    static constexpr float PIECE_GAP = 0.75f;
+
     nanoSVG2Edge() = default;
     ~nanoSVG2Edge() { Release(); }
 

@@ -2,6 +2,7 @@
 
 #include "VectorScene/VectorScene.h"
 #include "rvAssert.h"
+#include "rvMessage.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
 
@@ -45,6 +46,17 @@ bool Touch(const nanoSVG2Edge& shape, int e, int f)
     return Near(a1, b1) || Near(a1, b2) || Near(a2, b1) || Near(a2, b2);
 }
 
+// Edge f continues edge e: it starts no farther from e's end than the longer of the two is long,
+// or than fGap (drawings loaded from SVG leave a small gap between the pieces of a path; separate
+// paths mostly start farther away).
+bool Follows(const nanoSVG2Edge& shape, int e, int f, float fGap)
+{
+    const glm::vec2 de = Pos(shape, Node2(shape, e)) - Pos(shape, Node1(shape, e));
+    const glm::vec2 df = Pos(shape, Node2(shape, f)) - Pos(shape, Node1(shape, f));
+    const glm::vec2 gap = Pos(shape, Node1(shape, f)) - Pos(shape, Node2(shape, e));
+    return glm::dot(gap, gap) <= std::max({glm::dot(de, de), glm::dot(df, df), fGap * fGap}) + 1e-12f;
+}
+
 // The size ratio of a placement against the load-time scale. A shape loaded at size 0 was
 // collapsed onto its position; it keeps that form rather than turning into NaN.
 float Ratio(float fFactor, float fStored)
@@ -76,6 +88,44 @@ void AppendScene(nanoSVG2Edge& shape, const VectorScene* pNode)
 }
 } // namespace
 
+int morphEdgeSequence::LimitEdges(nanoSVG2Edge& shape, const char* sName, float fGap)
+{
+    const int nEdges = int(std::min(shape._aEdges.size(), size_t(std::max(shape._nEdges, 0))));
+    if (nEdges <= MAX_EDGES) return nEdges;
+    // Runs of edges that follow each other are joined k at a time, k doubling until the drawing
+    // fits; edges past the bound (a drawing of more separate runs than that) are dropped.
+    std::vector<glm::vec2> ends;
+    for (int k = 2;; k *= 2)
+    {
+        ends.clear();
+        for (int e = 0; e < nEdges;)
+        {
+            int last = e;
+            while (last + 1 < nEdges && last + 1 - e < k && Follows(shape, last, last + 1, fGap))
+                ++last;
+            ends.push_back(Pos(shape, Node1(shape, e)));
+            ends.push_back(Pos(shape, Node2(shape, last)));
+            e = last + 1;
+        }
+        if (ends.size() <= size_t(2 * MAX_EDGES) || k >= nEdges) break;
+    }
+    const int nKept = std::min(int(ends.size()) / 2, MAX_EDGES);
+    rvReport(rvMessageKind::Warning, "morph: \"%s\" has %d edges, more than %d; it is morphed simplified to %d",
+             sName ? sName : "", nEdges, MAX_EDGES, nKept);
+    shape._aNodes.assign(size_t(2 * nKept), nanoSVG2Edge::Node());
+    shape._aEdges.resize(size_t(nKept));
+    for (int e = 0; e < nKept; ++e)
+    {
+        shape._aNodes[size_t(2 * e)]._v = ends[size_t(2 * e)];
+        shape._aNodes[size_t(2 * e + 1)]._v = ends[size_t(2 * e + 1)];
+        shape._aNodes[size_t(2 * e + 1)]._bEnd = true;
+        shape._aEdges[size_t(e)] = glm::vec3(float(2 * e), float(2 * e + 1), 0.f);
+    }
+    shape._nNodes = 2 * nKept;
+    shape._nEdges = nKept;
+    return nKept;
+}
+
 bool morphEdgeSequence::LoadShape(bool bSource, const char* sFile, const glm::vec2& vPosition,
                                   const glm::vec2& vSize)
 {
@@ -84,6 +134,8 @@ bool morphEdgeSequence::LoadShape(bool bSource, const char* sFile, const glm::ve
     DropPairs();
     shape.Release();
     if (shape.Load(sFile) == -1) return false;
+    // The pieces of a path are a gap apart (a little more where the path turns).
+    LimitEdges(shape, sFile, 2.f * nanoSVG2Edge::PIECE_GAP);
     shape.Translate(-shape.GetCentroid());
     const glm::vec2 scale(0.1f * vSize.x, -0.1f * vSize.y);
     for (nanoSVG2Edge::Node& node : shape._aNodes)
@@ -93,7 +145,7 @@ bool morphEdgeSequence::LoadShape(bool bSource, const char* sFile, const glm::ve
     return true;
 }
 
-bool morphEdgeSequence::AddVectorScene(nanoSVG2Edge& shape, const VectorScene* pNode)
+bool morphEdgeSequence::AddVectorScene(nanoSVG2Edge& shape, const VectorScene* pNode, const char* sName)
 {
     if (!pNode) return false;
     if (&shape == &_SVGSource || &shape == &_SVGDest) DropPairs();
@@ -103,6 +155,7 @@ bool morphEdgeSequence::AddVectorScene(nanoSVG2Edge& shape, const VectorScene* p
     AppendScene(shape, pNode);
     shape._nNodes = int(shape._aNodes.size());
     shape._nEdges = int(shape._aEdges.size());
+    LimitEdges(shape, sName);
     return shape._nEdges > 0;
 }
 

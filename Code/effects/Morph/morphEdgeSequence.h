@@ -35,9 +35,18 @@ public:
     bool LoadShape(bool bSource, const char* sFile, const glm::vec2& vPosition, const glm::vec2& vSize);
     // Appends a scene subtree (children first, then the node's own lines, points mapped by the
     // node's effective transform) as nodes and edges; consecutive edges of a line share nodes.
-    // False for a null node or when the shape ends up with no edges. Changing one of this
+    // False for a null node or when the shape ends up with no edges. Bounded by LimitEdges (sName
+    // names the scene in its message). Changing one of this
     // sequence's shapes drops its pairs, as LoadShape does: they would name nodes of the old shape.
-    bool AddVectorScene(nanoSVG2Edge& shape, const VectorScene* pNode);
+    bool AddVectorScene(nanoSVG2Edge& shape, const VectorScene* pNode, const char* sName = nullptr);
+    // Most edges of a shape: pairing looks at every destination edge for every source edge, so
+    // a drawing of 300k points would hold the loading pass for minutes.
+    static constexpr int MAX_EDGES = 8192;
+    // A shape of more than MAX_EDGES edges is simplified to at most that many (runs of edges that
+    // follow each other joined, then any edges past the bound dropped), named once by sName on
+    // stderr. An edge follows another when it starts within the longer one's length of its end, or
+    // within fGap. Returns the shape's edge count after.
+    static int LimitEdges(nanoSVG2Edge& shape, const char* sName, float fGap = 0.f);
     // Pairs the two shapes. False (nothing paired, _nEdges 0) when either shape has no edges.
     bool Init();
     // Draws every pair at t (clamped to [0, 1]) on the current vector display. A placement is

@@ -8,6 +8,7 @@
 // before it at the delay accumulated so far, then adds 0.1 s per marker of the run. Text after the
 // last run is never shown, so a file ends with a marker.
 #include "Factory/fxBase.h"
+#include "Loader/rvDataPack.h"
 #include "rvShaderProgram.h"
 #include "shTextStash.h"
 
@@ -29,7 +30,7 @@ public:
         int column;
     };
     // Longest text file read; a longer one is refused.
-    static constexpr size_t MAX_TEXT_BYTES = 1u << 20;
+    static constexpr size_t MAX_TEXT_BYTES = rvDataPack::kMaxTextBytes;
     // Most passes drawn over each line.
     static constexpr int MAX_RENDER_PASSES = 16;
 

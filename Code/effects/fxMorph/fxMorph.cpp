@@ -24,7 +24,7 @@ bool fxMorph::TakeShape(bool bSource, const std::string& sFX, const std::string&
         shape.Release();
         (bSource ? _Morph._vSourcePos : _Morph._vDestPos) = glm::vec2(0.f);
         (bSource ? _Morph._vSourceScale : _Morph._vDestScale) = glm::vec2(0.1f, -0.1f);
-        if (_Morph.AddVectorScene(shape, pOther->EvaluateAt(pOther->GetDuration()))) return true;
+        if (_Morph.AddVectorScene(shape, pOther->EvaluateAt(pOther->GetDuration()), sFX.c_str())) return true;
     }
     if (sSVG.empty()) return false;
     // A shape loaded at size 0 would be re-placed by dividing by 0: it is loaded at size 1 and

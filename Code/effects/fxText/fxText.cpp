@@ -7,6 +7,7 @@
 #include "Font/rvTextBuilder.h"
 #include "Loader/rvLoader.h"
 #include "rvAssert.h"
+#include "rvMessage.h"
 #include "rvSceneDisplay.h"
 
 #include <algorithm>
@@ -45,6 +46,14 @@ void fxText::TakeText()
     _bTextFromFile = false;
     int nSize = 0;
     uint8_t* pData = _sTextFile.empty() ? nullptr : rvDataPack::GetInstance()->ReadAll(_sTextFile, nSize, false);
+    if (pData && size_t(nSize) > rvDataPack::kMaxTextBytes)
+    {
+        // Every character becomes a glyph scene: a text of megabytes would take gigabytes.
+        rvReport(rvMessageKind::Warning, "fxText: \"%s\" is larger than %u bytes; \"Text\" is shown instead",
+                 _sTextFile.c_str(), unsigned(rvDataPack::kMaxTextBytes));
+        delete[] pData;
+        pData = nullptr;
+    }
     if (pData)
     {
         // The file's bytes up to the first zero byte, if any; "Text" keeps its own value so that

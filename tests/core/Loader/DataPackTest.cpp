@@ -5,6 +5,7 @@
 #include "Loader/rvDataPack.h"
 
 #include <physfs.h>
+#include <sys/resource.h>
 
 #include <cstdint>
 #include <fstream>
@@ -37,6 +38,58 @@ std::string LongText()
         s += "line " + std::to_string(i) + " of a compressible text\n";
     return s;
 }
+// Sets the uncompressed size the archive records for one entry, in its local header and in the
+// central directory (as a hostile archive would).
+void SetDeclaredSize(std::string& zip, const std::string& name, uint32_t size)
+{
+    struct
+    {
+        std::string sig;
+        size_t nameLength, name, uncompressed;
+    } const headers[] = {{std::string("PK\x03\x04", 4), 26, 30, 22}, {std::string("PK\x01\x02", 4), 28, 46, 24}};
+    for (const auto& h : headers)
+    {
+        bool found = false;
+        for (size_t at = zip.find(h.sig); at != std::string::npos && !found; at = zip.find(h.sig, at + 1))
+        {
+            uint16_t n = 0;
+            std::memcpy(&n, &zip[at + h.nameLength], 2);
+            if (zip.compare(at + h.name, n, name) != 0) continue;
+            std::memcpy(&zip[at + h.uncompressed], &size, 4);
+            found = true;
+        }
+        ASSERT_TRUE(found) << name;
+    }
+}
+
+// The most memory this process has held so far, in bytes.
+int64_t PeakBytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return int64_t(usage.ru_maxrss) * 1024;
+}
+
+// Reads an entry that declares 1.58 GB but holds a few bytes, in every way the reader offers:
+// each read fails, and none of them holds the declared size in memory first.
+void ExpectLyingEntryFailsCheaply(const char* path)
+{
+    rvDataPack* pack = rvDataPack::GetInstance();
+    ASSERT_TRUE(pack->IsMounted());
+    ASSERT_EQ(PHYSFS_exists(path), 1);
+    const int64_t before = PeakBytes();
+    int size = -1;
+    std::unique_ptr<uint8_t[]> bytes(pack->ReadAll(path, size));
+    EXPECT_FALSE(bytes);
+    EXPECT_EQ(size, 0);
+    std::vector<char> v = {'x'};
+    EXPECT_FALSE(pack->ReadInto(path, v));
+    EXPECT_EQ(v, std::vector<char>{'x'});
+    EXPECT_EQ(pack->OpenAsFILE(path), nullptr);
+    EXPECT_LT(PeakBytes() - before, int64_t(64) << 20);
+}
+
+constexpr uint32_t kLyingSize = 1580000000u;
 } // namespace
 
 TEST(DataPack, NormalizePathDropsOneLeadingDotAndTurnsBackslashes)
@@ -231,4 +284,42 @@ TEST(DataPackMount, ShortEntryIsAFailedRead)
     EXPECT_FALSE(pack->ReadInto("Data/txt/a.txt", v));
     EXPECT_EQ(v, std::vector<uint8_t>{1});
     EXPECT_EQ(pack->OpenAsFILE("Data/txt/a.txt"), nullptr);
+}
+
+// A tiny archive whose one entry declares far more than the archive could inflate to: refused
+// from the declared size alone, before any buffer is made.
+TEST(DataPackMount, EntryLongerThanTheArchiveCouldHoldIsRefused)
+{
+    RV_SKIP_IF_DATA_PACK_IN_USE();
+    rvTest::TempWorkDir dir;
+    ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/a.txt", "abc"}}));
+    std::string zip = dir.ReadFile("Data/Morvane-ZQ4.sts");
+    ASSERT_LT(zip.size(), 512u);
+    SetDeclaredSize(zip, "Data/a.txt", kLyingSize);
+    dir.WriteFile("Data/Morvane-ZQ4.sts", zip);
+    ExpectLyingEntryFailsCheaply("Data/a.txt");
+}
+
+// In an archive large enough that the claim is possible, the read still costs only the bytes that
+// arrive; the other entries read whole.
+TEST(DataPackMount, EntryThatReadsShortOfAHugeClaimCostsOnlyItsBytes)
+{
+    RV_SKIP_IF_DATA_PACK_IN_USE();
+    rvTest::TempWorkDir dir;
+    std::string noise(3u << 20, '\0');
+    uint32_t state = 12345;
+    for (char& c : noise)
+    {
+        state = state * 1664525u + 1013904223u;
+        c = char(state >> 24);
+    }
+    ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/a.txt", "abc"}, {"Data/noise.bin", noise}}));
+    std::string zip = dir.ReadFile("Data/Morvane-ZQ4.sts");
+    ASSERT_GT(rvDataPack::MaxEntryBytes(int64_t(zip.size())), int64_t(kLyingSize));
+    SetDeclaredSize(zip, "Data/a.txt", kLyingSize);
+    dir.WriteFile("Data/Morvane-ZQ4.sts", zip);
+    ExpectLyingEntryFailsCheaply("Data/a.txt");
+    std::vector<char> v;
+    ASSERT_TRUE(rvDataPack::GetInstance()->ReadInto("Data/noise.bin", v));
+    EXPECT_TRUE(std::equal(v.begin(), v.end(), noise.begin(), noise.end()));
 }

@@ -366,6 +366,42 @@ TEST(SvgParser, PathCommands)
     }
 }
 
+// Arc flags are single characters that need no separator ("a7 7 0 100 14" is the flags 1 and
+// 0, then the end point 0 14), as drawings exported by icon tools write them. Each case is a
+// half or whole circle: every point on the curve lies on it, and its bounds show which side
+// the sweep took (clockwise on screen from top to bottom passes the right side).
+TEST(SvgParser, CompactArcFlags)
+{
+    struct
+    {
+        const char* d;
+        float cx, cy, r;
+        float bounds[4];
+    } cases[] = {
+        {"M50 50 a7 7 0 1 0 0 14", 50, 57, 7, {43, 50, 50, 64}}, // spaced: the reference
+        {"M50 50 a7 7 0 100 14", 50, 57, 7, {43, 50, 50, 64}},
+        {"M50 50 a7,7,0,1,0,0,14", 50, 57, 7, {43, 50, 50, 64}},
+        {"M50 50 a7 7 0 010 14", 50, 57, 7, {50, 50, 57, 64}},
+        {"M50 50 A7 7 0 0150 64", 50, 57, 7, {50, 50, 57, 64}},
+        {"M50 50 a7 7 0 100 14 7 7 0 100-14", 50, 57, 7, {43, 50, 57, 64}}, // a repeated arc
+        {"M40 50a10 10 0 1020 0a10 10 0 10-20 0z", 50, 50, 10, {40, 40, 60, 60}},
+        // Flags 1 1, then .5 0: the long way round a circle whose centre is just above the chord.
+        {"M40 50a10 10 0 11.5 0", 40.25f, 40.0031f, 10, {30.25f, 30.0031f, 50.25f, 50}},
+    };
+    for (const auto& c : cases)
+    {
+        Parsed p(In100(std::string("<path d=\"") + c.d + "\"/>"));
+        ASSERT_EQ(p.Shapes().size(), 1u) << c.d;
+        const SvgPath* path = p.Shapes()[0]->_pPaths;
+        ASSERT_GE(path->_nPoints, 4) << c.d;
+        for (int i = 0; i < path->_nPoints; i += 3)
+            EXPECT_NEAR(std::hypot(path->_pPoints[2 * i] - c.cx, path->_pPoints[2 * i + 1] - c.cy), c.r, 1e-3)
+                << c.d << " point " << i;
+        for (int i = 0; i < 4; ++i)
+            EXPECT_NEAR(path->_aBounds[i], c.bounds[i], 0.05) << c.d << " bound " << i;
+    }
+}
+
 TEST(SvgParser, AttributeLimitsAndUnits)
 {
     std::string many = "<rect width=\"5\" height=\"5\"";

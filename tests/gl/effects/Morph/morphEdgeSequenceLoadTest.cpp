@@ -8,6 +8,7 @@
 #include "rvSceneDisplay.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace
 {
@@ -18,20 +19,33 @@ const char* const kLine = "<svg width=\"200\" height=\"100\" viewBox=\"0 0 200 1
                           "<path d=\"M10 10 L30 10\"/></svg>";
 } // namespace
 
+// A 1920 x 1080 buffer is the current one while each test runs (the drawings fit to it).
 class morphEdgeSequenceLoad : public rvTest::GLTest
 {
+protected:
+    void SetUp() override
+    {
+        rvTest::GLTest::SetUp();
+        _pBuffer.reset(new rvBufferDisplay());
+        _pBuffer->_nWidth = 1920;
+        _pBuffer->_nHeight = 1080;
+        _pPrevious = rvSceneDisplay::_pCurrentBuffer;
+        rvSceneDisplay::_pCurrentBuffer = _pBuffer.get();
+    }
+    void TearDown() override
+    {
+        rvSceneDisplay::_pCurrentBuffer = _pPrevious;
+        _pBuffer.reset();
+        rvTest::GLTest::TearDown();
+    }
+    std::unique_ptr<rvBufferDisplay> _pBuffer;
+    rvBufferDisplay* _pPrevious = nullptr;
 };
 
 TEST_F(morphEdgeSequenceLoad, ShapesAreCentredScaledWithYUpAndPaired)
 {
     rvTest::TempWorkDir dir;
     ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/svg/rect.svg", kRect}, {"Data/svg/line.svg", kLine}}));
-    rvBufferDisplay buffer;
-    buffer._nWidth = 1920;
-    buffer._nHeight = 1080;
-    rvBufferDisplay* previous = rvSceneDisplay::_pCurrentBuffer;
-    rvSceneDisplay::_pCurrentBuffer = &buffer;
-
     morphEdgeSequence m;
     ASSERT_TRUE(m.LoadShape(true, "Data/svg/rect.svg", {3, 4}, {2, 2}));
     EXPECT_EQ(m._vSourcePos, glm::vec2(3, 4));
@@ -71,5 +85,41 @@ TEST_F(morphEdgeSequenceLoad, ShapesAreCentredScaledWithYUpAndPaired)
     EXPECT_NEAR(a.y, s._aNodes[size_t(m._aPairs[0]._nSource1)]._v.y, 1e-4);
 
     m.Release();
-    rvSceneDisplay::_pCurrentBuffer = previous;
+}
+
+// A drawing of more pieces than pairing takes (one path of 40000 points, a tenth of a unit apart,
+// spiralling out over ten turns) is joined piece to piece across the gaps its loading leaves:
+// fewer edges, the outermost turn still there.
+TEST_F(morphEdgeSequenceLoad, ADrawingOfTooManyPiecesKeepsItsWholeOutline)
+{
+    const int nPoints = 40000;
+    const float kPi = 3.14159265f;
+    std::string d = "M";
+    for (int i = 0; i <= nPoints; ++i)
+    {
+        const float t = float(i) / float(nPoints);
+        const float a = 20.f * kPi * t, r = 0.1f + 0.9f * t;
+        d += std::to_string(100.f + 80.f * r * std::cos(a)) + " " + std::to_string(50.f + 40.f * r * std::sin(a)) + " ";
+    }
+    rvTest::TempWorkDir dir;
+    ASSERT_TRUE(rvTest::BuildArchive(
+        dir, {{"Data/svg/ring.svg", "<svg width=\"200\" height=\"100\" viewBox=\"0 0 200 100\"><path d=\"" + d +
+                                        "\"/></svg>"}}));
+    morphEdgeSequence m;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(m.LoadShape(true, "Data/svg/ring.svg", {0, 0}, {1, 1}));
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("\"Data/svg/ring.svg\""), std::string::npos) << err;
+    const nanoSVG2Edge& s = m._SVGSource;
+    EXPECT_LT(s._nEdges, morphEdgeSequence::MAX_EDGES) << "joined, none dropped";
+    // The outer turn's extent at 0.1 per drawing unit: right at the end (radius 1), left half a turn
+    // before (0.955), top and bottom a quarter and three quarters before (0.9775, 0.9325).
+    float minX = 1e9f, maxX = -1e9f, minY = 1e9f, maxY = -1e9f;
+    for (const nanoSVG2Edge::Node& n : s._aNodes)
+    {
+        minX = std::min(minX, n._v.x), maxX = std::max(maxX, n._v.x);
+        minY = std::min(minY, n._v.y), maxY = std::max(maxY, n._v.y);
+    }
+    EXPECT_NEAR(maxX - minX, 8.f * (1.f + 0.955f), 0.1f);
+    EXPECT_NEAR(maxY - minY, 4.f * (0.9775f + 0.9325f), 0.1f);
 }

@@ -4,6 +4,7 @@
 #include "LineArtFixture.h"
 
 #include "Factory/fxDescriptor.h"
+#include "Loader/rvDataPack.h"
 #include "effects/fxText/fxText.h"
 #include "effects/fxTextNeon/fxTextNeon.h"
 
@@ -99,6 +100,24 @@ TEST_F(TextEffectsTest, TextFileKeepsTheTextAttributeAndEveryEditOfTextIsSeen)
     t->_sTextFile = "Data/txt/missing.txt";
     t->SetState(State_DemoStarted);
     EXPECT_EQ(t->_Params._sText, "abcd");
+}
+
+// A text file past the reader's bound (every character would become a glyph scene: 9.6 MB took
+// 8.3 GB) is refused with a warning naming it, and "Text" is shown instead.
+TEST_F(TextEffectsTest, TextFileLongerThanTheBoundIsRefusedByName)
+{
+    const size_t bound = rvDataPack::kMaxTextBytes;
+    ASSERT_TRUE(ArchiveWithFont({{"Data/txt/huge.txt", std::string(bound + 1, 'x')}}));
+    auto t = New<fxText>();
+    t->_bRenderSimplex = true;
+    t->_sText = "abc";
+    t->_sTextFile = "Data/txt/huge.txt";
+    testing::internal::CaptureStderr();
+    t->SetState(State_DemoStarted);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("morvane: warning: fxText: \"Data/txt/huge.txt\""), std::string::npos) << err;
+    EXPECT_EQ(t->_Params._sText, "abc");
+    EXPECT_EQ(t->_VectorScene._apChildren.size(), 3u);
 }
 
 TEST_F(TextEffectsTest, TrueTypeModesFollowEachOtherAndRebuildOnlyWhenTheShapeChanges)

@@ -299,3 +299,94 @@ TEST(morphEdgeSequence, ReleaseDropsShapesAndPairs)
     EXPECT_EQ(m._SVGSource._nEdges, 0);
     EXPECT_EQ(m._SVGDest._nNodes, 0);
 }
+
+// Pairing compares every source edge with every destination edge: a drawing of 300k points
+// held the loading pass for minutes. A shape past MAX_EDGES is simplified once, named on stderr:
+// runs of edges that follow each other are joined (the outline keeps its ends and its nodes stay
+// on it), and separate edges past the bound are dropped.
+TEST(morphEdgeSequence, ShapesPastTheEdgeBoundAreSimplifiedOnceByName)
+{
+    const int bound = morphEdgeSequence::MAX_EDGES;
+    const float kPi = 3.14159265f;
+    auto onCircle = [kPi](int i, int n) { return 10.f * glm::vec2(std::cos(2 * kPi * i / n), std::sin(2 * kPi * i / n)); };
+    // One line of 300000 edges round a circle of radius 10, as another effect's scene.
+    const int nPoints = 300000;
+    VectorScene scene;
+    VectorSceneLine* line = scene.AddLine();
+    for (int i = 0; i <= nPoints; ++i)
+    {
+        const glm::vec2 p = onCircle(i, nPoints);
+        line->AddPoint(p.x, p.y, 0);
+    }
+    morphEdgeSequence m;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(m.AddVectorScene(m._SVGSource, &scene, "Spiral"));
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("morvane: warning: morph: \"Spiral\" has 300000 edges"), std::string::npos) << err;
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << "one line: " << err;
+    const nanoSVG2Edge& s = m._SVGSource;
+    ASSERT_LE(s._nEdges, bound);
+    ASSERT_GE(s._nEdges, bound / 2); // joined no more than needed
+    ASSERT_EQ(s._nNodes, 2 * s._nEdges);
+    for (int e = 0; e < s._nEdges; ++e)
+    {
+        const glm::vec2 a = s._aNodes[size_t(s._aEdges[size_t(e)].x)]._v;
+        const glm::vec2 b = s._aNodes[size_t(s._aEdges[size_t(e)].y)]._v;
+        ASSERT_NEAR(glm::length(a), 10.f, 1e-3f) << e;
+        ASSERT_NEAR(glm::length(b), 10.f, 1e-3f) << e;
+        if (e + 1 < s._nEdges)
+        {
+            ASSERT_EQ(b, s._aNodes[size_t(s._aEdges[size_t(e + 1)].x)]._v) << e;
+        }
+    }
+    ExpectNear(s._aNodes[0]._v, onCircle(0, nPoints));
+    ExpectNear(s._aNodes[size_t(2 * s._nEdges - 1)]._v, onCircle(nPoints, nPoints));
+
+    // Pieces of a path with gaps between them (as drawings loaded from SVG are: shorter than the
+    // pieces, or within the gap the caller gives) are joined too; far-apart pieces are not, and
+    // those past the bound are dropped. At the bound, nothing changes and nothing is said.
+    struct
+    {
+        int n;
+        float length, step; // each piece's length, and from one start to the next
+        float gap;          // the gap the caller allows
+        bool joined;
+        int kept;
+    } const cases[] = {
+        {bound + 1, 1.f, 1.1f, 0.f, true, (bound + 2) / 2},    {bound + 1, 0.1f, 0.85f, 1.5f, true, (bound + 2) / 2},
+        {bound + 1, 0.1f, 0.85f, 0.5f, false, bound},          {bound + 1, 1.f, 5.f, 0.f, false, bound},
+        {bound, 1.f, 5.f, 0.f, false, bound},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << c.n << " pieces of " << c.length << " every " << c.step << ", gap "
+                                        << c.gap);
+        std::vector<Segment> segments;
+        for (int i = 0; i < c.n; ++i)
+        {
+            const glm::vec2 start(c.step * float(i), 0.f);
+            segments.push_back({start, start + glm::vec2(c.length, 0.f)});
+        }
+        nanoSVG2Edge shape;
+        SetEdges(shape, segments);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(morphEdgeSequence::LimitEdges(shape, "Data/svg/big.svg", c.gap), c.kept);
+        err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(err.empty(), c.n <= bound) << err;
+        EXPECT_EQ(shape._nEdges, c.kept);
+        for (int e = 0; e < c.kept; ++e)
+        {
+            const glm::vec2 a = shape._aNodes[size_t(shape._aEdges[size_t(e)].x)]._v;
+            const glm::vec2 b = shape._aNodes[size_t(shape._aEdges[size_t(e)].y)]._v;
+            const int first = c.joined ? 2 * e : e;
+            const int last = std::min(c.joined ? 2 * e + 1 : e, c.n - 1);
+            ASSERT_EQ(a, segments[size_t(first)].first) << e;
+            ASSERT_EQ(b, segments[size_t(last)].second) << e;
+        }
+    }
+
+    // The simplified shapes pair at once.
+    SetEdges(m._SVGDest, {{{0, 0}, {1, 0}}, {{1, 0}, {1, 1}}});
+    ASSERT_TRUE(m.Init());
+    EXPECT_EQ(m._nEdges, m._SVGSource._nEdges);
+}
