@@ -22,7 +22,6 @@ namespace
 {
 const float TWO_PI = 6.2831855f;
 const float PI = 3.1415927f;
-const float SWEEP = 200.0f;
 const float ORIGIN_X = -100.0f;
 // The first result of the polar method on the first two outputs of mt19937 seeded with 5489.
 const float NORMAL_FACTOR = 0.25316101f;
