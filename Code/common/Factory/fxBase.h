@@ -55,6 +55,10 @@ public:
     // rvTimelineClock::MaxFrameDelta either way. The timeline may move an effect by seconds in
     // one frame (it follows the music), a step an explicit integration would not survive.
     float SimulationDelta() const;
+    // Names on stderr an attribute of this effect ("Source", "ScreenFxBuffer") whose value names no
+    // effect of the right class (pszClass, or any effect when null) in its timeline. Called where
+    // the name is looked up at Init, so once per load.
+    void ReportNoEffectNamed(const char* pszAttrib, const std::string& sName, const char* pszClass) const;
     // The vector scene with attribute values of local time t (t < 0: scene only).
     VectorScene* EvaluateAt(float fTime);
     // Local end: (End - Start) / 60 seconds.

@@ -7,6 +7,7 @@
 #include "Font/rvTextBuilder.h"
 #include "Loader/rvLoader.h"
 #include "rvAssert.h"
+#include "rvMessage.h"
 #include "rvSceneDisplay.h"
 
 #include <algorithm>
@@ -38,6 +39,12 @@ void fxText::SelectFont()
     rvFontManager* pFonts = rvFontManager::GetInstance();
     _pFont = _bRenderSimplex ? pFonts->GetDefaultFont() : pFonts->GetFont(_sFont);
     _bDirty = true;
+    if (!_pFont && _sFont != _sUnusableFont)
+    {
+        _sUnusableFont = _sFont;
+        rvReport(rvMessageKind::Warning, "fxText: cannot use the font \"%s\" (missing, or not a TrueType font); "
+                 "the text is not drawn", _sFont.c_str());
+    }
 }
 
 void fxText::TakeText()
