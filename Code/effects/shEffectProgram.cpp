@@ -96,7 +96,8 @@ bool shEffectProgram::LoadDataImage(rvTexColorProgram2D& holder, const char* psz
     static std::set<std::string> s_asReported;
     if (s_asReported.insert(pszPath).second)
         rvReport(rvMessageKind::Warning, "%s image %s: the effect is drawn without it",
-                 result == rvImageLoad::Missing ? "missing" : "unusable (corrupt or not a known format)", pszPath);
+                 result == rvImageLoad::Missing ? "missing" : "unusable (corrupt or not a known format)",
+                 pszPath);
     return false;
 }
 

@@ -44,13 +44,16 @@ bool InChildWithFileLimit(rlim_t limit, const std::function<bool()>& fn)
 std::set<std::string> DirNames(const std::string& dir)
 {
     std::set<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir)) names.insert(e.path().filename().string());
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        names.insert(e.path().filename().string());
     return names;
 }
 
 unsigned ModeOf(const char* path)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     return stat(path, &st) == 0 ? st.st_mode & 07777 : ~0u;
 }
 
@@ -155,7 +158,8 @@ TEST(SaveFile, ConcurrentSavesEachLandWhole)
         if (writers[w] == 0)
         {
             bool ok = true;
-            for (int i = 0; i < kRounds; ++i) ok = rvSaveFile("c.txt", w ? b : a) && ok;
+            for (int i = 0; i < kRounds; ++i)
+                ok = rvSaveFile("c.txt", w ? b : a) && ok;
             _exit(ok ? 0 : 1);
         }
     }
@@ -174,7 +178,8 @@ TEST(SaveFile, ConcurrentSavesEachLandWhole)
             }
     }
     EXPECT_EQ(torn, 0) << "of " << reads << " reads";
-    for (int w = 0; w < 2; ++w) EXPECT_TRUE(WIFEXITED(status[w]) && WEXITSTATUS(status[w]) == 0) << w;
+    for (int w = 0; w < 2; ++w)
+        EXPECT_TRUE(WIFEXITED(status[w]) && WEXITSTATUS(status[w]) == 0) << w;
     const std::string last = dir.ReadFile("c.txt");
     EXPECT_TRUE(last == a || last == b);
     EXPECT_EQ(DirNames("."), std::set<std::string>{"c.txt"});

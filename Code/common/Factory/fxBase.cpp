@@ -158,9 +158,10 @@ float fxBase::GetFade() const
 
 void fxBase::ReportNoEffectNamed(const char* pszAttrib, const std::string& sName, const char* pszClass) const
 {
-    rvReport(rvMessageKind::Warning, "%s \"%s\": \"%s\" names \"%s\", but its timeline has no %s of that name; not used",
-             _pDescriptor ? _pDescriptor->_sClassName.c_str() : "effect", _sName.c_str(), pszAttrib, sName.c_str(),
-             pszClass ? pszClass : "effect");
+    rvReport(rvMessageKind::Warning,
+             "%s \"%s\": \"%s\" names \"%s\", but its timeline has no %s of that name; not used",
+             _pDescriptor ? _pDescriptor->_sClassName.c_str() : "effect", _sName.c_str(), pszAttrib,
+             sName.c_str(), pszClass ? pszClass : "effect");
 }
 
 VectorScene* fxBase::EvaluateAt(float fTime)

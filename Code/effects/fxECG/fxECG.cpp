@@ -97,7 +97,8 @@ fxECG::fxECG(fxDescriptor* pDescriptor)
     if (!pData)
         rvReport(rvMessageKind::Warning, "fxECG: \"%s\" is missing; no figure is drawn", pszFigure);
     else if (!_VectorScene.LoadBinary(pCursor, pCursor + nSize))
-        rvReport(rvMessageKind::Warning, "fxECG: \"%s\" is not a whole vector scene; no figure is drawn", pszFigure);
+        rvReport(rvMessageKind::Warning, "fxECG: \"%s\" is not a whole vector scene; no figure is drawn",
+                 pszFigure);
     delete[] pData;
 }
 

@@ -17,8 +17,9 @@ void fxSequence::Init()
     // refused: it would load itself forever. The nested timeline then stays empty.
     if (_pSequence && _pSequence->IncludesFile(_sSequenceFile))
     {
-        rvReport(rvMessageKind::Warning, "fxSequence \"%s\": timeline \"%s\" would include itself; not loaded",
-                 _sName.c_str(), _sSequenceFile.c_str());
+        rvReport(rvMessageKind::Warning,
+                 "fxSequence \"%s\": timeline \"%s\" would include itself; not loaded", _sName.c_str(),
+                 _sSequenceFile.c_str());
         return;
     }
     _Sequence.LoadSequence(_sSequenceFile, true);

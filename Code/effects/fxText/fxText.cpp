@@ -42,8 +42,10 @@ void fxText::SelectFont()
     if (!_pFont && _sFont != _sUnusableFont)
     {
         _sUnusableFont = _sFont;
-        rvReport(rvMessageKind::Warning, "fxText: cannot use the font \"%s\" (missing, or not a TrueType font); "
-                 "the text is not drawn", _sFont.c_str());
+        rvReport(rvMessageKind::Warning,
+                 "fxText: cannot use the font \"%s\" (missing, or not a TrueType font); "
+                 "the text is not drawn",
+                 _sFont.c_str());
     }
 }
 

@@ -173,15 +173,18 @@ TEST_F(GLTest, FailedRecordingKeepsTheOldOneAndSaysSo)
     // 300 reads make a recording of 7.5 KB; the limit leaves room for the death test's own
     // capture of stderr.
     std::vector<uint8_t> v;
-    for (int i = 0; i < 300; ++i) ASSERT_TRUE(rvDataPack::GetInstance()->ReadInto("Data/txt/a.txt", v));
+    for (int i = 0; i < 300; ++i)
+        ASSERT_TRUE(rvDataPack::GetInstance()->ReadInto("Data/txt/a.txt", v));
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const auto endWithFullDisk = [] {
+    const auto endWithFullDisk = []
+    {
         std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails with EFBIG instead
         const rlimit limit{4096, 4096};
         setrlimit(RLIMIT_FSIZE, &limit);
         rvLoader::End();
     };
-    EXPECT_EXIT(endWithFullDisk(), ::testing::ExitedWithCode(1), "morvane: error: cannot save \".*failed-recording.csv\": File too large");
+    EXPECT_EXIT(endWithFullDisk(), ::testing::ExitedWithCode(1),
+                "morvane: error: cannot save \".*failed-recording.csv\": File too large");
     unsetenv("MORVANE_RECORD_LOADING");
     rvLoader::End();
     EXPECT_EQ(rvTest::ReadFileBytes(record), old);

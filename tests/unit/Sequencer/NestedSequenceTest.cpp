@@ -103,9 +103,10 @@ TEST(NestedSequence, ATimelineIncludingItselfIsRefused)
     {
         testing::internal::CaptureStderr();
         MainTimeline main("Data/seq/self.seq"); // directly
-        EXPECT_EQ(testing::internal::GetCapturedStderr(),
-                  "morvane: warning: fxSequence \"me\": timeline \"./Data/seq/self.seq\" would include itself; "
-                  "not loaded\n");
+        EXPECT_EQ(
+            testing::internal::GetCapturedStderr(),
+            "morvane: warning: fxSequence \"me\": timeline \"./Data/seq/self.seq\" would include itself; "
+            "not loaded\n");
         EXPECT_EQ(main.Nested(0)->_Sequence.ItemCount(), 0);
         EXPECT_EQ(main.seq.ItemCount(), 2);
     }
