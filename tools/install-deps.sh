@@ -4,8 +4,8 @@
 set -euo pipefail
 
 PACKAGES=(
-  # toolchain
-  cmake ninja-build g++ pkg-config python3
+  # toolchain (clang: the warning check of .ci/run)
+  cmake ninja-build g++ clang pkg-config python3
   # libraries
   libglfw3-dev libepoxy-dev libimgui-dev libphysfs-dev libjsoncpp-dev libglm-dev libstb-dev
   libpolyclipping-dev libtinygltf-dev libmuparser-dev libglu1-mesa-dev libsdl2-dev libmpg123-dev

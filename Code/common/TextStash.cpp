@@ -14,7 +14,6 @@ namespace
 {
 // UTF-8 decoder of Bjoern Hoehrmann (state 0 accepts, 12 rejects and is never left).
 constexpr unsigned int kUtf8Accept = 0;
-constexpr unsigned int kUtf8Reject = 12;
 
 // clang-format off
 const unsigned char kUtf8d[] = {

@@ -174,6 +174,15 @@ struct rvFillColorProgram2D : rvProgram2D
     glm::vec4 _vFillColor{1.f, 0.f, 0.f, 1.f};
 };
 
+// What became of an image file: loaded, not there (or empty), or there but not an image the
+// decoder takes (corrupt, cut, another format).
+enum class rvImageLoad
+{
+    Loaded,
+    Missing,
+    Unusable,
+};
+
 struct rvTexColorProgram2D : rvProgram2D
 {
     bool Build() override;
@@ -184,7 +193,7 @@ struct rvTexColorProgram2D : rvProgram2D
     void DrawQuad(int flags, float x, float y, float width, float height) override;
 
     // Makes the program's own texture from an image file of the data archive.
-    void LoadImage(const char* path, bool mipmaps);
+    rvImageLoad LoadImage(const char* path, bool mipmaps);
     // The same from encoded image bytes (PNG, JPEG, ...). False when they cannot be decoded, when
     // their header gives a size that does not fit (ImageSizeFits) or when the driver cannot make
     // the texture; the previous texture and size are then gone.

@@ -3,13 +3,15 @@
 #include "Loader/rvDataPack.h"
 #include "rvShaderProgram.h"
 
-void rvTexColorProgram2D::LoadImage(const char* path, bool mipmaps)
+rvImageLoad rvTexColorProgram2D::LoadImage(const char* path, bool mipmaps)
 {
-    if (!path) return;
+    if (!path) return rvImageLoad::Missing;
     int size = 0;
     uint8_t* bytes = rvDataPack::GetInstance()->ReadAll(path, size);
-    // A failed load also drops the image loaded before; the effect that asked names the missing
-    // image once (IsImageLoaded tells it).
-    LoadImageFromMemory(bytes, size, mipmaps);
+    // A failed load also drops the image loaded before; the effect that asked names the image
+    // once, as missing or as unusable.
+    const bool read = bytes && size > 0;
+    const bool loaded = LoadImageFromMemory(bytes, size, mipmaps);
     delete[] bytes;
+    return loaded ? rvImageLoad::Loaded : read ? rvImageLoad::Unusable : rvImageLoad::Missing;
 }

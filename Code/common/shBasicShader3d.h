@@ -19,7 +19,7 @@ struct shBasicShader3d : rvProgram3D
     bool Build() override;
     void Use() override;
 
-    void ApplySwitches() {}
+    void ApplySwitches() override {}
 
     static const char* const VertexSource;
     static const char* const GeometrySource;

@@ -12,7 +12,7 @@ struct shOccludingShader : rvProgram3D
     ~shOccludingShader() override = default;
     bool Build() override;
 
-    void ApplySwitches() {}
+    void ApplySwitches() override {}
     void ListUniforms(shUniformList&) {}
 
     static const char* const VertexSource;

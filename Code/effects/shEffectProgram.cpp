@@ -91,11 +91,13 @@ GLuint shEffectProgram::CopyOfCurrentBuffer()
 
 bool shEffectProgram::LoadDataImage(rvTexColorProgram2D& holder, const char* pszPath)
 {
-    holder.LoadImage(pszPath, false);
-    if (holder.IsImageLoaded()) return true;
+    const rvImageLoad result = holder.LoadImage(pszPath, false);
+    if (result == rvImageLoad::Loaded && holder.IsImageLoaded()) return true;
     static std::set<std::string> s_asReported;
     if (s_asReported.insert(pszPath).second)
-        rvReport(rvMessageKind::Warning, "missing image %s: the effect is drawn without it", pszPath);
+        rvReport(rvMessageKind::Warning, "%s image %s: the effect is drawn without it",
+                 result == rvImageLoad::Missing ? "missing" : "unusable (corrupt, too large or not a known format)",
+                 pszPath);
     return false;
 }
 

@@ -5,8 +5,8 @@
 // (shUniformTable.h) gives one (location, value) pair per uniform of its own sources, named
 // `_location<n><f|i|m>_<NAME>`, ListUniforms and the GLSL declarations; each compile-time switch
 // adds two ints (requested value, cached copy starting at SH_SWITCH_UNSET). It overrides Build
-// and Use with the steps below and provides `void ApplySwitches()`, which the build check of
-// every program (shRegistry) calls with ListUniforms:
+// and Use with the steps below and `void ApplySwitches()`, which the build check of every
+// program (shRegistry) calls with ListUniforms:
 //
 //   Build (2D):  BuildFullScreen: vertex source = FullScreenVertexSource where none is set,
 //                fragment source = its own where none is set, table declarations written in;

@@ -8,6 +8,7 @@
 #include "Factory/rvJson.h"
 #include "Sequencer/rvTimelineClock.h"
 #include "rvAssert.h"
+#include "rvMessage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -153,6 +154,14 @@ float fxBase::GetFade() const
     else if (_fFadeOut != 0.0f && _fTime > fSpan - _fFadeOut)
         fFade = 1.0f - (_fTime - (fSpan - _fFadeOut)) / _fFadeOut;
     return fFade < 0.0f ? 0.0f : fFade;
+}
+
+void fxBase::ReportNoEffectNamed(const char* pszAttrib, const std::string& sName, const char* pszClass) const
+{
+    rvReport(rvMessageKind::Warning,
+             "%s \"%s\": \"%s\" names \"%s\", but its timeline has no %s of that name; not used",
+             _pDescriptor ? _pDescriptor->_sClassName.c_str() : "effect", _sName.c_str(), pszAttrib,
+             sName.c_str(), pszClass ? pszClass : "effect");
 }
 
 VectorScene* fxBase::EvaluateAt(float fTime)

@@ -58,6 +58,10 @@ public:
     // The timeline may move an effect by seconds in one frame (it follows the music): one such
     // step would break an explicit integration, and a clamped one would fall behind the music.
     rvTimelineClock::SimulationSteps SimulationSteps() const;
+    // Names on stderr an attribute of this effect ("Source", "ScreenFxBuffer") whose value names no
+    // effect of the right class (pszClass, or any effect when null) in its timeline. Called where
+    // the name is looked up at Init, so once per load.
+    void ReportNoEffectNamed(const char* pszAttrib, const std::string& sName, const char* pszClass) const;
     // The vector scene with attribute values of local time t (t < 0: scene only).
     VectorScene* EvaluateAt(float fTime);
     // Local end: (End - Start) / 60 seconds.

@@ -1,6 +1,7 @@
 #include "Loader/rvLoader.h"
 
 #include "rvAssert.h"
+#include "rvFile.h"
 #include "rvSceneDisplay.h"
 #include "rvShaderProgram.h"
 #include "rvStop.h"
@@ -12,6 +13,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace
 {
@@ -161,12 +163,11 @@ void rvLoader::End()
     _window = nullptr;
     const char* record = std::getenv(kRecordVariable);
     if (!armed || !record) return;
-    FILE* out = std::fopen(record, "wb");
-    if (!out) std::exit(1);
+    // Saved whole or not at all: a failed write keeps the previous recording (and says why).
+    std::string text;
     for (const RecordedRead& r : s_aRecorded)
-        std::fprintf(out, "%s;%d;%s\n", r.path.c_str(), r.bytes, r.disk ? "disk" : "archive");
-    const bool written = std::fclose(out) == 0;
-    std::exit(written ? 0 : 1);
+        text += r.path + ";" + std::to_string(r.bytes) + (r.disk ? ";disk\n" : ";archive\n");
+    std::exit(rvSaveFile(record, text) ? 0 : 1);
 }
 
 void rvLoader::Release()

@@ -84,7 +84,7 @@ void rvSequence::EditorDrawWindow(float dt)
     ImGui::InputFloat("Time", &shownTime, 0.f, 0.f, "%.3f", ImGuiInputTextFlags_ReadOnly);
 
     ImGui::SameLine();
-    if (ImGui::Button("|<") | (focused && KeyPressed(ImGuiKey_Home, true)))
+    if (ImGui::Button("|<") || (focused && KeyPressed(ImGuiKey_Home, true)))
     {
         if (io.KeyCtrl)
             _nFirstFrame = 0;
@@ -94,12 +94,12 @@ void rvSequence::EditorDrawWindow(float dt)
     Tooltip("[Home] Goto start\n[Ctrl+Home] View Start");
 
     ImGui::SameLine();
-    if (ImGui::Button("<") | (focused && !io.KeyCtrl && KeyPressed(ImGuiKey_LeftArrow, true)))
+    if (ImGui::Button("<") || (focused && !io.KeyCtrl && KeyPressed(ImGuiKey_LeftArrow, true)))
         frame = std::max(frame - 1, 0);
     Tooltip("[Left] Prev Frame");
 
     ImGui::SameLine();
-    if (ImGui::Button(_bPlaying ? "Pause###Play" : "Play###Play") |
+    if (ImGui::Button(_bPlaying ? "Pause###Play" : "Play###Play") ||
         (focused && KeyPressed(ImGuiKey_Space, false)))
     {
         _bPlaying = !_bPlaying;
@@ -108,7 +108,7 @@ void rvSequence::EditorDrawWindow(float dt)
     Tooltip("[Space] Play / Pause");
 
     ImGui::SameLine();
-    if (ImGui::Button(">") | (focused && !io.KeyCtrl && KeyPressed(ImGuiKey_RightArrow, true)))
+    if (ImGui::Button(">") || (focused && !io.KeyCtrl && KeyPressed(ImGuiKey_RightArrow, true)))
         frame = std::min(frame + 1, _nFrameMax);
     Tooltip("[Right] Next Frame\n[Ctrl+Rigth] Scroll View ->");
     // Ctrl+Right scrolls the view by a tenth of what it shows, up to its end.
@@ -120,7 +120,7 @@ void rvSequence::EditorDrawWindow(float dt)
     }
 
     ImGui::SameLine();
-    if (ImGui::Button(">|") | (focused && KeyPressed(ImGuiKey_End, true)))
+    if (ImGui::Button(">|") || (focused && KeyPressed(ImGuiKey_End, true)))
     {
         if (io.KeyCtrl)
             _nFirstFrame = _nFrameMax - _nVisibleFrames;
@@ -141,7 +141,7 @@ void rvSequence::EditorDrawWindow(float dt)
     Tooltip("Go to previous key in selected fx\n");
 
     ImGui::SameLine();
-    const bool addKeys = ImGui::Button("AddKeys") | (focused && LetterPressed('K', false));
+    const bool addKeys = ImGui::Button("AddKeys") || (focused && LetterPressed('K', false));
     Tooltip("Create Key at this time\nand for current values\n[K]");
 
     ImGui::SameLine();
@@ -167,7 +167,7 @@ void rvSequence::EditorDrawWindow(float dt)
     }
 
     ImGui::SameLine();
-    if (ImGui::Button("Save") | (focused && io.KeyCtrl && LetterPressed('S', false)))
+    if (ImGui::Button("Save") || (focused && io.KeyCtrl && LetterPressed('S', false)))
     {
         (SaveSequence(_sFile) ? _fSavedTimer : _fSaveFailedTimer) = 3.f;
     }

@@ -44,7 +44,10 @@ struct shAmbientParticles : rvProgram2D
 
     static const int SHAPE_COUNT = 6;
     bool HasShape() const { return _nShape >= 0 && _nShape < SHAPE_COUNT; }
-    void ApplySwitches() { SetConstant("CONST_PARTICLE_SHAPE", _nShapeBuilt, HasShape() ? _nShape : 0); }
+    void ApplySwitches() override
+    {
+        SetConstant("CONST_PARTICLE_SHAPE", _nShapeBuilt, HasShape() ? _nShape : 0);
+    }
 
     static const char* const FragmentSource;
 

@@ -19,7 +19,7 @@ struct rvSkinningProgram : rvProgram3D
     bool Build() override;
     void Use() override;
 
-    void ApplySwitches() {}
+    void ApplySwitches() override {}
 
     static const char* const VertexSource;
     static const char* const FragmentSource;

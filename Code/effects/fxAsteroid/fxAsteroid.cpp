@@ -9,6 +9,7 @@
 #include "rvAssert.h"
 #include "rvClipper.h"
 #include "rvFile.h"
+#include "rvMessage.h"
 #include "rvRandom.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
@@ -118,7 +119,12 @@ void fxAsteroid::Init()
 {
     _pReactor->SetState(State_DemoStarted);
     std::vector<uint8_t> data;
-    if (rvDataPack::GetInstance()->ReadInto(_sRecordFile, data))
+    const bool read = rvDataPack::GetInstance()->ReadInto(_sRecordFile, data);
+    // A recording run makes the file; any other run without it replays nothing.
+    if ((!read || data.empty()) && !_bRecordInputs)
+        rvReport(rvMessageKind::Warning, "fxAsteroid: \"%s\" is %s; the game runs without its recorded input",
+                 _sRecordFile.c_str(), read ? "empty" : "missing");
+    if (read)
     {
         if (data.size() > kMaxInputBytes) data.resize(kMaxInputBytes);
         _aInputs.swap(data);

@@ -32,7 +32,7 @@ struct rvBackCircuitObjectProgram : rvProgram3D
     void Use() override;
     void Unuse() override;
     void Release() override;
-    void ApplySwitches() {}
+    void ApplySwitches() override {}
     GLuint _glBuffer = 0;
 };
 

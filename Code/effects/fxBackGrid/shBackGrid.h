@@ -25,7 +25,7 @@ struct shBackGrid : rvProgram2D
     bool Build() override;
     void Use() override;
 
-    void ApplySwitches() {}
+    void ApplySwitches() override {}
 
     static const char* const FragmentSource;
 

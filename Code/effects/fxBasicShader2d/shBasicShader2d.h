@@ -18,7 +18,7 @@ struct shBasicShader2d : rvProgram2D
     bool Build() override;
     void Use() override;
 
-    void ApplySwitches() {}
+    void ApplySwitches() override {}
 
     static const char* const FragmentSource;
 

@@ -55,6 +55,8 @@ void fxBootSequence::Init()
         rvReport(rvMessageKind::Warning, "fxBootSequence: cannot use \"%s\"; the buttons are not drawn",
                  s_pszButtonImage);
     _pScreenFx = fxBufferDisplay::FindNamed(this, _sScreenFxBuffer);
+    if (!_pScreenFx && !_sScreenFxBuffer.empty() && _pSequence)
+        ReportNoEffectNamed("ScreenFxBuffer", _sScreenFxBuffer, "fxBufferDisplay");
 }
 
 void fxBootSequence::Kill()

@@ -17,7 +17,7 @@ struct rvQuadDepthProgram : rvProgram2D
     void Use() override;
     ~rvQuadDepthProgram() override = default;
 
-    void ApplySwitches() {}
+    void ApplySwitches() override {}
 
     static const char* const FragmentSource;
 

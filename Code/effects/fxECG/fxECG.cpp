@@ -9,6 +9,7 @@
 #include "Loader/rvDataPack.h"
 #include "VectorScene/VectorSceneLine.h"
 #include "rvAssert.h"
+#include "rvMessage.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
 
@@ -22,7 +23,6 @@ namespace
 {
 const float TWO_PI = 6.2831855f;
 const float PI = 3.1415927f;
-const float SWEEP = 200.0f;
 const float ORIGIN_X = -100.0f;
 // The first result of the polar method on the first two outputs of mt19937 seeded with 5489.
 const float NORMAL_FACTOR = 0.25316101f;
@@ -89,14 +89,17 @@ fxECG::fxECG(fxDescriptor* pDescriptor)
     : fxBase(pDescriptor), _fPersistence(0.4f), _nOctaves(4), _fScale(1.0f), _nStartVectorScene(62),
       _nEndVectorScene(156), _fAlpha(0.0f), _fInterBeat(0.0f), _bDrawLine(false)
 {
+    const char* const pszFigure = ".\\Data\\fxAnimation.vscene";
     int nSize = 0;
-    uint8_t* pData = rvDataPack::GetInstance()->ReadAll(".\\Data\\fxAnimation.vscene", nSize, false);
-    if (pData)
-    {
-        const char* pCursor = reinterpret_cast<const char*>(pData);
-        _VectorScene.LoadBinary(pCursor, pCursor + nSize);
-        delete[] pData;
-    }
+    uint8_t* pData = rvDataPack::GetInstance()->ReadAll(pszFigure, nSize, false);
+    const char* pCursor = reinterpret_cast<const char*>(pData);
+    // The scene loads whole or not at all.
+    if (!pData)
+        rvReport(rvMessageKind::Warning, "fxECG: \"%s\" is missing; no figure is drawn", pszFigure);
+    else if (!_VectorScene.LoadBinary(pCursor, pCursor + nSize))
+        rvReport(rvMessageKind::Warning, "fxECG: \"%s\" is not a whole vector scene; no figure is drawn",
+                 pszFigure);
+    delete[] pData;
 }
 
 // _VectorScene is a member: it goes with the object, before the fxBase part.

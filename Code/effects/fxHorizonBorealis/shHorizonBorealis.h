@@ -22,7 +22,7 @@ struct shHorizonBorealis : rvProgram2D
     bool Build() override;
     void Use() override;
 
-    void ApplySwitches() {}
+    void ApplySwitches() override {}
 
     // Noise images shared by every instance; texture holders only (their programs are never built).
     // Loaded by a Build while not loaded, kept for the life of the process.

@@ -37,7 +37,7 @@ struct shJoyDivision : rvProgram2D
     bool Build() override;
     void Use() override;
 
-    void ApplySwitches() {}
+    void ApplySwitches() override {}
 
     static const char* const FragmentSource;
 

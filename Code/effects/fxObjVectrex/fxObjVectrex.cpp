@@ -117,6 +117,8 @@ void fxObjVectrex::Init()
     _uvScreen[2] = uint8_t(ToByte(_vScreenUVf.x));
     _uvScreen[3] = uint8_t(255 - ToByte(_vScreenUVf.y));
     _pScreenFx = fxBufferDisplay::FindNamed(this, _sScreenFxBuffer);
+    if (!_pScreenFx && !_sScreenFxBuffer.empty() && _pSequence)
+        ReportNoEffectNamed("ScreenFxBuffer", _sScreenFxBuffer, "fxBufferDisplay");
 }
 
 void fxObjVectrex::Render()

@@ -45,7 +45,7 @@ struct shOcean : rvTexColorProgram2D
     // The whole target, whether or not the image is loaded.
     void Draw(int flags) override;
 
-    void ApplySwitches() {}
+    void ApplySwitches() override {}
 
     static const char* const FragmentSource;
     static const char* const ImagePath;

@@ -40,6 +40,8 @@ void fxParticleEmitter::Init()
         _pSourceScene = pSource->EvaluateAt(-1.0f);
         _bSourceFound = true;
     }
+    else
+        ReportNoEffectNamed("Source", _sSource, nullptr); // the particles start around "Pos"
 }
 
 bool fxParticleEmitter::RefreshSource()

@@ -29,7 +29,7 @@ struct shPostDistortion : rvTexColorProgram2D
 
     // 1 when the bump can move anything: height above 0, speed not 0, duration above 0.
     int BumpEnabled() const;
-    void ApplySwitches() { SetConstant("BUMP_ENABLED", _nBumpEnabledBuilt, BumpEnabled()); }
+    void ApplySwitches() override { SetConstant("BUMP_ENABLED", _nBumpEnabledBuilt, BumpEnabled()); }
 
     static const char* FragmentSource();
 

@@ -67,7 +67,7 @@ struct shPostVHS : rvTexColorProgram2D
     // The value each switch takes for the current amounts, in the order above.
     void SwitchValues(int (&anValues)[SWITCH_COUNT]) const;
 
-    void ApplySwitches();
+    void ApplySwitches() override;
     // The switch of an amount member (_fMonochrome, ...); SWITCH_COUNT for any other member.
     int SwitchOf(const float* pAmount) const;
     // Switches kept on at an amount at or below the threshold: those of amounts a driver moves,

@@ -2,6 +2,7 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
+#include "rvMessage.h"
 
 #include <algorithm>
 
@@ -14,7 +15,13 @@ void fxSequence::Init()
     _Sequence._pParentEffect = this;
     // A timeline that would include itself, directly or through other nested timelines, is
     // refused: it would load itself forever. The nested timeline then stays empty.
-    if (_pSequence && _pSequence->IncludesFile(_sSequenceFile)) return;
+    if (_pSequence && _pSequence->IncludesFile(_sSequenceFile))
+    {
+        rvReport(rvMessageKind::Warning,
+                 "fxSequence \"%s\": timeline \"%s\" would include itself; not loaded", _sName.c_str(),
+                 _sSequenceFile.c_str());
+        return;
+    }
     _Sequence.LoadSequence(_sSequenceFile, true);
 }
 

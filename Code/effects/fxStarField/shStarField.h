@@ -41,7 +41,7 @@ struct shStarField : rvProgram2D
     bool Build() override;
     void Use() override;
 
-    void ApplySwitches() {}
+    void ApplySwitches() override {}
 
     static const char* const FragmentSource;
 

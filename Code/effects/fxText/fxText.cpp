@@ -39,6 +39,14 @@ void fxText::SelectFont()
     rvFontManager* pFonts = rvFontManager::GetInstance();
     _pFont = _bRenderSimplex ? pFonts->GetDefaultFont() : pFonts->GetFont(_sFont);
     _bDirty = true;
+    if (!_pFont && _sFont != _sUnusableFont)
+    {
+        _sUnusableFont = _sFont;
+        rvReport(rvMessageKind::Warning,
+                 "fxText: cannot use the font \"%s\" (missing, or not a TrueType font); "
+                 "the text is not drawn",
+                 _sFont.c_str());
+    }
 }
 
 void fxText::TakeText()

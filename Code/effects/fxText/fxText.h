@@ -53,6 +53,8 @@ public:
     bool _bRenderSimplex = false;
     rvFont* _pFont = nullptr;
     bool _bDirty = true;
+    // The last "Font" that could not be used: named once on stderr, not every frame that tries it.
+    std::string _sUnusableFont;
     // Whether _Params._sText came from "TextFile" (then "Text" is not followed).
     bool _bTextFromFile = false;
 };

@@ -34,7 +34,7 @@ struct shTunnelPattern3d : rvProgram3D
 {
     bool Build() override;
     void Use() override;
-    void ApplySwitches() {}
+    void ApplySwitches() override {}
 
     // Copies the matrix into "MVP" and uploads it (the program must be in use).
     void SetMVP(const glm::mat4& mMVP);

@@ -23,7 +23,7 @@ struct shPostTint : rvTexColorProgram2D
     void Use() override;
     void DrawQuad(int flags, float x, float y, float width, float height) override;
 
-    void ApplySwitches() {}
+    void ApplySwitches() override {}
 
     static const char* const FragmentSource;
 

@@ -31,7 +31,7 @@ struct shWireBlock3d : rvProgram3D
     void Use() override;
     void Release() override;
 
-    void ApplySwitches() {}
+    void ApplySwitches() override {}
 
     static const char* const VertexSource;
     static const char* const GeometrySource;

@@ -8,6 +8,10 @@
 
 #include <GLFW/glfw3.h>
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 using rvTest::GLTest;
 
 TEST_F(GLTest, LoadingBarAtHalf)
@@ -166,5 +170,45 @@ TEST_F(GLTest, RecordingRunWritesTheReadsAndExits)
     text.resize(std::fread(text.data(), 1, text.size(), f));
     std::fclose(f);
     EXPECT_EQ(text, "./Data/txt/a.txt;150;archive\nData/x.data;4;disk\n");
+    rvSceneDisplay::Shutdown();
+}
+
+// A recording that cannot be written (a full disk, here a limit on the file size) keeps the
+// previous recording whole, says why on stderr and ends with 1.
+TEST_F(GLTest, FailedRecordingKeepsTheOldOneAndSaysSo)
+{
+    RV_SKIP_IF_DATA_PACK_IN_USE();
+    rvTest::TempWorkDir dir;
+    ASSERT_TRUE(rvTest::BuildArchive(dir, {{"Data/txt/a.txt", std::string(150, 'a')}}));
+    // Outside the temporary folder: the death test's child runs the test again in a folder of
+    // its own.
+    const std::string record = rvTest::BinaryPath("failed-recording.csv");
+    const std::string old = "Data/txt/old.txt;99;archive\n";
+    std::FILE* f = std::fopen(record.c_str(), "wb");
+    ASSERT_TRUE(f);
+    std::fputs(old.c_str(), f);
+    std::fclose(f);
+    SetUpDefaultBuffer(_window);
+    setenv("MORVANE_RECORD_LOADING", record.c_str(), 1);
+    rvLoader::Begin(_window);
+    ASSERT_TRUE(rvLoader::IsArmed());
+    // 300 reads make a recording of 7.5 KB; the limit leaves room for the death test's own
+    // capture of stderr.
+    std::vector<uint8_t> v;
+    for (int i = 0; i < 300; ++i)
+        ASSERT_TRUE(rvDataPack::GetInstance()->ReadInto("Data/txt/a.txt", v));
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto endWithFullDisk = []
+    {
+        std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails with EFBIG instead
+        const rlimit limit{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        rvLoader::End();
+    };
+    EXPECT_EXIT(endWithFullDisk(), ::testing::ExitedWithCode(1),
+                "morvane: error: cannot save \".*failed-recording.csv\": File too large");
+    unsetenv("MORVANE_RECORD_LOADING");
+    rvLoader::End();
+    EXPECT_EQ(rvTest::ReadFileBytes(record), old);
     rvSceneDisplay::Shutdown();
 }

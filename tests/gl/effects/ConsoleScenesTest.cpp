@@ -115,6 +115,19 @@ TEST_F(ConsoleScenesTest, BootSceneLightsTheScreenThenShowsTheNamedBuffer)
     for (char ch : err)
         nLines += ch == '\n';
     EXPECT_EQ(nLines, 2u) << err;
+
+    // A name its timeline does not hold is said at Init, not every frame.
+    fx->_sScreenFxBuffer = "Nowhere";
+    testing::internal::CaptureStderr();
+    fx->SetState(State_EffectStarted);
+    fx->Render();
+    fx->Render();
+    fx->SetState(State_DemoStoped);
+    const std::string unknown = testing::internal::GetCapturedStderr();
+    const std::string named = "fxBootSequence \"fxBootSequence\": \"ScreenFxBuffer\" names \"Nowhere\"";
+    const size_t first = unknown.find(named);
+    ASSERT_NE(first, std::string::npos) << unknown;
+    EXPECT_EQ(unknown.find(named, first + 1), std::string::npos) << unknown;
 }
 
 // The console model seen from the front (turned half a turn to face the default camera), its

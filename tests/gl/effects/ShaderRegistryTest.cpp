@@ -104,7 +104,7 @@ struct shProbe : rvProgram2D
         ListUniforms(list);
         list.Upload(__FILE__, __LINE__);
     }
-    void ApplySwitches() { SetConstant("PROBE_MODE", _nModeBuilt, _nMode); }
+    void ApplySwitches() override { SetConstant("PROBE_MODE", _nModeBuilt, _nMode); }
     void ListUniforms(shUniformList& list)
     {
         SH_UNIFORM(list, 4f, COLOR, _vColor);

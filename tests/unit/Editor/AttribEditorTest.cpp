@@ -245,10 +245,10 @@ TEST_F(EditorFixture, ButtonRowRunsShortcutsOnceAndPanelKeepsTheLayoutBalanced)
     };
     ui.Frame(panel);
     ImGuiIO& io = ImGui::GetIO();
-    io.KeysDown['K'] = true;
+    io.KeysDown[int('K')] = true;
     ui.Frame(panel);
     ui.Frame(panel); // held: not again
-    io.KeysDown['K'] = false;
+    io.KeysDown[int('K')] = false;
     ui.Frame(panel);
     EXPECT_EQ(s_nKeyPresses, 1);
 

@@ -99,13 +99,23 @@ TEST(NestedSequence, ATimelineIncludingItselfIsRefused)
           SeqJson({NestedJson("me", "./Data/seq/self.seq", 0, 60), ProbeJson("p", 0, 60)})},
          {"Data/seq/a.seq", SeqJson({NestedJson("to-b", "Data/seq/b.seq", 0, 60)})},
          {"Data/seq/b.seq", SeqJson({NestedJson("to-a", "Data/seq/a.seq", 0, 60), ProbeJson("p", 0, 60)})}}));
+    // Each refusal is named once on stderr, with the effect and the timeline.
     {
+        testing::internal::CaptureStderr();
         MainTimeline main("Data/seq/self.seq"); // directly
+        EXPECT_EQ(
+            testing::internal::GetCapturedStderr(),
+            "morvane: warning: fxSequence \"me\": timeline \"./Data/seq/self.seq\" would include itself; "
+            "not loaded\n");
         EXPECT_EQ(main.Nested(0)->_Sequence.ItemCount(), 0);
         EXPECT_EQ(main.seq.ItemCount(), 2);
     }
     {
+        testing::internal::CaptureStderr();
         MainTimeline main("Data/seq/a.seq"); // through another timeline
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "morvane: warning: fxSequence \"to-a\": timeline \"Data/seq/a.seq\" would include itself; "
+                  "not loaded\n");
         rvSequence& b = main.Nested(0)->_Sequence;
         ASSERT_EQ(b.ItemCount(), 2);
         EXPECT_EQ(static_cast<fxSequence*>(b._apEffects[0])->_Sequence.ItemCount(), 0);

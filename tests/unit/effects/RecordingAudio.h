@@ -79,7 +79,10 @@ private:
     template <class... A> void Log(const char* sFormat, A... args)
     {
         char s[256];
-        std::snprintf(s, sizeof(s), sFormat, args...);
+        if constexpr (sizeof...(A) == 0)
+            std::snprintf(s, sizeof(s), "%s", sFormat);
+        else
+            std::snprintf(s, sizeof(s), sFormat, args...);
         _aCalls.push_back(s);
     }
     std::vector<std::string> _aCalls;
