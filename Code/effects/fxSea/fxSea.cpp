@@ -2,8 +2,9 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
-#include "effects/rvColor.h"
+#include "Factory/rvBound.h"
 #include "rvAssert.h"
+#include "rvNumeric.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
 
@@ -74,9 +75,7 @@ void fxSea::DrawWave(vector_display* pDisplay, const fxSeaWave& w, const glm::ve
             const float fSourceRange = 1.0f - v;
             k = fSourceRange > 0.0f ? 1.0f - (s - v) / fSourceRange : 0.0f;
         }
-        const glm::vec4 c = color * (k * k * k);
-        for (int i = 0; i < 4; ++i)
-            pDisplay->current_rgba[i] = c[i];
+        vector_display_set_rgb(pDisplay, glm::vec3(color) * (k * k * k));
         if (k * _fThickness > 0.0f) pDisplay->current_thickness = k * _fThickness;
         const glm::vec3 P = S + (E - S) * s + glm::vec3(0.0f, k * k * J, 0.0f);
         vector_display_strip_to(pDisplay, P.x, P.y, P.z);
@@ -94,11 +93,11 @@ void fxSea::Render()
     _aWaves.erase(std::remove_if(_aWaves.begin(), _aWaves.end(),
                                  [](const fxSeaWave& w) { return !(w.fAge < w.fLife); }),
                   _aWaves.end());
-    const int nWanted = std::min(_nWaveCount, MAX_WAVES);
+    const int nWanted = rvBoundInt(this, "WaveCount", _nWaveCount, 0, MAX_WAVES);
     while (int(_aWaves.size()) < nWanted)
         SpawnWave();
 
-    // The colour is written straight into the display: it is held to 0..1 here.
+    // Held to 0..1 before the ramp along each wave, so that a colour above 1 still ramps.
     glm::vec4 C = _vColor * GetFade();
     for (int i = 0; i < 4; ++i)
         C[i] = rvClampUnit(C[i]);
