@@ -85,7 +85,9 @@ void fxLorenz::PrepareInput(Input& input)
     fxBase* pOther = _pSequence->FindEffect(input._sFxName);
     if (!pOther) return;
     VectorScene* pScene = pOther->EvaluateAt(pOther->GetDuration());
-    const int n = rvBoundInt(this, "Input/Points", input._nPoints, 0, kMaxInputPoints);
+    static const char* const s_apszPoints[] = {"Input0/Points", "Input1/Points", "Input2/Points"};
+    static_assert(sizeof(s_apszPoints) / sizeof(*s_apszPoints) == INPUT_COUNT, "one name per input");
+    const int n = rvBoundInt(this, s_apszPoints[&input - _aInputs], input._nPoints, 0, kMaxInputPoints);
     if (!pScene || n <= 0) return;
     const float fStep = pScene->GetLength() / float(n);
     input._pDots = new Dot[size_t(n)];
