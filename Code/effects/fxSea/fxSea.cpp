@@ -3,8 +3,8 @@
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
 #include "Factory/rvBound.h"
+#include "effects/rvColor.h"
 #include "rvAssert.h"
-#include "rvNumeric.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
 
@@ -75,7 +75,9 @@ void fxSea::DrawWave(vector_display* pDisplay, const fxSeaWave& w, const glm::ve
             const float fSourceRange = 1.0f - v;
             k = fSourceRange > 0.0f ? 1.0f - (s - v) / fSourceRange : 0.0f;
         }
-        vector_display_set_rgb(pDisplay, glm::vec3(color) * (k * k * k));
+        const glm::vec4 c = color * (k * k * k);
+        for (int i = 0; i < 4; ++i)
+            pDisplay->current_rgba[i] = c[i];
         if (k * _fThickness > 0.0f) pDisplay->current_thickness = k * _fThickness;
         const glm::vec3 P = S + (E - S) * s + glm::vec3(0.0f, k * k * J, 0.0f);
         vector_display_strip_to(pDisplay, P.x, P.y, P.z);
@@ -97,7 +99,7 @@ void fxSea::Render()
     while (int(_aWaves.size()) < nWanted)
         SpawnWave();
 
-    // Held to 0..1 before the ramp along each wave, so that a colour above 1 still ramps.
+    // The colour is written straight into the display: it is held to 0..1 here.
     glm::vec4 C = _vColor * GetFade();
     for (int i = 0; i < 4; ++i)
         C[i] = rvClampUnit(C[i]);
