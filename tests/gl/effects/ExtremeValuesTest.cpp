@@ -35,14 +35,16 @@ namespace
 const int kW = 96, kH = 54;
 const float kStep = 1.f / 30.f;
 const int kShards = 8;
-// The whole table (every shard one after the other) must end within this many seconds, each
-// shard within its share; a sanitized build runs some four times slower. Measured on 8 cores
-// shared with other work: 120 s in all, no shard above 45 s.
+// The whole table (every shard one after the other) is given this many seconds, a sanitized build
+// four times as many; the classes are not even (the sea alone plays some 150 waves a frame), so a
+// shard may take up to a quarter of it. Measured on 8 cores shared with other builds: 120 s in
+// all, the slowest shard 34 s (sanitized: 560 s, the slowest shard 257 s).
 #if defined(__SANITIZE_ADDRESS__)
 const double kTableBudgetSeconds = 4 * 480.0;
 #else
 const double kTableBudgetSeconds = 480.0;
 #endif
+const double kShardBudgetSeconds = kTableBudgetSeconds / 4;
 // One case (Init and a few frames) that runs longer than this has stalled.
 const double kCaseBudgetSeconds = 30.0;
 // Resident memory the process may reach at any time (the window, the data archive, the
@@ -272,7 +274,7 @@ TEST_P(ExtremeValues, EveryClassSurvivesEveryNumericAttributeAtEachExtreme)
     const double fSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - tStart).count();
     std::printf("shard %d: %d classes, %d cases, %.1f s\n", nShard, nClasses, nCases, fSeconds);
     EXPECT_GT(nCases, 0);
-    EXPECT_LT(fSeconds, kTableBudgetSeconds / kShards);
+    EXPECT_LT(fSeconds, kShardBudgetSeconds);
 }
 
 INSTANTIATE_TEST_SUITE_P(Shard, ExtremeValues, ::testing::Range(0, kShards));
