@@ -5,6 +5,7 @@
 #include "Factory/Drivers/KeyFrameDriver.h"
 #include "Factory/Drivers/NoneDriver.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvBound.h"
 #include "Factory/rvJson.h"
 #include "Sequencer/rvTimelineClock.h"
 #include "rvAssert.h"
@@ -118,7 +119,7 @@ void fxBase::Update()
     }
     else
     {
-        fDelta = _fPendingDelta * _fTimeScale;
+        fDelta = _fPendingDelta * rvTimeScale(this);
     }
     _fDeltaTime = fDelta;
     // After a seek the local time is the clamped target itself: the sum old + (target - old)

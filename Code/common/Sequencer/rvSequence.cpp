@@ -7,6 +7,7 @@
 #include "Factory/Factory.h"
 #include "Factory/fxBase.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvBound.h"
 #include "Factory/rvJson.h"
 #include "Loader/rvDataPack.h"
 #include "rvAssert.h"
@@ -32,7 +33,7 @@ std::string ArchiveName(std::string path)
 // The local time an Update with this pending delta arrives at (fxBase::Update's step).
 float LocalTimeAfter(const fxBase* fx, float pending)
 {
-    const float delta = pending * fx->_fTimeScale;
+    const float delta = pending * rvTimeScale(fx);
     const float t = fx->_fTime + delta;
     return std::min(std::max(t, 0.f), std::max(fx->GetDuration(), 0.f));
 }
@@ -75,7 +76,7 @@ void rvSequence::StepEffect(fxBase* fx, float t)
 {
     const float start = fx->_nStart / 60.0f;
     const float duration = std::max(fx->GetDuration(), 0.f);
-    const float scale = fx->_fTimeScale;
+    const float scale = rvTimeScale(fx);
     const float target = std::min(std::max((t - start) * scale, 0.f), duration);
     if (_bSeek)
     {

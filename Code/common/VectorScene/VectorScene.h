@@ -61,6 +61,9 @@ public:
     std::vector<VectorSceneLine*> _apLines;
     std::vector<VectorScene*> _apChildren;
     float _fEpsilon = 0.f;
+    // Largest simplification tolerance an effect passes on (a larger one leaves only the
+    // end points of every line).
+    static constexpr float kMaxEpsilon = 1000.f;
 
     // Deepest node nesting LoadBinary accepts.
     static constexpr int kMaxLoadDepth = 1024;

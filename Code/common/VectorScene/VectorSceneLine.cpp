@@ -79,7 +79,9 @@ void VectorSceneLine::Simplify(float fEpsilon)
                 imax = i;
             }
         }
-        if (dmax > fEpsilon)
+        // Split only at a point found between a and b: with an epsilon below 0 even a
+        // straight run would be split at its own end, forever.
+        if (dmax > fEpsilon && imax > a)
         {
             stack.emplace_back(a, imax);
             stack.emplace_back(imax, b);

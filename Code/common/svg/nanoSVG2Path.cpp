@@ -1,6 +1,5 @@
 #include "svg/nanoSVG2Path.h"
 
-#include "rvNumeric.h"
 #include "rvSceneDisplay.h"
 #include "svg/nanoSVGFlatten.h"
 #include "vector_display/vector_display.h"
@@ -75,7 +74,7 @@ void nanoSVG2Path::Draw(const glm::vec4& color)
             for (const SvgPath* path = shape->_pPaths; path; path = path->_pNext)
             {
                 // Part colours come from the timeline: the display takes 0..1 only.
-                vector_display_set_rgb(display, rvClampUnit(rgb.r), rvClampUnit(rgb.g), rvClampUnit(rgb.b));
+                vector_display_set_rgb(display, rgb.r, rgb.g, rgb.b);
                 DrawPath(path->_pPoints, path->_nPoints, path->_bClosed != 0, tolerance, *m);
             }
         }

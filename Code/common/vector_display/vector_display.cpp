@@ -7,6 +7,7 @@
 #include "vector_font_simplex.h"
 
 #include "rvAssert.h"
+#include "rvNumeric.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
@@ -339,7 +340,9 @@ void Glow(vector_display* self, unsigned targetFramebuffer)
     // clear per pass. The first reads the image; the others read the previous pass, at the pass's
     // own size, where the paired taps of the linear program give the same weights.
     const glm::mat4 modelView = glm::translate(glm::mat4(1.f), glm::vec3(0.f, 0.f, -70000.f));
-    const int passes = int(s.color_brightness * 8.f);
+    // Eight passes per unit of brightness, at most VECTOR_DISPLAY_MAX_GLOW_PASSES (a brightness from
+    // a file or a driver may be anything).
+    const int passes = rvClampToInt(double(s.color_brightness) * 8.0, 0, VECTOR_DISPLAY_MAX_GLOW_PASSES, 0);
     self->glow_passes = passes;
     const float blurMult = (s.color_brightness - 1.f) / 5.f + 1.05f;
     glDisable(GL_BLEND);
@@ -735,14 +738,16 @@ void vector_display_buffers_delete(vector_display_buffers* buffers)
 
 int vector_display_set_rgb(vector_display* self, float r, float g, float b)
 {
-    rvAssert(r <= 1.f);
-    rvAssert(g <= 1.f);
-    rvAssert(b <= 1.f);
-    self->settings.color[0] = r;
-    self->settings.color[1] = g;
-    self->settings.color[2] = b;
+    self->settings.color[0] = rvClampUnit(r);
+    self->settings.color[1] = rvClampUnit(g);
+    self->settings.color[2] = rvClampUnit(b);
     self->settings.color[3] = 1.f;
     return 0;
+}
+
+int vector_display_set_rgb(vector_display* self, const glm::vec3& rgb)
+{
+    return vector_display_set_rgb(self, rgb.r, rgb.g, rgb.b);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -876,8 +881,9 @@ void vector_display_add_mapped_quad(vector_display* self, const vector_display_p
 
 int vector_display_draw_circle(vector_display* self, float x, float y, float z, float radius, int segments)
 {
-    // A non-positive count would never reach the full turn.
+    // A non-positive count would never reach the full turn; a huge one would not advance the angle.
     if (segments <= 0) return 0;
+    if (segments > VECTOR_DISPLAY_MAX_CIRCLE_SEGMENTS) segments = VECTOR_DISPLAY_MAX_CIRCLE_SEGMENTS;
     const float step = 6.2831855f / float(segments);
     vector_display_strip_begin(self, x, y - radius, z);
     float angle = 0.f;

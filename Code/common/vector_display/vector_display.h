@@ -21,6 +21,9 @@ class rvTransform;
 #define VECTOR_DISPLAY_MAX_PENDING_POINTS (1 << 20)
 #define VECTOR_DISPLAY_MAX_PENDING_TRIANGLES (1 << 18)
 #define VECTOR_DISPLAY_MAX_PENDING_QUADMAPS 4096
+// Blur passes of the glow (eight per unit of "color_brightness") and segments of a circle.
+#define VECTOR_DISPLAY_MAX_GLOW_PASSES 32
+#define VECTOR_DISPLAY_MAX_CIRCLE_SEGMENTS 65536
 
 // Point flags (the geometry shaders use constants of the same names).
 enum
@@ -198,7 +201,10 @@ void vector_display_buffers_init(vector_display_buffers* buffers);
 void vector_display_buffers_delete(vector_display_buffers* buffers);
 
 // Current state.
+// The colour of the points that follow. Any float is taken: each channel is held to 0..1 and
+// not a number gives 0, so a colour from stored or driven values needs no check of its own.
 int vector_display_set_rgb(vector_display* self, float r, float g, float b);
+int vector_display_set_rgb(vector_display* self, const glm::vec3& rgb);
 
 // Geometry.
 void vector_display_strip_begin(vector_display* self, float x, float y, float z);

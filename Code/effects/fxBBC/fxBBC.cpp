@@ -2,6 +2,7 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvBound.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
@@ -69,15 +70,14 @@ void fxBBC::Kill()
 void fxBBC::BuildItems(bool bCreate)
 {
     // "Item Count" bounds the ring at 1 item at least (a count of 0 would space items infinitely).
-    const float step = kTwoPi / float(std::max(_nItemCount, 1));
+    const int nItems = rvBoundInt(this, "Item Count", _nItemCount, 1, kMaxItems);
+    const float step = kTwoPi / float(nItems);
     if (bCreate)
     {
         _aItems.clear();
-        _aItems.emplace_back(std::sin(0.f) * _fRadius + _vCenter.x, _vCenter.y - std::cos(0.f) * _fRadius,
-                             RandomHeight());
-        for (float a = 0.f; kTwoPi - step > a;)
+        for (int i = 0; i < nItems; ++i)
         {
-            a += step;
+            const float a = float(i) * step;
             _aItems.emplace_back(std::sin(a) * _fRadius + _vCenter.x, _vCenter.y - std::cos(a) * _fRadius,
                                  RandomHeight());
         }

@@ -35,6 +35,7 @@ public:
 
     int _nPhase = 0;
     int _nPhaseRequest = 0;
+    static constexpr int kMaxItems = 1000; // bound of "Item Count"
     int _nItemCount = 1;
     float _fRadiusInit = 9.f;
     float _fRadiusTarget = 40.f;

@@ -2,6 +2,7 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvBound.h"
 #include "Loader/rvDataPack.h"
 #include "rvAssert.h"
 #include "rvMath.h"
@@ -269,7 +270,7 @@ void fxBackCircuit::Init()
     }
     if (_imgPath.empty()) return;
     FindEntryPoints();
-    const int nCount = std::clamp(_nElectronCount, 0, MAX_ELECTRONS);
+    const int nCount = rvBoundInt(this, "Electron/Count", _nElectronCount, 0, MAX_ELECTRONS);
     _vElectrons.reserve(size_t(nCount));
     for (int i = 0; i < nCount; ++i)
     {
@@ -299,7 +300,7 @@ void fxBackCircuit::Render()
     rvAssert(pBuffer);
     if (!_imgPath.empty())
     {
-        const size_t nCount = size_t(std::clamp(_nElectronCount, 0, MAX_ELECTRONS));
+        const size_t nCount = size_t(rvBoundInt(this, "Electron/Count", _nElectronCount, 0, MAX_ELECTRONS));
         while (_vElectrons.size() < nCount)
         {
             ELECTRON e;

@@ -2,6 +2,7 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvBound.h"
 #include "Loader/rvDataPack.h"
 #include "rvAssert.h"
 #include "rvMessage.h"
@@ -9,6 +10,7 @@
 #include "vector_display/vector_display.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 fxBootText::fxBootText(fxDescriptor* pDescriptor) : fxBase(pDescriptor)
@@ -103,7 +105,8 @@ std::vector<std::string> fxBootText::VisibleLines(const STATE& s) const
 {
     std::vector<std::string> lines;
     // Lines before the first take no room, so the loop starts at the first line that exists.
-    for (int k = std::min(_nNbLineMax - 1, s.line); k >= 0; --k)
+    const int nLineMax = rvBoundInt(this, "NbLineMax", _nNbLineMax, 0, INT_MAX); // INT_MIN - 1 is no int
+    for (int k = std::min(nLineMax - 1, s.line); k >= 0; --k)
     {
         std::string piece = LinePiece(s.line - k, k == 0 ? s.column : 999);
         if (!piece.empty()) lines.push_back(std::move(piece));

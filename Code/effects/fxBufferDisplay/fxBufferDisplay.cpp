@@ -2,11 +2,15 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvBound.h"
 #include "Sequencer/rvSequence.h"
+#include "rvMessage.h"
 #include "rvNumeric.h"
 #include "rvSceneDisplay.h"
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
 
 const char* const fxBufferDisplay::s_apszDebugSlots[9] = {"None",   "SlotL1", "SlotL2", "SlotL3", "SlotL4",
                                                           "SlotR1", "SlotR2", "SlotR3", "SlotR4"};
@@ -29,8 +33,9 @@ fxBufferDisplay::~fxBufferDisplay()
 
 void fxBufferDisplay::ComputeSize(int nCurrentWidth, int nCurrentHeight, int& nWidth, int& nHeight) const
 {
-    // Sizes come from files and drivers: NaN counts as 0 and a huge value stops at INT_MAX here;
-    // rvBufferDisplay::Create then keeps each side within what GL can make.
+    // Sizes come from files and drivers: NaN counts as 0 and a huge value stops at INT_MAX here,
+    // then at what a frame can afford (below); rvBufferDisplay::Create keeps each side within
+    // what GL can make.
     const double W = double(nCurrentWidth), H = double(nCurrentHeight);
     auto side = [](double v) { return rvClampToInt(v, INT_MIN, INT_MAX, 0); };
     nWidth = side(float(H * _vSizeUnit.x));
@@ -44,6 +49,29 @@ void fxBufferDisplay::ComputeSize(int nCurrentWidth, int nCurrentHeight, int& nW
         nWidth = nCurrentWidth;
         nHeight = nCurrentHeight;
     }
+    Afford(nCurrentWidth, nCurrentHeight, nWidth, nHeight);
+}
+
+void fxBufferDisplay::Afford(int nCurrentWidth, int nCurrentHeight, int& nWidth, int& nHeight) const
+{
+    const int nAskedWidth = nWidth, nAskedHeight = nHeight;
+    nWidth = std::min(nWidth, kMaxSide);
+    nHeight = std::min(nHeight, kMaxSide);
+    const double fBudget = std::max(kPixelBudgetFactor * double(std::max(nCurrentWidth, 0)) *
+                                        double(std::max(nCurrentHeight, 0)),
+                                    kMinPixelBudget);
+    const double fPixels = double(nWidth) * double(nHeight);
+    if (fPixels > fBudget)
+    {
+        // The shape is kept; each side stays at least 1.
+        const double s = std::sqrt(fBudget / fPixels);
+        nWidth = std::max(int(double(nWidth) * s), 1);
+        nHeight = std::max(int(double(nHeight) * s), 1);
+    }
+    if ((nWidth != nAskedWidth || nHeight != nAskedHeight) && rvFirstBoundWarning(this, "Size"))
+        rvReport(rvMessageKind::Warning,
+                 "fxBufferDisplay \"%s\": a %dx%d buffer is more than a frame can afford; %dx%d is used",
+                 _sName.c_str(), nAskedWidth, nAskedHeight, nWidth, nHeight);
 }
 
 int fxBufferDisplay::GetBufferFlags() const

@@ -28,6 +28,13 @@ public:
 
     // Buffer size for a current buffer of W x H pixels (the sizing rule of Init).
     void ComputeSize(int nCurrentWidth, int nCurrentHeight, int& nWidth, int& nHeight) const;
+    // What a frame can afford of a size asked for: at most kMaxSide a side and at most
+    // kPixelBudgetFactor times the current buffer's pixels (never less than kMinPixelBudget),
+    // in the same shape; one warning when a size is reduced.
+    static constexpr int kMaxSide = 8192;
+    static constexpr double kPixelBudgetFactor = 4.0;
+    static constexpr double kMinPixelBudget = 2048.0 * 2048.0;
+    void Afford(int nCurrentWidth, int nCurrentHeight, int& nWidth, int& nHeight) const;
     // Creation flags: colour, depth, vector display, linear, and repeat when "RepeatUV".
     int GetBufferFlags() const;
 

@@ -3,7 +3,6 @@
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
 #include "rvAssert.h"
-#include "rvNumeric.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
 
@@ -20,11 +19,7 @@ void fxCircle::Render()
 {
     vector_display* _pCurrentDisplay = rvSceneDisplay::_pCurrentDisplay;
     rvAssert(_pCurrentDisplay);
-    const float fFade = GetFade();
-    // A colour outside 0..1 (from a file or a driver) is drawn at the nearest bound rather than
-    // stopping the display's colour check; NaN (also infinity times a fade of 0) draws black.
-    auto channel = [fFade](float c) { return rvClampUnit(c * fFade); };
-    vector_display_set_rgb(_pCurrentDisplay, channel(_vColor.r), channel(_vColor.g), channel(_vColor.b));
+    vector_display_set_rgb(_pCurrentDisplay, glm::vec3(_vColor) * GetFade());
     vector_display_draw_circle(_pCurrentDisplay, _vPos.x, _vPos.y, _vPos.z, _fRadius, SEGMENTS);
 }
 

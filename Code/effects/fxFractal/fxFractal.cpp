@@ -2,6 +2,7 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvBound.h"
 #include "effects/rvColor.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
@@ -46,12 +47,12 @@ void fxFractal::UpdateBranchMatrix(Branch& branch, float fScaleDivisor)
 
 int fxFractal::BranchCount() const
 {
-    return std::min(std::max(_nBrancheCount, 0), BRANCH_MAX);
+    return rvBoundInt(this, "BrancheCount", _nBrancheCount, 0, BRANCH_MAX);
 }
 
 int fxFractal::DepthMax() const
 {
-    return std::min(std::max(_nDepthMax, 0), MAX_DEPTH);
+    return rvBoundInt(this, "DepthMax", _nDepthMax, 0, MAX_DEPTH);
 }
 
 int fxFractal::DrawnDepthMax() const

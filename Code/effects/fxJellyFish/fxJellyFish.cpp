@@ -2,7 +2,7 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
-#include "effects/rvColor.h"
+#include "Factory/rvBound.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
@@ -39,12 +39,12 @@ void fxJellyFish::Init()
 
 int fxJellyFish::TentacleCount() const
 {
-    return std::min(std::max(_nTentacles, 0), MAX_TENTACLES);
+    return rvBoundInt(this, "Tentacles", _nTentacles, 0, MAX_TENTACLES);
 }
 
 int fxJellyFish::SegmentCount() const
 {
-    return std::min(std::max(_nSegments, 0), MAX_SEGMENTS);
+    return rvBoundInt(this, "Segments", _nSegments, 0, MAX_SEGMENTS);
 }
 
 float fxJellyFish::RestAngle(int i) const
@@ -133,7 +133,7 @@ void fxJellyFish::Render()
             const float f = float(k) / float(points.size());
             const glm::vec4 c = (k % 2 == 0) ? _vColor0Start + (_vColor0End - _vColor0Start) * f
                                              : _vColor1Start + (_vColor1End - _vColor1Start) * f;
-            rvSetUnitRgb(_pCurrentDisplay, glm::vec3(c) * fFade);
+            vector_display_set_rgb(_pCurrentDisplay, glm::vec3(c) * fFade);
             vector_display_strip_to(_pCurrentDisplay, points[k].x, points[k].y, points[k].z);
         }
         vector_display_strip_end(_pCurrentDisplay);

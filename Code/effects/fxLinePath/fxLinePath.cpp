@@ -3,7 +3,7 @@
 #include "Factory/AttribDesc.h"
 #include "Factory/Drivers/NoneDriver.h"
 #include "Factory/fxDescriptor.h"
-#include "effects/rvColor.h"
+#include "Factory/rvBound.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
@@ -66,7 +66,7 @@ fxLinePath::Sample fxLinePath::SampleAt(float fTime) const
 void fxLinePath::Render()
 {
     RefreshTrackDrivers();
-    const int nSteps = std::min(std::max(_nStepCount, 1), MAX_STEPS);
+    const int nSteps = rvBoundInt(this, "StepCount", _nStepCount, 1, MAX_STEPS);
     const float T0 = _fTime - _fLineLength;
     const float fDelta = _fLineLength / float(nSteps);
     const float fFade = GetFade();
@@ -76,7 +76,7 @@ void fxLinePath::Render()
     // One sample: colour (held to 0..1), width when positive, then the point.
     auto apply = [&](float t) {
         const Sample s = SampleAt(t);
-        rvSetUnitRgb(_pCurrentDisplay, s.vColor * fFade);
+        vector_display_set_rgb(_pCurrentDisplay, s.vColor * fFade);
         if (s.fThickness > 0.0f) _pCurrentDisplay->current_thickness = s.fThickness;
         glm::vec3 p;
         vector_display_transform_point(&p, nullptr, &s.vPos);

@@ -4,6 +4,7 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvBound.h"
 #include "Sequencer/rvSequence.h"
 #include "VectorScene/VectorScene.h"
 #include "rvAssert.h"
@@ -66,10 +67,12 @@ void fxLorenz::Init()
 {
     _Random.seed(_nSeed != 0 ? _nSeed : unsigned(std::time(nullptr)));
     _aDots.clear();
-    _aDots.reserve(size_t(std::max(_nCountMax, 0)));
+    const int nCountMax = rvBoundInt(this, "Dot/CountMax", _nCountMax, 0, kMaxDots);
+    const int nCountStart = rvBoundInt(this, "Dot/CountStart", _nCountStart, 0, nCountMax);
+    _aDots.reserve(size_t(nCountMax));
     _fSpawnCarry = 0.0f;
-    _nSpawned = _nCountStart;
-    for (int i = 0; i < _nCountStart; ++i)
+    _nSpawned = nCountStart;
+    for (int i = 0; i < nCountStart; ++i)
         SpawnDot(1.0f);
     for (Input& input : _aInputs)
         PrepareInput(input);
@@ -82,8 +85,10 @@ void fxLorenz::PrepareInput(Input& input)
     fxBase* pOther = _pSequence->FindEffect(input._sFxName);
     if (!pOther) return;
     VectorScene* pScene = pOther->EvaluateAt(pOther->GetDuration());
-    if (!pScene || input._nPoints <= 0) return;
-    const int n = input._nPoints;
+    static const char* const s_apszPoints[] = {"Input0/Points", "Input1/Points", "Input2/Points"};
+    static_assert(sizeof(s_apszPoints) / sizeof(*s_apszPoints) == INPUT_COUNT, "one name per input");
+    const int n = rvBoundInt(this, s_apszPoints[&input - _aInputs], input._nPoints, 0, kMaxInputPoints);
+    if (!pScene || n <= 0) return;
     const float fStep = pScene->GetLength() / float(n);
     input._pDots = new Dot[size_t(n)];
     input._nPrepared = n;
@@ -153,11 +158,14 @@ void fxLorenz::Render()
                     AddDot(input._pDots[j]);
                 input._nNext = std::max(input._nNext, nEnd);
             }
-            if (_nSpawned < _nCountMax)
+            const int nCountMax = rvBoundInt(this, "Dot/CountMax", _nCountMax, 0, kMaxDots);
+            if (_nSpawned < nCountMax)
             {
-                const float h = float(_nSpawnPerSec) * dt + _fSpawnCarry;
-                const int nCount = int(h);
-                _fSpawnCarry = h - float(nCount);
+                const int nPerSec = rvBoundInt(this, "Dot/SpawnPerSec", _nSpawnPerSec, 0, kMaxSpawnPerSec);
+                const float h = float(nPerSec) * dt + _fSpawnCarry;
+                const int nWhole = int(h);
+                _fSpawnCarry = h - float(nWhole);
+                const int nCount = std::min(nWhole, nCountMax - _nSpawned);
                 for (int i = 0; i < nCount; ++i)
                     SpawnDot(_fDotThickness);
                 _nSpawned += nCount;

@@ -59,6 +59,12 @@ public:
     static fxBase* Create(fxDescriptor* pDescriptor);
     static fxDescriptor* RegisterAttributes();
 
+    // Bounds of the stored counts: dots spawned in all, dots spawned a second, dots prepared
+    // from each input.
+    static constexpr int kMaxDots = 100000;
+    static constexpr int kMaxSpawnPerSec = 100000;
+    static constexpr int kMaxInputPoints = 100000;
+
     int _nCountStart;
     int _nCountMax;
     int _nSpawnPerSec;

@@ -2,7 +2,9 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvBound.h"
 #include "rvAssert.h"
+#include "rvNumeric.h"
 #include "rvRandom.h"
 #include "rvSceneDisplay.h"
 #include "rvShaderProgram.h"
@@ -54,7 +56,17 @@ void fxMetaBallSystem::Init()
 int fxMetaBallSystem::Subdiv() const
 {
     // A stored value outside any sensible range would stall the frame or leave nothing to draw.
-    return std::min(std::max(_nSubdiv, 3), 4096);
+    return rvBoundInt(this, "Subdiv", _nSubdiv, 3, 4096);
+}
+
+float fxMetaBallSystem::UnionDistance() const
+{
+    return rvBoundFloat(this, "Union Distance", _fUnionDistance, 0.0f, kMaxDistance, 0.0f);
+}
+
+float fxMetaBallSystem::OutlineDistance() const
+{
+    return rvBoundFloat(this, "Outline Distance", _fOutlineDistance, 0.0f, kMaxDistance, 0.0f);
 }
 
 void fxMetaBallSystem::AddBall()
@@ -82,7 +94,7 @@ void fxMetaBallSystem::Animate(float fT)
 float fxMetaBallSystem::SmoothUnion(const Ball& a, const Ball& b, const glm::vec2& p) const
 {
     const float da = a.Distance(p), db = b.Distance(p);
-    const float k = _fUnionDistance;
+    const float k = UnionDistance();
     // Without a smoothing radius the union is the plain minimum (and nothing is divided by 0).
     if (!(k > 0.0f)) return std::min(da, db);
     const float h = glm::clamp(0.5f + 0.5f * (db - da) / k, 0.0f, 1.0f);
@@ -109,7 +121,7 @@ bool fxMetaBallSystem::TraceArc(const Ball& a, const Ball& b, const Ball& centre
                                 std::vector<glm::vec2>& aPoints) const
 {
     const float fStep = nCount > 0 ? kPi / float(nCount) : 0.0f;
-    const float k = _fUnionDistance;
+    const float k = UnionDistance();
     for (int j = 0; j < nCount; ++j)
     {
         const float theta = fFrom + float(j) * fStep;
@@ -135,7 +147,7 @@ bool fxMetaBallSystem::TraceLine(const Ball& a, const Ball& b, const glm::vec2& 
 
 bool fxMetaBallSystem::TracePair(const Ball& a, const Ball& b, std::vector<glm::vec2>& aPoints) const
 {
-    const float k = _fUnionDistance;
+    const float k = UnionDistance();
     const glm::vec2 d = b._vPos - a._vPos;
     const float c = glm::length(d);
     // Two blobs on one centre have no line between them: any normal will do.
@@ -171,14 +183,14 @@ void fxMetaBallSystem::BuildGroups()
         {
             Ball& a = _aBalls[i];
             Ball& b = _aBalls[j];
-            if (glm::length(b._vPos - a._vPos) - a._fSize - b._fSize > _fUnionDistance * 0.5f) continue;
+            if (glm::length(b._vPos - a._vPos) - a._fSize - b._fSize > UnionDistance() * 0.5f) continue;
             aPoints.clear();
             if (!TracePair(a, b, aPoints)) continue;
             rvClipper::Path path;
             path.reserve(aPoints.size());
             for (const glm::vec2& p : aPoints)
-                path.push_back(rvClipper::Point(int32_t(rvClipper::Round(p.x * 100.0)),
-                                                int32_t(rvClipper::Round(p.y * 100.0))));
+                path.push_back(rvClipper::Point(rvClampToInt(std::round(p.x * 100.0), -kMaxCoordinate, kMaxCoordinate, 0),
+                                                rvClampToInt(std::round(p.y * 100.0), -kMaxCoordinate, kMaxCoordinate, 0)));
             rvClipper::Clean(path, 1.0);
             if (a._nGroup < 0 && b._nGroup < 0)
             {
@@ -216,8 +228,8 @@ void fxMetaBallSystem::Render()
         for (rvClipper::Path& p : solution)
             rvClipper::Clean(p, 0.01);
         DrawPaths(solution);
-        if (_fOutlineDistance > 0.0f)
-            DrawPaths(rvClipper::Offset(offset, solution, -100.0 * _fOutlineDistance));
+        const float fOutline = OutlineDistance();
+        if (fOutline > 0.0f) DrawPaths(rvClipper::Offset(offset, solution, -100.0 * fOutline));
     }
     SetColor();
     for (const Ball& b : _aBalls)
@@ -228,10 +240,7 @@ void fxMetaBallSystem::SetColor() const
 {
     vector_display* _pCurrentDisplay = rvSceneDisplay::_pCurrentDisplay;
     rvAssert(_pCurrentDisplay);
-    const float f = GetFade();
-    // The display accepts components up to 1 only.
-    const glm::vec3 c = glm::clamp(glm::vec3(_vColor) * f, 0.0f, 1.0f);
-    vector_display_set_rgb(_pCurrentDisplay, c.r, c.g, c.b);
+    vector_display_set_rgb(_pCurrentDisplay, glm::vec3(_vColor) * GetFade());
 }
 
 void fxMetaBallSystem::DrawPaths(const rvClipper::Paths& paths) const
@@ -253,7 +262,7 @@ void fxMetaBallSystem::DrawBall(const Ball& ball) const
 {
     vector_display* d = rvSceneDisplay::_pCurrentDisplay;
     rvAssert(d);
-    const float o = _fOutlineDistance;
+    const float o = OutlineDistance();
     const float x = ball._vPos.x, y = ball._vPos.y;
     if (ball._eShape != SHAPE_BOX)
     {

@@ -40,6 +40,13 @@ public:
     void AddBall();
     // "Subdiv" as used: within [3, 4096].
     int Subdiv() const;
+    // "Union Distance" and "Outline Distance" within 0..kMaxDistance (NaN gives 0): the outline
+    // is an offset whose arcs take steps in proportion to it.
+    static constexpr float kMaxDistance = 100.0f;
+    float UnionDistance() const;
+    float OutlineDistance() const;
+    // Clipper coordinates (hundredths) of a traced point stay within this.
+    static constexpr int kMaxCoordinate = 1 << 29;
     // Places every ball for animation time T.
     void Animate(float fT);
     // Traces the pairs, groups and merges them (no drawing): fills _apGroups.

@@ -71,9 +71,7 @@ void fxMorph::Render()
 {
     vector_display* _pCurrentDisplay = rvSceneDisplay::_pCurrentDisplay;
     rvAssert(_pCurrentDisplay);
-    // Faded, and kept inside 0..1 for the display's colour check.
-    const glm::vec3 c = glm::clamp(glm::vec3(_vColor) * ColorFactor(), glm::vec3(0.f), glm::vec3(1.f));
-    vector_display_set_rgb(_pCurrentDisplay, c.r, c.g, c.b);
+    vector_display_set_rgb(_pCurrentDisplay, glm::vec3(_vColor) * ColorFactor());
     if (_fThickness > 0.f) _pCurrentDisplay->settings.thickness = _fThickness;
     float m = MorphAmount();
     if (!std::isfinite(m)) m = _fUserMorph;

@@ -2,7 +2,6 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
-#include "effects/rvColor.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
@@ -33,7 +32,7 @@ void fxObjArrow::Render()
     const float f = GetFade();
     _Transform.Update();
 
-    rvSetUnitRgb(_pCurrentDisplay, _vColor * f);
+    vector_display_set_rgb(_pCurrentDisplay, _vColor * f);
     if (_fThickness > 0.0f) _pCurrentDisplay->current_thickness = _fThickness;
 
     glm::vec3 aPoints[OUTLINE_POINTS];

@@ -3,7 +3,9 @@
 #include "Factory/AttribDesc.h"
 #include "Factory/Drivers/NoneDriver.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvBound.h"
 #include "rvAssert.h"
+#include "rvNumeric.h"
 #include "rvSceneDisplay.h"
 
 #include <algorithm>
@@ -58,8 +60,9 @@ float fxOcean::WaveTime(float fTime) const
 {
     const int n = int(_aTimeIntegral.size());
     if (n < 2) return 0.0f;
-    const float t = std::max(fTime, 0.0f);
-    const int i = std::min(int(t), n - 2);
+    // A local time that is not a number (or below 0) reads the start of the table.
+    const float t = fTime > 0.0f ? fTime : 0.0f;
+    const int i = rvClampToInt(double(t), 0, n - 2, 0);
     const float a = _aTimeIntegral[size_t(i)], b = _aTimeIntegral[size_t(i) + 1];
     return a + (b - a) * (t - float(i));
 }
@@ -80,7 +83,11 @@ void fxOcean::Render()
     _shProgram._vTimePeriod2.x = _fTimeSeek + w * r * r * r * r;
     _shProgram._vTimePeriod2.y = _fTimeSeek + w * r * r * r * r * r;
     _shProgram._fFade = GetFade();
+    // The march runs "MaxSteps" steps a pixel at most: the stored value is bounded for the draw.
+    const float fMaxSteps = _shProgram._fMaxSteps;
+    _shProgram._fMaxSteps = rvBoundFloat(this, "MaxSteps", fMaxSteps, 0.0f, kMaxSteps, 0.0f);
     _shProgram.Use();
+    _shProgram._fMaxSteps = fMaxSteps;
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST); // left on after the effect

@@ -21,6 +21,7 @@ public:
     void OnEffectStart() override;
     void Render() override;
 
+    static constexpr float kMaxSteps = 1000.0f; // bound of "MaxSteps", the march's steps a pixel
     static fxDescriptor* GetDescriptor();
     static fxBase* Create(fxDescriptor* pDescriptor);
     // Adds the attributes only while the descriptor has none; always returns the descriptor.

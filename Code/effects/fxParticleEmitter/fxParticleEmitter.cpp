@@ -2,8 +2,10 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvBound.h"
 #include "Sequencer/rvSequence.h"
 #include "rvAssert.h"
+#include "rvNumeric.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
 
@@ -67,7 +69,7 @@ void fxParticleEmitter::OnEffectStart()
     _fEmissionRemainder = 0.0f;
     _VectorScene.Clear();
     _vPrevPos = _vPos;
-    const int nInitial = std::min(_nInitialCount, kMaxParticles);
+    const int nInitial = rvBoundInt(this, "InitialCount", _nInitialCount, 0, kMaxParticles);
     for (int i = 0; i < nInitial; ++i)
         Emit();
 }
@@ -91,9 +93,10 @@ void fxParticleEmitter::Advance(float dt)
     UpdateParticles(dt);
     const bool bEmit = RefreshSource();
     const float fEmitted = float(_nEmission) * dt + _fEmissionRemainder;
-    const int nCount = int(fEmitted);
-    _fEmissionRemainder = fEmitted - float(nCount);
-    const int nMax = std::min(_nParticleMax, kMaxParticles);
+    // Whole particles due, at most a full set (a long step or a huge rate is no int).
+    const int nCount = rvClampToInt(double(fEmitted), 0, kMaxParticles, 0);
+    _fEmissionRemainder = fEmitted >= 0.0f && nCount < kMaxParticles ? fEmitted - float(nCount) : 0.0f;
+    const int nMax = rvBoundInt(this, "Particle Max", _nParticleMax, 0, kMaxParticles);
     for (int i = 0; bEmit && i < nCount && int(_aParticles.size()) < nMax; ++i)
         Emit();
     _vPrevPos = _vPos;

@@ -2,6 +2,7 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvBound.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
 #include "svg/SvgParser.h"
@@ -47,13 +48,19 @@ void fxSVG::AddCubicBezier(VectorSceneLine* pLine, float x1, float y1, float x2,
         pLine->AddPoint(x4, y4, 0.f);
 }
 
+float fxSVG::LODEpsilon() const
+{
+    return rvBoundFloat(this, "LOD Epsilon", _fLODEpsilon, 0.f, VectorScene::kMaxEpsilon, 0.f);
+}
+
 void fxSVG::Simplify()
 {
+    const float fEpsilon = LODEpsilon();
     for (VectorScene* pChild : _VectorScene._apChildren)
-        pChild->Simplify(_fLODEpsilon);
+        pChild->Simplify(fEpsilon);
     for (VectorSceneLine* pLine : _VectorScene._apLines)
-        pLine->Simplify(_fLODEpsilon);
-    _VectorScene._fEpsilon = _fLODEpsilon;
+        pLine->Simplify(fEpsilon);
+    _VectorScene._fEpsilon = fEpsilon;
 }
 
 void fxSVG::BuildScene(const SvgImage* pImage)
@@ -106,8 +113,7 @@ void fxSVG::Render()
 {
     vector_display* _pCurrentDisplay = rvSceneDisplay::_pCurrentDisplay;
     rvAssert(_pCurrentDisplay);
-    // Faded, and kept inside 0..1 for the display's colour check.
-    const glm::vec4 c = glm::clamp(_vColor * GetFade(), glm::vec4(0.f), glm::vec4(1.f));
+    const glm::vec4 c = _vColor * GetFade();
     for (VectorSceneLine* pLine : _VectorScene._apLines)
     {
         pLine->_vColor = c;
@@ -122,7 +128,7 @@ void fxSVG::Render()
     }
     if (_bLODEnabled)
     {
-        if (_VectorScene._fEpsilon != _fLODEpsilon) Simplify();
+        if (_VectorScene._fEpsilon != LODEpsilon()) Simplify();
         _VectorScene.DrawSimplified();
     }
     else

@@ -29,6 +29,8 @@ public:
     void BuildScene(const SvgImage* pImage);
     // Simplifies every line with "LOD Epsilon" and records it in the root.
     void Simplify();
+    // "LOD Epsilon" within 0..VectorScene::kMaxEpsilon.
+    float LODEpsilon() const;
     // Appends the end points of one flattened cubic to the line (de Casteljau halving up to
     // level 12, a piece kept once its middle lies within the tolerance of its chord).
     static void AddCubicBezier(VectorSceneLine* pLine, float x1, float y1, float x2, float y2, float x3, float y3,

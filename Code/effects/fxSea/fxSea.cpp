@@ -2,6 +2,7 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvBound.h"
 #include "effects/rvColor.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
@@ -94,7 +95,7 @@ void fxSea::Render()
     _aWaves.erase(std::remove_if(_aWaves.begin(), _aWaves.end(),
                                  [](const fxSeaWave& w) { return !(w.fAge < w.fLife); }),
                   _aWaves.end());
-    const int nWanted = std::min(_nWaveCount, MAX_WAVES);
+    const int nWanted = rvBoundInt(this, "WaveCount", _nWaveCount, 0, MAX_WAVES);
     while (int(_aWaves.size()) < nWanted)
         SpawnWave();
 

@@ -54,7 +54,9 @@ void fxSequence::Render()
 void fxSequence::SyncDuration(fxBase* pEffect)
 {
     fxSequence* self = static_cast<fxSequence*>(pEffect);
-    self->_nEnd = self->_nStart + self->_Sequence.LastFrame();
+    // Within the frames a time may hold (the sum of two stored times is no int past them).
+    const long long nEnd = (long long)self->_nStart + self->_Sequence.LastFrame();
+    self->_nEnd = int(std::min(std::max(nEnd, -(long long)kMaxFrame), (long long)kMaxFrame));
 }
 
 fxDescriptor* fxSequence::GetDescriptor()

@@ -2,6 +2,7 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvBound.h"
 #include "rvAssert.h"
 #include "rvRandom.h"
 #include "rvSceneDisplay.h"
@@ -35,7 +36,7 @@ void fxSwarm::Init()
 {
     _nRandomState = uint32_t(_nRandomSeed);
     _aSpawnPoints.clear();
-    const int nSpawn = std::min(_nSpawnCount, kMaxSpawnPoints);
+    const int nSpawn = rvBoundInt(this, "SpawnCount", _nSpawnCount, 0, kMaxSpawnPoints);
     for (int i = 0; i < nSpawn; ++i)
     {
         const glm::vec3 p = RandomPointOnSphere(_nRandomState, 1.0f);
@@ -43,7 +44,9 @@ void fxSwarm::Init()
         _aSpawnPoints.push_back({_vAquariumSize * p, v});
     }
     UpdateBoidCount();
-    const int nPreRoll = std::min(_nSkipFrames >> 1, kMaxPreRoll);
+    const int nBoids = std::max(int(_aBoids.size()), 1);
+    const int nPreRoll = std::min(rvBoundInt(this, "SkipFrames", _nSkipFrames, 0, 2 * kMaxPreRoll + 1) >> 1,
+                                  kMaxPreRollBoidSteps / nBoids);
     for (int i = 0; i < nPreRoll; ++i)
         Step(0.033333335f);
 }
@@ -64,7 +67,7 @@ void fxSwarm::Render()
 
 void fxSwarm::UpdateBoidCount()
 {
-    const size_t nWanted = size_t(std::min(std::max(_nBoidCount, 0), kMaxBoids));
+    const size_t nWanted = size_t(rvBoundInt(this, "BoidCount", _nBoidCount, 0, kMaxBoids));
     // Without a spawn point there is nowhere to spawn from: no boid is added.
     const int nPoints = int(_aSpawnPoints.size());
     while (_aBoids.size() < nWanted && nPoints > 0)
@@ -90,7 +93,7 @@ void fxSwarm::Step(float dt)
     UpdateBoidCount();
     _fBlindspotCos = std::cos(_fBlindspotAngleDeg * 6.2831855f / 360.0f);
     BuildSpatialHash();
-    const size_t nTrail = size_t(std::min(std::max(_nDrawLength, 0), kMaxTrail));
+    const size_t nTrail = size_t(rvBoundInt(this, "DrawLength", _nDrawLength, 0, kMaxTrail));
     for (Boid& b : _aBoids)
     {
         b._vVelocity += dt * b._vAcceleration;
@@ -114,13 +117,16 @@ void fxSwarm::Step(float dt)
 
 fxSwarm::CellKey fxSwarm::CellOf(const glm::vec3& p) const
 {
-    const float c = std::fabs(_fPerceptionRadius);
+    const float c = _fCellSize;
     return CellKey{std::round(p.x / c), std::round(p.y / c), std::round(p.z / c)};
 }
 
 void fxSwarm::BuildSpatialHash()
 {
     if (_fPerceptionRadius == 0.0f) _fPerceptionRadius = 1.0f;
+    const float fRadius = rvBoundFloat(this, "PerceptionRadius", _fPerceptionRadius, -kMaxPerceptionRadius,
+                                       kMaxPerceptionRadius, 1.0f);
+    _fCellSize = std::max(std::fabs(fRadius), kMinCellSize);
     _mapGrid.clear();
     _mapGrid.reserve(_aBoids.size());
     for (Boid& b : _aBoids)
@@ -241,9 +247,7 @@ void fxSwarm::Draw() const
     for (size_t i = 0; i < _aBoids.size(); ++i)
     {
         const float t = _nBoidCount > 0 ? float(i) / float(_nBoidCount) : 0.0f;
-        // The display accepts components up to 1 only.
-        const glm::vec3 col = glm::clamp((c0 + (c1 - c0) * t) * fFade, 0.0f, 1.0f);
-        vector_display_set_rgb(_pCurrentDisplay, col.r, col.g, col.b);
+        vector_display_set_rgb(_pCurrentDisplay, (c0 + (c1 - c0) * t) * fFade);
         const Boid& b = _aBoids[i];
         const glm::vec3 p = b._vPos + o;
         vector_display_strip_begin(_pCurrentDisplay, p.x, p.y, p.z);

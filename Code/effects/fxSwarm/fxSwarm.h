@@ -72,10 +72,16 @@ public:
     static float DistanceWeight(int eMode, float d);
 
     // Bounds on what stored values may ask for: boids, spawn points, trail points, pre-roll steps.
-    static constexpr int kMaxBoids = 5000;
+    // Bounds of the stored counts. The pre-roll is also bounded by its work: boids times steps.
+    // The neighbour search looks at every boid of 27 cells, at most the whole flock: a frame
+    // costs at most kMaxBoids squared distances.
+    static constexpr int kMaxBoids = 2000;
     static constexpr int kMaxSpawnPoints = 1000;
     static constexpr int kMaxTrail = 1000;
     static constexpr int kMaxPreRoll = 3000;
+    static constexpr int kMaxPreRollBoidSteps = 200000;
+    static constexpr float kMaxPerceptionRadius = 10000.0f;
+    static constexpr float kMinCellSize = 0.01f;
 
     static fxDescriptor* GetDescriptor();
     static fxBase* Create(fxDescriptor* pDescriptor);
@@ -108,6 +114,7 @@ public:
     std::vector<Boid> _aBoids;
     std::unordered_map<CellKey, std::vector<Boid*>, CellHasher> _mapGrid;
     float _fBlindspotCos = 0.0f;
+    float _fCellSize = 20.0f; // side of the spatial hash's cells: |PerceptionRadius| bounded
 };
 
 // A point on the sphere of the given radius from two draws of the generator.

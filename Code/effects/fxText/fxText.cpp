@@ -2,6 +2,7 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvBound.h"
 #include "Font/rvFont.h"
 #include "Font/rvFontManager.h"
 #include "Font/rvTextBuilder.h"
@@ -86,8 +87,9 @@ void fxText::Init()
 
 void fxText::BuildGlyphScene()
 {
+    const float fEpsilon = rvBoundFloat(this, "LOD Epsilon", _fLODEpsilon, 0.f, VectorScene::kMaxEpsilon, 0.f);
     if (!_bDirty && _Params._bRenderOutline == _bPrevOutline && _Params._bRenderDot == _bPrevDot &&
-        _Params._bRenderLines == _bPrevLines && _Params._fSize == _fPrevSize && _fLODEpsilon == _VectorScene._fEpsilon)
+        _Params._bRenderLines == _bPrevLines && _Params._fSize == _fPrevSize && fEpsilon == _VectorScene._fEpsilon)
         return;
     _VectorScene.Clear();
     if (_pFont)
@@ -104,10 +106,10 @@ void fxText::BuildGlyphScene()
         _VectorScene.SetTransform(&_Transform);
         _VectorScene.SetWidthPointer(&_fThickness);
         for (VectorScene* pGlyph : _VectorScene._apChildren)
-            pGlyph->Simplify(_fLODEpsilon);
+            pGlyph->Simplify(fEpsilon);
         for (VectorSceneLine* pLine : _VectorScene._apLines)
-            pLine->Simplify(_fLODEpsilon);
-        _VectorScene._fEpsilon = _fLODEpsilon;
+            pLine->Simplify(fEpsilon);
+        _VectorScene._fEpsilon = fEpsilon;
     }
     _bPrevOutline = _Params._bRenderOutline;
     _bPrevDot = _Params._bRenderDot;
@@ -118,9 +120,7 @@ void fxText::BuildGlyphScene()
 
 glm::vec4 fxText::FadedColor() const
 {
-    // A colour above 1 (stored or driven) is drawn at full strength rather than stopping the
-    // display's colour check.
-    return glm::clamp(_vColor * GetFade(), glm::vec4(0.f), glm::vec4(1.f));
+    return _vColor * GetFade();
 }
 
 void fxText::Render()

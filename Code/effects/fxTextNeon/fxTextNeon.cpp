@@ -2,6 +2,7 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvBound.h"
 #include "rvAssert.h"
 #include "rvSceneDisplay.h"
 
@@ -29,7 +30,7 @@ float fxTextNeon::NextJump()
 void fxTextNeon::BuildNeonTable()
 {
     _nChar = int(_VectorScene._apChildren.size());
-    _nSteps = std::max(1, _nEvalSteps);
+    _nSteps = rvBoundInt(this, "EvalSteps", _nEvalSteps, 1, kMaxEvalSteps);
     _aNeonLooks.assign(size_t(_nChar) * size_t(_nSteps + 1), glm::vec4(0.f));
     if (_aNeonLooks.empty()) return;
     const glm::vec4 off(glm::vec3(_vColorOff), _fThicknessOff);
@@ -47,8 +48,9 @@ void fxTextNeon::BuildNeonTable()
             {
                 const float r = NextJump();
                 p = std::max(float(j) / float(_nSteps), p + r);
+                // A threshold of 0 or below has no ramp: the glyph is at "mid" at once.
                 if (p <= _fEvalThreshold)
-                    look = off + (mid - off) * (p / _fEvalThreshold);
+                    look = _fEvalThreshold > 0.f ? off + (mid - off) * (p / _fEvalThreshold) : mid;
                 else if (p < 1.f)
                     look = mid;
                 else
@@ -83,8 +85,7 @@ void fxTextNeon::Render()
     for (int i = 0; i < _nChar; ++i)
     {
         const glm::vec4& look = _aNeonLooks[size_t(s) * size_t(_nChar) + size_t(i)];
-        // Faded, and kept inside 0..1 for the display's colour check.
-        const glm::vec4 color(glm::clamp(glm::vec3(look) * fFade, glm::vec3(0.f), glm::vec3(1.f)), 1.f);
+        const glm::vec4 color(glm::vec3(look) * fFade, 1.f);
         VectorScene* pGlyph = _VectorScene._apChildren[size_t(i)];
         pGlyph->SetColor(color);
         pGlyph->SetWidth(look.w);

@@ -31,6 +31,7 @@ public:
     int32_t _nSeedInitial = 0;
     uint32_t _nSeed = 0;
     bool _bSeedPerPath = true;
+    static constexpr int kMaxEvalSteps = 1000; // bound of "EvalSteps"
     int _nEvalSteps = 100;
     float _fEvalVariation = 0.3f;
     float _fEvalThreshold = 0.75f;

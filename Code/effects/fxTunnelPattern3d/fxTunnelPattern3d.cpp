@@ -2,6 +2,7 @@
 
 #include "Factory/AttribDesc.h"
 #include "Factory/fxDescriptor.h"
+#include "Factory/rvBound.h"
 #include "Sequencer/rvSequence.h"
 #include "effects/shEffectProgram.h"
 #include "rvAssert.h"
@@ -133,8 +134,8 @@ bool fxTunnelPattern3d::UsableDesign(DESIGN& out) const
     // Values from files or drivers outside what the buffers hold are bounded; a depth step that is
     // not a positive finite number, or a radius that is not finite, leaves nothing to draw.
     out = _Design;
-    out._nCircleCount = std::clamp(out._nCircleCount, 2, MAX_CIRCLES);
-    out._nPointPerCircle = std::clamp(out._nPointPerCircle, 1, MAX_POINTS - 1);
+    out._nCircleCount = rvBoundInt(this, "Design/CircleCount", out._nCircleCount, 2, MAX_CIRCLES);
+    out._nPointPerCircle = rvBoundInt(this, "Design/PointPerCircle", out._nPointPerCircle, 1, MAX_POINTS - 1);
     return std::isfinite(out._fStepz) && out._fStepz > 0.0f && std::isfinite(out._fRadius) &&
            std::isfinite(_fOffsetZ) && std::fabs(_fOffsetZ) < 1e30f;
 }

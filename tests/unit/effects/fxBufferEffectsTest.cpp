@@ -31,8 +31,12 @@ TEST(fxBufferDisplay, SizingTable)
         {"negative (hand-edited): the current size", {-0.5f, 0.5f}, {0, 0}, false, 1920, 1080},
         {"NaN unit: the pixel size", {NAN, 0.5f}, {300, 0}, false, 300, 540},
         {"NaN everywhere: the current size", {NAN, NAN}, {NAN, NAN}, true, 1920, 1080},
-        {"huge pixel size stops at INT_MAX", {0, 0}, {1e30f, 64}, false, INT_MAX, 64},
-        {"infinite unit stops at INT_MAX", {0.5f, INFINITY}, {0, 0}, false, 540, INT_MAX},
+        // What a frame can afford: 8192 a side, 4 x 1920 x 1080 pixels in all, in the same shape.
+        {"huge pixel size stops at the largest side", {0, 0}, {1e30f, 64}, false, 8192, 64},
+        {"infinite unit stops at the largest side", {0.5f, INFINITY}, {0, 0}, false, 540, 8192},
+        {"a square past the pixel budget keeps its shape", {0, 0}, {4692, 4692}, false, 2880, 2880},
+        {"the largest square, within the budget", {0, 0}, {2880, 2880}, false, 2880, 2880},
+        {"both sides huge", {0, 0}, {1e30f, 1e30f}, false, 2880, 2880},
     };
     fxBufferDisplay::RegisterAttributes();
     for (const Case& c : cases)
