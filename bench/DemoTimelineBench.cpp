@@ -218,14 +218,14 @@ static void BM_DemoTimeline(benchmark::State& state)
     // The floor: frames with nothing on the timeline, glow on and off.
     const Row emptyGlow = EmptyFrames(window, true);
     const Row emptyNoGlow = EmptyFrames(window, false);
-    // Whole frames grouped by the demo's sections, on the bars where tools/make-demo-seq.py places
-    // them (eight bars up to bar 32, then each placed section's length; one placed after these is
-    // counted as 10.5 bars); a bar is 1.92 s.
-    std::vector<double> sectionBars{0.0, 8.0, 16.0, 24.0, 32.0, 42.5, 53.0, 65.0, 75.5, 87.0, 97.5};
-    while (sectionBars.back() * 1.92 < endFrame / 60.0 - 0.1)
-        sectionBars.push_back(sectionBars.back() + 10.5);
-    while (sectionBars.size() > 2 && sectionBars[sectionBars.size() - 2] * 1.92 >= endFrame / 60.0)
+    // Whole frames grouped by the demo's sections, on the music's sections where
+    // tools/make-demo-seq.py places them (its PLACEMENT), the closing picture from bar 106 to the
+    // end of the timeline; a bar is 1.92 s. A timeline of another length keeps the cuts before its end.
+    std::vector<double> sectionBars{0.0, 8.0, 16.0, 24.0, 32.0, 42.0, 52.0, 64.0, 74.5, 86.0, 96.0, 106.0};
+    const double endBar = endFrame / 60.0 / 1.92;
+    while (sectionBars.size() > 1 && sectionBars.back() >= endBar - 0.01)
         sectionBars.pop_back();
+    sectionBars.push_back(endBar);
     std::vector<Row> sections(sectionBars.size() - 1);
     for (size_t i = 0; i < sections.size(); ++i)
     {

@@ -16,7 +16,8 @@
 // llvmpipe draws on that thread, so it is the rendering work, steady on a loaded machine.
 // BM_DemoFrameDump (only with MORVANE_FRAME_DIR set): plays the committed demo timeline and writes
 // the window's picture at twelve times spread over the demo and three in its most involved
-// sections as binary PPM files "frame-NN.ppm" (MORVANE_FRAME_SIZE=WxH, default 1280x720). The timeline moves in steps of 1/4 s, and of 1/20 s
+// sections as binary PPM files "frame-NN.ppm" (MORVANE_FRAME_SIZE=WxH, default 1280x720;
+// MORVANE_FRAME_TIMES="t1,t2,..." in seconds for frames at other times, e.g. around the cuts). The timeline moves in steps of 1/4 s, and of 1/20 s
 // for the two seconds before each time, so the decay trails and the effects' own motion are those
 // of a played demo while a run takes minutes, not a quarter of an hour. The run is the same in
 // every build: the calendar clock stands still (effects seed their random numbers from it), the
@@ -42,6 +43,7 @@
 #include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -185,6 +187,20 @@ void BM_Glow(benchmark::State& state)
 std::vector<float> DumpTimes(float length)
 {
     std::vector<float> times;
+    // MORVANE_FRAME_TIMES="t1,t2,..." (seconds) names the frames instead, e.g. around the cuts.
+    if (const char* list = std::getenv("MORVANE_FRAME_TIMES"))
+    {
+        std::istringstream in(list);
+        std::string item;
+        while (std::getline(in, item, ','))
+        {
+            char* end = nullptr;
+            const float t = std::strtof(item.c_str(), &end);
+            if (end != item.c_str() && t >= 0.f && t < length && times.size() < 200) times.push_back(t);
+        }
+        std::sort(times.begin(), times.end());
+        return times;
+    }
     for (int i = 0; i < 12; ++i)
         times.push_back(length * (float(i) + 0.5f) / 12.f);
     for (float t : {74.5f, 154.2f, 156.9f})

@@ -7,9 +7,9 @@ there instead of here).
 
 The music ("Night Vector", Data/Audio/Morvane.mp3) runs at 125 BPM: one beat is 0.48 s
 (28.8 frames at 60 per second) and one bar 1.92 s (115.2 frames). Cuts fall on bars, rounded
-to the nearest frame. The demo covers all 108 bars of the music (207.36 s); from bar 32 on, each section
-is written on bars of its own and placed by demo() at the end of the one before, an eight-bar
-section's last scene held 2.5 bars longer (10.5 bars, 20.16 s):
+to the nearest frame. The demo covers all 110 bars of the music (211.2 s) and ends with it; from bar
+32 on, each section is written on bars of its own and placed by demo() (PLACEMENT) on the music's
+sections, a section placed longer than written holding its last scene:
 
   bars  0- 8  Ignition  pad and arpeggio, kick and hats from bar 4: a core ring lights up on
                         a green grid, two sparks orbit it leaving phosphor trails, a ring of
@@ -20,33 +20,35 @@ section's last scene held 2.5 bars longer (10.5 bars, 20.16 s):
                         (and tiled as a wall) over an amber grid, pulsing with the kick.
   bars 24-32  Sphere    the chorus: a sphere of latitude rings builds up beat by beat, the
                         camera orbits it, shock rings on the snare, then everything fades.
-  bars 32-42.5 Chorus   its second half: a sea with a jellyfish riding a swimmer's trail, a
+  bars 32-42  Chorus    its second half: a sea with a jellyfish riding a swimmer's trail, a
                         cardioid and a growing fractal, a hall with spinning arrows, the
                         music's spectrum under a glowing caption.
-  bars 42.5-53 Break    pad, arpeggio, hats and a soft lead: the title written letter by letter
+  bars 42-52  Break     pad, bells and hats, a build from bar 50: the title written letter by letter
                         over a clockwork, a neon caption, an eye whose iris is a clockwork
                         turning behind the lids, a manta ray rising through orbiting layers, a
                         head turning into the ZQ4 logo, rays gathering into the logo.
-  bars 53-65  Console   the console boots over a circuit board, its text types on the screen of
+  bars 52-64  Console   the drop: the console boots over a circuit board, its text types on the screen of
                         the turning 3D console, the cartridge spins in, then the tunnel of rings.
-  bars 65-75.5 Tape     end of the second verse: a dusk sea flown over towards a low sun, as
+  bars 64-74.5 Tape     the second verse's second half: a dusk sea flown over towards a low sun, as
                         if played from a worn video tape: a glowing grid on the water ahead,
                         spray drifting past, a wire cube half sunk in the waves; the picture
                         swells on every snare, the storm rises, and in the last bar's fill the
                         tape rolls over a turning test spiral.
-  bars 75.5-87 Archive  end of the second chorus into the bridge: a star field rushes in,
+  bars 74.5-86 Archive  the second chorus: a star field rushes in,
                         flaring on the kick; an aurora wavers over the horizon, the dots of a
                         Lorenz attractor drifting before it; waveform lines bulge with the
                         kick as if played from a worn tape; a heart trace sweeps a green
                         monitor, its spike on every snare.
-  bars 87-97.5 Verse 2 (written on the second verse, bars 48-56) the title dissolves into sparks
+  bars 86-96  Verse 2   (the driving third verse; written on bars 48-56) the title dissolves into sparks
                         as a recorded game of asteroids starts, a flock swims behind it,
                         sparklers burst on the kick, metaballs flash on the snare.
-  bars 97.5-108 Runner  the bridge and the third verse: a runner traced in green lines over
+  bars 96-106 Runner    the last chorus: a runner traced in green lines over
                         a scan-lined relief where his giant shadow lies; he idles, walks, runs and
                         jumps on the beats (one round of his cycles is six bars) while a scanned
                         bust turns on the left and his wire model on the right; four bars in, the
                         relief gives way to a street corner in lines, the camera swinging round it.
+  bars 106-110 Finale   the last chord rings out under the closing picture (finale(), written
+                        on bars 108-112); the timeline ends with the music.
 
 Usage: tools/make-demo-seq.py [--out DIR]   (default: Data/seq of the repository)
 """
@@ -1118,8 +1120,27 @@ def place(items, written_at, written_bars, at, bars):
     return items
 
 
+# The placed sections: (section, written at bar, written bars, placed at bar, placed bars). The
+# cuts are the music's: 32 chorus's second half, 42 break (its build from bar 50), 52 second verse,
+# 64 its second half with the storm and the fill on bar 73, 74 second chorus (the archive from
+# 74.5), 86 third verse, 96 last chorus, 106 the last chord, 110 the end of the music.
+PLACEMENT = (
+    (chorus_tail, 32, 8, 32, 10),
+    (machine_break, 40, 8, 42, 10),
+    (console_boot, 72, 12, 52, 12),
+    (tape, 56, 10.5, 64, 10.5),
+    (phosphor_archive, 75.5, 11.5, 74.5, 11.5),
+    (verse_two, 48, 8, 86, 10),
+    (runner, 64, 8, 96, 10),
+)
+# The closing picture, written on bars 108-112 (its function, finale(), lives with the other
+# sections), placed on the last chord: the music ends with it at bar 110 (211.2 s).
+FINALE_WRITTEN_AT, FINALE_AT, FINALE_BARS = 108, 106, 4
+END_BAR = FINALE_AT + FINALE_BARS
+
+
 def demo():
-    end = bar(32)
+    end = bar(END_BAR)
     items = [
         effect("fxMusic", "Music", 0, end, **{
             "MP3 File": MUSIC, "Volume": 1.0, "Radius Left": 1.0, "Radius Right": 0.0, "TempoBpm": 125.0,
@@ -1134,23 +1155,23 @@ def demo():
     items.append(effect("fxSequence", "Tunnel", bar(8), bar(16), **{"Sequence File": TUNNEL, "Time Seek": 0.0}))
     items += scope()
     items += sphere()
-    # From bar 32 on, each section was written on bars of its own and is placed here, in turn,
-    # where the one before ends; an eight-bar section's last scene is held 2.5 bars longer, so
-    # that every section lasts at least 20 s.
-    at = 32.0
-    for section, written_at, written_bars, bars in ((chorus_tail, 32, 8, 10.5),
-                                                   (machine_break, 40, 8, 10.5),
-                                                   (console_boot, 72, 12, 12),
-                                                   (tape, 56, 10.5, 10.5),
-                                                   (phosphor_archive, 75.5, 11.5, 11.5),
-                                                   (verse_two, 48, 8, 10.5),
-                                                   (runner, 64, 8, 10.5)):
+    # From bar 32 on, each section was written on bars of its own and is placed here on the
+    # music's sections (tools/gen-music): where a section is placed longer than written, its
+    # last scene is held. The chorus's second half and the break are held two bars (the break's
+    # last two are the music's build); the tape's last bar (its storm and test spiral) runs over
+    # the music's fill into the second chorus, which the archive plays from its second beat
+    # pair on; the game plays over the driving third verse, the runner over the last chorus.
+    for section, written_at, written_bars, at, bars in PLACEMENT:
         items += place(section(), written_at, written_bars, at, bars)
-        at += bars
-    # The music and the tint run to the end of the last section.
+    # The closing picture while the last chord rings out (bars 106-110): finale(), when the
+    # file has it (until then these bars stay black under the ringing chord).
+    finale = globals().get("finale")
+    if finale is not None:
+        items += place(finale(), FINALE_WRITTEN_AT, FINALE_BARS, FINALE_AT, FINALE_BARS)
+    # The music and the tint run to the end of the music, on which the timeline ends: nothing
+    # may run past it (the player would hold a silent picture).
     last = max(item["Properties"]["End"] for item in items)
-    for item in items[:2]:
-        item["Properties"]["End"] = last
+    assert last <= end, "an item ends at frame %d, after the music (frame %d)" % (last, end)
     return items
 
 

@@ -224,8 +224,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     EXPECT_GT(rvLoader::_nTotal, 0);
     EXPECT_EQ(rvLoader::_nLoaded, rvLoader::_nTotal);
 
-    // The demo uses every class and lasts the 108 bars of the music at 125 BPM.
-    EXPECT_EQ(_Sequence.LastFrame(), 12442);
+    // The demo uses every class and lasts the 110 bars of the music at 125 BPM (211.2 s).
+    EXPECT_EQ(_Sequence.LastFrame(), 12672);
     std::map<std::string, int> classes;
     for (fxBase* e : _Sequence._apEffects)
         ++classes[e->_pDescriptor->_sClassName];
@@ -252,29 +252,32 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     const int kStepsPerSecond = 30;
     const int kIgnition = 10 * 30, kTunnel = 24 * 30, kScope = 37 * 30 + 15, kSphere = 55 * 30;
     // The chorus's second half: the sea (bar 33), the tree (bar 35.3), the hall (bar 37), the
-    // spectrum (bar 39.5). The break, placed 2.5 bars (144 steps) after the bars it was written
-    // on: the title (bar 43.5), the eye machine (bar 45.5), the logo (bar 48.5).
+    // spectrum (bar 39.5). The break, placed 2 bars (115 steps) after the bars it was written
+    // on: the title (bar 43.1), the eye machine (bar 45.2), the logo (bar 48.3).
     const int kSea = 63 * 30 + 12, kTree = 67 * 30 + 25, kHall = 71 * 30, kSpectrum = 75 * 30 + 25;
-    const int kBreak = 144;
+    const int kBreak = 115;
     const int kTitle = 79 * 30 + kBreak, kMachine = 83 * 30 + kBreak, kLogo = 89 * 30 + kBreak;
-    // The console section, written on bars 72-84 and placed 19 bars earlier (1094 steps): the
-    // console (bar 62.9), the rings (bar 67.6... of the placed section).
-    const int kConsoleShift = 1094;
+    // The console section, written on bars 72-84 and placed 20 bars earlier (1152 steps): the
+    // console (bar 56), the rings (bar 60.7).
+    const int kConsoleShift = 1152;
     const int kConsole = 146 * 30 - kConsoleShift, kRings = 155 * 30 - kConsoleShift;
-    // The tape, written on bars 56-66.5 and placed 9 bars later (518 steps): bar 67.5, bar 69.25 (the
-    // wire cube ahead), bar 75.46 (the fill).
-    const int kTapeShift = 518;
+    // The tape, written on bars 56-66.5 and placed 8 bars later (461 steps): bar 66.5, bar 68.25 (the
+    // wire cube ahead), bar 74.46 (the fill).
+    const int kTapeShift = 461;
     const int kTapeSea = 3370 + kTapeShift, kTapeCube = 3470 + kTapeShift, kTapeFill = 3684 + 144 + kTapeShift;
-    // The archive, written where it is placed: the stars (bar 76.5), the aurora (bar 79), the
-    // waveform lines (bar 82), the heart trace (bar 86).
-    const int kStars = 4406, kAurora = 4550, kLines = 4723, kHeart = 4953;
-    // The second verse, written on bars 48-56 and placed 39 bars later (2246.5 steps): the
+    // The archive, written on bars 75.5-87 and placed a bar earlier (115 frames; 58 steps keep the
+    // checks just before a beat, as written): the stars (bar 75.5, the kick's flare gone), the
+    // aurora (bar 78), the waveform lines (bar 81), the heart trace (bar 85).
+    const int kArchiveShift = 58;
+    const int kStars = 4406 - kArchiveShift, kAurora = 4550 - kArchiveShift, kLines = 4723 - kArchiveShift,
+              kHeart = 4953 - kArchiveShift;
+    // The second verse, written on bars 48-56 and placed 38 bars later (2189 steps): the
     // title's sparks (written bar 48.9), the game with the flock and metaballs (written bar 54.7).
-    const int kVerse2Shift = 2246;
+    const int kVerse2Shift = 2189;
     const int kSparks = 94 * 30 + kVerse2Shift, kVerse2 = 105 * 30 + kVerse2Shift;
-    // The runner's section, written on bars 64-72 and placed 22 bars later (2534 frames): bar 88
-    // (the runner walking) and bar 92.5 (the street corner behind him).
-    const int kRunner = (7603 + 3859) / 2, kStreet = (8122 + 3859) / 2;
+    // The runner's section, written on bars 64-72 and placed 32 bars later (3686 frames): bar 98
+    // (the runner walking) and bar 102.5 (the street corner behind him).
+    const int kRunner = (7603 + 3686) / 2, kStreet = (8122 + 3686) / 2;
     fxBase* runner = _Sequence.FindEffect("Runner");
     ASSERT_NE(runner, nullptr);
     RenderTarget shot(kW, kH);
@@ -577,8 +580,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     // Past its end the timeline stops on its last frame with every effect back to loaded.
     EXPECT_TRUE(tunnelRan);
     EXPECT_FALSE(_Sequence._bPlaying);
-    EXPECT_NEAR(step, 6221, 1);
-    EXPECT_FLOAT_EQ(_Sequence._fTime, 12442.f / 60.f);
+    EXPECT_NEAR(step, 6336, 1);
+    EXPECT_FLOAT_EQ(_Sequence._fTime, 12672.f / 60.f);
     for (fxBase* e : _Sequence._apEffects)
         EXPECT_EQ(e->_eState, State_DemoStarted) << e->_sName;
 }
