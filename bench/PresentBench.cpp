@@ -185,6 +185,20 @@ void BM_Glow(benchmark::State& state)
 std::vector<float> DumpTimes(float length)
 {
     std::vector<float> times;
+    // MORVANE_FRAME_TIMES="T1,T2,..." (seconds) takes those frames instead.
+    if (const char* list = std::getenv("MORVANE_FRAME_TIMES"))
+    {
+        for (const char* p = list; *p;)
+        {
+            char* next = nullptr;
+            const float t = std::strtof(p, &next);
+            if (next == p) break;
+            if (t >= 0.f && t < length) times.push_back(t);
+            p = *next == ',' ? next + 1 : next;
+        }
+        std::sort(times.begin(), times.end());
+        return times;
+    }
     for (int i = 0; i < 12; ++i)
         times.push_back(length * (float(i) + 0.5f) / 12.f);
     for (float t : {74.5f, 154.2f, 156.9f})
