@@ -1118,7 +1118,8 @@ def runner():
         # The relief and the runner's giant shadow lying on it, drawn off screen at half size.
         off_screen("Relief", s, e, (0.5 * 16 / 9, 0.5)),
         effect("fxDepthLine", "DepthLines", s, e),
-        # Seen from his side (a quarter turn), 230 units away, his feet low in the picture.
+        # Seen from his side (a quarter turn) and rolled a quarter turn, 300 units away: upright and
+        # the runner's size, the figure read as a second dark man beside him.
         camera("CamShadow", s, e, pos=(300.0, -90.0, 0.0), quat=(0.5, 0.5, 0.5, 0.5)),
         effect("fxStencilTest", "Shadow", s, e, **{"Scale": 1.0, "Color.r": 0.0, "Color.g": 0.0, "Color.b": 0.0},
                drivers=[expr("Scale", kick(s, 1.0, 0.04, 6.0))]),
