@@ -39,7 +39,7 @@ sections, a section placed longer than written holding its last scene:
                         Lorenz attractor drifting before it; waveform lines bulge with the
                         kick as if played from a worn tape; a heart trace sweeps a green
                         monitor, its spike on every snare.
-  bars 86-96  Verse 2   (the driving third verse; written on bars 48-56) the title dissolves into sparks
+  bars 86-96  Verse 2   (the driving third verse; written on bars 48-56) the title returns and dissolves into sparks
                         as a recorded game of asteroids starts, a flock swims behind it,
                         sparklers burst on the kick, metaballs flash on the snare.
   bars 96-106 Runner    the last chorus: a runner traced in green lines over
@@ -48,7 +48,8 @@ sections, a section placed longer than written holding its last scene:
                         bust turns on the left and his wire model on the right; four bars in, the
                         relief gives way to a street corner in lines, the camera swinging round it.
   bars 106-110 Finale   the last chord rings out under the closing picture (finale(), written
-                        on bars 108-112); the timeline ends with the music.
+                        on bars 108-112): the ZQ4 logo in glowing lines, the title written under it,
+                        fading to black; the timeline ends with the music.
 
 Usage: tools/make-demo-seq.py [--out DIR]   (default: Data/seq of the repository)
 """
@@ -336,17 +337,33 @@ def scope():
     buffer_props.update(vec("SizePixel", (0.0, 0.0)))
     # Square, three quarters of the screen's height: the size at which the screens show it.
     buffer_props.update(vec("SizeUnit", (0.75, 0.75)))
-    buffer_props.update(rgba("BackColor", (0.0, 0.02, 0.01, 1.0)))
+    # Black: the screens are added over the amber grid, so only the round scope shows, never the
+    # buffer's square.
+    buffer_props.update(rgba("BackColor", (0.0, 0.0, 0.0, 1.0)))
     items = [
         # Everything up to "BackToDefault" draws into the buffer "Scope".
         effect("fxBufferDisplay", "Scope", s, e, **buffer_props),
         look("LookScope", s, e, steps=16.0, initial=0.6, final=0.1, factor=1.3, intensity=1.3, brightness=0.75),
-        grid("GridScope", s, e, back=(0.0, 0.04, 0.02), line=GREEN, alphas=(0.05, 0.1, 0.35)),
         camera("CamScope", s, e, pos=(0.0, 0.0, -100.0)),
     ]
     ping = "fract(%s/%g)" % (music_time(s), 2 * BEAT_S)
     for i, r in enumerate((14.0, 28.0, 42.0)):
         items.append(circle("Range%d" % i, s + beat(i), e, (0.0, 0.0, 0.0), r, mix(GREEN, WHITE, 0.2), 0.5, 0.5))
+    # The sweep: a beam of dots turning once a bar, brightest at its rim, its trail left by the
+    # display's decay.
+    for k in range(8):
+        r = 6.0 + 5.0 * k
+        items.append(circle("Sweep%d" % k, s, e, (0.0, 0.0, 0.0), 0.8 + 0.15 * k, mix(GREEN, WHITE, k / 10), 0.5, 0.5,
+                            drivers=[expr("Pos.x", "%g*sin(%s*pi/0.96)" % (r, music_time(s))),
+                                     expr("Pos.y", "%g*cos(%s*pi/0.96)" % (r, music_time(s)))]))
+    # Contacts drifting across the scope, lit as the beam passes them.
+    for k, (x0, y0, vx, vy) in enumerate(((-30.0, 12.0, 2.2, -0.6), (18.0, -26.0, -1.1, 1.8), (8.0, 30.0, 0.7, -2.4))):
+        angle = "atan2(%g + %g*x, %g + %g*x)" % (x0, vx, y0, vy)
+        beam = "fract((%s*pi/0.96 - %s)/(2*pi))" % (music_time(s), angle)
+        items.append(circle("Contact%d" % k, s + bar(1 + k), e, (x0, y0, 0.0), 1.6, AMBER, 0.5, 0.5, drivers=[
+            expr("Pos.x", "%g + %g*x" % (x0, vx)), expr("Pos.y", "%g + %g*x" % (y0, vy)),
+            expr("Color.r", "0.2 + 0.8*exp(-4*%s)" % beam), expr("Color.g", "0.12 + 0.5*exp(-4*%s)" % beam),
+            expr("Color.b", "0.05 + 0.1*exp(-4*%s)" % beam)]))
     items += [
         # The sweep: a blip round the 28 ring, once a bar, leaving its long trail.
         circle("Blip", s, e, (0.0, 0.0, 0.0), 3.0, WHITE, 0.5, 0.5, drivers=[
@@ -365,7 +382,8 @@ def scope():
         image_of("ScopeWall", bar(20), e, "Scope", size=0.5, mul=(0.25, 0.16, 0.05), fullscreen=True, repeat=True,
                  fade_in=1.92, fade_out=1.0),
         image_of("ScopeLeft", s, e, "Scope", pos=(-0.48, 0.0), size=0.75, mul=(0.7, 1.0, 0.75),
-                 fade_in=1.0, fade_out=1.0, drivers=[expr("ScreenSize", kick(s, 0.74, 0.06, 6.0))]),
+                 fade_in=1.0, fade_out=1.0, drivers=[expr("ScreenSize", kick(s, 0.74, 0.06, 6.0)),
+                                                      sine("ScreenPos.y", -0.03, 0.03, 7.68)]),
         image_of("ScopeRight", bar(18), e, "Scope", pos=(0.48, 0.0), size=0.75, mul=AMBER,
                  fade_in=1.0, fade_out=1.0, drivers=[expr("ScreenSize", kick(bar(18), 0.74, 0.06, 6.0, 0.5)),
                                                       keys("ScreenPos.y", [(0.0, 0.6), (1.92, 0.0)], EASEOUT)]),
@@ -506,13 +524,13 @@ def chorus_tail():
             expr("A", "22 + 3*exp(-6*fract(%s/%g))" % (music_time(a), BEAT_S)),
         ], **{"Total": 10.0, "Factor": 10.0, "Radius": 50.0, "A": 22.0, "B": 7.0, "Step": 0.02,
               **vec3("Cam", (0.0, 0.0, 0.0))}),
-        effect("fxFractal", "Tree", a, b, 0.3, 0.5, drivers=[
-            keys("DepthMax", [(i * BEAT_S, min(i, 6)) for i in range(8)], interp=0),
+        effect("fxFractal", "Tree", a, b, 0.3, 0.96, drivers=[
+            keys("DepthMax", [(i * BEAT_S, min(i, 5)) for i in range(8)], interp=0),
             expr("Transform.Rot.y", "x*18"),
         ], **{"DepthMin": 0, "DepthMax": 0, "ShowModel": False, "ShowFractal": True, "BaseSize": 1.0,
-              "BaseThickness": 1.4, "LeafThickness": 0.25, "BrancheCount": 3,
-              **rgb("BaseColor", (1.0, 0.55, 0.1)), **rgb("LeafColor", (0.15, 0.75, 0.4)),
-              **transform3("Transform", pos=(34.0, -40.0, 0.0), scale=(24.0, 24.0, 24.0)),
+              "BaseThickness": 1.0, "LeafThickness": 0.15, "BrancheCount": 3,
+              **rgb("BaseColor", (0.8, 0.42, 0.08)), **rgb("LeafColor", (0.08, 0.45, 0.25)),
+              **transform3("Transform", pos=(34.0, -46.0, 0.0), scale=(19.0, 19.0, 19.0)),
               **vec3("Branche[0].v0", (0.0, 1.0, 0.0)), **vec3("Branche[0].v1", (-0.5, 1.55, 0.15)),
               **vec3("Branche[1].v0", (0.0, 1.0, 0.0)), **vec3("Branche[1].v1", (0.55, 1.5, -0.1)),
               **vec3("Branche[2].v0", (0.0, 0.7, 0.0)), **vec3("Branche[2].v1", (0.05, 1.2, 0.5)),
@@ -523,11 +541,11 @@ def chorus_tail():
     a, b = bar(36), bar(38)
     items += [
         camera("CamCorridor", a, b, pos=(0.0, 0.0, -100.0), drivers=[
-            expr("CamPosition.z", "-100 + 12*x")]),
+            expr("CamPosition.z", "-135 + 4*x"), expr("CamPosition.y", "-14")]),
         effect("fxBasicScene", "Hall", a, b, 0.0, 0.0, **{
             "ThicknessBlue": 0.4, "ThicknessGreen": 0.35, "ThicknessOrange": 1.2, "ThicknessPurple": 1.0,
-            "ThicknessYellow": 0.8, "ThicknessWhite": 0.5, **vec("Transform.Pos", (0.0, 0.0)),
-            **vec("Transform.Pivot", (0.0, 0.0)), "Transform.Rot": 0.0, **vec("Transform.Scale", (1.0, 1.0))}),
+            "ThicknessYellow": 0.8, "ThicknessWhite": 0.5, **vec("Transform.Pos", (0.0, 47.0)),
+            **vec("Transform.Pivot", (0.0, 0.0)), "Transform.Rot": 0.0, **vec("Transform.Scale", (0.7, 0.7))}),
     ]
     for k, col in enumerate((YELLOW, CYAN, MAGENTA, WHITE)):
         ph = k / 4.0
@@ -551,15 +569,24 @@ def chorus_tail():
     items += [
         effect("fxBufferDisplay", "Spectrum", a, b, **buffer_props),
         look("LookSpectrum", a, b, steps=8.0, initial=0.6, final=0.15, factor=2.4, intensity=2.0, brightness=0.7),
-        camera("CamSpectrum", a, b, pos=(-512.0, -256.0, -443.4), fov=60.0),
+        # The fans' roots run from x = -512 to 1536 (the loudest, lowest bars at the ends): the
+        # camera frames those 2048 pixels, at twice the distance that would frame the buffer.
+        camera("CamSpectrum", a, b, pos=(-512.0, -256.0, -886.8), fov=60.0, drivers=[
+            expr("CamPosition.z", "-886.8 + 90*smoothstep(0, %g, x)" % ((b - a) / FPS))]),
         effect("fxLiveSpec", "LiveSpectrum", a, b, 0.0, 0.0),
         effect("fxBufferDefault", "SpectrumBack", a, b, **{"Debug Color": 0, "Debug Alpha": 0, "Debug Depth": 0}),
-        image_of("SpectrumScreen", a, b, "Spectrum", fullscreen=True, mul=(1.0, 1.0, 1.0), fade_in=0.3,
-                 fade_out=0.6, drivers=[expr("ColorMul.g", kick(a, 0.7, 0.3, 5.0))]),
+        # Behind the fans a violet grid drifting down, ticking with the kick.
+        grid("GridSpectrum", a, b, back=(0.015, 0.0, 0.035), line=MAGENTA, alphas=(0.03, 0.05, 0.14),
+             scale=(2.0, 2.0), drivers=[expr("UvPos.y", "-x*0.08"), expr("ColorGrid3.a", kick(a, 0.08, 0.16, 6.0))]),
+        image_of("SpectrumScreen", a, b, "Spectrum", fullscreen=True, mul=(1.8, 1.4, 1.8), fade_in=0.3,
+                 fade_out=0.6, drivers=[expr("ColorMul.g", kick(a, 1.2, 0.5, 5.0))]),
+        # The caption: the atlas text's alpha is its coverage, so the kick brightens its colour.
         effect("fxTextStash", "Caption", a + beat(2), b, 0.5, 0.6, drivers=[
-            expr("Pos.x", "0.06 + 0.01*x"),
-            expr("Color.a", kick(a, 0.75, 0.25, 4.0)),
-        ], **{"Size": 0.032, "Glow": True, **vec("Pos", (0.06, 0.16)), **rgba("Color", (1.0, 0.85, 0.55, 1.0))}),
+            expr("Color.r", kick(a, 0.8, 0.2, 4.0)),
+            expr("Color.g", kick(a, 0.6, 0.3, 4.0)),
+            expr("Color.b", kick(a, 0.35, 0.25, 4.0)),
+        ], **{"Size": 0.035, "Glow": True, "Text": "MORVANE ZQ4  -  NIGHT VECTOR", **vec("Pos", (0.23, 0.47)),
+              **rgba("Color", (1.0, 0.85, 0.55, 1.0))}),
     ]
     return items
 
@@ -593,11 +620,9 @@ def console_boot():
     circuit_props.update(vec("Electron/Speed01", (30.0, 110.0)))
     circuit_props.update(rgb("BackColorMul", (0.8, 0.8, 0.8)))
     circuit_props.update(vec("motion", (-24.0, 0.0)))
+    # The console's screen shows its stages (off, grey) until "UnitTime" (2 s), then the buffer.
+    lit = boot + 2 * FPS
     items = [
-        # The boot screen: the text types into its own buffer from the second bar on.
-        effect("fxBufferDisplay", "BootScreen", boot, rings, **buffer_props),
-        effect("fxBootText", "BootText", boot + beat(6), rings, 0.0, 0.3, **text_props),
-        effect("fxBufferDefault", "BootBack", boot, rings, **{"Debug Color": 0, "Debug Alpha": 0, "Debug Depth": 0}),
         look("LookConsole", s, rings, fade_in=0.3, steps=6.0, initial=0.3, final=0.05, factor=1.0, intensity=1.0,
              brightness=0.5),
         camera("CamConsole", s, rings, pos=(0.0, 0.0, -100.0)),
@@ -606,6 +631,15 @@ def console_boot():
             expr("BackColorMul.g", kick(s, 0.6, 0.3, 6.0)),
             expr("BackColorMul.b", kick(s, 0.65, 0.3, 6.0)),
         ], **circuit_props),
+        # A switch of buffer draws the lines added so far where they belong: the board's electrons
+        # land under the console drawn after them, not over it at the end of the frame. The screen's
+        # buffer switches from the console's lighting on; before that a tiny buffer does it.
+        off_screen("BoardFlush", boot, lit, (0.01, 0.01)),
+        effect("fxBufferDefault", "FlushBack", boot, lit, **{"Debug Color": 0, "Debug Alpha": 0, "Debug Depth": 0}),
+        # The boot screen: the text types into its own buffer from the second bar on.
+        effect("fxBufferDisplay", "BootScreen", lit, rings, **buffer_props),
+        effect("fxBootText", "BootText", boot + beat(6), rings, 0.0, 0.3, **text_props),
+        effect("fxBufferDefault", "BootBack", lit, rings, **{"Debug Color": 0, "Debug Alpha": 0, "Debug Depth": 0}),
         effect("fxBootSequence", "ConsoleBoot", boot, model, 0.3, 0.4, **{
             "UnitTime": 2.0, "ScreenTime": 1.0, "ScreenFxBuffer": "BootScreen", "ScreenGlow": 0.0,
             **vec("UnitPos", (0.0, 0.0)), **vec("UnitScl", (0.375, 0.92)),
@@ -652,7 +686,7 @@ def console_boot():
         look("LookRings", rings, e, fade_in=0.2, steps=4.0, initial=0.3, final=0.05, factor=1.2, intensity=1.2),
         camera("CamRings", rings, e, pos=(0.0, 0.0, -100.0), fov=75.0, drivers=[
             sine("CamQuaternion.z", -0.18, 0.18, 7.68)]),
-        effect("fxTunnelPattern3d", "Rings", rings, e, 0.5, 1.0, drivers=[
+        effect("fxTunnelPattern3d", "Rings", rings, e, 0.5, 0.25, drivers=[
             # Circle to square and back over two bars; the rings' own form follows a bar later.
             expr("Main/Form", "1 + 0.5*(1 - cos(x*pi/1.92))"),
             expr("Next/Form", "1 + 0.5*(1 - cos((x - 1.92)*pi/1.92))*step(1.92, x)"),
@@ -717,7 +751,10 @@ def tape():
         # Turned half round (towards +z), then pitched down.
         camera("CamTape", s, e, quat=(0.0, math.cos(pitch / 2), math.sin(pitch / 2), 0.0), fov=70.0, drivers=[
             expr("CamPosition.z", "-(z0 + v*x)", z0=-120.0, v=12.0),
-            sine("CamPosition.y", -15.5, -12.5, 3.84),
+            # 14 units over the waves, swaying on the bar, climbing 40 units higher while it
+            # passes over the wire cube (at the origin, a little after bar 61): seen from closer
+            # the cube's faces would fill the picture.
+            expr("CamPosition.y", "-14 + 1.5*sin(x*pi/1.92) - 40*exp(-((x - 10)/2.6)^2)"),
         ]),
         effect("fxOcean", "Ocean", s, e, drivers=[
             # Calm dusk, the storm rising over the last bars: rougher, greyer, the waves quicker.
@@ -733,7 +770,7 @@ def tape():
         # flight carries it towards the viewer, a tenth as fast as the camera moves.
         effect("fxAmbientParticles", "Spray", s + beat(2), e, fade_in=1.92, fade_out=0.96, **spray),
         effect("fxBufferDefault", "BackFromSea", s, e, **{"Debug Color": 0, "Debug Alpha": 0, "Debug Depth": 0}),
-        image_of("SeaOnScreen", s, e, "TapeSea", size=1.0, blend=0, fullscreen=True, fade_in=0.96, fade_out=1.92),
+        image_of("SeaOnScreen", s, e, "TapeSea", size=1.0, blend=0, fullscreen=True, fade_in=0.25, fade_out=1.92),
         # The test spiral flashes through the tape on the fill's last two sixteenths.
         effect("fxBasicShader2d", "TestSpiral", s + fill + int(round(14 * BAR_F / 16)), e),
         # On every snare the picture swells and rings.
@@ -760,8 +797,9 @@ def phosphor_archive():
                           with the kick, the tape jumps on every snare.
       84-87      Heart    a heart trace sweeps a green monitor grid, its spike on every snare; the
                           last bar fades to black.
-    Both shaders of the first five bars are drawn in a small buffer of 480x270 and scaled up: they
-    are the costly part, and the aurora's horizon is placed in the buffer's pixels.
+    Both shaders of the first five bars are drawn in buffers smaller than the screen and scaled up:
+    they are the costly part. The stars take 480x270; the aurora 960x540, so that its horizon is not
+    stair-stepped (its horizon is placed in the buffer's pixels).
     """
     s, e = bar(75.5), bar(87)
     stars, aurora, lines, heart = s, bar(77.5), bar(80), bar(84)
@@ -770,6 +808,7 @@ def phosphor_archive():
     small.update(vec("SizePixel", (480.0, 270.0)))
     small.update(vec("SizeUnit", (0.0, 0.0)))
     small.update(rgba("BackColor", (0.0, 0.0, 0.0, 1.0)))
+    sky = dict(small, **vec("SizePixel", (960.0, 540.0)))
     back = {"Debug Color": 0, "Debug Alpha": 0, "Debug Depth": 0}
     star_props = {"Main/Speed": 60.0, "Main/Density": 0.9, "Main/Spiral": 0.0, "Main/Rotation": 0.0,
                   "Main/Roll": 0.0, "Hole/Size": 0.0, "Hole/Opacity": 0.0, "Hole/Debug": False,
@@ -784,17 +823,17 @@ def phosphor_archive():
            "Color/LineVariation": 0.3, "Polar/Enable": 0.0, "Polar/ScaleX": 0.5, "Polar/ScaleY": 0.2}
     joy.update(vec("Waves/Motion", (0.0, 0.05)))
     joy.update(rgba("Color/Back", (0.01, 0.01, 0.03, 1.0)))
-    joy.update(rgba("Color/Line", (0.85, 0.95, 1.0, 1.0)))
+    joy.update(rgba("Color/Line", (0.45, 1.0, 0.85, 1.0)))
     # Every line lit, every fifth brighter, every tenth at full strength.
-    joy.update(rgba("Color/Linealphas", (0.55, 0.75, 1.0, 1.0)))
+    joy.update(rgba("Color/Linealphas", (0.8, 0.9, 1.0, 1.0)))
     vhs = worn_tape({">>ScreenDistortion": 0.2, ">>Vignette": 0.4, "  VignetteOscillation": 0.2, ">>Noise": 0.2,
                      ">>HblLines": 0.2, ">>WhiteLines": 0.15, ">>NoiseLines": 0.3, ">>Wobble": 0.2})
     lorenz = {"Dot/CountStart": 300, "Dot/CountMax": 12000, "Dot/SpawnPerSec": 2500, "Dot/SpawnRange": 120.0,
-              "Dot/Thickness": 0.35, "Lorentz/Speed": 1.5, "Lorentz/Sigma": 10.0, "Lorentz/Rho": 28.0,
+              "Dot/Thickness": 0.9, "Lorentz/Speed": 40.0, "Lorentz/Sigma": 10.0, "Lorentz/Rho": 28.0,
               "Lorentz/Beta": 8.0 / 3.0, "Lorentz/DefaultZ": -200.0}
-    lorenz.update(rgba("Dot/Color", (0.55, 1.0, 0.8, 1.0)))
-    lorenz.update(vec("Lorentz/Pos", (0.0, 0.0)))
-    lorenz.update(vec("Lorentz/Size", (1.0, 1.0)))
+    lorenz.update(rgba("Dot/Color", (0.7, 1.0, 0.9, 1.0)))
+    lorenz.update(vec("Lorentz/Pos", (0.0, -12.0)))
+    lorenz.update(vec("Lorentz/Size", (3.0, 3.0)))
     items = [
         # -- 75.5-77.5 Stars, in the small buffer "ArchiveStars".
         effect("fxBufferDisplay", "ArchiveStars", stars, aurora, **small),
@@ -806,11 +845,11 @@ def phosphor_archive():
         image_of("StarsOnScreen", stars, aurora, "ArchiveStars", size=1.0, blend=0, fullscreen=True,
                  fade_in=0.96, fade_out=0.1),
         # -- 77.5-80 Aurora, in the small buffer "ArchiveSky", the attractor drawn full size over it.
-        effect("fxBufferDisplay", "ArchiveSky", aurora, lines, **small),
+        effect("fxBufferDisplay", "ArchiveSky", aurora, lines, **sky),
         effect("fxHorizonBorealis", "Aurora", aurora, lines, drivers=[
             # The band's centre line rises from about 0.53 to 0.7 of the height (black below it).
-            keys("Horizon/Offset", [(0.0, 340.0), (4.8, 290.0)], EASEINOUT, 0.2),
-        ], **{"Horizon/Offset": 340.0, "Horizon/Scale": 0.3}),
+            keys("Horizon/Offset", [(0.0, 680.0), (4.8, 580.0)], EASEINOUT, 0.2),
+        ], **{"Horizon/Offset": 680.0, "Horizon/Scale": 0.6}),
         effect("fxBufferDefault", "SkyBack", aurora, lines, **back),
         image_of("SkyOnScreen", aurora, lines, "ArchiveSky", size=1.0, blend=0, fullscreen=True,
                  fade_in=0.1, fade_out=0.2),
@@ -832,13 +871,21 @@ def phosphor_archive():
         # -- 84-87 Heart: the trace on a green monitor grid, its spike on the snare: a heart every
         # half bar (0.52 s of beat, 0.44 s of pause), the first spike 1.23 s after the effect's
         # start, so the trace starts 13 frames late to put it on the second snare.
+        # The heart is drawn in a buffer of its own: its picture fades out over the last bar.
+        off_screen("HeartScreen", heart, e, (16 / 9, 1.0)),
         look("LookHeart", heart, e, fade_in=0.2, steps=10.0, initial=0.5, final=0.05, factor=1.2, intensity=1.3),
         grid("GridHeart", heart, e, back=(0.0, 0.025, 0.01), line=GREEN, alphas=(0.05, 0.08, 0.25),
              scale=(2.0, 2.0), drivers=[expr("ColorGrid3.a", kick(heart, 0.15, 0.2, 6.0)),
                                         keys("ColorBack.g", [(0.0, 0.025), (3.84, 0.025), (5.76, 0.0)], LINEAR)]),
         camera("CamHeart", heart, e, pos=(0.0, 0.0, -100.0), drivers=[sine("CamQuaternion.z", -0.02, 0.02, 7.68)]),
-        effect("fxECG", "HeartTrace", heart + 13, e, 0.3, 1.92, **{"Alpha": 0.0, "InterBeat": 0.44,
-                                                                   "DrawLine": False}),
+        # The trace alone for a bar, then the heart's outline lights and the trace bends over it;
+        # in the last bar the heart alone.
+        effect("fxECG", "HeartTrace", heart + 13, e, 0.3, 0.0, drivers=[
+            keys("Alpha", [(0.0, 0.0), (1.7, 0.0), (2.9, 1.3), (3.6, 1.3), (3.62, 2.0)], LINEAR)],
+            **{"Alpha": 0.0, "InterBeat": 0.44, "DrawLine": False}),
+        effect("fxBufferDefault", "HeartBack", heart, e, **back),
+        image_of("HeartOnScreen", heart, e, "HeartScreen", size=1.0, blend=0, fullscreen=True, fade_in=0.2,
+                 fade_out=1.92),
     ]
     return items
 
@@ -921,7 +968,9 @@ def machine_break():
     layers.update(vec("Transform 1.Pos", (0.0, 0.0, -40.0)))  # negative z: away from the camera
     layers.update(vec("Transform 4.Scale", (2.0, 2.0, 2.0)))
     layers.update(vec("Transform 4.Pos", (0.0, 0.0, -160.0)))
+    dim = [(0.0, 1.0), (1.5 * b, 1.0), (2.0 * b, 0.4)]
     items.append(effect("rvEyesUniverse", "EyeUniverse", bar(45), e, drivers=[
+        keys("Base Color.x", dim), keys("Base Color.y", dim), keys("Base Color.z", dim),
         expr("Transform 1.Rot.z", "x*12"), expr("Transform 1.Rot.x", "25*sin(x*0.6)"),
         expr("Transform 4.Rot.z", "-x*8"), keys("Transform 4.Pos.z", [(0.0, -160.0), (3 * b, -70.0)], EASEINOUT)],
         **layers))
@@ -944,12 +993,21 @@ def machine_break():
     morph.update(rgba("Style/Color", (0.9, 0.95, 1.0, 1.0)))
     items.append(effect("fxMorph", "HeadToLogo", bar(45), bar(47), 1.92, 0.96, **morph))
     # Bars 46.5-48: rings of rays grow, retract and gather into the logo.
-    rays = {"Item Count": 8, "Item Radius": 2.5, "Radius Init": 9.0, "Radius Target": 30.0, "Radius Speed": 0.05,
+    rays = {"Item Count": 8, "Item Radius": 2.5, "Radius Init": 24.0, "Radius Target": 34.0, "Radius Speed": 0.05,
             "Lenght Speed": 20.0, "RadBySec": 1.0}
     rays.update(vec("Center", (0.0, 0.0, 0.0)))
-    rays.update(vec("Transform.Scale", (0.6, 0.6, 0.6)))
+    rays.update(vec("Transform.Scale", (1.0, 1.0, 1.0)))
     rays.update(vec("Transform.Rot", (180.0, 0.0, 0.0)))
     items.append(effect("fxBBC", "LogoRays", bar(46) + beat(2), e, 0.5, 1.0, **rays))
+    # The logo stays where the morph left it, through the break's last bar and a half.
+    logo = {"SVG": "Data/svg/ZQ4_logo_v1.svg", "Auto Transform": True, "LOD Enabled": True, "LOD Epsilon": 0.1,
+            "Thickness": 0.5}
+    logo.update(rgba("Color", (0.8, 0.9, 1.0, 1.0)))
+    logo.update(vec("Transform.Rot", (180.0, 0.0, 0.0)))
+    logo.update(vec("Transform.Pos", (0.0, 0.0, 0.0)))
+    size = [(0.0, 0.07)]  # the loaded scale fits the drawing in 100 units: 42 here
+    items.append(effect("fxSVG", "BreakLogo", bar(46) + beat(2), e, 0.96, 0.5, drivers=[
+        keys("Transform.Scale.x", size), keys("Transform.Scale.y", size)], **logo))
     return items
 
 
@@ -961,6 +1019,8 @@ def verse_two():
     d = (e - s) / FPS
     half = bar(52)
     items = [
+        # Drawn in a buffer of its own: the picture fades in and out (the game applies no fade).
+        off_screen("VerseScreen", s, e, (16 / 9, 1.0)),
         look("LookVerse2", s, e, fade_in=0.5, steps=10.0, initial=0.45, final=0.08, factor=1.2, intensity=1.25,
              brightness=0.9, fog=(200.0, 420.0), fog_power=2.0),
         grid("GridVerse2", s, e, back=(0.0, 0.012, 0.03), line=CYAN, alphas=(0.03, 0.05, 0.16), scale=(1.5, 1.5),
@@ -970,14 +1030,14 @@ def verse_two():
             sine("CamQuaternion.z", -0.02, 0.02, 7.68),
             noise("CamPosition.x", -3.0, 3.0, 3.0, 2.2),
         ]),
-        # The flock, far behind the play field, teal to deep blue; its trails thicken on the kick.
-        effect("fxSwarm", "Swarm", s, e, 1.92, 1.0, drivers=[expr("Thickness", kick(s, 0.35, 0.35, 6.0))], **dict(
-            {"RandomSeed": 7, "SkipFrames": 120, "BoidCount": 160, "SpawnCount": 8, "Thickness": 0.4,
+        # The flock, far behind the play field, dim teal to deep blue; its trails thicken on the kick.
+        effect("fxSwarm", "Swarm", s, e, 1.92, 1.0, drivers=[expr("Thickness", kick(s, 0.12, 0.12, 6.0))], **dict(
+            {"RandomSeed": 7, "SkipFrames": 120, "BoidCount": 90, "SpawnCount": 8, "Thickness": 0.15,
              "DrawLength": 14, "WallForce": 0.1, "PerceptionRadius": 20.0, "SeparationWeight": 3.0,
              "AlignmentWeight": 0.2, "CohesionWeight": 1.0, "SteeringWeight": 1.0, "BlindspotAngleDeg": 40.0,
              "MaxAcceleration": 30.0, "MaxVelocity": 24.0},
             **vec("AquariumSize", (110.0, 55.0, 30.0)), **vec("AquariumCenter", (0.0, 0.0, 60.0)),
-            **rgba("ColorMin", (0.15, 0.85, 0.7, 1.0)), **rgba("ColorMax", (0.2, 0.35, 0.95, 1.0)))),
+            **rgba("ColorMin", (0.04, 0.25, 0.22, 1.0)), **rgba("ColorMax", (0.05, 0.1, 0.32, 1.0)))),
         # The game replays "Data/input/Asteroid.input" (recorded by tools/record-asteroid.cpp with the
         # game's default attributes: only the look may differ here, or the replay would not match).
         effect("fxAsteroid", "Asteroids", s, e, 0.48, 0.96, **dict(
@@ -989,11 +1049,17 @@ def verse_two():
             expr("Union Distance", kick(half, 8.0, 4.0, 5.0)),
         ], **dict({"Subdiv": 96, "RandomSeed": 3, "TimeSeek": 0.0}, **rgba("Color", (0.9, 0.25, 0.8, 1.0)))),
     ]
-    # The break's title ("Title", an fxText) dissolves into sparks rising from its letters while
-    # the game begins, a burst on every kick.
+    # The title comes back and dissolves into sparks rising from its letters while the game
+    # begins, a burst on every kick.
+    title = {"Font": "Data/Font/Rudovadov.ttf", "Text": "MORVANE", "TextFile": "", "StartChar": 0.0, "EndChar": -1.0,
+             "LOD Epsilon": 0.05, "Size": 16.0, "Scale": 1.0, "Dot Size": 0.1, "Thickness": 0.6,
+             "Render Dot": False, "Render Outline": True, "Render Lines": False, "Render Simplex": False}
+    title.update(rgba("Color", (1.0, 0.85, 0.5, 1.0)))
+    title.update(vec("Transform.Pos", (-42.0, 14.0, 0.0)))
+    items.append(effect("fxText", "VerseTitle", s, s + bar(1) + beat(2), 0.2, 1.92, **title))
     items.append(effect("fxParticleEmitter", "TitleSparks", s, s + bar(2) + beat(2), 0.0, 1.44, drivers=[
         expr("Emission", "floor(%s)" % kick(s, 60.0, 900.0, 7.0)),
-    ], **dict({"Source": "Title", "Radius": 0.3, "InitialCount": 400, "Emission": 60, "Particle Max": 3000,
+    ], **dict({"Source": "VerseTitle", "Radius": 0.3, "InitialCount": 400, "Emission": 60, "Particle Max": 3000,
                "LifeTime Min": 0.5, "LifeTime Max": 1.4, "RadialEmission": False, "Segment Length": 0.8,
                "Direction": 90.0, "Spread": 120.0, "Speed Min": 2.0, "Speed Max": 9.0,
                "Gravity Min": 2.0, "Gravity Max": 8.0, "Radial Accel Min": 0.0, "Radial Accel Max": 0.0,
@@ -1014,17 +1080,21 @@ def verse_two():
                    "Tangential Accel Min": -6.0, "Tangential Accel Max": 6.0, "Friction": 0.6},
                   **vec("Pos", (0.0, 0.0, 0.0)), **rgba("ColorStart", list(col[0]) + [1.0]),
                   **rgba("ColorEnd", list(col[1]) + [0.0]))))
+    items += [effect("fxBufferDefault", "VerseBack", s, e, **{"Debug Color": 0, "Debug Alpha": 0, "Debug Depth": 0}),
+              image_of("VerseOnScreen", s, e, "VerseScreen", size=1.0, blend=0, fullscreen=True, fade_in=0.48,
+                       fade_out=0.96)]
     return items
 
 
-def orbit(radius, angle):
+def orbit(radius, angle, aside=0.0):
     """Drivers of an fxCamera turning the scene about the vertical axis through the origin by
-    `angle` (a formula of x, radians), seen from `radius` units away."""
+    `angle` (a formula of x, radians), seen from `radius` units away; the view turned `aside`
+    radians more than the eye, to put the origin off the middle of the picture."""
     return [
         expr("CamPosition.x", "R*sin(%s)" % angle, R=radius),
         expr("CamPosition.z", "-R*cos(%s)" % angle, R=radius),
-        expr("CamQuaternion.y", "sin((%s)/2)" % angle),
-        expr("CamQuaternion.w", "cos((%s)/2)" % angle),
+        expr("CamQuaternion.y", "sin((%s + %g)/2)" % (angle, aside)),
+        expr("CamQuaternion.w", "cos((%s + %g)/2)" % (angle, aside)),
     ]
 
 
@@ -1048,8 +1118,9 @@ def runner():
         # The relief and the runner's giant shadow lying on it, drawn off screen at half size.
         off_screen("Relief", s, e, (0.5 * 16 / 9, 0.5)),
         effect("fxDepthLine", "DepthLines", s, e),
-        # Seen from his side (a quarter turn), 230 units away, his feet low in the picture.
-        camera("CamShadow", s, e, pos=(230.0, -105.0, 0.0), quat=(0.0, 0.7071068, 0.0, 0.7071068)),
+        # Seen from his side (a quarter turn) and rolled a quarter turn, 300 units away: upright and
+        # the runner's size, the figure read as a second dark man beside him.
+        camera("CamShadow", s, e, pos=(300.0, -90.0, 0.0), quat=(0.5, 0.5, 0.5, 0.5)),
         effect("fxStencilTest", "Shadow", s, e, **{"Scale": 1.0, "Color.r": 0.0, "Color.g": 0.0, "Color.b": 0.0},
                drivers=[expr("Scale", kick(s, 1.0, 0.04, 6.0))]),
         # His wire model turning, in a square buffer.
@@ -1059,13 +1130,16 @@ def runner():
         # The street corner seen from the crossing, the camera swinging round the corner (the
         # origin); faces of both windings are drawn (the scene's polygons face either way).
         off_screen("Street", half, e, (0.75 * 16 / 9, 0.75)),
+        # The view turned away from the corner by 0.5 rad: the corner stands beside the runner.
         camera("CamStreet", half, e, pos=(0.0, -16.0, -100.0), drivers=orbit(
-            100.0, "2.54 + 1.1*smoothstep(0, %g, x)" % ((e - half) / FPS))),
+            100.0, "2.54 + 1.1*smoothstep(0, %g, x)" % ((e - half) / FPS), 0.5)),
         look("LookStreet", half, e, steps=4.0, initial=0.4, final=0.1, factor=1.2, intensity=1.2, culling=False),
         effect("fxObjLoader", "StreetCorner", half, e, **{
             "OBJ": "./Data/meshes/3vEdizScene.obj", "Thickness": 0.8, "Color.r": 0.3, "Color.g": 0.75,
             "Color.b": 1.0}),
         effect("fxBufferDefault", "RunnerToDefault", s, e, **back_to_default),
+        # The rest in a buffer of its own: the picture fades in and out (the runner applies no fade).
+        off_screen("RunnerScreen", s, e, (16 / 9, 1.0)),
         # "Default": the relief as a dim teal scan picture pulsing with the kick, the street over it.
         image_of("ReliefBack", s, e, "Relief", size=1.0, mul=(0.25, 0.9, 0.75), blend=0, fullscreen=True,
                  fade_in=1.0, fade_out=0.0, drivers=[
@@ -1082,8 +1156,10 @@ def runner():
         effect("fxAnimation", "Runner", s, e, 0.5, 1.0, drivers=[keys("Camera.Yaw", [(0.0, 1.5707964)], 0)],
                **{"Animation": 0, "Camera.Pitch": 0.0, "Camera.Roll": 0.0, "Camera.Dist": 360.0,
                   "Camera.Pan.x": 0.0, "Camera.Pan.y": 0.0, "Scale": 0.1}),
-        # The scanned bust turning once a bar on the left, breathing with the snare.
-        effect("fxExtruder", "Bust", s, e, 1.0, 1.0, drivers=[expr("Scale", snare(s, 0.17, 0.02, 6.0))], **{
+        # The scanned bust turning once a bar on the left, breathing with the snare, until the
+        # street corner takes its place.
+        effect("fxExtruder", "Bust", s, half + bar(1), 1.0, 1.92, drivers=[
+            expr("Scale", snare(s, 0.17, 0.02, 6.0))], **{
             "Data": "./Data/filtered.data", "Speed": 1.0, "Loop": True, "PingPong": False, "TimeStart": 0.0,
             "Scale": 0.17, "Thickness": 0.2, "Color.r": 0.1, "Color.g": 0.5, "Color.b": 0.42,
             **vec("Position", (-66.0, 16.0, 10.0)), **vec("Rotations", (0.0, 0.0, 0.0)),
@@ -1100,7 +1176,47 @@ def runner():
         expr("Color.r", "0.35*(1 - fract(%s/%g))" % (music_time(s), BEAT_S)),
         expr("Color.b", "0.45*(1 - fract(%s/%g))" % (music_time(s), BEAT_S)),
     ]))
+    items += [effect("fxBufferDefault", "RunnerBack", s, e, **back_to_default),
+              image_of("RunnerOnScreen", s, e, "RunnerScreen", size=1.0, blend=0, fullscreen=True, fade_in=0.48,
+                       fade_out=1.92)]
     return items
+
+
+def finale():
+    """Bars 108-112, the closing picture while the last chord rings: the ZQ4 logo drawn in glowing
+    lines on a dark violet grid, the title written under it letter by letter; the camera drifts
+    in, and the picture holds, then fades to black with the chord."""
+    s, e = bar(108), bar(112)
+    d = (e - s) / FPS
+    fade = 2.88  # the last bar and a half
+    logo = {"SVG": "Data/svg/ZQ4_logo_v1.svg", "Auto Transform": True, "LOD Enabled": True, "LOD Epsilon": 0.1,
+            "Thickness": 0.7}
+    logo.update(rgba("Color", (0.75, 0.9, 1.0, 1.0)))
+    logo.update(vec("Transform.Rot", (180.0, 0.0, 0.0)))
+    logo.update(vec("Transform.Pos", (0.0, 10.0, 0.0)))
+    title = {"Font": "Data/Font/Rudovadov.ttf", "Text": "MORVANE", "TextFile": "", "StartChar": 0.0,
+             "LOD Epsilon": 0.05, "Size": 9.0, "Scale": 1.0, "Dot Size": 0.1, "Thickness": 0.5,
+             "Render Dot": False, "Render Outline": True, "Render Lines": False, "Render Simplex": False}
+    title.update(rgba("Color", (1.0, 0.85, 0.5, 1.0)))
+    title.update(vec("Transform.Pos", (-24.0, -50.0, 0.0)))
+    return [
+        look("LookFinale", s, e, fade_in=0.3, steps=12.0, initial=0.45, final=0.05, factor=1.3, intensity=1.3,
+             brightness=0.9),
+        grid("GridFinale", s, e, back=(0.015, 0.0, 0.035), line=(0.55, 0.35, 1.0), alphas=(0.03, 0.05, 0.14),
+             scale=(1.2, 1.2), drivers=[
+                 expr("UvPos.y", "x*0.03"),
+                 keys("ColorGrid3.a", [(0.0, 0.0), (1.0, 0.14), (d - fade, 0.14), (d, 0.0)], LINEAR),
+                 keys("ColorGrid2.a", [(0.0, 0.0), (1.0, 0.05), (d - fade, 0.05), (d, 0.0)], LINEAR),
+                 keys("ColorGrid1.a", [(0.0, 0.0), (1.0, 0.03), (d - fade, 0.03), (d, 0.0)], LINEAR),
+                 keys("ColorBack.b", [(0.0, 0.0), (1.0, 0.035), (d - fade, 0.035), (d, 0.0)], LINEAR),
+                 keys("ColorBack.r", [(0.0, 0.0), (1.0, 0.015), (d - fade, 0.015), (d, 0.0)], LINEAR)]),
+        camera("CamFinale", s, e, pos=(0.0, 0.0, -120.0), drivers=[
+            keys("CamPosition.z", [(0.0, -150.0), (d, -128.0)], EASEOUT, 0.3),
+            sine("CamQuaternion.z", -0.01, 0.01, 7.68)]),
+        effect("fxSVG", "FinaleLogo", s, e, 1.44, fade, **logo),
+        effect("fxText", "FinaleTitle", s + bar(1), e, 0.0, fade, drivers=[
+            keys("EndChar", [(0.0, 0.0), (7 * BEAT_S / 2, 7.0)], LINEAR)], **title),
+    ]
 
 
 def place(items, written_at, written_bars, at, bars):

@@ -224,7 +224,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     EXPECT_GT(rvLoader::_nTotal, 0);
     EXPECT_EQ(rvLoader::_nLoaded, rvLoader::_nTotal);
 
-    // The demo uses every class and lasts the 110 bars of the music at 125 BPM (211.2 s).
+    // The demo uses every class and lasts the 110 bars of the music at 125 BPM (211.2 s), the
+    // closing picture under its last chord.
     EXPECT_EQ(_Sequence.LastFrame(), 12672);
     std::map<std::string, int> classes;
     for (fxBase* e : _Sequence._apEffects)
@@ -261,10 +262,10 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     // console (bar 56), the rings (bar 60.7).
     const int kConsoleShift = 1152;
     const int kConsole = 146 * 30 - kConsoleShift, kRings = 155 * 30 - kConsoleShift;
-    // The tape, written on bars 56-66.5 and placed 8 bars later (461 steps): bar 66.5, bar 68.25 (the
-    // wire cube ahead), bar 74.46 (the fill).
+    // The tape, written on bars 56-66.5 and placed 8 bars later (461 steps): bar 66.5, bar 68.9 (the
+    // camera climbing over the wire cube), bar 74.46 (the fill).
     const int kTapeShift = 461;
-    const int kTapeSea = 3370 + kTapeShift, kTapeCube = 3470 + kTapeShift, kTapeFill = 3684 + 144 + kTapeShift;
+    const int kTapeSea = 3370 + kTapeShift, kTapeCube = 3508 + kTapeShift, kTapeFill = 3684 + 144 + kTapeShift;
     // The archive, written on bars 75.5-87 and placed a bar earlier (115 frames; 58 steps keep the
     // checks just before a beat, as written): the stars (bar 75.5, the kick's flare gone), the
     // aurora (bar 78), the waveform lines (bar 81), the heart trace (bar 85).
@@ -278,6 +279,9 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
     // The runner's section, written on bars 64-72 and placed 32 bars later (3686 frames): bar 98
     // (the runner walking) and bar 102.5 (the street corner behind him).
     const int kRunner = (7603 + 3686) / 2, kStreet = (8122 + 3686) / 2;
+    // The closing picture, written on bars 108-112 and placed 2 bars earlier: bar 107.4, the logo
+    // and the title under it.
+    const int kFinale = 206 * 30 + 5;
     fxBase* runner = _Sequence.FindEffect("Runner");
     ASSERT_NE(runner, nullptr);
     RenderTarget shot(kW, kH);
@@ -305,7 +309,7 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             at != kHall && at != kSpectrum && at != kTitle && at != kMachine && at != kLogo && at != kConsole &&
             at != kRings && at != kTapeSea && at != kTapeCube &&
             at != kTapeFill && at != kStars && at != kAurora && at != kLines && at != kHeart &&
-            at != kSparks && at != kVerse2 && at != kRunner && at != kStreet)
+            at != kSparks && at != kVerse2 && at != kRunner && at != kStreet && at != kFinale)
             continue;
 
         Grab(shot);
@@ -399,6 +403,19 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_GT(Count(px, [](const RGBA& p) { return p.b > 150 && p.g > 100 && p.r < p.b - 40; }), 800);
             EXPECT_GT(fxAnimation::_nContourPointCount, 150);
         }
+        else if (at == kFinale)
+        {
+            // The logo's rings and letters lit in the middle of the picture, the corners dark.
+            for (const char* name : {"FinaleLogo", "FinaleTitle"})
+                EXPECT_EQ(_Sequence.FindEffect(name)->_eState, State_EffectStarted) << name;
+            int lit = 0;
+            for (int y = 60; y < 300; ++y)
+                for (int x = 200; x < 440; ++x)
+                    lit += px[y * kW + x].r + px[y * kW + x].g + px[y * kW + x].b > 450;
+            EXPECT_GT(lit, 1500);
+            const glm::vec3 corner = Mean(px, 0, 0, 60, 40);
+            EXPECT_LT(corner.r + corner.g + corner.b, 40.f);
+        }
         else if (at == kSphere)
         {
             // The sphere's rings: many lit pixels around the centre, the corners dim.
@@ -473,9 +490,18 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_GT(sky.r + sky.g + sky.b, water.r + water.g + water.b + 150.f);
             if (at == kTapeCube)
             {
-                // The wire cube ahead: its black faces fill the middle of the lower half.
-                const glm::vec3 face = Mean(px, 260, 40, 380, 140);
-                EXPECT_LT(face.r + face.g + face.b, 60.f);
+                // Over the wire cube the camera has climbed: the lower half is lit water, neither the
+                // cube's black faces nor a white slab of them seen from too close.
+                const int half = kW * kH / 2;
+                int dark = 0, white = 0;
+                for (int i = 0; i < half; ++i)
+                {
+                    const int sum = px[i].r + px[i].g + px[i].b;
+                    dark += sum < 20;
+                    white += sum > 600;
+                }
+                EXPECT_LT(dark, 3 * half / 4); // the night water is about half dark
+                EXPECT_LT(white, half / 20);
             }
         }
         else if (at == kTapeFill)
@@ -526,12 +552,12 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
         }
         else if (at == kSparks)
         {
-            // The title of the break, long stopped, still lends its letters: the sparks start on
-            // them, between the title's left edge and the game's field.
+            // The title comes back at the start of the verse and lends its letters: the sparks start
+            // on them, between the title's left edge and the game's field.
             auto* sparks = static_cast<fxParticleEmitter*>(_Sequence.FindEffect("TitleSparks"));
             ASSERT_NE(sparks, nullptr);
-            ASSERT_NE(_Sequence.FindEffect("Title"), nullptr);
-            EXPECT_EQ(sparks->_pSourceScene, _Sequence.FindEffect("Title")->EvaluateAt(-1.0f));
+            ASSERT_NE(_Sequence.FindEffect("VerseTitle"), nullptr);
+            EXPECT_EQ(sparks->_pSourceScene, _Sequence.FindEffect("VerseTitle")->EvaluateAt(-1.0f));
             EXPECT_GT(sparks->_aParticles.size(), 100u);
             EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 150 && p.g > 90 && p.b < p.r; }), 100);
         }

@@ -73,7 +73,7 @@ std::string BinaryPath(const std::string& rel) { return std::string(MORVANE_BINA
 void LinkGeneratedAssets()
 {
     std::filesystem::create_directories("Data");
-    for (const char* rel : {"svg", "Font", "img", "txt", "meshes", "filtered.data", "depth.data"})
+    for (const char* rel : {"svg", "Font", "img", "txt", "meshes", "filtered.data", "depth.data", "fxAnimation.vscene"})
     {
         const std::string source = SourcePath(std::string("Data/") + rel);
         const std::string link = std::string("Data/") + rel;

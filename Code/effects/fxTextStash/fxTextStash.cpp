@@ -10,7 +10,7 @@
 #include "vector_display/vector_display.h"
 
 fxTextStash::fxTextStash(fxDescriptor* pDescriptor)
-    : fxBase(pDescriptor), _vPos(0.5f, 0.5f), _fSize(0.1f), _bGlow(false), _vColor(1.0f, 1.0f, 1.0f, 1.0f)
+    : fxBase(pDescriptor), _vPos(0.5f, 0.5f), _fSize(0.1f), _bGlow(false), _vColor(1.0f, 1.0f, 1.0f, 1.0f), _sText(TEXT)
 {
 }
 
@@ -45,7 +45,7 @@ void fxTextStash::Render()
     _TextStash.SetSize(_fSize);
     _TextStash.SetColor(rvClampUnit(_vColor.r), rvClampUnit(_vColor.g), rvClampUnit(_vColor.b),
                         rvClampUnit(_vColor.a));
-    _TextStash.DrawText(_vPos.x, _vPos.y, TEXT);
+    _TextStash.DrawText(_vPos.x, _vPos.y, _sText.c_str());
     _TextStash.End();
 
     if (_bGlow) vector_display_glow(_pCurrentDisplay, fb);
@@ -71,5 +71,6 @@ fxDescriptor* fxTextStash::RegisterAttributes()
     d->Add(TYPE_FLOAT, "Size", rvOffsetOf<fxTextStash>(&fxTextStash::_fSize))->SetRange(0.0f, 1.0f);
     d->Add(TYPE_BOOL, "Glow", rvOffsetOf<fxTextStash>(&fxTextStash::_bGlow));
     d->Add(TYPE_COLOR4, "Color", rvOffsetOf<fxTextStash>(&fxTextStash::_vColor));
+    d->Add(TYPE_STRING, "Text", rvOffsetOf<fxTextStash>(&fxTextStash::_sText));
     return d;
 }

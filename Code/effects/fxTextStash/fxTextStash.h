@@ -1,5 +1,5 @@
 #pragma once
-// One fixed sentence as anti-aliased bitmap text from a glyph atlas (the text stash), placed and
+// One line ("Text") as anti-aliased bitmap text from a glyph atlas (the text stash), placed and
 // sized in fractions of the render buffer. "Glow" draws it into the vector display's own target
 // and runs the display's glow passes over it; without "Glow" the text replaces the buffer's
 // picture (the buffer is cleared first).
@@ -7,12 +7,13 @@
 #include "shTextStash.h"
 
 #include <glm/glm.hpp>
+#include <string>
 
 class fxTextStash : public fxBase
 {
 public:
     static constexpr const char* FONT_FILE = "./Data/Font/DroidSerif-Regular.ttf";
-    static constexpr const char* TEXT = "Il etait une fois dans la ville de foix ...";
+    static constexpr const char* TEXT = "Il etait une fois dans la ville de foix ..."; // "Text" of a new effect
 
     explicit fxTextStash(fxDescriptor* pDescriptor);
     ~fxTextStash() override;
@@ -29,4 +30,5 @@ public:
     float _fSize;
     bool _bGlow;
     glm::vec4 _vColor;
+    std::string _sText;
 };

@@ -254,6 +254,21 @@ TEST_F(LineArtTest, TextStashCaptionWithAndWithoutGlow)
         // The arrow's lines, flushed at present, are still there.
         EXPECT_GT(Brightest(shot, Project({0, 20, 0}), 2).r, 120);
     }
+    // The caption's own "Text": three letters end well before the default sentence would.
+    Release();
+    fxTextStash* e = Add<fxTextStash>();
+    e->_vPos = glm::vec2(0.05f, 0.3f);
+    e->_fSize = 0.1f;
+    e->_sText = "ZQ4";
+    Frame();
+    RenderTarget shot(kW, kH);
+    Grab(shot, "TextStashOwnText");
+    int near = 0, far = 0;
+    for (int x = int(0.05f * kW); x < kW; ++x)
+        for (int y = int(kH * 0.7f); y < int(kH * 0.7f) + 10; ++y)
+            (x < kW / 3 ? near : far) += shot.Pixel(x, y).r > 150 ? 1 : 0;
+    EXPECT_GT(near, 20);
+    EXPECT_EQ(far, 0);
 }
 
 // The spectrum is drawn in pixels of the render buffer: the camera is moved so that they show.
