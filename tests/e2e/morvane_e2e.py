@@ -4,7 +4,8 @@
 Each case builds a small encrypted data archive in a fresh directory, starts
 `morvane 720p` there and checks how the program ends:
 
-  plays_to_end          a 2 s demo timeline plays and the program exits 0 by itself
+  plays_to_end          a 2 s demo timeline plays and the program exits 0 by itself, writing the
+                        frame log asked for by MORVANE_FRAME_LOG
   escape_ends_early     a synthetic Escape (xdotool key Escape) ends a long timeline with 0
   close_during_loading  a close request while the loading bar is shown ends it with -1
   unreadable_demo       a missing or cut archive, or a demo timeline that does not parse, ends
@@ -172,13 +173,13 @@ def display_size():
 # ------------------------------------------------------------------------------ runs
 
 class Run:
-    def __init__(self, morvane, files, args=("720p",), prepare=None):
+    def __init__(self, morvane, files, args=("720p",), prepare=None, env=None):
         self.dir = tempfile.mkdtemp(prefix="morvane-e2e-")
         build_archive(self.dir, files)
         if prepare:
             prepare(os.path.join(self.dir, "Data", "Morvane-ZQ4.sts"))
         self.start = time.time()
-        self.proc = subprocess.Popen([morvane, *args], cwd=self.dir,
+        self.proc = subprocess.Popen([morvane, *args], cwd=self.dir, env=dict(os.environ, **(env or {})),
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
 
     def finish(self, timeout):
@@ -197,7 +198,9 @@ class Run:
 
 
 def plays_to_end(morvane):
-    run = Run(morvane, with_progress_table(demo_lasting(2.0)))
+    log_fd, log = tempfile.mkstemp(prefix="morvane-e2e-", suffix=".frames")
+    os.close(log_fd)
+    run = Run(morvane, with_progress_table(demo_lasting(2.0)), env={"MORVANE_FRAME_LOG": log})
     window = find_window(run.proc)
     # Full screen on the primary monitor: the video mode nearest 1280 x 720 (Xvfb has one).
     size, screen = window_size(window), display_size()
@@ -206,6 +209,17 @@ def plays_to_end(morvane):
     assert rc == 0, "exit code %d" % rc
     # Time steps are clamped, never stretched: the timeline cannot end before 2 s of wall time.
     assert run.elapsed >= 2.0, "ended after %.2f s" % run.elapsed
+    # The frame log: one "TIME MS" line per frame, the timeline moving on to its end, and the
+    # frames' durations adding up to the time the frames took (no more than the whole run).
+    with open(log) as f:
+        frames = [tuple(float(x) for x in line.split()) for line in f]
+    os.unlink(log)
+    assert len(frames) >= 10, "%d frames in the frame log" % len(frames)
+    times = [t for t, _ in frames]
+    assert times == sorted(times) and times[-1] >= 1.9, "timeline times %r" % times[-5:]
+    total = sum(ms for _, ms in frames) / 1000.0
+    assert all(ms > 0.0 for _, ms in frames) and 1.5 <= total <= run.elapsed, \
+        "frames last %.3f s in all, the run %.3f s" % (total, run.elapsed)
 
 
 def escape_ends_early(morvane):
