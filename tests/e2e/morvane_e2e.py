@@ -4,8 +4,7 @@
 Each case builds a small encrypted data archive in a fresh directory, starts
 `morvane 720p` there and checks how the program ends:
 
-  plays_to_end          a 2 s demo timeline plays and the program exits 0 by itself, writing the
-                        frame log asked for by MORVANE_FRAME_LOG
+  plays_to_end          a 2 s demo timeline plays and the program exits 0 by itself
   escape_ends_early     a synthetic Escape (xdotool key Escape) ends a long timeline with 0
   close_during_loading  a close request while the loading bar is shown ends it with -1
   unreadable_demo       a missing or cut archive, or a demo timeline that does not parse, ends
@@ -173,13 +172,13 @@ def display_size():
 # ------------------------------------------------------------------------------ runs
 
 class Run:
-    def __init__(self, morvane, files, args=("720p",), prepare=None, env=None):
+    def __init__(self, morvane, files, args=("720p",), prepare=None):
         self.dir = tempfile.mkdtemp(prefix="morvane-e2e-")
         build_archive(self.dir, files)
         if prepare:
             prepare(os.path.join(self.dir, "Data", "Morvane-ZQ4.sts"))
         self.start = time.time()
-        self.proc = subprocess.Popen([morvane, *args], cwd=self.dir, env=dict(os.environ, **(env or {})),
+        self.proc = subprocess.Popen([morvane, *args], cwd=self.dir,
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
 
     def finish(self, timeout):
@@ -200,7 +199,12 @@ class Run:
 def plays_to_end(morvane):
     log_fd, log = tempfile.mkstemp(prefix="morvane-e2e-", suffix=".frames")
     os.close(log_fd)
-    run = Run(morvane, with_progress_table(demo_lasting(2.0)), env={"MORVANE_FRAME_LOG": log})
+    # The player's frame log too (MORVANE_FRAME_LOG, inherited from this process).
+    os.environ["MORVANE_FRAME_LOG"] = log
+    try:
+        run = Run(morvane, with_progress_table(demo_lasting(2.0)))
+    finally:
+        del os.environ["MORVANE_FRAME_LOG"]
     window = find_window(run.proc)
     # Full screen on the primary monitor: the video mode nearest 1280 x 720 (Xvfb has one).
     size, screen = window_size(window), display_size()
