@@ -20,6 +20,7 @@
 #include "rvMain.h"
 #include "rvMainMouseCamera.h"
 #include "rvMainWindow.h"
+#include "rvFile.h"
 #include "rvMessage.h"
 #include "rvPlatform.h"
 #include "rvSceneDisplay.h"
@@ -425,6 +426,8 @@ struct SyncReport
 static void RunFrames(rvSequence& timeline, double previous)
 {
     SyncReport report;
+    rvMain::FrameLog frameLog; // MORVANE_FRAME_LOG: the frame times, for the frame-time report
+    const char* frameLogPath = std::getenv("MORVANE_FRAME_LOG");
     for (;;)
     {
         const double now = glfwGetTime();
@@ -443,6 +446,7 @@ static void RunFrames(rvSequence& timeline, double previous)
         DrawToggledWindows(dt);
         if (bSequencer) timeline.Update(step);
         if (Hook.bOn) report.Add(timeline, music, rawDelta);
+        if (frameLogPath) frameLog.Add(now, timeline._fTime);
         UpdateEffectTester(dt);
         DrawGlobalConfigWindow(rawDelta);
         MouseCamera.Apply(ImGui::GetIO(), *rvSceneDisplay::BindedBuffer());
@@ -458,6 +462,8 @@ static void RunFrames(rvSequence& timeline, double previous)
         if (glfwWindowShouldClose(pWindow))
         {
             if (Hook.bOn) report.Write(timeline);
+            if (frameLogPath && !rvSaveFile(frameLogPath, frameLog.Text()))
+                rvReport(rvMessageKind::Error, "cannot write the frame log \"%s\"\n", frameLogPath);
             return;
         }
         previous = now;

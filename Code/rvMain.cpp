@@ -3,6 +3,7 @@
 #include <imgui.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
@@ -62,6 +63,41 @@ TestHook ParseTestHook(const char* text)
         if (key == "slowload" && number <= 10.f) hook.fSlowLoadStep = number;
     }
     return hook;
+}
+
+void FrameLog::Add(double fStart, float fTime)
+{
+    _aFrames.emplace_back(fStart, fTime);
+}
+
+std::string FrameLog::Text() const
+{
+    std::string text;
+    char line[64];
+    for (size_t i = 0; i + 1 < _aFrames.size(); ++i)
+    {
+        std::snprintf(line, sizeof line, "%.4f %.3f\n", double(_aFrames[i].second),
+                      (_aFrames[i + 1].first - _aFrames[i].first) * 1000.0);
+        text += line;
+    }
+    return text;
+}
+
+std::vector<std::pair<double, double>> FrameLog::Parse(const std::string& text)
+{
+    std::vector<std::pair<double, double>> frames;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line))
+    {
+        std::istringstream words(line);
+        double fTime = 0.0, fMs = 0.0;
+        std::string rest;
+        if (!(words >> fTime >> fMs) || (words >> rest)) continue;
+        if (!std::isfinite(fTime) || !std::isfinite(fMs) || fMs < 0.0) continue;
+        frames.emplace_back(fTime, fMs);
+    }
+    return frames;
 }
 
 bool ShouldCloseWindow(bool escapeWentDown, bool timelineReachedEnd, bool editorDrawn)

@@ -4,6 +4,8 @@
 #include "Sequencer/rvTimelineClock.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace rvMain
 {
@@ -53,6 +55,26 @@ struct TestHook
     float fSlowLoadStep = 0.f;
 };
 TestHook ParseTestHook(const char* text);
+
+// The player's frame log, asked for with the environment variable MORVANE_FRAME_LOG=FILE: the
+// real frame times beside the frame-time report's (tools/frame-report.sh). One line per frame
+// shown, "TIME MS": the timeline time the frame showed, in seconds, and how long the frame took,
+// from its start to the next frame's start (its swap included), in milliseconds. The last frame,
+// which has no next one, is left out. Written once, at exit.
+class FrameLog
+{
+public:
+    // A frame began at fStart seconds (any steady clock) and showed the timeline at fTime.
+    void Add(double fStart, float fTime);
+    std::string Text() const;
+
+    // Reads a log's lines back as (TIME, MS) pairs; lines that are not two finite numbers, MS
+    // not negative, are skipped.
+    static std::vector<std::pair<double, double>> Parse(const std::string& text);
+
+private:
+    std::vector<std::pair<double, float>> _aFrames; // (start, timeline time)
+};
 
 // The exit rule, checked once per frame after the swap. The timeline's end closes the
 // window only in the player (editor not drawn): in the editor the play head can be

@@ -2,19 +2,32 @@
 // the sources into a temporary directory) played with a fixed step on a "Default" buffer of the
 // run's size, as the player plays it (frame begin, timeline update, present), under Xvfb.
 //
-//   build/morvane_bench --benchmark_filter=Demo [--size=720p|--size=1080p]
+//   build/morvane_bench --benchmark_filter=DemoTimeline [--size=720p|--size=1080p]
+//   tools/frame-report.sh [720p|1080p]     (the player's own frame times beside these)
 //
 // The argument is the step in frames per second of timeline time (20: every third frame of the
 // 60 fps timeline, so the whole demo is sampled in a reasonable time on a software renderer).
+// The timeline drives the music (fxMusic::_bTimelineDrivesMusic): every frame the music is moved
+// to the timeline's time, so what listens to it (the live spectrum, the audio-level drivers)
+// hears what the player plays at that time, however long the frame took.
 // MORVANE_BENCH_SPAN="FROM,TO" (seconds of the demo) plays only that span, to profile one section:
 //   MORVANE_BENCH_SPAN=72.96,76.8 perf record -g build/morvane_bench --benchmark_filter=DemoTimeline
-// Timing probes (effects that only call glFinish and read the clock) sit between the timeline's
+//
+// Two passes over the span. The first times whole frames only (one glFinish at the frame's end,
+// where the player swaps): the whole demo and each of its sections, side by side with the floor
+// measured in the same run, an empty frame (nothing on the timeline, one black dot so that the
+// fixed passes run) with the glow on and off. The sections are read from the timeline: it is cut
+// where no item crosses (the items that run the whole demo, the music and the tint, aside), and
+// each stretch is named after its longest item. The second pass splits the frame per item:
+// timing probes (effects that only call glFinish and read the clock) sit between the timeline's
 // items, and between those of the nested part, so each item's cost is the time from the probe
-// before it to the probe after it, its GPU work included. The report prints, per item and per
-// frame, the median and the worst over the frames in which the item ran; then the whole frame per
-// placed section of the demo; then, side by side, the median frame of the whole demo and of each
-// section against the floor measured in the same run: an empty frame (nothing on the timeline, one
-// black dot so that the fixed passes run) with the glow on, and with it off.
+// before it to the probe after it, its GPU work included. The probes change what llvmpipe overlaps
+// (a frame with probes costs more than one without): only the split's figures carry them.
+// MORVANE_BENCH_SPLIT=0 leaves the second pass out.
+//
+// MORVANE_BENCH_PLAYER=FILE sets the player's frame log (`MORVANE_FRAME_LOG=FILE build/morvane`)
+// beside the first pass: the median frame of the whole demo and of each section, in the report
+// and in the player.
 #include "BenchFrame.h"
 #include "GLTestContext.h"
 #include "TestSupport.h"
@@ -24,7 +37,9 @@
 #include "Factory/fxDescriptor.h"
 #include "Loader/rvLoader.h"
 #include "Sequencer/rvSequence.h"
+#include "effects/fxMusic/fxMusic.h"
 #include "effects/fxSequence/fxSequence.h"
+#include "rvMain.h"
 #include "rvSceneDisplay.h"
 #include "vector_display/vector_display.h"
 
@@ -36,6 +51,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -135,16 +151,76 @@ Row EmptyFrames(GLFWwindow* window, bool bGlow)
     return row;
 }
 
-void PrintRow(const Row& r)
+// A row; one that never ran prints dashes, or nothing when bSkipEmpty (a span's run).
+void PrintRow(const Row& r, bool bSkipEmpty = false)
 {
     if (r.ms.empty())
     {
-        std::printf("  %-34s %8s %8s %6s\n", r.label.c_str(), "-", "-", "0");
+        if (bSkipEmpty) return;
+        std::printf("  %-44s %8s %8s %6s\n", r.label.c_str(), "-", "-", "0");
         return;
     }
     std::vector<double> v = r.ms;
     std::sort(v.begin(), v.end());
-    std::printf("  %-34s %8.2f %8.2f %6zu\n", r.label.c_str(), v[v.size() / 2], v.back(), v.size());
+    std::printf("  %-44s %8.2f %8.2f %6zu\n", r.label.c_str(), v[v.size() / 2], v.back(), v.size());
+}
+
+// A section of the demo: frames [nFrom, nTo) of the timeline, named after its longest item.
+struct Section
+{
+    int nFrom, nTo;
+    std::string name;
+};
+
+// The timeline's sections: it is cut at an item's start that no other item crosses (by more than
+// a tenth of a second: bars rounded to frames overlap by one), the items that run the whole
+// timeline aside.
+std::vector<Section> SectionsOf(const std::vector<fxBase*>& items, int endFrame)
+{
+    constexpr int SLACK = 6;
+    std::vector<const fxBase*> placed;
+    for (const fxBase* e : items)
+        if (e->_nStart > 0 || e->_nEnd < endFrame) placed.push_back(e);
+    std::vector<int> starts;
+    for (const fxBase* e : placed)
+        starts.push_back(e->_nStart);
+    std::sort(starts.begin(), starts.end());
+    std::vector<int> cuts{0};
+    for (int t : starts)
+    {
+        if (t - cuts.back() <= SLACK || t >= endFrame - SLACK) continue;
+        const bool crossed = std::any_of(placed.begin(), placed.end(), [t](const fxBase* e) {
+            return e->_nStart < t - SLACK && e->_nEnd > t + SLACK;
+        });
+        if (!crossed) cuts.push_back(t);
+    }
+    cuts.push_back(std::max(endFrame, 1));
+    std::vector<Section> sections;
+    for (size_t i = 0; i + 1 < cuts.size(); ++i)
+    {
+        Section s{cuts[i], cuts[i + 1], ""};
+        int longest = 0;
+        for (const fxBase* e : placed)
+        {
+            const int overlap = std::min(e->_nEnd, s.nTo) - std::max(e->_nStart, s.nFrom);
+            if (overlap > longest)
+            {
+                longest = overlap;
+                s.name = e->_sName;
+            }
+        }
+        sections.push_back(s);
+    }
+    return sections;
+}
+
+// The section showing the timeline at fSeconds (the last one holds the end).
+size_t SectionAt(const std::vector<Section>& sections, double fSeconds)
+{
+    size_t i = 0;
+    while (i + 1 < sections.size() && sections[i + 1].nFrom / 60.0 <= fSeconds)
+        ++i;
+    return i;
 }
 
 // Per item of one timeline: the cost between its two probes in the frames where it ran.
@@ -159,6 +235,45 @@ void Collect(const std::vector<fxBase*>& items, const std::vector<fxTimingProbe*
         if (items[i]->_eState == State_EffectStarted && probes[i]->_bRan && probes[i + 1]->_bRan)
             row.ms.push_back(Ms(probes[i]->_Now, probes[i + 1]->_Now));
     }
+}
+
+
+// The median of each row, side by side: the report's frames without probes and the player's.
+void PrintBesideThePlayer(const std::vector<Section>& sections, const Row& total, const std::vector<Row>& bySection,
+                          const char* pszLog, double spanFrom, double spanTo)
+{
+    std::ifstream in(pszLog);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::vector<std::pair<double, double>> frames = rvMain::FrameLog::Parse(text.str());
+    if (frames.empty())
+    {
+        std::printf("\nMORVANE_BENCH_PLAYER: no frames in \"%s\"\n", pszLog);
+        return;
+    }
+    Row player{"", {}};
+    std::vector<Row> playerBySection(sections.size());
+    for (const auto& f : frames)
+    {
+        if (f.first < spanFrom || f.first > spanTo) continue;
+        player.ms.push_back(f.second);
+        playerBySection[SectionAt(sections, f.first)].ms.push_back(f.second);
+    }
+    std::printf("\nReport (fixed step, no probes) beside the player's frame log \"%s\": median ms\n", pszLog);
+    std::printf("  %-44s %8s %8s %8s %7s\n", "", "report", "player", "ratio", "frames");
+    const auto Print = [](const Row& r, const Row& p) {
+        if (r.ms.empty() && p.ms.empty()) return;
+        const double mr = Median(r.ms), mp = Median(p.ms);
+        std::printf("  %-44s %8.2f %8.2f %8.2f %7zu\n", r.label.c_str(), mr, mp, mp > 0 ? mr / mp : 0.0,
+                    p.ms.size());
+    };
+    Print(total, player);
+    for (size_t i = 0; i < sections.size(); ++i)
+        Print(bySection[i], playerBySection[i]);
+    double fSum = 0.0;
+    for (double ms : player.ms)
+        fSum += ms;
+    if (fSum > 0.0) std::printf("  player: %zu frames, %.1f fps mean\n", player.ms.size(), 1000.0 * double(player.ms.size()) / fSum);
 }
 } // namespace
 
@@ -185,12 +300,70 @@ static void BM_DemoTimeline(benchmark::State& state)
     }
     setenv("SDL_AUDIODRIVER", "dummy", 1);
 
+    // The span to play (the whole demo unless MORVANE_BENCH_SPAN names one).
+    double spanFrom = 0.0, spanTo = 1e30;
+    if (const char* span = std::getenv("MORVANE_BENCH_SPAN"))
+        if (std::sscanf(span, "%lf,%lf", &spanFrom, &spanTo) != 2 || !(spanFrom >= 0.0) || !(spanTo > spanFrom))
+        {
+            state.SkipWithError("MORVANE_BENCH_SPAN: FROM,TO in seconds, FROM < TO");
+            return;
+        }
+    const char* pszSplit = std::getenv("MORVANE_BENCH_SPLIT");
+    const bool bSplit = !(pszSplit && std::strcmp(pszSplit, "0") == 0);
+    const bool bSpan = std::getenv("MORVANE_BENCH_SPAN") != nullptr;
+
     if (!rvBench::OpenAtSize(&state, kW, kH)) return;
     rvSequence seq(false);
     if (!rvBench::LoadDemo(seq, state)) return;
+    fxMusic::_bTimelineDrivesMusic = true;
     const int endFrame = seq.LastFrame();
     const std::vector<fxBase*> items = seq._apEffects;
-    const std::vector<fxTimingProbe*> probes = InsertProbes(seq, endFrame);
+    const std::vector<Section> sections = SectionsOf(items, endFrame);
+    const float dt = 1.f / float(stepsPerSecond);
+
+    // The floor: frames with nothing on the timeline, glow on and off.
+    const Row emptyGlow = EmptyFrames(window, true);
+    const Row emptyNoGlow = EmptyFrames(window, false);
+
+    // Plays the span once; frame(t) runs one frame, the timeline's update included, and returns
+    // false when the update ended the timeline (that frame drew nothing).
+    const auto PlaySpan = [&](auto&& frame) {
+        seq._fTime = float(spanFrom);
+        seq._bPlaying = true;
+        for (fxBase* e : seq._apEffects)
+            e->SetState(State_SequenceStarted);
+        while (seq._bPlaying)
+            if (!frame() || double(seq._fTime) > spanTo) break;
+    };
+
+    // First pass: whole frames, no probes.
+    Row total{"[whole frame]", {}};
+    std::vector<Row> bySection(sections.size());
+    for (size_t i = 0; i < sections.size(); ++i)
+    {
+        char label[96];
+        std::snprintf(label, sizeof label, "[whole frame, %.2f-%.2f s %s]", sections[i].nFrom / 60.0,
+                      sections[i].nTo / 60.0, sections[i].name.c_str());
+        bySection[i].label = label;
+    }
+    for (auto _ : state)
+        PlaySpan([&] {
+            glFinish();
+            const Clock::time_point t0 = Clock::now();
+            rvSceneDisplay::BeginFrame(window);
+            seq.Update(dt);
+            rvSceneDisplay::PresentFrame(!seq._bPlaying);
+            glFinish();
+            const Clock::time_point t1 = Clock::now();
+            if (!seq._bPlaying || double(seq._fTime) > spanTo) return false;
+            total.ms.push_back(Ms(t0, t1));
+            // The frame drew the timeline at the time its update reached.
+            bySection[SectionAt(sections, std::max(0.0, double(seq._fTime)))].ms.push_back(Ms(t0, t1));
+            return true;
+        });
+
+    // Second pass: the frame split per item, with probes.
+    const std::vector<fxTimingProbe*> probes = bSplit ? InsertProbes(seq, endFrame) : std::vector<fxTimingProbe*>();
     // The nested parts get their own probes.
     struct Part
     {
@@ -200,61 +373,21 @@ static void BM_DemoTimeline(benchmark::State& state)
         std::vector<Row> rows;
     };
     std::vector<Part> parts;
-    for (fxBase* e : items)
-        if (e->_pDescriptor->_sClassName == "fxSequence")
-        {
-            auto* part = static_cast<fxSequence*>(e);
-            Part p{part, part->_Sequence._apEffects, {}, {}};
-            p.probes = InsertProbes(part->_Sequence, part->_Sequence.LastFrame());
-            p.rows.resize(p.items.size());
-            parts.push_back(p);
-        }
-
     std::vector<Row> rows(items.size());
     Row begin{"[frame begin]", {}}, present{"[present: flush, glow, composite]", {}},
-        total{"[whole frame]", {}};
-    const float dt = 1.f / float(stepsPerSecond);
-
-    // The floor: frames with nothing on the timeline, glow on and off.
-    const Row emptyGlow = EmptyFrames(window, true);
-    const Row emptyNoGlow = EmptyFrames(window, false);
-    // Whole frames grouped by the demo's sections, on the music's sections where
-    // tools/make-demo-seq.py places them (its PLACEMENT), the closing picture from bar 106 to the
-    // end of the timeline; a bar is 1.92 s. A timeline of another length keeps the cuts before its end.
-    std::vector<double> sectionBars{0.0, 8.0, 16.0, 24.0, 32.0, 42.0, 52.0, 64.0, 74.5, 86.0, 96.0, 106.0};
-    const double endBar = endFrame / 60.0 / 1.92;
-    while (sectionBars.size() > 1 && sectionBars.back() >= endBar - 0.01)
-        sectionBars.pop_back();
-    sectionBars.push_back(endBar);
-    std::vector<Row> sections(sectionBars.size() - 1);
-    for (size_t i = 0; i < sections.size(); ++i)
+        probed{"[whole frame, with probes]", {}};
+    if (bSplit)
     {
-        char label[64];
-        std::snprintf(label, sizeof label, "[whole frame, bars %g-%g]", sectionBars[i], sectionBars[i + 1]);
-        sections[i].label = label;
-    }
-    const auto SectionOf = [&](double seconds) {
-        size_t i = 0;
-        while (i + 1 < sectionBars.size() && sectionBars[i + 1] * 1.92 <= seconds)
-            ++i;
-        return i;
-    };
-    // The span to play (the whole demo unless MORVANE_BENCH_SPAN names one).
-    double spanFrom = 0.0, spanTo = 1e30;
-    if (const char* span = std::getenv("MORVANE_BENCH_SPAN"))
-        if (std::sscanf(span, "%lf,%lf", &spanFrom, &spanTo) != 2 || !(spanFrom >= 0.0) || !(spanTo > spanFrom))
-        {
-            state.SkipWithError("MORVANE_BENCH_SPAN: FROM,TO in seconds, FROM < TO");
-            return;
-        }
-    for (auto _ : state)
-    {
-        seq._fTime = float(spanFrom);
-        seq._bPlaying = true;
-        for (fxBase* e : seq._apEffects)
-            e->SetState(State_SequenceStarted);
-        while (seq._bPlaying)
-        {
+        for (fxBase* e : items)
+            if (e->_pDescriptor->_sClassName == "fxSequence")
+            {
+                auto* part = static_cast<fxSequence*>(e);
+                Part p{part, part->_Sequence._apEffects, {}, {}};
+                p.probes = InsertProbes(part->_Sequence, part->_Sequence.LastFrame());
+                p.rows.resize(p.items.size());
+                parts.push_back(p);
+            }
+        PlaySpan([&] {
             for (fxTimingProbe* p : probes)
                 p->_bRan = false;
             for (Part& p : parts)
@@ -271,36 +404,22 @@ static void BM_DemoTimeline(benchmark::State& state)
             rvSceneDisplay::PresentFrame(!seq._bPlaying);
             glFinish();
             const Clock::time_point t3 = Clock::now();
-            if (!seq._bPlaying) break; // the update that ended the timeline drew nothing
-            if (double(seq._fTime) > spanTo) break;
+            if (!seq._bPlaying || double(seq._fTime) > spanTo) return false;
             begin.ms.push_back(Ms(t0, t1));
             present.ms.push_back(Ms(t2, t3));
-            total.ms.push_back(Ms(t0, t3));
-            // The frame drew the timeline at the time its update reached.
-            const size_t section = SectionOf(std::max(0.0, double(seq._fTime)));
-            if (section < sections.size()) sections[section].ms.push_back(Ms(t0, t3));
+            probed.ms.push_back(Ms(t0, t3));
             Collect(items, probes, rows, "");
             for (Part& p : parts)
                 Collect(p.items, p.probes, p.rows, "  | ");
-        }
+            return true;
+        });
     }
 
-    std::printf(
-        "\nDemo frame costs at %dx%d, fixed step 1/%d s, %zu frames (ms: median, worst, frames run)\n", kW,
-        kH, stepsPerSecond, total.ms.size());
-    PrintRow(begin);
-    for (size_t i = 0; i < items.size(); ++i)
-    {
-        PrintRow(rows[i]);
-        for (Part& p : parts)
-            if (p.pPart == items[i])
-                for (const Row& r : p.rows)
-                    PrintRow(r);
-    }
-    PrintRow(present);
+    std::printf("\nDemo frames at %dx%d, fixed step 1/%d s, %zu frames, no probes (ms: median, worst, frames)\n",
+                kW, kH, stepsPerSecond, total.ms.size());
     PrintRow(total);
-    for (const Row& r : sections)
-        PrintRow(r);
+    for (const Row& r : bySection)
+        PrintRow(r, bSpan);
     PrintRow(emptyGlow);
     PrintRow(emptyNoGlow);
 
@@ -309,17 +428,35 @@ static void BM_DemoTimeline(benchmark::State& state)
     std::printf("\nDemo frame against the floor at %s (%dx%d): median ms, and as a multiple of the empty\n"
                 "frame with the glow on (%.2f ms) and off (%.2f ms)\n",
                 rvBench::RunSize().name, kW, kH, floorGlow, floorNoGlow);
-    std::printf("  %-34s %8s %9s %9s\n", "", "ms", "x glow on", "x glow off");
+    std::printf("  %-44s %8s %9s %9s\n", "", "ms", "x glow on", "x glow off");
     const auto PrintRatio = [&](const Row& r) {
         if (r.ms.empty()) return;
         const double m = Median(r.ms);
-        std::printf("  %-34s %8.2f %9.2f %9.2f\n", r.label.c_str(), m, floorGlow > 0 ? m / floorGlow : 0.0,
+        std::printf("  %-44s %8.2f %9.2f %9.2f\n", r.label.c_str(), m, floorGlow > 0 ? m / floorGlow : 0.0,
                     floorNoGlow > 0 ? m / floorNoGlow : 0.0);
     };
     PrintRatio(total);
-    for (const Row& r : sections)
+    for (const Row& r : bySection)
         PrintRatio(r);
-    PrintRatio(present);
+
+    if (bSplit)
+    {
+        std::printf("\nThe frame split per item, second pass, WITH probes (a glFinish between items; these\n"
+                    "figures carry the probes' cost): ms: median, worst, frames run\n");
+        PrintRow(begin);
+        for (size_t i = 0; i < items.size(); ++i)
+        {
+            PrintRow(rows[i], bSpan);
+            for (Part& p : parts)
+                if (p.pPart == items[i])
+                    for (const Row& r : p.rows)
+                        PrintRow(r, bSpan);
+        }
+        PrintRow(present);
+        PrintRow(probed);
+    }
+    if (const char* pszLog = std::getenv("MORVANE_BENCH_PLAYER"))
+        PrintBesideThePlayer(sections, total, bySection, pszLog, spanFrom, spanTo);
     std::fflush(stdout);
     if (!total.ms.empty())
     {
@@ -331,6 +468,7 @@ static void BM_DemoTimeline(benchmark::State& state)
         state.counters["floor_glow_on_ms"] = floorGlow;
         state.counters["floor_glow_off_ms"] = floorNoGlow;
         if (floorGlow > 0) state.counters["x_glow_on"] = v[v.size() / 2] / floorGlow;
+        if (!probed.ms.empty()) state.counters["frame_median_probed_ms"] = Median(probed.ms);
     }
 
     // Probes out (they are not the timelines' to delete), then everything down.
@@ -348,6 +486,7 @@ static void BM_DemoTimeline(benchmark::State& state)
             q->SetState(State_DemoStoped);
             delete q;
         }
+    fxMusic::_bTimelineDrivesMusic = false;
     seq.Clear();
     rvLoader::Release();
     rvSceneDisplay::Shutdown();

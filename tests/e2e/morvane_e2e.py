@@ -207,7 +207,14 @@ class Run:
 
 
 def plays_to_end(morvane):
-    run = Run(morvane, with_progress_table(demo_lasting(2.0)))
+    log_fd, log = tempfile.mkstemp(prefix="morvane-e2e-", suffix=".frames")
+    os.close(log_fd)
+    # The player's frame log too (MORVANE_FRAME_LOG, inherited from this process).
+    os.environ["MORVANE_FRAME_LOG"] = log
+    try:
+        run = Run(morvane, with_progress_table(demo_lasting(2.0)))
+    finally:
+        del os.environ["MORVANE_FRAME_LOG"]
     window = find_window(run.proc)
     # Full screen on the primary monitor: the video mode nearest 1280 x 720 (Xvfb has one).
     size, screen = window_size(window), display_size()
@@ -216,6 +223,17 @@ def plays_to_end(morvane):
     assert rc == 0, "exit code %d" % rc
     # Time steps are clamped, never stretched: the timeline cannot end before 2 s of wall time.
     assert run.elapsed >= 2.0, "ended after %.2f s" % run.elapsed
+    # The frame log: one "TIME MS" line per frame, the timeline moving on to its end, and the
+    # frames' durations adding up to the time the frames took (no more than the whole run).
+    with open(log) as f:
+        frames = [tuple(float(x) for x in line.split()) for line in f]
+    os.unlink(log)
+    assert len(frames) >= 10, "%d frames in the frame log" % len(frames)
+    times = [t for t, _ in frames]
+    assert times == sorted(times) and times[-1] >= 1.9, "timeline times %r" % times[-5:]
+    total = sum(ms for _, ms in frames) / 1000.0
+    assert all(ms > 0.0 for _, ms in frames) and 1.5 <= total <= run.elapsed, \
+        "frames last %.3f s in all, the run %.3f s" % (total, run.elapsed)
 
 
 def escape_ends_early(morvane):

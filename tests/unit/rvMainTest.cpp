@@ -90,6 +90,26 @@ TEST(Main, TimelineEndIsItsLastFrameOverSixty)
         EXPECT_TRUE(rvMain::TimelineReachedEnd(float(frames) / 60.0f, frames)) << frames;
 }
 
+TEST(Main, FrameLogTimesEachFrameToTheNextOneAndReadsBack)
+{
+    rvMain::FrameLog log;
+    EXPECT_EQ(log.Text(), "");
+    log.Add(10.0, 0.0f);
+    log.Add(10.016, 0.0166f);
+    log.Add(10.066, 0.0666f); // a slow frame follows: it lasts until the next start
+    log.Add(10.166, 0.1666f); // the last frame has no end: left out
+    EXPECT_EQ(log.Text(), "0.0000 16.000\n0.0166 50.000\n0.0666 100.000\n");
+
+    const auto frames =
+        rvMain::FrameLog::Parse(log.Text() + "garbage\n1.0\n2.0 nan\n3.0 -1\n4.0 5.0 6.0\n5.0 7.5x\n 6.5 8.25 \n");
+    ASSERT_EQ(frames.size(), 4u);
+    EXPECT_DOUBLE_EQ(frames[1].first, 0.0166);
+    EXPECT_DOUBLE_EQ(frames[1].second, 50.0);
+    EXPECT_DOUBLE_EQ(frames[2].second, 100.0);
+    EXPECT_DOUBLE_EQ(frames[3].first, 6.5);
+    EXPECT_DOUBLE_EQ(frames[3].second, 8.25);
+}
+
 TEST(Main, TimelineEndClosesOnlyThePlayer)
 {
     // (escape, timeline at end, editor drawn) -> close

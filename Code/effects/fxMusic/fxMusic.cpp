@@ -11,6 +11,7 @@
 #include <cstdio>
 
 uint32_t fxMusic::_hMusicChannel = 0;
+bool fxMusic::_bTimelineDrivesMusic = false;
 
 namespace
 {
@@ -112,9 +113,12 @@ void fxMusic::Render()
         return;
     }
     if (_fDeltaTime == 0.0f || _fVolume <= 0.0f)
+    {
         audio.Pause(_hStream);
-    else
-        audio.Play(_hStream, false);
+        return;
+    }
+    if (_bTimelineDrivesMusic) PositionAt(_fTime);
+    audio.Play(_hStream, false);
 }
 
 void fxMusic::Seek(float /*fDelta*/, float /*fNewTime*/, float /*fRequestedTime*/)

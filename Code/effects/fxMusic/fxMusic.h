@@ -48,6 +48,13 @@ public:
     // The stream opened last by any music effect (0 = none); the audio-level driver reads it.
     static uint32_t _hMusicChannel;
 
+    // Set where the frames step the timeline at a fixed rate rather than follow the music (the
+    // frame-time report): the timeline is then the clock, and every moving frame moves the
+    // stream to the local time before it plays on, so what listens to the music (the live
+    // spectrum, the audio-level driver) hears the seconds the player would at that time, however
+    // long the frame took. Off in the player, where the timeline follows the music instead.
+    static bool _bTimelineDrivesMusic;
+
     // The music clock of a timeline: the first music effect of the timeline itself (nested
     // timelines are not searched) that is inside its window with a stream open and a time scale
     // of 1, its play position placed on the timeline. Not playing when there is none.

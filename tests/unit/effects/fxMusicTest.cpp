@@ -7,8 +7,13 @@
 #include "Factory/fxDescriptor.h"
 #include "Sequencer/rvSequence.h"
 #include "TestSupport.h"
+#include "rvAudio.h"
 
+#include <chrono>
+#include <cmath>
 #include <cstdlib>
+#include <thread>
+#include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -306,4 +311,80 @@ TEST(MusicEffectOnTheAudioLayer, PlaysFollowsSeeksAndPublishesItsLevel)
     EXPECT_EQ(fxMusic::_hMusicChannel, 0u);
     delete p;
     audio.Free(); // the silent driver has one device per process: give it back
+}
+
+// The frame-time report steps the timeline at a fixed rate, whatever a frame costs, and starts a
+// span anywhere; the player's timeline follows the music instead. With the timeline driving the
+// music, what a listener reads at a timeline time (here the strongest bin of the spectrum, on the
+// sweep fixture: 200 to 3000 Hz over 8 s, exponential, about 370 Hz a second at 5 s) is what the
+// player reads there.
+TEST(MusicEffectOnTheAudioLayer, AFixedStepSpanHearsWhatThePlayerHearsAtTheSameTime)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    fxMusic::RegisterAttributes();
+    struct Guard
+    {
+        ~Guard() { fxMusic::_bTimelineDrivesMusic = false; }
+    } guard;
+    // The strongest bin of the left channel, in Hz; -1 when nothing plays.
+    const auto PeakHz = []
+    {
+        std::vector<float> a(rvAudio::SPECTRUM_FLOATS);
+        if (rvAudio::Get().GetSpectrum(fxMusic::_hMusicChannel, a.data()) < 0) return -1.0;
+        int nBest = 1;
+        for (int k = 1; k < rvAudio::SPECTRUM_FLOATS / 2; ++k)
+            if (a[size_t(2 * k)] > a[size_t(2 * nBest)]) nBest = k;
+        return nBest * 44100.0 / 1024.0;
+    };
+    const auto Restart = [](rvSequence& timeline, float fFrom)
+    {
+        timeline._fTime = fFrom;
+        timeline._bPlaying = true;
+        for (fxBase* e : timeline._apEffects)
+            e->SetState(State_SequenceStarted);
+    };
+    rvSequence timeline(false);
+    fxMusic* p = static_cast<fxMusic*>(fxMusic::Create(fxMusic::GetDescriptor()));
+    p->_sFile = rvTest::SourcePath("tests/data/sweep22k.mp3");
+    p->_nEnd = 8 * 60;
+    timeline.AddEffect(p);
+    const float fAt = 5.0f;
+
+    // The player: real frames, the timeline following the music's clock, from a jump shortly
+    // before (as the editor's play head moves it).
+    Restart(timeline, 0.0f);
+    timeline.Seek(fAt - 0.5f);
+    auto tLast = std::chrono::steady_clock::now();
+    double fPlayerHz = -1.0;
+    float fPlayerTime = 0.0f;
+    for (int i = 0; i < 1000 && timeline._fTime < fAt; ++i)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        const auto tNow = std::chrono::steady_clock::now();
+        const float fRaw = std::chrono::duration<float>(tNow - tLast).count();
+        tLast = tNow;
+        rvTimelineClock::Music music;
+        if (!timeline.SeekPending()) music = fxMusic::TimelineClock(timeline);
+        timeline.Update(rvTimelineClock::Step(timeline._fTime, fRaw, music));
+        fPlayerHz = PeakHz();
+        fPlayerTime = timeline._fTime;
+    }
+    ASSERT_GE(fPlayerTime, fAt);
+    EXPECT_NEAR(fPlayerHz, 200.0 * std::pow(15.0, fPlayerTime / 8.0), 130.0) << "the player hears the sweep there";
+
+    // A span from 4 s in steps of 1/20 s whose frames take far less real time than that.
+    fxMusic::_bTimelineDrivesMusic = true;
+    Restart(timeline, fAt - 1.0f);
+    double fSpanHz = -1.0;
+    while (timeline._bPlaying && timeline._fTime < fPlayerTime)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        timeline.Update(1.0f / 20.0f);
+        fSpanHz = PeakHz();
+    }
+    EXPECT_NEAR(timeline._fTime, fPlayerTime, 0.05f + 1e-4f);
+    EXPECT_NEAR(fSpanHz, fPlayerHz, 130.0) << "at " << timeline._fTime << " s";
+
+    timeline.Clear();
+    rvAudio::Get().Free(); // the silent driver has one device per process: give it back
 }
