@@ -1185,10 +1185,6 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
             glUniformMatrix4fv(line.MVP, 1, GL_FALSE, glm::value_ptr(buffers->mvp_step[step]));
         glBindVertexArray(buffers->arrayspoints[step]);
         glDrawArrays(GL_LINE_STRIP_ADJACENCY, 0, count);
-        // Each step's lines go to the renderer at once: on a software renderer (llvmpipe) they
-        // are rasterised while the next step is queued, rather than all steps at the end. The
-        // picture is the same.
-        glFlush();
     }
 
     glDisable(GL_DEPTH_TEST);
