@@ -216,9 +216,11 @@ def look(name, start, end, fade_in=0.0, steps=10.0, initial=0.2, final=0.2, thic
 
 
 def image_of(name, start, end, buffer, pos=(0.0, 0.0), size=0.5, mul=(1.0, 1.0, 1.0), blend=2, glow=False,
-             fullscreen=False, repeat=False, fade_in=1.0, fade_out=1.0, drivers=()):
+             fullscreen=False, repeat=False, fade_in=1.0, fade_out=1.0, keep_ratio=True, drivers=()):
+    """`keep_ratio`: the picture keeps its shape (a full-screen one wider than the screen loses its
+    sides); False stretches it to the quad."""
     props = {"PNG File": "Data/img/", "FX Buffer": buffer, "ScreenSize": float(size), "KeepRatioX": False,
-             "KeepRatioY": True, "Fullscreen": fullscreen, "RepeatUV": repeat, "ColorBlend": blend, "Glow": glow}
+             "KeepRatioY": keep_ratio, "Fullscreen": fullscreen, "RepeatUV": repeat, "ColorBlend": blend, "Glow": glow}
     props.update(vec("ScreenPos", pos))
     props.update(rgba("ColorMul", list(mul) + [1.0]))
     props.update(rgba("ColorAdd", (0.0, 0.0, 0.0, 1.0)))
@@ -558,28 +560,32 @@ def chorus_tail():
         ], **{"Thickness": 0.8, **rgb("Color", col), "lengthX": 1.0, "lengthY": 2.0, "ratioBaseX": 0.45,
               "ratioHeadY": 0.4, **transform3("Transform", scale=(6.0, 6.0, 6.0))}))
 
-    # -- 38-40 Spectrum: the music's spectrum drawn in the pixels of a 1024x512 buffer, with a
-    # camera that frames them, composited full screen; the caption glows over it.
+    # -- 38-40 Spectrum: the music's spectrum drawn in an off-screen buffer 512 pixels high (the
+    # fans' geometry follows the buffer's height), with a camera that frames them, stretched over
+    # the whole screen; the caption glows over it.
     a, b = bar(38), bar(40)
     buffer_props = {"KeepRatio": False, "RepeatUV": False, "Clear": True, "Debug Color": 0, "Debug Alpha": 0,
                     "Debug Depth": 0}
-    buffer_props.update(vec("SizePixel", (1024.0, 512.0)))
+    buffer_props.update(vec("SizePixel", (2048.0, 512.0)))
     buffer_props.update(vec("SizeUnit", (0.0, 0.0)))
     buffer_props.update(rgba("BackColor", (0.0, 0.0, 0.02, 1.0)))
     items += [
         effect("fxBufferDisplay", "Spectrum", a, b, **buffer_props),
         look("LookSpectrum", a, b, steps=8.0, initial=0.6, final=0.15, factor=2.4, intensity=2.0, brightness=0.7),
-        # The fans' roots run from x = -512 to 1536 (the loudest, lowest bars at the ends): the
-        # camera frames those 2048 pixels, at twice the distance that would frame the buffer.
-        camera("CamSpectrum", a, b, pos=(-512.0, -256.0, -886.8), fov=60.0, drivers=[
-            expr("CamPosition.z", "-886.8 + 90*smoothstep(0, %g, x)" % ((b - a) / FPS))]),
+        # The fans' roots run from x = -512 to 1536 (the loudest, lowest bars at the ends) and from
+        # y = 0 to 512: a 4:1 picture. The buffer has that shape, so the camera frames the whole of
+        # it with a small margin (half-height 256 / tan 30 = 443 is the exact fit) and closes in
+        # on it; the composite stretches it to the screen (kept to its shape, it would lose its
+        # sides, the loudest bars with them).
+        camera("CamSpectrum", a, b, pos=(-512.0, -256.0, -500.0), fov=60.0, drivers=[
+            expr("CamPosition.z", "-500 + 35*smoothstep(0, %g, x)" % ((b - a) / FPS))]),
         effect("fxLiveSpec", "LiveSpectrum", a, b, 0.0, 0.0),
         effect("fxBufferDefault", "SpectrumBack", a, b, **{"Debug Color": 0, "Debug Alpha": 0, "Debug Depth": 0}),
         # Behind the fans a violet grid drifting down, ticking with the kick.
         grid("GridSpectrum", a, b, back=(0.015, 0.0, 0.035), line=MAGENTA, alphas=(0.03, 0.05, 0.14),
              scale=(2.0, 2.0), drivers=[expr("UvPos.y", "-x*0.08"), expr("ColorGrid3.a", kick(a, 0.08, 0.16, 6.0))]),
-        image_of("SpectrumScreen", a, b, "Spectrum", fullscreen=True, mul=(1.8, 1.4, 1.8), fade_in=0.3,
-                 fade_out=0.6, drivers=[expr("ColorMul.g", kick(a, 1.2, 0.5, 5.0))]),
+        image_of("SpectrumScreen", a, b, "Spectrum", fullscreen=True, mul=(1.45, 1.1, 1.5), fade_in=0.3,
+                 fade_out=0.6, keep_ratio=False, drivers=[expr("ColorMul.g", kick(a, 0.95, 0.4, 5.0))]),
         # The caption: the atlas text's alpha is its coverage, so the kick brightens its colour.
         effect("fxTextStash", "Caption", a + beat(2), b, 0.5, 0.6, drivers=[
             expr("Color.r", kick(a, 0.8, 0.2, 4.0)),

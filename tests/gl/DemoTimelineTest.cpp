@@ -461,6 +461,25 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_GT(bottom.r, bottom.g);
             EXPECT_GT(top.b, top.r);
             EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 120 && p.g < 100; }), 100);
+            // The whole of the four fans is on the picture: the loudest (lowest) bars' roots are the
+            // outer ends of each fan, the bottom ones in the lower corners, the top ones either side
+            // of the top edge's middle, each lighting a block in the fan's colour. Not blown out: the
+            // picture is all but free of white.
+            auto block = [&](int x0, int y0, int x1, int y1, bool red) {
+                int n = 0;
+                for (int y = y0; y <= y1; ++y)
+                    for (int x = x0; x <= x1; ++x)
+                    {
+                        const RGBA& p = px[y * kW + x];
+                        n += red ? p.r > 120 && p.g < p.r - 50 : p.b > 120 && p.r < p.b - 50;
+                    }
+                return n;
+            };
+            EXPECT_GT(block(0, 0, kW / 4, kH / 5, true), 500) << "bottom left";
+            EXPECT_GT(block(3 * kW / 4, 0, kW - 1, kH / 5, true), 500) << "bottom right";
+            EXPECT_GT(block(kW / 4, 4 * kH / 5, kW / 2, kH - 1, false), 500) << "top left";
+            EXPECT_GT(block(kW / 2, 4 * kH / 5, 3 * kW / 4, kH - 1, false), 500) << "top right";
+            EXPECT_LT(Count(px, [](const RGBA& p) { return p.r > 240 && p.g > 240 && p.b > 240; }), kW * kH / 100);
         }
         else if (at == kConsole)
         {
