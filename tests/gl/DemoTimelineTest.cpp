@@ -463,8 +463,9 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_GT(Count(px, [](const RGBA& p) { return p.r > 120 && p.g < 100; }), 100);
             // The whole of the four fans is on the picture: the loudest (lowest) bars' roots are the
             // outer ends of each fan, the bottom ones in the lower corners, the top ones either side
-            // of the top edge's middle, each lighting a block in the fan's colour. Not blown out: the
-            // picture is all but free of white.
+            // of the top edge's middle, each lighting a block in the fan's colour; past the top
+            // fans' outer ends, the top corners stay clear of them (a picture that lost its sides
+            // has them there). Not blown out: the picture is all but free of white.
             auto block = [&](int x0, int y0, int x1, int y1, bool red) {
                 int n = 0;
                 for (int y = y0; y <= y1; ++y)
@@ -479,6 +480,8 @@ TEST_F(DemoTimelineTest, PlaysTheDemoWithAFixedStep)
             EXPECT_GT(block(3 * kW / 4, 0, kW - 1, kH / 5, true), 500) << "bottom right";
             EXPECT_GT(block(kW / 4, 4 * kH / 5, kW / 2, kH - 1, false), 500) << "top left";
             EXPECT_GT(block(kW / 2, 4 * kH / 5, 3 * kW / 4, kH - 1, false), 500) << "top right";
+            EXPECT_LT(block(0, 4 * kH / 5, kW / 5, kH - 1, false), 50) << "top left corner";
+            EXPECT_LT(block(4 * kW / 5, 4 * kH / 5, kW - 1, kH - 1, false), 50) << "top right corner";
             EXPECT_LT(Count(px, [](const RGBA& p) { return p.r > 240 && p.g > 240 && p.b > 240; }), kW * kH / 100);
         }
         else if (at == kConsole)
