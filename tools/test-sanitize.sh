@@ -27,5 +27,17 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 
 LONG_TESTS='^DemoTimelineTest\.PlaysTheDemoWithAFixedStep$'
 cd "$MORVANE_BUILD_DIR"
+LOG="ctest-sanitize.log"
+status=0
 xvfb-run -a -s "-screen 0 1920x1080x24" \
-  ctest --output-on-failure -j "${MORVANE_JOBS:-$(nproc)}" -E "$LONG_TESTS" "$@"
+  ctest --output-on-failure -j "${MORVANE_JOBS:-$(nproc)}" -E "$LONG_TESTS" "$@" 2>&1 | tee "$LOG" || status=$?
+[ "$status" -eq 0 ] && exit 0
+# LeakSanitizer's own tracer (the thread that stops every other one to look for leaks at exit)
+# now and then crashes on a loaded machine while llvmpipe's threads are being stopped: "Tracer
+# caught signal 11", then "LeakSanitizer has encountered a fatal error", after the test itself
+# passed. No leak was looked for, so such a test is run once more; any other failure stands.
+if ! "$ROOT/tools/lsan-tracer-crashes-only.py" "$LOG"; then
+  exit "$status"
+fi
+echo "morvane: warning: LeakSanitizer's tracer crashed in the tests above; running them once more" >&2
+xvfb-run -a -s "-screen 0 1920x1080x24" ctest --output-on-failure --rerun-failed -j 2
