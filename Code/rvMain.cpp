@@ -2,6 +2,7 @@
 
 #include <imgui.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -98,6 +99,22 @@ std::vector<std::pair<double, double>> FrameLog::Parse(const std::string& text)
         frames.emplace_back(fTime, fMs);
     }
     return frames;
+}
+
+double WeightedMedian(std::vector<std::pair<double, double>> valueWeight)
+{
+    std::sort(valueWeight.begin(), valueWeight.end());
+    double fTotal = 0.0;
+    for (const auto& vw : valueWeight)
+        if (vw.second > 0.0) fTotal += vw.second;
+    if (!(fTotal > 0.0)) return 0.0;
+    double fSum = 0.0;
+    for (const auto& vw : valueWeight)
+    {
+        if (vw.second > 0.0) fSum += vw.second;
+        if (fSum > fTotal / 2.0) return vw.first;
+    }
+    return valueWeight.back().first;
 }
 
 bool ShouldCloseWindow(bool escapeWentDown, bool timelineReachedEnd, bool editorDrawn)

@@ -76,6 +76,15 @@ private:
     std::vector<std::pair<double, float>> _aFrames; // (start, timeline time)
 };
 
+// The median of (value, weight) pairs: the smallest value at which the weights of the values up
+// to it pass half of the total. With equal weights, the middle value (the upper one of an even
+// count). 0 when nothing weighs. The frame-time report compares two kinds of samples with it: the
+// player shows one frame after another, so its median counts frames; the report steps the
+// timeline by a fixed time, so each of its frames stands for the step over the frame's cost
+// player frames (many cheap frames, few dear ones), and each of the player's frames for its own
+// time when seconds of the demo are counted.
+double WeightedMedian(std::vector<std::pair<double, double>> valueWeight);
+
 // The exit rule, checked once per frame after the swap. The timeline's end closes the
 // window only in the player (editor not drawn): in the editor the play head can be
 // moved to the end without quitting.

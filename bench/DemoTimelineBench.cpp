@@ -27,7 +27,8 @@
 //
 // MORVANE_BENCH_PLAYER=FILE sets the player's frame log (`MORVANE_FRAME_LOG=FILE build/morvane`)
 // beside the first pass: the median frame of the whole demo and of each section, in the report
-// and in the player.
+// and in the player, counted per frame (as the player's frames come) and per second of the demo
+// (as the report's fixed steps come).
 #include "BenchFrame.h"
 #include "GLTestContext.h"
 #include "TestSupport.h"
@@ -238,9 +239,13 @@ void Collect(const std::vector<fxBase*>& items, const std::vector<fxTimingProbe*
 }
 
 
-// The median of each row, side by side: the report's frames without probes and the player's.
+// The report's frames without probes beside the player's, counted two ways. Per frame, as the
+// player's own median counts them: each report frame stands for the step over its cost player
+// frames. Per second of the demo, as the report's own median counts them: each player frame
+// stands for its time. (A section that is cheap for a second and dear after has most of the
+// player's frames in that second and most of the report's steps after it.)
 void PrintBesideThePlayer(const std::vector<Section>& sections, const Row& total, const std::vector<Row>& bySection,
-                          const char* pszLog, double spanFrom, double spanTo)
+                          const char* pszLog, double spanFrom, double spanTo, double fStepMs)
 {
     std::ifstream in(pszLog);
     std::stringstream text;
@@ -259,13 +264,31 @@ void PrintBesideThePlayer(const std::vector<Section>& sections, const Row& total
         player.ms.push_back(f.second);
         playerBySection[SectionAt(sections, f.first)].ms.push_back(f.second);
     }
-    std::printf("\nReport (fixed step, no probes) beside the player's frame log \"%s\": median ms\n", pszLog);
-    std::printf("  %-44s %8s %8s %8s %7s\n", "", "report", "player", "ratio", "frames");
-    const auto Print = [](const Row& r, const Row& p) {
-        if (r.ms.empty() && p.ms.empty()) return;
-        const double mr = Median(r.ms), mp = Median(p.ms);
-        std::printf("  %-44s %8.2f %8.2f %8.2f %7zu\n", r.label.c_str(), mr, mp, mp > 0 ? mr / mp : 0.0,
-                    p.ms.size());
+    using Weighted = std::vector<std::pair<double, double>>;
+    const auto PerFrame = [fStepMs](const Row& report) {
+        Weighted w;
+        for (double ms : report.ms)
+            w.emplace_back(ms, fStepMs / std::max(ms, 1e-3));
+        return rvMain::WeightedMedian(w);
+    };
+    const auto PerSecond = [](const Row& player) {
+        Weighted w;
+        for (double ms : player.ms)
+            w.emplace_back(ms, ms);
+        return rvMain::WeightedMedian(w);
+    };
+    std::printf("\nReport (fixed step, no probes) beside the player's frame log \"%s\": median ms, counted\n"
+                "per frame (the player's frames; a report frame stands for step / cost of them) and per second\n"
+                "of the demo (the report's steps; a player frame stands for its time)\n",
+                pszLog);
+    std::printf("  %-44s %8s %8s %6s %8s %8s %6s %7s\n", "", "report", "player", "ratio", "report", "player",
+                "ratio", "frames");
+    std::printf("  %-44s %24s %24s\n", "", "per frame", "per second");
+    const auto Print = [&](const Row& r, const Row& p) {
+        if (r.ms.empty() || p.ms.empty()) return;
+        const double rf = PerFrame(r), pf = Median(p.ms), rs = Median(r.ms), ps = PerSecond(p);
+        std::printf("  %-44s %8.2f %8.2f %6.2f %8.2f %8.2f %6.2f %7zu\n", r.label.c_str(), rf, pf,
+                    pf > 0 ? rf / pf : 0.0, rs, ps, ps > 0 ? rs / ps : 0.0, p.ms.size());
     };
     Print(total, player);
     for (size_t i = 0; i < sections.size(); ++i)
@@ -456,7 +479,7 @@ static void BM_DemoTimeline(benchmark::State& state)
         PrintRow(probed);
     }
     if (const char* pszLog = std::getenv("MORVANE_BENCH_PLAYER"))
-        PrintBesideThePlayer(sections, total, bySection, pszLog, spanFrom, spanTo);
+        PrintBesideThePlayer(sections, total, bySection, pszLog, spanFrom, spanTo, 1000.0 * double(dt));
     std::fflush(stdout);
     if (!total.ms.empty())
     {

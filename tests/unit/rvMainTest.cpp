@@ -110,6 +110,31 @@ TEST(Main, FrameLogTimesEachFrameToTheNextOneAndReadsBack)
     EXPECT_DOUBLE_EQ(frames[3].second, 8.25);
 }
 
+TEST(Main, WeightedMedianCountsWhatEachSampleStandsFor)
+{
+    using VW = std::vector<std::pair<double, double>>;
+    // Equal weights: the middle value, the upper one of an even count, whatever the order.
+    EXPECT_EQ(rvMain::WeightedMedian(VW{{3, 1}, {1, 1}, {2, 1}}), 2.0);
+    EXPECT_EQ(rvMain::WeightedMedian(VW{{4, 2}, {1, 2}, {3, 2}, {2, 2}}), 3.0);
+    EXPECT_EQ(rvMain::WeightedMedian(VW{}), 0.0);
+    EXPECT_EQ(rvMain::WeightedMedian(VW{{7, 0}, {8, -1}}), 0.0);
+    EXPECT_EQ(rvMain::WeightedMedian(VW{{9, 0}, {5, 1}}), 5.0); // what weighs nothing is not the median
+
+    // A fixed-step report of a section that is cheap for its first second (20 steps of 5 ms) and
+    // dear for the next four (80 steps of 30 ms). Counted by steps, the dear frames are the median;
+    // the player shows 50/5 = 10 frames in each cheap step and 50/30 in each dear one, so most of
+    // its frames are cheap: weighted by step over cost, the report finds the player's median.
+    VW steps;
+    for (int i = 0; i < 20; ++i)
+        steps.push_back({5.0, 50.0 / 5.0});
+    for (int i = 0; i < 80; ++i)
+        steps.push_back({30.0, 50.0 / 30.0});
+    EXPECT_EQ(rvMain::WeightedMedian(steps), 5.0);
+    for (auto& s : steps)
+        s.second = 1.0;
+    EXPECT_EQ(rvMain::WeightedMedian(steps), 30.0);
+}
+
 TEST(Main, TimelineEndClosesOnlyThePlayer)
 {
     // (escape, timeline at end, editor drawn) -> close
