@@ -23,7 +23,8 @@
 // items, and between those of the nested part, so each item's cost is the time from the probe
 // before it to the probe after it, its GPU work included. The probes change what llvmpipe overlaps
 // (a frame with probes costs more than one without): only the split's figures carry them.
-// MORVANE_BENCH_SPLIT=0 leaves the second pass out.
+// MORVANE_BENCH_SPLIT=0 leaves the second pass out. MORVANE_BENCH_FRAMES=FILE writes the first
+// pass's frames in the player's frame log format ("TIME MS" a line).
 //
 // MORVANE_BENCH_PLAYER=FILE sets the player's frame log (`MORVANE_FRAME_LOG=FILE build/morvane`)
 // beside the first pass: the median frame of the whole demo and of each section, in the report
@@ -42,6 +43,8 @@
 #include "effects/fxSequence/fxSequence.h"
 #include "rvMain.h"
 #include "rvSceneDisplay.h"
+#include "rvFile.h"
+#include "rvPlatform.h"
 #include "vector_display/vector_display.h"
 
 #include <GLFW/glfw3.h>
@@ -311,6 +314,14 @@ static void BM_DemoTimeline(benchmark::State& state)
     const int kW = rvBench::RunSize().w, kH = rvBench::RunSize().h;
     const int stepsPerSecond = int(state.range(0));
 
+    // Paths given relative to where the report started (it works in a directory of its own).
+    const auto FromStart = [here = rvPlatform::WorkingDirectory()](const char* path) {
+        if (!path || !*path) return std::string();
+        return path[0] == '/' ? std::string(path) : here + "/" + path;
+    };
+    const std::string framesPath = FromStart(std::getenv("MORVANE_BENCH_FRAMES"));
+    const std::string playerPath = FromStart(std::getenv("MORVANE_BENCH_PLAYER"));
+
     // The committed timelines, packed as the player reads them.
     rvTest::TempWorkDir dir;
     if (!rvBench::PackCommittedData(dir, state)) return;
@@ -361,6 +372,7 @@ static void BM_DemoTimeline(benchmark::State& state)
 
     // First pass: whole frames, no probes.
     Row total{"[whole frame]", {}};
+    std::vector<float> frameTimes; // the timeline time each of total's frames showed
     std::vector<Row> bySection(sections.size());
     for (size_t i = 0; i < sections.size(); ++i)
     {
@@ -382,8 +394,21 @@ static void BM_DemoTimeline(benchmark::State& state)
             total.ms.push_back(Ms(t0, t1));
             // The frame drew the timeline at the time its update reached.
             bySection[SectionAt(sections, std::max(0.0, double(seq._fTime)))].ms.push_back(Ms(t0, t1));
+            frameTimes.push_back(seq._fTime);
             return true;
         });
+    if (!framesPath.empty())
+    {
+        std::string text;
+        char line[64];
+        for (size_t i = 0; i < total.ms.size(); ++i)
+        {
+            std::snprintf(line, sizeof line, "%.4f %.3f\n", double(frameTimes[i]), total.ms[i]);
+            text += line;
+        }
+        if (!rvSaveFile(framesPath, text))
+            std::printf("MORVANE_BENCH_FRAMES: cannot write \"%s\"\n", framesPath.c_str());
+    }
 
     // Second pass: the frame split per item, with probes.
     const std::vector<fxTimingProbe*> probes = bSplit ? InsertProbes(seq, endFrame) : std::vector<fxTimingProbe*>();
@@ -478,8 +503,8 @@ static void BM_DemoTimeline(benchmark::State& state)
         PrintRow(present);
         PrintRow(probed);
     }
-    if (const char* pszLog = std::getenv("MORVANE_BENCH_PLAYER"))
-        PrintBesideThePlayer(sections, total, bySection, pszLog, spanFrom, spanTo, 1000.0 * double(dt));
+    if (!playerPath.empty())
+        PrintBesideThePlayer(sections, total, bySection, playerPath.c_str(), spanFrom, spanTo, 1000.0 * double(dt));
     std::fflush(stdout);
     if (!total.ms.empty())
     {

@@ -293,8 +293,12 @@ TEST_F(VectorDisplayFrame, StepsPastTheDecayGiveTheirVerticesBack)
         GLint bytes = -1;
         glBindBuffer(GL_ARRAY_BUFFER, _vd->buffers.bufferspoints[step]);
         glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &bytes);
+        GLint windowBytes = -1; // the step's line windows go with its points
+        glBindBuffer(GL_ARRAY_BUFFER, _vd->buffers.bufferswindows[step]);
+        glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &windowBytes);
         glBindBuffer(GL_ARRAY_BUFFER, 0);
         EXPECT_EQ(bytes > 0, _vd->buffers.pointsheld_step[step] > 0) << "age " << age;
+        EXPECT_EQ(windowBytes > 0, bytes > 0) << "age " << age;
         return bytes > 0;
     };
     _vd->settings.decay_steps = 6.f;

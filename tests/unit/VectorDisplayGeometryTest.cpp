@@ -115,6 +115,39 @@ TEST_F(VectorDisplayGeometry, StripsCarryAdjacencyPointsAndCurrentState)
     EXPECT_EQ(std::vector<int>(flags.begin() + 5, flags.end()), (std::vector<int>{S, 0, E, E}));
 }
 
+TEST_F(VectorDisplayGeometry, LineWindowsAreTheSegmentsInOrderAndNothingAcrossStrips)
+{
+    // A dot, a strip of two segments, a line and a dot: 17 points, 14 windows along the run of
+    // points, five of which draw: the two dots, the strip's two segments and the line.
+    const vector_display_point a(1, 0, 0, 1, 1, 1), b(2, 0, 0, 1, 1, 1), c(9, 0, 0, 1, 1, 1);
+    vector_display_add_dot(_vd, &a);
+    vector_display_strip_begin(_vd, 3, 0, 0);
+    vector_display_strip_to(_vd, 4, 0, 0);
+    vector_display_strip_to(_vd, 5, 0, 0);
+    vector_display_strip_end(_vd);
+    vector_display_add_line(_vd, &a, &b);
+    vector_display_add_dot(_vd, &c);
+    ASSERT_EQ(_vd->npoints, 17);
+
+    std::vector<unsigned> windows{99}; // appended to
+    vector_display_line_windows(_vd->points, _vd->npoints, windows);
+    ASSERT_EQ(windows.size(), 1u + 4u * 5u);
+    // The segment of each window is its middle pair: drawn in the order the geometry came.
+    const std::vector<std::pair<float, float>> expected{{1, 1}, {3, 4}, {4, 5}, {1, 2}, {9, 9}};
+    for (size_t w = 0; w < expected.size(); ++w)
+    {
+        const unsigned* i = &windows[1 + 4 * w];
+        EXPECT_EQ(i[1], i[0] + 1);
+        EXPECT_EQ(i[2], i[0] + 2);
+        EXPECT_EQ(i[3], i[0] + 3);
+        EXPECT_EQ(std::make_pair(P(int(i[1])).x, P(int(i[2])).x), expected[w]) << "window " << w;
+    }
+    // Fewer than four points make no window.
+    windows.clear();
+    vector_display_line_windows(_vd->points, 3, windows);
+    EXPECT_TRUE(windows.empty());
+}
+
 TEST_F(VectorDisplayGeometry, DotsAndLinesKeepTheirOwnPointState)
 {
     vector_display_point a(1, 2, 3, 0.1f, 0.2f, 0.3f, 0, 4.f);

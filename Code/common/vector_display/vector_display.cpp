@@ -314,8 +314,11 @@ void ReleaseFadedSteps(vector_display_buffers* buffers, int N)
         {
             glBindBuffer(GL_ARRAY_BUFFER, buffers->bufferspoints[step]);
             glBufferData(GL_ARRAY_BUFFER, 0, nullptr, GL_STATIC_DRAW);
+            glBindBuffer(GL_ARRAY_BUFFER, buffers->bufferswindows[step]);
+            glBufferData(GL_ARRAY_BUFFER, 0, nullptr, GL_STATIC_DRAW);
             buffers->pointsheld_step[step] = 0;
             buffers->npoints_step[step] = 0;
+            buffers->nwindows_step[step] = 0;
         }
         if (buffers->trianglesheld_step[step] > 0 && (faded || (age == 0 && buffers->ntriangles_step[step] == 0)))
         {
@@ -462,6 +465,8 @@ vector_display_buffers::vector_display_buffers()
         arraystriangles[i] = 0;
         pointsheld_step[i] = 0;
         trianglesheld_step[i] = 0;
+        bufferswindows[i] = 0;
+        nwindows_step[i] = 0;
     }
     resize_count = -1;
 }
@@ -709,11 +714,15 @@ void vector_display_buffers_init(vector_display_buffers* buffers)
     }
     glGenBuffers(VECTOR_DISPLAY_MAX_DECAY_STEPS, buffers->bufferspoints);
     glGenBuffers(VECTOR_DISPLAY_MAX_DECAY_STEPS, buffers->bufferstriangles);
+    glGenBuffers(VECTOR_DISPLAY_MAX_DECAY_STEPS, buffers->bufferswindows);
     GLint previousArray = 0;
     glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &previousArray);
     for (int i = 0; i < VECTOR_DISPLAY_MAX_DECAY_STEPS; ++i)
     {
+        buffers->nwindows_step[i] = 0;
         buffers->arrayspoints[i] = MakePointArray(buffers->bufferspoints[i]);
+        glBindVertexArray(buffers->arrayspoints[i]);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers->bufferswindows[i]); // kept by the vertex array
         buffers->arraystriangles[i] = MakePointArray(buffers->bufferstriangles[i]);
     }
     glBindVertexArray(GLuint(previousArray));
@@ -725,12 +734,15 @@ void vector_display_buffers_delete(vector_display_buffers* buffers)
     rvAssert(*bufferspoints);
     glDeleteBuffers(VECTOR_DISPLAY_MAX_DECAY_STEPS, buffers->bufferspoints);
     glDeleteBuffers(VECTOR_DISPLAY_MAX_DECAY_STEPS, buffers->bufferstriangles);
+    glDeleteBuffers(VECTOR_DISPLAY_MAX_DECAY_STEPS, buffers->bufferswindows);
     for (int i = 0; i < VECTOR_DISPLAY_MAX_DECAY_STEPS; ++i)
     {
         DeleteArray(buffers->arrayspoints[i]);
         DeleteArray(buffers->arraystriangles[i]);
         buffers->bufferspoints[i] = 0;
         buffers->bufferstriangles[i] = 0;
+        buffers->bufferswindows[i] = 0;
+        buffers->nwindows_step[i] = 0;
         buffers->npoints_step[i] = 0;
         buffers->ntriangles_step[i] = 0;
     }
@@ -985,6 +997,19 @@ void vector_display_bound_pending(vector_display* self)
 // ---------------------------------------------------------------------------------------------
 // The frame
 
+void vector_display_line_windows(const vector_display_point* points, int n, std::vector<unsigned>& out)
+{
+    // The geometry stage's own test (kLineGS): a window draws unless a strip ends at its first or
+    // second point or starts at its third or fourth.
+    for (int i = 0; i + 3 < n; ++i)
+    {
+        const int head = points[i].flags | points[i + 1].flags, tail = points[i + 2].flags | points[i + 3].flags;
+        if ((head & PTF_LINE_STRIPEND) || (tail & PTF_LINE_STRIPSTART)) continue;
+        const unsigned first = unsigned(i);
+        out.insert(out.end(), {first, first + 1, first + 2, first + 3});
+    }
+}
+
 float vector_display_step_alpha(const vector_display_settings* s, int age)
 {
     if (age <= 0) return 1.f;
@@ -1035,6 +1060,7 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
     rvAssert(IsInRange(g_step, 0, VECTOR_DISPLAY_MAX_DECAY_STEPS - 1));
 
     buffers->npoints_step[g_step] = 0;
+    buffers->nwindows_step[g_step] = 0;
     buffers->ntriangles_step[g_step] = 0;
     if (self->resize_count != buffers->resize_count)
     {
@@ -1042,6 +1068,7 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
         for (int i = 0; i < VECTOR_DISPLAY_MAX_DECAY_STEPS; ++i)
         {
             buffers->npoints_step[i] = 0;
+            buffers->nwindows_step[i] = 0;
             buffers->ntriangles_step[i] = 0;
         }
     }
@@ -1145,7 +1172,7 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
         }
     }
 
-    // Lines, oldest step first, all strips of a step in one draw.
+    // Lines, oldest step first, all windows of a step in one draw.
     rvAssert(buffers->bufferspoints[g_step] != 0 || self->npoints == 0);
     if (self->npoints > 0)
     {
@@ -1153,6 +1180,12 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
         glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(self->npoints) * GLsizeiptr(sizeof(vector_display_point)),
                      self->points, GL_STATIC_DRAW);
         buffers->pointsheld_step[g_step] = self->npoints;
+        self->windows.clear();
+        vector_display_line_windows(self->points, self->npoints, self->windows);
+        glBindBuffer(GL_ARRAY_BUFFER, buffers->bufferswindows[g_step]);
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(self->windows.size() * sizeof(unsigned)), self->windows.data(),
+                     GL_STATIC_DRAW);
+        buffers->nwindows_step[g_step] = int(self->windows.size() / 4);
     }
     buffers->npoints_step[g_step] = self->npoints;
     ReleaseFadedSteps(buffers, N);
@@ -1177,14 +1210,14 @@ void vector_display_draw(vector_display* self, vector_display_buffers* buffers, 
     {
         int age = N - 1 - i;
         int step = (g_step - age + VECTOR_DISPLAY_MAX_DECAY_STEPS) % VECTOR_DISPLAY_MAX_DECAY_STEPS;
-        int count = buffers->npoints_step[step];
+        int count = buffers->nwindows_step[step];
         float alpha = vector_display_step_alpha(&s, age);
         if (count == 0 || alpha <= 0.f) continue;
         glUniform1f(line.ALPHA, alpha);
         if (s.decay_camera)
             glUniformMatrix4fv(line.MVP, 1, GL_FALSE, glm::value_ptr(buffers->mvp_step[step]));
         glBindVertexArray(buffers->arrayspoints[step]);
-        glDrawArrays(GL_LINE_STRIP_ADJACENCY, 0, count);
+        glDrawElements(GL_LINES_ADJACENCY, 4 * count, GL_UNSIGNED_INT, nullptr);
     }
 
     glDisable(GL_DEPTH_TEST);

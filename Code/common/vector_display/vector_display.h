@@ -12,6 +12,8 @@
 // is current.
 #include <glm/glm.hpp>
 
+#include <vector>
+
 class rvTransform;
 
 #define VECTOR_DISPLAY_MAX_DECAY_STEPS 32
@@ -88,6 +90,14 @@ struct vector_display_settings
     int export_depth;       // 1: the display's depth is copied back into the target
 };
 
+// The line stage draws each segment from a window of four consecutive points (the segment between
+// the middle two, its neighbours on either side): one that a strip ends in its first two points or
+// starts in its last two draws nothing. Appends to `out` the four point indices of each window of
+// points[0..n) that draws, in order (a dot, four points, is one window; a strip of k segments, k):
+// the flush draws them as separate windows, the same segments in the same order as the whole strip
+// of points would give, without the windows that straddle two strips.
+void vector_display_line_windows(const vector_display_point* points, int n, std::vector<unsigned>& out);
+
 // A decay ring: 32 steps of points and triangles.
 struct vector_display_buffers
 {
@@ -103,6 +113,10 @@ struct vector_display_buffers
     // draws gives its storage back.
     int pointsheld_step[VECTOR_DISPLAY_MAX_DECAY_STEPS];
     int trianglesheld_step[VECTOR_DISPLAY_MAX_DECAY_STEPS];
+    // The line stage's windows of each step: four point indices a window, only the windows that
+    // draw (vector_display_line_windows), kept and given back with the step's points.
+    unsigned bufferswindows[VECTOR_DISPLAY_MAX_DECAY_STEPS];
+    int nwindows_step[VECTOR_DISPLAY_MAX_DECAY_STEPS];
     int resize_count;
 
     // Zero counts and names, identity matrices, resize_count -1 (no GL call).
@@ -147,6 +161,7 @@ struct vector_display
 
     int points_capacity, npoints, npoints_strip;
     vector_display_point* points;
+    std::vector<unsigned> windows; // the line windows of the points being flushed (scratch)
     int ndots, nlines;
     int triangles_capacity, ntriangles;
     vector_display_triangle* triangles;
