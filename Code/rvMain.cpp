@@ -73,12 +73,19 @@ void FrameLog::Add(double fStart, float fTime)
 
 std::string FrameLog::Text() const
 {
+    std::vector<std::pair<double, double>> frames;
+    for (size_t i = 0; i + 1 < _aFrames.size(); ++i)
+        frames.emplace_back(double(_aFrames[i].second), (_aFrames[i + 1].first - _aFrames[i].first) * 1000.0);
+    return Format(frames);
+}
+
+std::string FrameLog::Format(const std::vector<std::pair<double, double>>& frames)
+{
     std::string text;
     char line[64];
-    for (size_t i = 0; i + 1 < _aFrames.size(); ++i)
+    for (const auto& f : frames)
     {
-        std::snprintf(line, sizeof line, "%.4f %.3f\n", double(_aFrames[i].second),
-                      (_aFrames[i + 1].first - _aFrames[i].first) * 1000.0);
+        std::snprintf(line, sizeof line, "%.4f %.3f\n", f.first, f.second);
         text += line;
     }
     return text;

@@ -68,6 +68,8 @@ public:
     void Add(double fStart, float fTime);
     std::string Text() const;
 
+    // Writes (TIME, MS) pairs as a log's lines; the frame-time report writes its own frames so.
+    static std::string Format(const std::vector<std::pair<double, double>>& frames);
     // Reads a log's lines back as (TIME, MS) pairs; lines that are not two finite numbers, MS
     // not negative, are skipped.
     static std::vector<std::pair<double, double>> Parse(const std::string& text);

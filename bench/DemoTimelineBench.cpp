@@ -372,7 +372,7 @@ static void BM_DemoTimeline(benchmark::State& state)
 
     // First pass: whole frames, no probes.
     Row total{"[whole frame]", {}};
-    std::vector<float> frameTimes; // the timeline time each of total's frames showed
+    std::vector<std::pair<double, double>> frameLog; // (timeline time shown, ms) of total's frames
     std::vector<Row> bySection(sections.size());
     for (size_t i = 0; i < sections.size(); ++i)
     {
@@ -394,21 +394,11 @@ static void BM_DemoTimeline(benchmark::State& state)
             total.ms.push_back(Ms(t0, t1));
             // The frame drew the timeline at the time its update reached.
             bySection[SectionAt(sections, std::max(0.0, double(seq._fTime)))].ms.push_back(Ms(t0, t1));
-            frameTimes.push_back(seq._fTime);
+            frameLog.emplace_back(double(seq._fTime), Ms(t0, t1));
             return true;
         });
-    if (!framesPath.empty())
-    {
-        std::string text;
-        char line[64];
-        for (size_t i = 0; i < total.ms.size(); ++i)
-        {
-            std::snprintf(line, sizeof line, "%.4f %.3f\n", double(frameTimes[i]), total.ms[i]);
-            text += line;
-        }
-        if (!rvSaveFile(framesPath, text))
-            std::printf("MORVANE_BENCH_FRAMES: cannot write \"%s\"\n", framesPath.c_str());
-    }
+    if (!framesPath.empty() && !rvSaveFile(framesPath, rvMain::FrameLog::Format(frameLog)))
+        std::printf("MORVANE_BENCH_FRAMES: cannot write \"%s\"\n", framesPath.c_str());
 
     // Second pass: the frame split per item, with probes.
     const std::vector<fxTimingProbe*> probes = bSplit ? InsertProbes(seq, endFrame) : std::vector<fxTimingProbe*>();

@@ -710,6 +710,7 @@ void vector_display_buffers_init(vector_display_buffers* buffers)
     for (int i = 0; i < VECTOR_DISPLAY_MAX_DECAY_STEPS; ++i)
     {
         buffers->npoints_step[i] = 0;
+        buffers->nwindows_step[i] = 0;
         buffers->ntriangles_step[i] = 0;
     }
     glGenBuffers(VECTOR_DISPLAY_MAX_DECAY_STEPS, buffers->bufferspoints);
@@ -719,7 +720,6 @@ void vector_display_buffers_init(vector_display_buffers* buffers)
     glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &previousArray);
     for (int i = 0; i < VECTOR_DISPLAY_MAX_DECAY_STEPS; ++i)
     {
-        buffers->nwindows_step[i] = 0;
         buffers->arrayspoints[i] = MakePointArray(buffers->bufferspoints[i]);
         glBindVertexArray(buffers->arrayspoints[i]);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers->bufferswindows[i]); // kept by the vertex array
