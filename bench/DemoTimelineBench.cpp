@@ -24,7 +24,9 @@
 // before it to the probe after it, its GPU work included. The probes change what llvmpipe overlaps
 // (a frame with probes costs more than one without): only the split's figures carry them.
 // MORVANE_BENCH_SPLIT=0 leaves the second pass out. MORVANE_BENCH_FRAMES=FILE writes the first
-// pass's frames in the player's frame log format ("TIME MS" a line).
+// pass's frames in the player's frame log format ("TIME MS" a line); MORVANE_BENCH_REPORT=FILE takes
+// them from such a file instead of playing the timeline (no floor and no split then): the report
+// beside a player run made after it (tools/frame-report.sh plays the player before and after).
 //
 // MORVANE_BENCH_PLAYER=FILE sets the player's frame log (`MORVANE_FRAME_LOG=FILE build/morvane`)
 // beside the first pass: the median frame of the whole demo and of each section, in the report
@@ -321,6 +323,7 @@ static void BM_DemoTimeline(benchmark::State& state)
     };
     const std::string framesPath = FromStart(std::getenv("MORVANE_BENCH_FRAMES"));
     const std::string playerPath = FromStart(std::getenv("MORVANE_BENCH_PLAYER"));
+    const std::string reportPath = FromStart(std::getenv("MORVANE_BENCH_REPORT"));
 
     // The committed timelines, packed as the player reads them.
     rvTest::TempWorkDir dir;
@@ -343,7 +346,7 @@ static void BM_DemoTimeline(benchmark::State& state)
             return;
         }
     const char* pszSplit = std::getenv("MORVANE_BENCH_SPLIT");
-    const bool bSplit = !(pszSplit && std::strcmp(pszSplit, "0") == 0);
+    const bool bSplit = !(pszSplit && std::strcmp(pszSplit, "0") == 0) && reportPath.empty();
     const bool bSpan = std::getenv("MORVANE_BENCH_SPAN") != nullptr;
 
     if (!rvBench::OpenAtSize(&state, kW, kH)) return;
@@ -356,8 +359,8 @@ static void BM_DemoTimeline(benchmark::State& state)
     const float dt = 1.f / float(stepsPerSecond);
 
     // The floor: frames with nothing on the timeline, glow on and off.
-    const Row emptyGlow = EmptyFrames(window, true);
-    const Row emptyNoGlow = EmptyFrames(window, false);
+    const Row emptyGlow = reportPath.empty() ? EmptyFrames(window, true) : Row{"", {}};
+    const Row emptyNoGlow = reportPath.empty() ? EmptyFrames(window, false) : Row{"", {}};
 
     // Plays the span once; frame(t) runs one frame, the timeline's update included, and returns
     // false when the update ended the timeline (that frame drew nothing).
@@ -381,22 +384,41 @@ static void BM_DemoTimeline(benchmark::State& state)
                       sections[i].nTo / 60.0, sections[i].name.c_str());
         bySection[i].label = label;
     }
+    // Frames taken from an earlier run's MORVANE_BENCH_FRAMES instead of played.
+    if (!reportPath.empty())
+    {
+        std::ifstream in(reportPath);
+        std::stringstream text;
+        text << in.rdbuf();
+        for (const auto& f : rvMain::FrameLog::Parse(text.str()))
+        {
+            if (f.first < spanFrom || f.first > spanTo) continue;
+            total.ms.push_back(f.second);
+            bySection[SectionAt(sections, std::max(0.0, f.first))].ms.push_back(f.second);
+        }
+        if (total.ms.empty())
+        {
+            state.SkipWithError("MORVANE_BENCH_REPORT: no frames in the file");
+            return;
+        }
+    }
     for (auto _ : state)
-        PlaySpan([&] {
-            glFinish();
-            const Clock::time_point t0 = Clock::now();
-            rvSceneDisplay::BeginFrame(window);
-            seq.Update(dt);
-            rvSceneDisplay::PresentFrame(!seq._bPlaying);
-            glFinish();
-            const Clock::time_point t1 = Clock::now();
-            if (!seq._bPlaying || double(seq._fTime) > spanTo) return false;
-            total.ms.push_back(Ms(t0, t1));
-            // The frame drew the timeline at the time its update reached.
-            bySection[SectionAt(sections, std::max(0.0, double(seq._fTime)))].ms.push_back(Ms(t0, t1));
-            frameLog.emplace_back(double(seq._fTime), Ms(t0, t1));
-            return true;
-        });
+        if (reportPath.empty())
+            PlaySpan([&] {
+                glFinish();
+                const Clock::time_point t0 = Clock::now();
+                rvSceneDisplay::BeginFrame(window);
+                seq.Update(dt);
+                rvSceneDisplay::PresentFrame(!seq._bPlaying);
+                glFinish();
+                const Clock::time_point t1 = Clock::now();
+                if (!seq._bPlaying || double(seq._fTime) > spanTo) return false;
+                total.ms.push_back(Ms(t0, t1));
+                // The frame drew the timeline at the time its update reached.
+                bySection[SectionAt(sections, std::max(0.0, double(seq._fTime)))].ms.push_back(Ms(t0, t1));
+                frameLog.emplace_back(double(seq._fTime), Ms(t0, t1));
+                return true;
+            });
     if (!framesPath.empty() && !rvSaveFile(framesPath, rvMain::FrameLog::Format(frameLog)))
         std::printf("MORVANE_BENCH_FRAMES: cannot write \"%s\"\n", framesPath.c_str());
 
@@ -453,22 +475,26 @@ static void BM_DemoTimeline(benchmark::State& state)
         });
     }
 
-    std::printf("\nDemo frames at %dx%d, fixed step 1/%d s, %zu frames, no probes (ms: median, worst, frames)\n",
-                kW, kH, stepsPerSecond, total.ms.size());
+    std::printf("\nDemo frames at %dx%d, fixed step 1/%d s, %zu frames, no probes (ms: median, worst, frames)%s%s%s\n",
+                kW, kH, stepsPerSecond, total.ms.size(), reportPath.empty() ? "" : ", read from \"",
+                reportPath.c_str(), reportPath.empty() ? "" : "\"");
     PrintRow(total);
     for (const Row& r : bySection)
         PrintRow(r, bSpan);
-    PrintRow(emptyGlow);
-    PrintRow(emptyNoGlow);
+    PrintRow(emptyGlow, true);
+    PrintRow(emptyNoGlow, true);
 
     // Side by side: each median against the two floors of this run.
     const double floorGlow = Median(emptyGlow.ms), floorNoGlow = Median(emptyNoGlow.ms);
-    std::printf("\nDemo frame against the floor at %s (%dx%d): median ms, and as a multiple of the empty\n"
-                "frame with the glow on (%.2f ms) and off (%.2f ms)\n",
-                rvBench::RunSize().name, kW, kH, floorGlow, floorNoGlow);
-    std::printf("  %-44s %8s %9s %9s\n", "", "ms", "x glow on", "x glow off");
+    if (floorGlow > 0)
+    {
+        std::printf("\nDemo frame against the floor at %s (%dx%d): median ms, and as a multiple of the empty\n"
+                    "frame with the glow on (%.2f ms) and off (%.2f ms)\n",
+                    rvBench::RunSize().name, kW, kH, floorGlow, floorNoGlow);
+        std::printf("  %-44s %8s %9s %9s\n", "", "ms", "x glow on", "x glow off");
+    }
     const auto PrintRatio = [&](const Row& r) {
-        if (r.ms.empty()) return;
+        if (r.ms.empty() || !(floorGlow > 0)) return;
         const double m = Median(r.ms);
         std::printf("  %-44s %8.2f %9.2f %9.2f\n", r.label.c_str(), m, floorGlow > 0 ? m / floorGlow : 0.0,
                     floorNoGlow > 0 ? m / floorNoGlow : 0.0);
