@@ -244,6 +244,27 @@ void Collect(const std::vector<fxBase*>& items, const std::vector<fxTimingProbe*
 }
 
 
+// A frame log's (TIME, MS) pairs read from a file (none when it cannot be read).
+std::vector<std::pair<double, double>> ReadFrameLog(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return rvMain::FrameLog::Parse(text.str());
+}
+
+// Files the frames shown within [spanFrom, spanTo] into the whole row and their sections' rows.
+void FileFrames(const std::vector<std::pair<double, double>>& frames, const std::vector<Section>& sections,
+                double spanFrom, double spanTo, Row& whole, std::vector<Row>& bySection)
+{
+    for (const auto& f : frames)
+    {
+        if (f.first < spanFrom || f.first > spanTo) continue;
+        whole.ms.push_back(f.second);
+        bySection[SectionAt(sections, f.first)].ms.push_back(f.second);
+    }
+}
+
 // The report's frames without probes beside the player's, counted two ways. Per frame, as the
 // player's own median counts them: each report frame stands for the step over its cost player
 // frames. Per second of the demo, as the report's own median counts them: each player frame
@@ -252,10 +273,7 @@ void Collect(const std::vector<fxBase*>& items, const std::vector<fxTimingProbe*
 void PrintBesideThePlayer(const std::vector<Section>& sections, const Row& total, const std::vector<Row>& bySection,
                           const char* pszLog, double spanFrom, double spanTo, double fStepMs)
 {
-    std::ifstream in(pszLog);
-    std::stringstream text;
-    text << in.rdbuf();
-    const std::vector<std::pair<double, double>> frames = rvMain::FrameLog::Parse(text.str());
+    const std::vector<std::pair<double, double>> frames = ReadFrameLog(pszLog);
     if (frames.empty())
     {
         std::printf("\nMORVANE_BENCH_PLAYER: no frames in \"%s\"\n", pszLog);
@@ -263,12 +281,7 @@ void PrintBesideThePlayer(const std::vector<Section>& sections, const Row& total
     }
     Row player{"", {}};
     std::vector<Row> playerBySection(sections.size());
-    for (const auto& f : frames)
-    {
-        if (f.first < spanFrom || f.first > spanTo) continue;
-        player.ms.push_back(f.second);
-        playerBySection[SectionAt(sections, f.first)].ms.push_back(f.second);
-    }
+    FileFrames(frames, sections, spanFrom, spanTo, player, playerBySection);
     using Weighted = std::vector<std::pair<double, double>>;
     const auto PerFrame = [fStepMs](const Row& report) {
         Weighted w;
@@ -387,15 +400,7 @@ static void BM_DemoTimeline(benchmark::State& state)
     // Frames taken from an earlier run's MORVANE_BENCH_FRAMES instead of played.
     if (!reportPath.empty())
     {
-        std::ifstream in(reportPath);
-        std::stringstream text;
-        text << in.rdbuf();
-        for (const auto& f : rvMain::FrameLog::Parse(text.str()))
-        {
-            if (f.first < spanFrom || f.first > spanTo) continue;
-            total.ms.push_back(f.second);
-            bySection[SectionAt(sections, std::max(0.0, f.first))].ms.push_back(f.second);
-        }
+        FileFrames(ReadFrameLog(reportPath), sections, spanFrom, spanTo, total, bySection);
         if (total.ms.empty())
         {
             state.SkipWithError("MORVANE_BENCH_REPORT: no frames in the file");
@@ -496,7 +501,7 @@ static void BM_DemoTimeline(benchmark::State& state)
     const auto PrintRatio = [&](const Row& r) {
         if (r.ms.empty() || !(floorGlow > 0)) return;
         const double m = Median(r.ms);
-        std::printf("  %-44s %8.2f %9.2f %9.2f\n", r.label.c_str(), m, floorGlow > 0 ? m / floorGlow : 0.0,
+        std::printf("  %-44s %8.2f %9.2f %9.2f\n", r.label.c_str(), m, m / floorGlow,
                     floorNoGlow > 0 ? m / floorNoGlow : 0.0);
     };
     PrintRatio(total);
