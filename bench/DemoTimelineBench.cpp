@@ -136,9 +136,6 @@ double Median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-// Frames with nothing on the timeline, the glow at its default strength or off. One black dot is
-// queued each frame: a display with nothing pending skips its flush, glow and composite, and the
-// floor is the cost of those fixed passes with nothing to show.
 // The player builds the editor's frame every frame, hidden (built, not drawn): the events polled,
 // an ImGui frame begun and ended, the timeline's editor window built by its update. The report's
 // frames do the same, so what the hidden editor costs the player counts here too.
@@ -178,6 +175,9 @@ private:
     bool _bOwn = false;
 };
 
+// Frames with nothing on the timeline, the glow at its default strength or off. One black dot is
+// queued each frame: a display with nothing pending skips its flush, glow and composite, and the
+// floor is the cost of those fixed passes and the swap with nothing to show.
 Row EmptyFrames(GLFWwindow* window, bool bGlow)
 {
     Row row{bGlow ? "[empty frame, glow on]" : "[empty frame, glow off]", {}};
